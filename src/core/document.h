@@ -1,0 +1,47 @@
+#pragma once
+// The document base: path, title, modified flag and the views that show it.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace kolvaro {
+
+class CDocument;
+
+class IDocumentObserver {
+ public:
+  virtual ~IDocumentObserver() = default;
+  /// `sender` is the observer that caused the update, or null.
+  virtual void OnUpdate(CDocument& doc, IDocumentObserver* sender, long hint) = 0;
+};
+
+class CDocument {
+ public:
+  virtual ~CDocument() = default;
+
+  const std::string& GetPathName() const { return m_strPathName; }
+  void SetPathName(const std::string& path);
+  /// The file name without folder, or "Unbenannt" for a document never saved.
+  const std::string& GetTitle() const { return m_strTitle; }
+  void SetTitle(const std::string& title) { m_strTitle = title; }
+
+  bool IsModified() const { return m_bModified; }
+  void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+
+  void AddView(IDocumentObserver* view) { m_views.push_back(view); }
+  void RemoveView(IDocumentObserver* view) {
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+  }
+  void UpdateAllViews(IDocumentObserver* sender, long hint = 0);
+
+ protected:
+  std::string m_strPathName;
+  std::string m_strTitle = "Unbenannt";
+  bool m_bModified = false;
+
+ private:
+  std::vector<IDocumentObserver*> m_views;
+};
+
+}  // namespace kolvaro

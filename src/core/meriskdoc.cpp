@@ -1,0 +1,396 @@
+#include "core/meriskdoc.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/archive.h"
+
+namespace kolvaro {
+namespace {
+
+std::string Substitute(std::string text, const std::string& arg) {
+  const auto at = text.find("%1");
+  if (at != std::string::npos) text.replace(at, 2, arg);
+  return text;
+}
+
+std::string OpenErrorText(int err, const std::string& path) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return Substitute("%1 wurde nicht gefunden.", path);
+    case EACCES:
+    case EPERM:
+      return Substitute("Zugriff auf %1 wurde verweigert.", path);
+    default:
+      return "Fehler beim Öffnen des Dokuments.";
+  }
+}
+
+std::string SaveErrorText(int err, const std::string& path) {
+  switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+      return Substitute("Beim Zugriff auf %1 wurde ein voller Datenträger gemeldet.", path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return Substitute("Zugriff auf %1 wurde verweigert.", path);
+    default:
+      return "Fehler beim Speichern des Dokuments.";
+  }
+}
+
+void SetError(std::string* error, std::string text) {
+  if (error) *error = std::move(text);
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Writes `bytes` to a temporary file beside `path`, syncs it and renames it
+// over `path`, so a failed save never damages the album already on disk.
+int WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  std::string tmpl = path + ".tmp-XXXXXX";
+  const int fd = ::mkstemp(tmpl.data());
+  if (fd < 0) return errno;
+  int err = 0;
+  struct stat st {};
+  mode_t mode;
+  if (::stat(path.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(tmpl.c_str(), path.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(tmpl.c_str());
+    return err;
+  }
+  // Make the rename itself durable.
+  const std::string dir = std::filesystem::path(path).parent_path().string();
+  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return 0;
+}
+
+std::string Absolute(PathStyle style, const std::string& path) {
+  if (style != PathStyle::Posix || path.empty() || path[0] == '/') return path;
+  std::error_code ec;
+  const auto abs = std::filesystem::absolute(path, ec);
+  return ec ? path : abs.lexically_normal().string();
+}
+
+}  // namespace
+
+CMeriskDoc::CMeriskDoc(ISettings& settings, PathStyle style)
+    : m_settings(settings), m_pathStyle(style) {}
+
+CMeriskDoc::~CMeriskDoc() = default;
+
+std::string CMeriskDoc::DefaultUpdateUrl() const {
+  return "mk:@MSITStore:" + m_strHelpFilePath + "::/html/update_nopage.html";
+}
+
+void CMeriskDoc::ResetTrailer() {
+  m_strAlbumInfo.clear();
+  m_strUpdateUrl = DefaultUpdateUrl();
+  m_bInfoDialogEnabled = 1;
+}
+
+void CMeriskDoc::ResetContents() {
+  m_nCurrentPicture = -1;
+  m_nCurrentPosition = -1;
+  m_nSelectedCount = 0;
+  m_selection.clear();
+  m_nFilterTheme = -1;
+  m_nFilterPerson = -1;
+  m_nSelectionKind = -1;
+  m_strStorageFolder.clear();
+  m_nStorageMode = 0;
+  m_strAlbumFolderStored = m_settings.GetString("Pictures", "RootFolder", "");
+  m_strAlbumFolder = FromStoredFolder(m_pathStyle, m_strAlbumFolderStored);
+  m_pictures.Clear();
+  m_personsOnPictures.Clear();
+  m_persons.Clear();
+  m_themesOfPictures.Clear();
+  m_themes.Clear();
+  // The placeholder link of every new album: it matches no theme and no
+  // picture but is part of the file as the format has always had it.
+  m_themesOfPictures.Put(-1, -1, COleDateTime::Now());
+  ResetTrailer();
+}
+
+bool CMeriskDoc::OnNewDocument() {
+  ResetContents();
+  m_pTransactionLog.reset();
+  if (m_settings.GetInt("Settings", "Zusammenarbeit", 0) != 0 && m_transactionLogFactory)
+    m_pTransactionLog = m_transactionLogFactory(*this);
+  m_strPathName.clear();
+  m_strTitle = "Unbenannt";
+  SetModifiedFlag(false);
+  return true;
+}
+
+void CMeriskDoc::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    m_nFileVersion = 2;
+    ar.WriteInt(m_nFileVersion);
+    ar.WriteString(m_strStorageFolder);
+    ar.WriteInt(m_nStorageMode);
+    m_pictures.Serialize(ar);
+    m_personsOnPictures.Serialize(ar);
+    m_persons.Serialize(ar);
+    m_themesOfPictures.Serialize(ar);
+    m_themes.Serialize(ar);
+  } else {
+    m_nFileVersion = ar.ReadInt();
+    m_strStorageFolder = ar.ReadString();
+    m_nStorageMode = ar.ReadInt();
+    m_pictures.Clear();
+    m_personsOnPictures.Clear();
+    m_persons.Clear();
+    m_themesOfPictures.Clear();
+    m_themes.Clear();
+    m_pictures.Serialize(ar);
+    m_personsOnPictures.Serialize(ar);
+    m_persons.Serialize(ar);
+    m_themesOfPictures.Serialize(ar);
+    m_themes.Serialize(ar);
+    // A file without trailer must not inherit the previous album's.
+    if (m_nFileVersion < 2) ResetTrailer();
+  }
+  SerializeTrailer(ar);
+}
+
+void CMeriskDoc::SerializeTrailer(CArchive& ar) {
+  if (m_nFileVersion < 2) return;
+  if (ar.IsStoring()) {
+    ar.WriteString(m_strAlbumInfo);
+    ar.WriteString(m_strUpdateUrl);
+    ar.WriteInt(m_bInfoDialogEnabled);
+  } else {
+    m_strAlbumInfo = ar.ReadString();
+    m_strUpdateUrl = ar.ReadString();
+    m_bInfoDialogEnabled = ar.ReadInt();
+  }
+}
+
+bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
+  const std::string path = Absolute(m_pathStyle, pathIn);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    SetError(error, OpenErrorText(errno, path));
+    return false;
+  }
+  std::string failure;
+  struct stat st {};
+  if (::fstat(::fileno(file), &st) != 0) {
+    failure = OpenErrorText(errno, path);
+  } else if (S_ISDIR(st.st_mode)) {
+    failure = "Fehler beim Öffnen des Dokuments.";
+  } else {
+    try {
+      CArchive ar(file, static_cast<std::uint64_t>(st.st_size));
+      Serialize(ar);
+    } catch (const CArchiveException& e) {
+      failure = e.what();
+    } catch (const CFileIoException& e) {
+      failure = OpenErrorText(e.Error(), path);
+    } catch (const std::bad_alloc&) {
+      failure = "Fehler beim Öffnen des Dokuments.";
+    }
+  }
+  std::fclose(file);
+  if (!failure.empty()) {
+    // A half-read album must never be saved over the file on disk.
+    ResetContents();
+    m_strPathName.clear();
+    m_strTitle = "Unbenannt";
+    SetModifiedFlag(false);
+    SetError(error, failure);
+    return false;
+  }
+  m_nCurrentPicture = -1;
+  m_nCurrentPosition = -1;
+  m_nSelectedCount = 0;
+  m_strAlbumFolder = FolderOfPath(m_pathStyle, path);
+  m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
+  SetPathName(path);
+  SetModifiedFlag(false);
+  SelectPictures(-1, -1, 2);
+  return true;
+}
+
+bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
+  const std::string path = Absolute(m_pathStyle, pathIn);
+  // Relative names are resolved against the base they were stored for, so
+  // saving into another folder re-bases them instead of losing the pictures.
+  const std::string oldBase = BaseFolder();
+
+  m_strAlbumFolder = FolderOfPath(m_pathStyle, path);
+  if (m_nStorageMode == 1) m_strAlbumFolder = m_strStorageFolder;
+  m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
+
+  std::vector<std::pair<std::int32_t, std::string>> renamed;
+  for (POSITION pos = m_pictures.GetStartPosition(); pos != kNullPosition;) {
+    std::int32_t id;
+    const PictureEntry& e = m_pictures.GetNextRef(pos, id);
+    std::string full = e.filename;
+    if (!oldBase.empty() && !e.filename.empty() &&
+        !IsAbsoluteStoredName(m_pathStyle, e.filename))
+      full = ResolveStoredPath(m_pathStyle, oldBase, e.filename);
+    const std::string s = MakeStoredPath(full);
+    std::string name = e.filename;
+    if (m_nStorageMode == 0) {
+      name = s;
+    } else {
+      std::string canonical;
+      if (Canonicalize(m_pathStyle, ResolveStoredPath(m_pathStyle, m_strAlbumFolder, s),
+                       canonical))
+        name = canonical;
+    }
+    if (name != e.filename) renamed.emplace_back(id, std::move(name));
+  }
+  // Put back in place: the record order and every change date stay.
+  for (auto& [id, name] : renamed) {
+    PictureEntry e = *m_pictures.Find(id);
+    e.filename = std::move(name);
+    m_pictures.Put(id, std::move(e));
+  }
+
+  CArchive ar;
+  Serialize(ar);
+  if (const int err = WriteFileAtomically(path, ar.Bytes()); err != 0) {
+    SetError(error, SaveErrorText(err, path));
+    return false;
+  }
+  SetPathName(path);
+  SetModifiedFlag(false);
+  return true;
+}
+
+// --------------------------------------------------------- record operations
+
+void CMeriskDoc::AddOrUpdatePicture(std::int32_t id, const std::string& filename,
+                                    const COleDateTime& timestamp, std::uint64_t size,
+                                    const std::string& title) {
+  id = Resolve(id);
+  m_pictures.AddOrUpdate(id, filename, timestamp, size, title);
+  if (m_pTransactionLog) m_pTransactionLog->WritePicture(id, filename, timestamp, size, title);
+  SetModifiedFlag();
+}
+
+void CMeriskDoc::AddOrUpdatePerson(std::int32_t id, const std::string& name) {
+  m_persons.AddOrUpdate(id, name);
+  SetModifiedFlag();
+  if (m_pTransactionLog) m_pTransactionLog->WritePerson(id, name);
+}
+
+void CMeriskDoc::AddOrUpdateTheme(std::int32_t id, const std::string& name) {
+  m_themes.AddOrUpdate(id, name);
+  SetModifiedFlag();
+  if (m_pTransactionLog) m_pTransactionLog->WriteTheme(id, name);
+}
+
+void CMeriskDoc::AddOrUpdatePersonOnPicture(std::int32_t person, const Rect& rect,
+                                            std::int32_t picture) {
+  picture = Resolve(picture);
+  m_personsOnPictures.AddOrUpdate(person, picture, rect);
+  m_pictures.Touch(picture);
+  if (m_pTransactionLog) m_pTransactionLog->WritePersonOnPicture(person, rect, picture);
+  SetModifiedFlag();
+}
+
+void CMeriskDoc::AddThemeToPicture(std::int32_t theme, std::int32_t picture) {
+  picture = Resolve(picture);
+  m_themesOfPictures.AddOrUpdate(theme, picture);
+  m_pictures.Touch(picture);
+  if (m_pTransactionLog) m_pTransactionLog->WriteThemeOfPicture(theme, picture);
+  SetModifiedFlag();
+}
+
+void CMeriskDoc::RemoveThemeFromPicture(std::int32_t theme, std::int32_t picture) {
+  picture = Resolve(picture);
+  if (m_pTransactionLog) m_pTransactionLog->WriteRemoveThemeOfPicture(theme, picture);
+  m_themesOfPictures.Remove(theme, picture);
+  SetModifiedFlag();
+}
+
+void CMeriskDoc::RemovePersonFromPicture(std::int32_t person, std::int32_t picture) {
+  picture = Resolve(picture);
+  m_personsOnPictures.Remove(person, picture);
+  if (m_pTransactionLog) m_pTransactionLog->WriteRemovePersonOnPicture(person, picture);
+  SetModifiedFlag();
+}
+
+void CMeriskDoc::RemovePerson(std::int32_t person) {
+  m_personsOnPictures.RemoveAllOfPerson(person);
+  m_persons.Remove(person);
+  if (m_pTransactionLog) m_pTransactionLog->WriteRemovePerson(person);
+  SetModifiedFlag();
+}
+
+void CMeriskDoc::RemoveTheme(std::int32_t theme) {
+  m_themesOfPictures.RemoveAllOfTheme(theme);
+  m_themes.Remove(theme);
+  if (m_pTransactionLog) m_pTransactionLog->WriteRemoveTheme(theme);
+  SetModifiedFlag();
+}
+
+void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
+  m_personsOnPictures.RemoveAllOfPicture(id);
+  m_themesOfPictures.RemoveAllOfPicture(id);
+  const std::string path = GetPictureFullPath(id);
+  m_pictures.Remove(id);
+  if (moveToTrash && m_fileOps && !path.empty()) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) m_fileOps->MoveToTrash(path);
+  }
+  SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);
+  SetModifiedFlag();
+  if (m_pTransactionLog) m_pTransactionLog->WriteRemovePicture(id);
+  UpdateAllViews(nullptr);
+}
+
+void CMeriskDoc::OpenPictureFile(std::int32_t id) {
+  if (m_fileOps) m_fileOps->OpenWithDefaultProgram(GetPictureFullPath(id));
+}
+
+// ------------------------------------------------------------------ paths
+
+std::string CMeriskDoc::MakeStoredPath(const std::string& absolutePath) const {
+  return kolvaro::MakeStoredPath(m_pathStyle, absolutePath, BaseFolder());
+}
+
+std::string CMeriskDoc::GetPictureFullPath(std::int32_t id) const {
+  const PictureEntry* e = m_pictures.Find(id);
+  if (!e) return {};
+  return ResolveStoredPath(m_pathStyle, BaseFolder(), e->filename);
+}
+
+}  // namespace kolvaro

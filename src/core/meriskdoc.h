@@ -1,0 +1,125 @@
+#pragma once
+// The album: five tables, the album's own settings, the selection the views
+// show, and the record operations through which every change is made.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/document.h"
+#include "core/paths.h"
+#include "core/tables.h"
+#include "core/transactionlog.h"
+#include "platform/fileops.h"
+#include "platform/settings.h"
+
+namespace kolvaro {
+
+class CMeriskDoc : public CDocument {
+ public:
+  using TransactionLogFactory = std::function<std::unique_ptr<ITransactionLog>(CMeriskDoc&)>;
+
+  explicit CMeriskDoc(ISettings& settings, PathStyle style = PathStyle::Posix);
+  ~CMeriskDoc() override;
+
+  // --- Framework steps. Each returns false and sets `error` to the German
+  // message on failure.
+  bool OnNewDocument();
+  bool OnOpenDocument(const std::string& path, std::string* error = nullptr);
+  bool OnSaveDocument(const std::string& path, std::string* error = nullptr);
+
+  /// Reads or writes the album file's bytes.
+  void Serialize(CArchive& ar);
+  /// The album-info trailer, written and read only from file version 2 on.
+  virtual void SerializeTrailer(CArchive& ar);
+
+  // --- Record operations. A picture id of -1 stands for m_nCurrentPicture.
+  void AddOrUpdatePicture(std::int32_t id, const std::string& filename,
+                          const COleDateTime& timestamp, std::uint64_t size,
+                          const std::string& title);
+  void AddOrUpdatePerson(std::int32_t id, const std::string& name);
+  void AddOrUpdateTheme(std::int32_t id, const std::string& name);
+  void AddOrUpdatePersonOnPicture(std::int32_t person, const Rect& rect, std::int32_t picture);
+  void AddThemeToPicture(std::int32_t theme, std::int32_t picture);
+  void RemoveThemeFromPicture(std::int32_t theme, std::int32_t picture);
+  void RemovePersonFromPicture(std::int32_t person, std::int32_t picture);
+  void RemovePerson(std::int32_t person);
+  void RemoveTheme(std::int32_t theme);
+  /// Removes a picture with its links and rectangles, optionally moving its
+  /// file into the trash, and re-runs the last selection.
+  void DeletePicture(std::int32_t id, bool moveToTrash);
+  /// Opens the picture's file with its associated program.
+  void OpenPictureFile(std::int32_t id);
+
+  // --- Paths.
+  std::string MakeStoredPath(const std::string& absolutePath) const;
+  std::string GetPictureFullPath(std::int32_t id) const;
+  /// The folder relative picture names are based on.
+  const std::string& BaseFolder() const {
+    return m_nStorageMode != 0 ? m_strStorageFolder : m_strAlbumFolder;
+  }
+  PathStyle GetPathStyle() const { return m_pathStyle; }
+
+  // --- Selection.
+  void SelectPictures(std::int32_t theme, std::int32_t person, std::int32_t sortKey);
+  std::int32_t SetExplicitSelection(const std::vector<std::int32_t>& ids);
+  void SetCurrentIndex(std::int32_t index);
+  std::int32_t CurrentPicture() const { return m_nCurrentPicture; }
+
+  // --- Command states kept by the document.
+  bool CanOpenAlbumInfo() const { return m_bInfoDialogEnabled != 0; }
+  bool CanOpenPictureFile() const { return m_nCurrentPicture != -1; }
+
+  /// The help file the default update URL points into.
+  void SetHelpFilePath(const std::string& path) { m_strHelpFilePath = path; }
+  std::string DefaultUpdateUrl() const;
+  /// How collaboration creates its writer; without one, no log is kept.
+  void SetTransactionLogFactory(TransactionLogFactory factory) {
+    m_transactionLogFactory = std::move(factory);
+  }
+  ISettings& Settings() { return m_settings; }
+  /// Where trash moves and file opening go; without one they do nothing.
+  void SetFileOperations(IFileOperations* ops) { m_fileOps = ops; }
+  IFileOperations* FileOperations() const { return m_fileOps; }
+
+  // Members, in the album's declaration order.
+  std::string m_strAlbumFolderStored;
+  std::string m_strAlbumFolder;
+  std::int32_t m_nSelectedCount = 0;
+  std::string m_strStorageFolder;
+  std::int32_t m_nStorageMode = 0;
+  std::unique_ptr<ITransactionLog> m_pTransactionLog;
+  CThemenEx m_themes;
+  CBilderEx m_pictures;
+  CPersonenEx m_persons;
+  CPersonenAufBildernEx m_personsOnPictures;
+  CThemenDerBilderEx m_themesOfPictures;
+  std::vector<std::int32_t> m_selection;
+  std::int32_t m_nCurrentPicture = -1;
+  std::int32_t m_nCurrentPosition = -1;
+  std::int32_t m_nFilterTheme = -1;
+  std::int32_t m_nFilterPerson = -1;
+  std::int32_t m_nSelectionKind = -1;
+  std::string m_strUpdateUrl;
+  std::string m_strAlbumInfo;
+  std::int32_t m_bInfoDialogEnabled = 1;
+  std::int32_t m_nFileVersion = 2;
+
+ private:
+  std::int32_t Resolve(std::int32_t picture) const {
+    return picture == -1 ? m_nCurrentPicture : picture;
+  }
+  /// Empties the album to what a new album holds, without touching the log.
+  void ResetContents();
+  void ResetTrailer();
+
+  ISettings& m_settings;
+  PathStyle m_pathStyle;
+  std::string m_strHelpFilePath = "Kolvaro.chm";
+  TransactionLogFactory m_transactionLogFactory;
+  IFileOperations* m_fileOps = nullptr;
+};
+
+}  // namespace kolvaro

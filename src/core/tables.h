@@ -1,0 +1,164 @@
+#pragma once
+// The five album tables. Their maps keep the album format's record order
+// (see BucketMap), so a file Kolvaro writes has the bytes the format expects.
+
+#include <cstdint>
+#include <string>
+
+#include "core/archive.h"
+#include "core/bucketmap.h"
+#include "core/oledate.h"
+#include "core/types.h"
+
+namespace kolvaro {
+
+struct PictureEntry {
+  std::string filename;  ///< stored form: relative to the album's base folder, or absolute
+  std::string title;
+  COleDateTime timestamp;
+  std::uint64_t size = 0;
+  COleDateTime changed;
+};
+
+/// The picture table.
+class CBilderEx {
+ public:
+  std::int32_t NextId() const { return m_nMaxId == -1 ? 1 : m_nMaxId + 1; }
+  void AddOrUpdate(std::int32_t id, const std::string& filename, const COleDateTime& timestamp,
+                   std::uint64_t size, const std::string& title);
+  /// Sets the entry's and the table's change date; creates an empty entry
+  /// for an unknown id (leaving m_nMaxId alone).
+  void Touch(std::int32_t id);
+  bool Lookup(std::int32_t id, PictureEntry& entry) const;
+  const PictureEntry* Find(std::int32_t id) const { return m_map.find(static_cast<std::uint32_t>(id)); }
+  /// Puts an entry back under its id without touching any change date.
+  void Put(std::int32_t id, PictureEntry entry);
+  /// Compares without regard to case for every letter of code page 1252.
+  bool ContainsFile(const std::string& text) const;
+  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
+  void GetNext(POSITION& pos, std::int32_t& id, PictureEntry* entry = nullptr) const;
+  /// Iteration without copying the entry.
+  const PictureEntry& GetNextRef(POSITION& pos, std::int32_t& id) const;
+  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
+  bool Remove(std::int32_t id) { return m_map.erase(static_cast<std::uint32_t>(id)); }
+  void Clear() {
+    m_map.clear();
+    m_nMaxId = -1;
+  }
+  void Serialize(CArchive& ar);
+
+  std::int32_t m_nMaxId = -1;
+  COleDateTime changed;
+
+ private:
+  BucketMap<std::uint32_t, PictureEntry> m_map;
+};
+
+/// The person table: id to name.
+class CPersonenEx {
+ public:
+  std::int32_t NextId() const { return m_nMaxId == -1 ? 1 : m_nMaxId + 1; }
+  void AddOrUpdate(std::int32_t id, const std::string& name);
+  void Remove(std::int32_t id);
+  bool Lookup(std::int32_t id, std::string& name) const;
+  /// The name, or "" when there is none.
+  std::string GetName(std::int32_t id) const;
+  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
+  void GetNext(POSITION& pos, std::int32_t& id, std::string& name) const;
+  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
+  void Clear();
+  void Serialize(CArchive& ar);
+
+  std::int32_t m_nMaxId = 0;
+  COleDateTime changed;
+
+ private:
+  BucketMap<std::uint32_t, std::string> m_map;
+};
+
+struct PersonOnPictureEntry {
+  std::int32_t picture = 0;  ///< key low half
+  std::int32_t person = 0;   ///< key high half
+  Rect rectangle;
+  COleDateTime changed;
+};
+
+/// Rectangles of persons on pictures, keyed by PairKey(person, picture).
+/// One map serves both the quick rectangle lookup and the full records.
+class CPersonenAufBildernEx {
+ public:
+  void AddOrUpdate(std::int32_t person, std::int32_t picture, const Rect& rect);
+  void Remove(std::int32_t person, std::int32_t picture);
+  void RemoveAllOfPerson(std::int32_t person);
+  void RemoveAllOfPicture(std::int32_t picture);
+  bool Lookup(std::int32_t person, std::int32_t picture, Rect* rect = nullptr) const;
+  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
+  /// Walks from pos to the next entry matching person and picture (-1 = any);
+  /// returns a position at which GetNext yields it, pos already past it, or
+  /// the null position when none is left.
+  POSITION FindNext(POSITION& pos, std::int32_t person, std::int32_t picture) const;
+  void GetNext(POSITION& pos, std::int32_t& person, std::int32_t& picture,
+               Rect* rect = nullptr) const;
+  const PersonOnPictureEntry& GetNextRef(POSITION& pos) const;
+  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
+  void Clear();
+  void Serialize(CArchive& ar);
+
+  COleDateTime changed;
+
+ private:
+  template <typename Pred>
+  void RemoveIf(Pred pred);
+  BucketMap<std::int64_t, PersonOnPictureEntry> m_map;
+};
+
+/// The theme table: id to name.
+class CThemenEx {
+ public:
+  std::int32_t NextId() const { return m_nMaxId == -1 ? 1 : m_nMaxId + 1; }
+  void AddOrUpdate(std::int32_t id, const std::string& name);
+  void Remove(std::int32_t id);
+  std::string GetName(std::int32_t id) const;
+  bool Lookup(std::int32_t id, std::string& name) const;
+  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
+  void GetNext(POSITION& pos, std::int32_t& id, std::string& name) const;
+  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
+  void Clear();
+  void Serialize(CArchive& ar);
+
+  std::int32_t m_nMaxId = -1;
+  COleDateTime changed;
+
+ private:
+  BucketMap<std::uint32_t, std::string> m_map;
+};
+
+/// Links of themes to pictures, keyed by PairKey(theme, picture), valued by
+/// the date the link was made.
+class CThemenDerBilderEx {
+ public:
+  void AddOrUpdate(std::int32_t theme, std::int32_t picture);
+  /// Stores a link with a given date and no change of the table's date
+  /// (the new album's placeholder link).
+  void Put(std::int32_t theme, std::int32_t picture, const COleDateTime& date);
+  void Remove(std::int32_t theme, std::int32_t picture);
+  void RemoveAllOfTheme(std::int32_t theme);
+  void RemoveAllOfPicture(std::int32_t picture);
+  bool Lookup(std::int32_t theme, std::int32_t picture, COleDateTime* date = nullptr) const;
+  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
+  POSITION FindNext(POSITION& pos, std::int32_t theme, std::int32_t picture) const;
+  void GetNext(POSITION& pos, std::int32_t& theme, std::int32_t& picture,
+               COleDateTime* date = nullptr) const;
+  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
+  void Clear();
+  void Serialize(CArchive& ar);
+
+  COleDateTime changed;
+
+ private:
+  template <typename Pred>
+  void RemoveIf(Pred pred);
+  BucketMap<std::int64_t, COleDateTime> m_map;
+};
+
+}  // namespace kolvaro
