@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kolvaro {
@@ -21,6 +22,8 @@ struct Context {
   ISettings& settings;
   std::ostream& out;
   std::ostream& err;
+  /// Folder of the running program with its trailing '/', or "" when unknown.
+  std::string programDir;
 };
 
 struct Command {
@@ -32,10 +35,18 @@ struct Command {
 
 /// Adds a command to the table; use through a static Registrar.
 void RegisterCommand(const Command& command);
+/// Every registered command, sorted by name.
 const std::vector<Command>& Commands();
+/// The command of that name, or null.
+const Command* FindCommand(std::string_view name);
 
 struct Registrar {
   explicit Registrar(const Command& command) { RegisterCommand(command); }
 };
+
+/// Writes "kolvaro-cli: <message>" to ctx.err; returns kExitFailure.
+int Fail(Context& ctx, const std::string& message);
+/// Writes the command's German usage line to ctx.err; returns kExitUsage.
+int UsageError(Context& ctx, const char* commandName);
 
 }  // namespace kolvaro::cli

@@ -14,6 +14,7 @@
 #include "core/transactionlog.h"
 #include "platform/fileops.h"
 #include "platform/settings.h"
+#include "platform/userquestions.h"
 
 namespace kolvaro {
 
@@ -83,6 +84,9 @@ class CMeriskDoc : public CDocument {
   /// Where trash moves and file opening go; without one they do nothing.
   void SetFileOperations(IFileOperations* ops) { m_fileOps = ops; }
   IFileOperations* FileOperations() const { return m_fileOps; }
+  /// Who sees the wait cursor and the questions of document commands; may be null.
+  void SetUserQuestions(IUserQuestions* ui) { m_userQuestions = ui; }
+  IUserQuestions* UserQuestions() const { return m_userQuestions; }
 
   // Members, in the album's declaration order.
   std::string m_strAlbumFolderStored;
@@ -120,6 +124,7 @@ class CMeriskDoc : public CDocument {
   std::string m_strHelpFilePath = "Kolvaro.chm";
   TransactionLogFactory m_transactionLogFactory;
   IFileOperations* m_fileOps = nullptr;
+  IUserQuestions* m_userQuestions = nullptr;
 };
 
 }  // namespace kolvaro

@@ -21,6 +21,14 @@ std::uint32_t ReadHeader(CArchive& ar, COleDateTime& changed, std::uint64_t minR
   return static_cast<std::uint32_t>(count);
 }
 
+// The key whose halves were written. Rebuilding it with PairKey instead would
+// lower the high half by one for every negative low half (the new album's
+// placeholder link among them) each time an album is saved and read again.
+std::int64_t KeyFromHalves(std::int32_t high, std::int32_t low) {
+  const auto h = static_cast<std::uint64_t>(static_cast<std::uint32_t>(high));
+  return static_cast<std::int64_t>(h << 32 | static_cast<std::uint32_t>(low));
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- pictures
@@ -250,7 +258,7 @@ void CPersonenAufBildernEx::Serialize(CArchive& ar) {
     const std::int32_t low = ar.ReadInt();
     const Rect rect = ar.ReadRect();
     const COleDateTime date = ar.ReadDate();
-    const std::int64_t key = PairKey(high, low);
+    const std::int64_t key = KeyFromHalves(high, low);
     m_map.set(key, PersonOnPictureEntry{PairLow(key), PairHigh(key), rect, date});
   }
 }
@@ -398,7 +406,7 @@ void CThemenDerBilderEx::Serialize(CArchive& ar) {
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::int32_t high = ar.ReadInt();
     const std::int32_t low = ar.ReadInt();
-    m_map.set(PairKey(high, low), ar.ReadDate());
+    m_map.set(KeyFromHalves(high, low), ar.ReadDate());
   }
 }
 

@@ -15,6 +15,8 @@ struct Entry {
 
 // Sorted by identifier; checked at compile time below.
 constexpr std::array kTable = {
+    Entry{IDS_PICTURE_FILTER,
+          "Jpeg-Bilder|*.jpg|Alle Bilder (jpg, gif, bmp, tif, avi)|*.jpg;*.gif;*.tif;*.avi;*.bmp|Alle Dateien (*.*)|*.*||"},
     Entry{IDS_TRANSACTION_FILTER, "Merisk Protokolldateien|mrklog*.xml|Alle Dateien (*.*)|*.*||"},
     Entry{IDS_DUPLICATE_CAPTION, "Doppelter Eintrag"},
     Entry{IDS_FILE_ALREADY_IN_ALBUM, "Die Datei %1!s! ist bereits in der Datenbank abgelegt!"},

@@ -11,6 +11,7 @@ namespace kolvaro {
 
 /// String identifiers.
 enum StringId : int {
+  IDS_PICTURE_FILTER = 129,            // filter of the add-pictures open dialog
   IDS_TRANSACTION_FILTER = 132,        // filter of the transaction-file open dialog
   IDS_DUPLICATE_CAPTION = 1037,        // "Doppelter Eintrag"
   IDS_FILE_ALREADY_IN_ALBUM = 1049,    // %1!s! = stored path
