@@ -1,0 +1,287 @@
+#include "core/exifreader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <memory>
+
+namespace kolvaro {
+namespace {
+
+// One read of this size normally holds every segment up to the image data.
+constexpr std::size_t kChunkSize = 64 * 1024;
+
+constexpr std::uint8_t kMarkerSoi = 0xD8;
+constexpr std::uint8_t kMarkerEoi = 0xD9;
+constexpr std::uint8_t kMarkerSos = 0xDA;
+constexpr std::uint8_t kMarkerApp1 = 0xE1;
+
+constexpr std::uint16_t kTagExifDirectory = 34665;
+constexpr std::size_t kSignatureSize = 6;  // "Exif" 00 00 or "QVCI" 00 00
+constexpr std::size_t kQvciDateOffset = 77;
+constexpr std::size_t kFirstDirectoryOffset = 8;
+constexpr std::size_t kEntrySize = 12;
+
+enum class TextRule : std::uint8_t { kStoredText, kUnsigned16, kRational };
+
+struct TagRule {
+  std::uint16_t tag;
+  TextRule rule;
+};
+
+constexpr std::array<TagRule, 40> kTagRules = {{
+    {270, TextRule::kStoredText},   {271, TextRule::kStoredText},   {272, TextRule::kStoredText},
+    {305, TextRule::kStoredText},   {306, TextRule::kStoredText},   {33432, TextRule::kStoredText},
+    {36867, TextRule::kStoredText}, {36868, TextRule::kStoredText}, {37520, TextRule::kStoredText},
+    {37521, TextRule::kStoredText}, {37522, TextRule::kStoredText}, {40964, TextRule::kStoredText},
+    {274, TextRule::kUnsigned16},   {296, TextRule::kUnsigned16},   {531, TextRule::kUnsigned16},
+    {34850, TextRule::kUnsigned16}, {34855, TextRule::kUnsigned16}, {37383, TextRule::kUnsigned16},
+    {37384, TextRule::kUnsigned16}, {37385, TextRule::kUnsigned16}, {40961, TextRule::kUnsigned16},
+    {41495, TextRule::kUnsigned16}, {282, TextRule::kRational},     {283, TextRule::kRational},
+    {318, TextRule::kRational},     {319, TextRule::kRational},     {529, TextRule::kRational},
+    {532, TextRule::kRational},     {33434, TextRule::kRational},   {33437, TextRule::kRational},
+    {37122, TextRule::kRational},   {37377, TextRule::kRational},   {37378, TextRule::kRational},
+    {37380, TextRule::kRational},   {37381, TextRule::kRational},   {37382, TextRule::kRational},
+    {37386, TextRule::kRational},   {41486, TextRule::kRational},   {41487, TextRule::kRational},
+    {41493, TextRule::kRational},
+}};
+
+constexpr std::array<std::uint16_t, kTagRules.size()> kKnownTags = [] {
+  std::array<std::uint16_t, kTagRules.size()> tags{};
+  for (std::size_t i = 0; i < kTagRules.size(); ++i) tags[i] = kTagRules[i].tag;
+  return tags;
+}();
+
+/// The JPEG bytes, either all in memory or read from a file in chunks.
+class ByteSource {
+ public:
+  explicit ByteSource(std::span<const std::uint8_t> data) : m_view(data) {}
+  explicit ByteSource(int fd) : m_fd(fd) {}
+
+  /// Exactly n bytes, or false at the end of the data.
+  bool Read(std::uint8_t* out, std::size_t n) {
+    const std::size_t avail = m_view.size() - m_pos;
+    if (n <= avail) {
+      if (n > 0) std::memcpy(out, m_view.data() + m_pos, n);
+      m_pos += n;
+      return true;
+    }
+    if (m_fd < 0) return false;
+    if (avail > 0) std::memcpy(out, m_view.data() + m_pos, avail);
+    out += avail;
+    n -= avail;
+    m_pos = m_view.size();
+    // A payload goes straight to its place, so nothing behind it is read.
+    if (n > 4) return ReadFile(out, n) == n;
+    return Fill() && Read(out, n);
+  }
+
+  /// Passes over n bytes without reading them where possible.
+  bool Skip(std::size_t n) {
+    const std::size_t avail = m_view.size() - m_pos;
+    if (n <= avail) {
+      m_pos += n;
+      return true;
+    }
+    m_pos = m_view.size();
+    if (m_fd < 0) return false;
+    // Seeking past the end is allowed; the next read then finds the end.
+    return ::lseek(m_fd, static_cast<off_t>(n - avail), SEEK_CUR) >= 0;
+  }
+
+ private:
+  bool Fill() {
+    if (!m_buffer) m_buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize);
+    const std::size_t got = ReadSome(m_buffer.get(), kChunkSize);
+    m_view = {m_buffer.get(), got};
+    m_pos = 0;
+    return got > 0;
+  }
+
+  std::size_t ReadSome(std::uint8_t* out, std::size_t n) {
+    for (;;) {
+      const ssize_t got = ::read(m_fd, out, n);
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) return 0;
+    }
+  }
+
+  std::size_t ReadFile(std::uint8_t* out, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+      const std::size_t got = ReadSome(out + done, n - done);
+      if (got == 0) break;
+      done += got;
+    }
+    return done;
+  }
+
+  std::span<const std::uint8_t> m_view;
+  std::size_t m_pos = 0;
+  int m_fd = -1;
+  std::unique_ptr<std::uint8_t[]> m_buffer;
+};
+
+/// Walks the segments up to the image data and keeps the first APP1 payload;
+/// no later segment can change an answer, so reading stops there.
+void ReadFirstApp1(ByteSource& src, bool& hasApp1, std::vector<std::uint8_t>& app1) {
+  std::uint8_t bytes[2];
+  if (!src.Read(bytes, 2) || bytes[0] != 0xFF || bytes[1] != kMarkerSoi) return;
+  for (;;) {
+    if (!src.Read(bytes, 2)) return;
+    const std::uint8_t marker = bytes[1];
+    if (marker == kMarkerSos || marker == kMarkerEoi) return;
+    if (marker == kMarkerSoi) continue;
+    std::size_t payloadSize = 0;
+    if (bytes[0] == 0xFF) {
+      if (!src.Read(bytes, 2)) return;
+      const std::size_t length = static_cast<std::size_t>(bytes[0] << 8 | bytes[1]);
+      if (length < 2) return;  // the length counts its own two bytes
+      payloadSize = length - 2;
+    }
+    if (marker == kMarkerApp1) {
+      std::vector<std::uint8_t> payload(payloadSize);
+      if (!src.Read(payload.data(), payloadSize)) return;  // cut off: the list ends before it
+      hasApp1 = true;
+      app1 = std::move(payload);
+      return;
+    }
+    if (!src.Skip(payloadSize)) return;
+  }
+}
+
+/// The TIFF structure after "Exif" 00 00; every offset counts from its start.
+class TiffBlock {
+ public:
+  explicit TiffBlock(std::span<const std::uint8_t> bytes)
+      : m_bytes(bytes), m_bigEndian(!bytes.empty() && bytes[0] == 'M') {}
+
+  /// True when len bytes at off lie inside the block; cannot wrap.
+  bool Fits(std::uint64_t off, std::uint64_t len) const {
+    return off <= m_bytes.size() && len <= m_bytes.size() - off;
+  }
+
+  std::uint16_t Get16(std::size_t off) const {
+    const std::uint8_t* p = m_bytes.data() + off;
+    return static_cast<std::uint16_t>(m_bigEndian ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]));
+  }
+
+  std::uint32_t Get32(std::size_t off) const {
+    const std::uint32_t a = Get16(off);
+    const std::uint32_t b = Get16(off + 2);
+    return m_bigEndian ? (a << 16 | b) : (b << 16 | a);
+  }
+
+  /// The zero-terminated text at off; without terminator it ends with the block.
+  std::string TextAt(std::uint64_t off) const {
+    if (off >= m_bytes.size()) return {};
+    const auto begin = m_bytes.begin() + static_cast<std::ptrdiff_t>(off);
+    return std::string(begin, std::find(begin, m_bytes.end(), std::uint8_t{0}));
+  }
+
+  /// Offset of the first entry with the tag in the directory at dirOffset;
+  /// entries that would reach past the block do not exist.
+  bool FindEntry(std::uint64_t dirOffset, std::uint16_t tag, std::size_t& entry) const {
+    if (!Fits(dirOffset, 2)) return false;
+    const std::size_t first = static_cast<std::size_t>(dirOffset) + 2;
+    const std::size_t count =
+        std::min<std::size_t>(Get16(first - 2), (m_bytes.size() - first) / kEntrySize);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t at = first + i * kEntrySize;
+      if (Get16(at) == tag) {
+        entry = at;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  /// The entry's value as text by the tag's rule; a value of another type
+  /// than the rule reads, or lying outside the block, is empty or zero.
+  std::string EntryText(std::size_t entry) const {
+    const std::uint16_t tag = Get16(entry);
+    const auto rule = std::find_if(kTagRules.begin(), kTagRules.end(),
+                                   [tag](const TagRule& r) { return r.tag == tag; });
+    if (rule == kTagRules.end()) return {};
+    const std::uint16_t type = Get16(entry + 2);
+    const std::size_t field = entry + 8;
+    switch (rule->rule) {
+      case TextRule::kStoredText:
+        // Always through the offset, even for texts short enough to sit in the field.
+        return type == 2 ? TextAt(Get32(field)) : std::string();
+      case TextRule::kUnsigned16:
+        return std::to_string(type == 3 ? Get16(field) : 0u);
+      case TextRule::kRational: {
+        double value = 0.0;
+        const std::uint32_t off = Get32(field);
+        if (type == 5 && Fits(off, 8)) {
+          const std::uint32_t denominator = Get32(off + 4);
+          // 0/0 marks an unknown value in EXIF; it must not turn into "nan".
+          if (denominator != 0) value = static_cast<double>(Get32(off)) / denominator;
+        }
+        char buf[32];
+        const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
+        return std::string(buf, res.ptr);
+      }
+    }
+    return {};
+  }
+
+ private:
+  std::span<const std::uint8_t> m_bytes;
+  bool m_bigEndian;
+};
+
+}  // namespace
+
+CExifReader::CExifReader(const std::string& path) : m_path(path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  ByteSource src(fd);
+  ReadFirstApp1(src, m_hasApp1, m_app1);
+  ::close(fd);
+}
+
+CExifReader CExifReader::FromMemory(std::span<const std::uint8_t> jpeg) {
+  CExifReader reader;
+  ByteSource src(jpeg);
+  ReadFirstApp1(src, reader.m_hasApp1, reader.m_app1);
+  return reader;
+}
+
+std::span<const std::uint16_t> CExifReader::KnownTags() { return kKnownTags; }
+
+bool CExifReader::GetTagText(std::uint16_t tag, std::string& text) const {
+  if (!m_hasApp1 || m_app1.size() < kSignatureSize) return false;
+  const std::span<const std::uint8_t> payload(m_app1);
+
+  if (std::memcmp(payload.data(), "QVCI\0\0", kSignatureSize) == 0) {
+    // The camera block holds the capture date only, at a fixed place.
+    if (tag != kTagDateTimeOriginal) return false;
+    text = TiffBlock(payload).TextAt(kQvciDateOffset);
+    return true;
+  }
+  if (std::memcmp(payload.data(), "Exif\0\0", kSignatureSize) != 0) return false;
+
+  // The header's own directory offset is not consulted: IFD0 always follows it.
+  const TiffBlock block(payload.subspan(kSignatureSize));
+  std::size_t entry = 0;
+  if (block.FindEntry(kFirstDirectoryOffset, tag, entry)) {
+    text = block.EntryText(entry);
+    return true;
+  }
+  std::size_t pointer = 0;
+  if (!block.FindEntry(kFirstDirectoryOffset, kTagExifDirectory, pointer)) return false;
+  // The pointer is meant to be LONG, but some writers mark it as IFD (13);
+  // either way the value field holds the offset.
+  if (!block.FindEntry(block.Get32(pointer + 8), tag, entry)) return false;
+  text = block.EntryText(entry);
+  return true;
+}
+
+}  // namespace kolvaro
