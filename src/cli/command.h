@@ -2,6 +2,7 @@
 // kolvaro-cli's subcommands register themselves here; each lives in its own
 // file, so adding one touches nothing else.
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ const Command* FindCommand(std::string_view name);
 struct Registrar {
   explicit Registrar(const Command& command) { RegisterCommand(command); }
 };
+
+/// A whole decimal number in 32 bits ("-1", "42"); false for anything else.
+bool ParseInt(std::string_view text, std::int32_t& value);
 
 /// Writes "kolvaro-cli: <message>" to ctx.err; returns kExitFailure.
 int Fail(Context& ctx, const std::string& message);

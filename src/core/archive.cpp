@@ -25,9 +25,18 @@ CArchive::CArchive(std::FILE* file, std::uint64_t size)
   m_pos = m_end = m_buffer.data();
 }
 
+namespace {
+void PutDword(char* b, std::uint32_t v) {
+  b[0] = static_cast<char>(v);
+  b[1] = static_cast<char>(v >> 8);
+  b[2] = static_cast<char>(v >> 16);
+  b[3] = static_cast<char>(v >> 24);
+}
+}  // namespace
+
 void CArchive::WriteDword(std::uint32_t v) {
-  const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                     static_cast<char>(v >> 24)};
+  char b[4];
+  PutDword(b, v);
   m_out.append(b, 4);
 }
 
@@ -68,12 +77,23 @@ void CArchive::WriteString(std::string_view utf8) {
     m_out.append(utf8);
     return;
   }
-  std::string narrow;
-  if (Utf8ToCp1252(utf8, narrow)) {
+  // Converted straight into the output behind a one-byte length, which is
+  // patched afterwards; only a text of 255 bytes or more moves once more.
+  const std::size_t at = m_out.size();
+  m_out.push_back('\0');
+  if (Utf8ToCp1252(utf8, m_out)) {
+    const std::size_t n = m_out.size() - at - 1;
+    if (n < 255) {
+      m_out[at] = static_cast<char>(n);
+      return;
+    }
+    const std::string narrow = m_out.substr(at + 1);
+    m_out.resize(at);
     writeLength(narrow.size());
     m_out.append(narrow);
     return;
   }
+  m_out.resize(at);
   // Characters outside 1252 would be lost in the single-byte form; the
   // two-byte form keeps them and every reader of the format accepts it.
   const std::u16string wide = Utf8ToUtf16(utf8);
@@ -85,20 +105,26 @@ void CArchive::WriteString(std::string_view utf8) {
   }
 }
 
+// Dates and rectangles go out in one piece: a large album holds hundreds of
+// thousands of them, and every append to the output has its cost.
 void CArchive::WriteDate(const COleDateTime& d) {
-  WriteDword(static_cast<std::uint32_t>(d.GetStatus()));
   double v = d.Value();
   std::uint64_t bits;
   std::memcpy(&bits, &v, 8);
-  WriteDword(static_cast<std::uint32_t>(bits));
-  WriteDword(static_cast<std::uint32_t>(bits >> 32));
+  char b[12];
+  PutDword(b, static_cast<std::uint32_t>(d.GetStatus()));
+  PutDword(b + 4, static_cast<std::uint32_t>(bits));
+  PutDword(b + 8, static_cast<std::uint32_t>(bits >> 32));
+  m_out.append(b, 12);
 }
 
 void CArchive::WriteRect(const Rect& r) {
-  WriteInt(r.left);
-  WriteInt(r.top);
-  WriteInt(r.right);
-  WriteInt(r.bottom);
+  char b[16];
+  PutDword(b, static_cast<std::uint32_t>(r.left));
+  PutDword(b + 4, static_cast<std::uint32_t>(r.top));
+  PutDword(b + 8, static_cast<std::uint32_t>(r.right));
+  PutDword(b + 12, static_cast<std::uint32_t>(r.bottom));
+  m_out.append(b, 16);
 }
 
 void CArchive::Refill(std::size_t n) {

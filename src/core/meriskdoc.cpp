@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <unordered_map>
 
 #include "core/archive.h"
 
@@ -251,41 +252,83 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
   // Relative names are resolved against the base they were stored for, so
   // saving into another folder re-bases them instead of losing the pictures.
   const std::string oldBase = BaseFolder();
+  // A failed save leaves the album based where it was.
+  const std::string oldFolder = m_strAlbumFolder;
+  const std::string oldFolderStored = m_strAlbumFolderStored;
+  const std::int32_t oldVersion = m_nFileVersion;
 
   m_strAlbumFolder = FolderOfPath(m_pathStyle, path);
   if (m_nStorageMode == 1) m_strAlbumFolder = m_strStorageFolder;
   m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
 
+  auto storedName = [&](const std::string& filename) {
+    std::string full = filename;
+    if (!oldBase.empty() && !filename.empty() && !IsAbsoluteStoredName(m_pathStyle, filename)) {
+      full = ResolveStoredPath(m_pathStyle, oldBase, filename);
+      // Without its ".." steps the name does not lead through the old
+      // folder, which may be gone once the album has moved.
+      std::string canonical;
+      if (Canonicalize(m_pathStyle, full, canonical)) full = std::move(canonical);
+    }
+    return MakeStoredPath(full);
+  };
+  // A stored name is its folder's stored form followed by the file name, so
+  // each folder is worked out once (with a one-letter stand-in for the file):
+  // albums hold many pictures per folder. Left out are names whose folder
+  // part is shorter than the two characters the tests for an absolute name
+  // look at, file names that are steps ("." and "..") or hold a ':' (a
+  // folder that shrinks to nothing lets the drive test see the file name),
+  // and names long enough that the canonical form could hit its length limit
+  // with one file name but not with the other. Keep this in step with storedName.
+  std::unordered_map<std::string, std::string> folderPrefixes;
+  auto cacheable = [&oldBase](const std::string& filename, std::size_t file) {
+    const std::string_view name = std::string_view(filename).substr(file);
+    return file >= 2 && !name.empty() && name != "." && name != ".." &&
+           name.find(':') == std::string_view::npos && oldBase.size() + filename.size() < 200;
+  };
   std::vector<std::pair<std::int32_t, std::string>> renamed;
   for (POSITION pos = m_pictures.GetStartPosition(); pos != kNullPosition;) {
     std::int32_t id;
     const PictureEntry& e = m_pictures.GetNextRef(pos, id);
-    std::string full = e.filename;
-    if (!oldBase.empty() && !e.filename.empty() &&
-        !IsAbsoluteStoredName(m_pathStyle, e.filename))
-      full = ResolveStoredPath(m_pathStyle, oldBase, e.filename);
-    const std::string s = MakeStoredPath(full);
-    std::string name = e.filename;
-    if (m_nStorageMode == 0) {
-      name = s;
+    std::string s;
+    std::size_t file = e.filename.size();  // where the file name begins
+    while (file > 0 && e.filename[file - 1] != '\\' && e.filename[file - 1] != '/') --file;
+    if (cacheable(e.filename, file)) {
+      auto [it, added] = folderPrefixes.try_emplace(e.filename.substr(0, file));
+      if (added) {
+        it->second = storedName(it->first + 'f');
+        it->second.pop_back();
+      }
+      s = it->second;
+      s.append(e.filename, file);
     } else {
-      std::string canonical;
-      if (Canonicalize(m_pathStyle, ResolveStoredPath(m_pathStyle, m_strAlbumFolder, s),
-                       canonical))
-        name = canonical;
+      s = storedName(e.filename);
     }
+    std::string name;
+    if (m_nStorageMode == 0)
+      name = std::move(s);
+    else if (!Canonicalize(m_pathStyle, ResolveStoredPath(m_pathStyle, m_strAlbumFolder, s), name))
+      name = e.filename;
     if (name != e.filename) renamed.emplace_back(id, std::move(name));
   }
   // Put back in place: the record order and every change date stay.
-  for (auto& [id, name] : renamed) {
-    PictureEntry e = *m_pictures.Find(id);
-    e.filename = std::move(name);
-    m_pictures.Put(id, std::move(e));
-  }
+  // `renamed` then holds the old names, for the way back.
+  auto swapNames = [this, &renamed] {
+    for (auto& [id, name] : renamed) {
+      PictureEntry e = *m_pictures.Find(id);
+      std::swap(e.filename, name);
+      m_pictures.Put(id, std::move(e));
+    }
+  };
+  swapNames();
 
   CArchive ar;
   Serialize(ar);
   if (const int err = WriteFileAtomically(path, ar.Bytes()); err != 0) {
+    swapNames();
+    m_strAlbumFolder = oldFolder;
+    m_strAlbumFolderStored = oldFolderStored;
+    m_nFileVersion = oldVersion;
     SetError(error, SaveErrorText(err, path));
     return false;
   }

@@ -98,8 +98,10 @@ std::optional<CalendarTime> COleDateTime::ToCalendar() const {
   auto days = static_cast<std::int64_t>(dayPart);
   auto secs = static_cast<std::int64_t>(std::llround(std::fabs(m_value - dayPart) * 86400.0));
   if (secs >= 86400) {
+    // The time of day runs forward on both sides of day 0, so rounding up
+    // always reaches the following day.
     secs -= 86400;
-    days += m_value < 0 ? -1 : 1;
+    days += 1;
   }
   CalendarTime c;
   CivilFromDays(days + kOleEpochFromUnixDays, c.year, c.month, c.day);

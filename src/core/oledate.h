@@ -53,7 +53,7 @@ class COleDateTime {
   bool IsValid() const { return m_status == valid; }
 
   /// Compares as points in time: for dates before 30 December 1899 the
-  /// fraction counts away from zero, so -1.25 (29 Dec 06:00) lies after -1.5.
+  /// fraction counts away from zero, so -1.25 (29 Dec 06:00) lies before -1.5.
   static int CompareMoments(double a, double b);
 
   /// "%Y-%m-%d %H:%M:%S"-like formatting with strftime directives over the

@@ -1,5 +1,7 @@
 #include "core/tables.h"
 
+#include <algorithm>
+
 #include "core/cp1252.h"
 
 namespace kolvaro {
@@ -21,12 +23,11 @@ std::uint32_t ReadHeader(CArchive& ar, COleDateTime& changed, std::uint64_t minR
   return static_cast<std::uint32_t>(count);
 }
 
-// The key whose halves were written. Rebuilding it with PairKey instead would
-// lower the high half by one for every negative low half (the new album's
-// placeholder link among them) each time an album is saved and read again.
-std::int64_t KeyFromHalves(std::int32_t high, std::int32_t low) {
-  const auto h = static_cast<std::uint64_t>(static_cast<std::uint32_t>(high));
-  return static_cast<std::int64_t>(h << 32 | static_cast<std::uint32_t>(low));
+// A name record may be 5 bytes in the file but takes some 50 in memory:
+// reserve only what names of a realistic length could fill, so a file of
+// tiny records cannot make the reservation far outgrow the file.
+std::uint32_t NameReserve(const CArchive& ar, std::uint32_t count) {
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(count, ar.Remaining() / 16));
 }
 
 }  // namespace
@@ -162,7 +163,7 @@ void CPersonenEx::Serialize(CArchive& ar) {
   }
   Clear();
   const std::uint32_t count = ReadHeader(ar, changed, kMinNameRecord);
-  m_map.reserve(count);
+  m_map.reserve(NameReserve(ar, count));
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::int32_t id = ar.ReadInt();
     std::string name = ar.ReadString();
@@ -258,7 +259,10 @@ void CPersonenAufBildernEx::Serialize(CArchive& ar) {
     const std::int32_t low = ar.ReadInt();
     const Rect rect = ar.ReadRect();
     const COleDateTime date = ar.ReadDate();
-    const std::int64_t key = KeyFromHalves(high, low);
+    // PairKey sign-extends the low half: for a negative picture id (the new
+    // album's placeholder link) the high half comes back one lower. The
+    // format has always behaved so, and such keys match nothing.
+    const std::int64_t key = PairKey(high, low);
     m_map.set(key, PersonOnPictureEntry{PairLow(key), PairHigh(key), rect, date});
   }
 }
@@ -313,7 +317,7 @@ void CThemenEx::Serialize(CArchive& ar) {
   m_map.clear();
   m_nMaxId = 0;
   const std::uint32_t count = ReadHeader(ar, changed, kMinNameRecord);
-  m_map.reserve(count);
+  m_map.reserve(NameReserve(ar, count));
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::int32_t id = ar.ReadInt();
     std::string name = ar.ReadString();
@@ -406,7 +410,7 @@ void CThemenDerBilderEx::Serialize(CArchive& ar) {
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::int32_t high = ar.ReadInt();
     const std::int32_t low = ar.ReadInt();
-    m_map.set(KeyFromHalves(high, low), ar.ReadDate());
+    m_map.set(PairKey(high, low), ar.ReadDate());
   }
 }
 

@@ -1,0 +1,500 @@
+// Opening and saving a large album, against a plain pass over the same file
+// that only reads its values. The album is generated once per run: 100 000
+// pictures, 2 000 persons, 150 000 rectangles, 300 themes, 200 000 links.
+//
+// Counters: "x_baseline" is the mean wall time of an iteration divided by
+// that of the plain pass through the archive (best of five), "x_baseline_cpu"
+// the same for the thread's processor time, which other load on the machine
+// disturbs less (it leaves out waiting for the disk); the memory benchmark reports
+// the growth of the resident set while an album is opened into a fresh
+// document, as a ratio to the file size. Set TMPDIR to put the album on
+// another file system (saving syncs the file).
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/archive.h"
+#include "core/meriskdoc.h"
+#include "platform/settings.h"
+
+namespace {
+
+using namespace kolvaro;
+using Clock = std::chrono::steady_clock;
+
+// Wall and processor time of this thread, in seconds.
+struct Stopwatch {
+  Clock::time_point wall = Clock::now();
+  double cpu = CpuSeconds();
+
+  static double CpuSeconds() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+  }
+};
+
+struct Elapsed {
+  double wall = 0;
+  double cpu = 0;
+  void Add(const Stopwatch& since) {
+    wall += std::chrono::duration<double>(Clock::now() - since.wall).count();
+    cpu += Stopwatch::CpuSeconds() - since.cpu;
+  }
+};
+
+constexpr int kPictures = 100'000;
+constexpr int kPersons = 2'000;
+constexpr int kRectangles = 150'000;
+constexpr int kThemes = 300;
+constexpr int kThemeLinks = 200'000;
+
+const std::array<const char*, 16> kFolders = {
+    "urlaub 2019",         "urlaub 2019\\strand",  "weihnachten 2020",  "hochzeit anna & ben",
+    "geburtstag oma 80",   "ausflug münchen",      "wanderung harz",    "kinder\\schule 2016",
+    "kinder\\kindergarten", "garten",             "skiurlaub österreich", "familie\\2015",
+    "familie\\2016",       "familie\\2017",        "scans\\alte fotos", "sommerfest verein"};
+const std::array<const char*, 4> kPrefixes = {"img_", "dsc", "p10", "IMG_"};
+const std::array<const char*, 4> kExtensions = {".jpg", ".JPG", ".jpeg", ".png"};
+const std::array<const char*, 12> kTitleWords = {
+    "Strand",    "bei",     "Sonnenuntergang", "Gruß aus", "Köln", "mit",
+    "Großeltern", "am See", "Frühstück",       "Bergtour", "Oma", "und Opa"};
+const std::array<const char*, 12> kFirstNames = {"Anna", "Jürgen", "Björn", "Sabine",
+                                                 "Thomas", "Käthe", "Lukas", "Maria",
+                                                 "Stefan", "Ute",   "Peter", "Zoë"};
+const std::array<const char*, 10> kLastNames = {"Müller",  "Schmidt", "Schneider", "Fischer",
+                                                "Weiß",    "Meyer",   "Wagner",    "Becker",
+                                                "Schäfer", "Koch"};
+const std::array<const char*, 10> kThemeWords = {"Urlaub", "Familie", "Natur",  "Feiern",
+                                                 "Tiere",  "Städte",  "Berge",  "Meer",
+                                                 "Schnee", "Freunde"};
+
+class AlbumFile {
+ public:
+  AlbumFile() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "kolvaro-bench-XXXXXX").string();
+    if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    m_dir = tmpl;
+    m_path = m_dir + "/gross.kvo";
+    m_savePath = m_dir + "/gespeichert.kvo";
+    Generate();
+    m_size = std::filesystem::file_size(m_path);
+  }
+  ~AlbumFile() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_dir, ec);
+  }
+
+  const std::string& Path() const { return m_path; }
+  const std::string& SavePath() const { return m_savePath; }
+  std::uint64_t Size() const { return m_size; }
+
+ private:
+  void Generate() {
+    CMemorySettings settings;
+    CMeriskDoc doc(settings);
+    doc.OnNewDocument();
+    std::mt19937 rng(20240501);
+    auto pick = [&rng](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+
+    for (int id = 1; id <= kPictures; ++id) {
+      char file[32];
+      std::snprintf(file, sizeof file, "%s%05d", kPrefixes[pick(kPrefixes.size())], id % 100000);
+      const std::string name = std::string(kFolders[pick(kFolders.size())]) + "\\" + file +
+                               kExtensions[pick(kExtensions.size())];
+      std::string title;
+      if (pick(10) < 6) {
+        const std::size_t words = 1 + pick(4);
+        for (std::size_t w = 0; w < words; ++w) {
+          if (w) title += ' ';
+          title += kTitleWords[pick(kTitleWords.size())];
+        }
+      }
+      const COleDateTime taken = COleDateTime::FromCalendar(
+          2005 + static_cast<int>(pick(19)), 1 + static_cast<int>(pick(12)),
+          1 + static_cast<int>(pick(28)), static_cast<int>(pick(24)),
+          static_cast<int>(pick(60)), static_cast<int>(pick(60)));
+      doc.AddOrUpdatePicture(id, name, taken, 400'000 + pick(8'000'000), title);
+    }
+    for (int id = 1; id <= kPersons; ++id)
+      doc.AddOrUpdatePerson(id, std::string(kFirstNames[pick(kFirstNames.size())]) + " " +
+                                    kLastNames[pick(kLastNames.size())]);
+    while (doc.m_personsOnPictures.GetCount() < kRectangles) {
+      const auto left = static_cast<std::int32_t>(pick(3000));
+      const auto top = static_cast<std::int32_t>(pick(2000));
+      const Rect r{left, top, left + 50 + static_cast<std::int32_t>(pick(400)),
+                   top + 50 + static_cast<std::int32_t>(pick(400))};
+      doc.AddOrUpdatePersonOnPicture(1 + static_cast<std::int32_t>(pick(kPersons)), r,
+                                     1 + static_cast<std::int32_t>(pick(kPictures)));
+    }
+    for (int id = 1; id <= kThemes; ++id)
+      doc.AddOrUpdateTheme(id, std::string(kThemeWords[pick(kThemeWords.size())]) + " " +
+                                   std::to_string(1990 + id % 40));
+    // The new album's placeholder link counts as one of them.
+    while (doc.m_themesOfPictures.GetCount() < kThemeLinks)
+      doc.AddThemeToPicture(1 + static_cast<std::int32_t>(pick(kThemes)),
+                            1 + static_cast<std::int32_t>(pick(kPictures)));
+    doc.m_strAlbumInfo = "Familienalbum, alle Rechte bei den Fotografen.";
+    std::string error;
+    if (!doc.OnSaveDocument(m_path, &error)) throw std::runtime_error(error);
+  }
+
+  std::string m_dir;
+  std::string m_path;
+  std::string m_savePath;
+  std::uint64_t m_size = 0;
+};
+
+const AlbumFile& Album() {
+  static const AlbumFile album;
+  return album;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr OpenForReading(const std::string& path) {
+  FilePtr f(std::fopen(path.c_str(), "rb"));
+  if (!f) throw std::runtime_error("cannot open " + path);
+  return f;
+}
+
+// ------------------------------------------------------------ plain passes
+
+struct Sums {
+  std::uint64_t dwords = 0;
+  std::uint64_t chars = 0;
+  double dates = 0;
+};
+
+// Every value of the file through the archive's reading primitives, in file
+// order, kept nowhere.
+Sums ReadPlainArchive(const std::string& path, std::uint64_t size) {
+  const FilePtr f = OpenForReading(path);
+  CArchive ar(f.get(), size);
+  Sums s;
+  auto str = [&] { s.chars += ar.ReadString().size(); };
+  auto date = [&] { s.dates += ar.ReadDate().Value(); };
+  auto dword = [&] { s.dwords += ar.ReadDword(); };
+  auto count = [&] {
+    const std::int32_t n = ar.ReadInt();
+    date();
+    return n < 0 ? 0 : n;
+  };
+
+  const std::int32_t version = ar.ReadInt();
+  str();
+  dword();
+  for (std::int32_t i = 0, n = count(); i < n; ++i) {
+    dword(), str(), date(), dword(), date(), str();
+  }
+  for (std::int32_t i = 0, n = count(); i < n; ++i) {
+    dword(), dword();
+    const Rect r = ar.ReadRect();
+    s.dwords += static_cast<std::uint32_t>(r.left + r.bottom);
+    date();
+  }
+  for (std::int32_t i = 0, n = count(); i < n; ++i) dword(), str();
+  for (std::int32_t i = 0, n = count(); i < n; ++i) dword(), dword(), date();
+  for (std::int32_t i = 0, n = count(); i < n; ++i) dword(), str();
+  if (version >= 2) str(), str(), dword();
+  return s;
+}
+
+// The same pass with a hand-written little-endian reader over the whole
+// file in memory: no strings are built, so this is the floor of any reader.
+class RawReader {
+ public:
+  explicit RawReader(const std::vector<std::uint8_t>& d) : m_p(d.data()), m_end(d.data() + d.size()) {}
+  std::uint32_t Dword() {
+    Need(4);
+    std::uint32_t v;
+    std::memcpy(&v, m_p, 4);
+    m_p += 4;
+    return v;
+  }
+  std::uint64_t Str() {
+    Need(1);
+    std::uint64_t n = *m_p++;
+    std::uint64_t unit = 1;
+    if (n == 0xFF) {
+      n = U16();
+      if (n == 0xFFFE) {
+        unit = 2;
+        Need(1);
+        n = *m_p++;
+        if (n == 0xFF) n = U16();
+      }
+      if (n == 0xFFFF) {
+        n = Dword();
+        if (n == 0xFFFFFFFF) n = Dword() | static_cast<std::uint64_t>(Dword()) << 32;
+      }
+    }
+    if (n > static_cast<std::uint64_t>(m_end - m_p) / unit) throw std::runtime_error("short");
+    m_p += n * unit;
+    return n;
+  }
+  double Date() {
+    Dword();
+    Need(8);
+    double v;
+    std::memcpy(&v, m_p, 8);
+    m_p += 8;
+    return v;
+  }
+
+ private:
+  std::uint32_t U16() {
+    Need(2);
+    const std::uint32_t v = m_p[0] | m_p[1] << 8;
+    m_p += 2;
+    return v;
+  }
+  void Need(std::size_t n) const {
+    if (static_cast<std::size_t>(m_end - m_p) < n) throw std::runtime_error("short");
+  }
+  const std::uint8_t* m_p;
+  const std::uint8_t* m_end;
+};
+
+Sums ReadPlainRaw(const std::string& path, std::uint64_t size) {
+  std::vector<std::uint8_t> data(size);
+  const FilePtr f = OpenForReading(path);
+  if (std::fread(data.data(), 1, data.size(), f.get()) != data.size())
+    throw std::runtime_error("short read");
+  RawReader r(data);
+  Sums s;
+  auto count = [&] {
+    const auto n = static_cast<std::int32_t>(r.Dword());
+    s.dates += r.Date();
+    return n < 0 ? 0 : n;
+  };
+  const auto version = static_cast<std::int32_t>(r.Dword());
+  s.chars += r.Str();
+  s.dwords += r.Dword();
+  for (std::int32_t i = 0, n = count(); i < n; ++i) {
+    s.dwords += r.Dword();
+    s.chars += r.Str();
+    s.dates += r.Date();
+    s.dwords += r.Dword();
+    s.dates += r.Date();
+    s.chars += r.Str();
+  }
+  for (std::int32_t i = 0, n = count(); i < n; ++i) {
+    for (int k = 0; k < 6; ++k) s.dwords += r.Dword();
+    s.dates += r.Date();
+  }
+  for (std::int32_t i = 0, n = count(); i < n; ++i) s.dwords += r.Dword(), s.chars += r.Str();
+  for (std::int32_t i = 0, n = count(); i < n; ++i) {
+    s.dwords += r.Dword() + r.Dword();
+    s.dates += r.Date();
+  }
+  for (std::int32_t i = 0, n = count(); i < n; ++i) s.dwords += r.Dword(), s.chars += r.Str();
+  if (version >= 2) s.chars += r.Str() + r.Str(), s.dwords += r.Dword();
+  return s;
+}
+
+/// Wall and processor seconds of the plain archive pass, each the best of five.
+const Elapsed& Baseline() {
+  static const Elapsed best = [] {
+    const AlbumFile& album = Album();
+    Elapsed b{1e9, 1e9};
+    for (int i = 0; i < 5; ++i) {
+      Elapsed one;
+      const Stopwatch t;
+      benchmark::DoNotOptimize(ReadPlainArchive(album.Path(), album.Size()));
+      one.Add(t);
+      b.wall = std::min(b.wall, one.wall);
+      b.cpu = std::min(b.cpu, one.cpu);
+    }
+    return b;
+  }();
+  return best;
+}
+
+void SetCommonCounters(benchmark::State& state, const Elapsed& loop) {
+  const AlbumFile& album = Album();
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * album.Size()));
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["x_baseline"] = loop.wall / n / Baseline().wall;
+  state.counters["x_baseline_cpu"] = loop.cpu / n / Baseline().cpu;
+}
+
+// -------------------------------------------------------------- benchmarks
+
+void BM_AlbumBaselineArchive(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  Elapsed loop;
+  const Stopwatch t0;
+  for (auto _ : state) benchmark::DoNotOptimize(ReadPlainArchive(album.Path(), album.Size()));
+  loop.Add(t0);
+  SetCommonCounters(state, loop);
+  state.counters["file_MB"] = static_cast<double>(album.Size()) / 1e6;
+}
+BENCHMARK(BM_AlbumBaselineArchive)->Unit(benchmark::kMillisecond);
+
+void BM_AlbumBaselineRaw(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  Elapsed loop;
+  const Stopwatch t0;
+  for (auto _ : state) benchmark::DoNotOptimize(ReadPlainRaw(album.Path(), album.Size()));
+  loop.Add(t0);
+  SetCommonCounters(state, loop);
+}
+BENCHMARK(BM_AlbumBaselineRaw)->Unit(benchmark::kMillisecond);
+
+// Opening as the program does it: load, reset the position, select by date.
+// Each iteration opens into a fresh document; building and freeing it is not timed.
+void BM_AlbumOpen(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  CMemorySettings settings;
+  Elapsed timed;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto doc = std::make_unique<CMeriskDoc>(settings);
+    state.ResumeTiming();
+    const Stopwatch t0;
+    std::string error;
+    if (!doc->OnOpenDocument(album.Path(), &error)) state.SkipWithError(error.c_str());
+    timed.Add(t0);
+    state.PauseTiming();
+    doc.reset();
+    state.ResumeTiming();
+  }
+  SetCommonCounters(state, timed);
+}
+BENCHMARK(BM_AlbumOpen)->Unit(benchmark::kMillisecond);
+
+// Only the reading of the file into the tables, without the selection.
+void BM_AlbumSerializeLoad(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  CMemorySettings settings;
+  Elapsed timed;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto doc = std::make_unique<CMeriskDoc>(settings);
+    state.ResumeTiming();
+    const Stopwatch t0;
+    const FilePtr f = OpenForReading(album.Path());
+    CArchive ar(f.get(), album.Size());
+    doc->Serialize(ar);
+    timed.Add(t0);
+    state.PauseTiming();
+    doc.reset();
+    state.ResumeTiming();
+  }
+  SetCommonCounters(state, timed);
+}
+BENCHMARK(BM_AlbumSerializeLoad)->Unit(benchmark::kMillisecond);
+
+// Saving as the program does it: re-base every picture name, serialise,
+// write a temporary file, sync it and rename it over the target.
+void BM_AlbumSave(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  CMemorySettings settings;
+  CMeriskDoc doc(settings);
+  if (!doc.OnOpenDocument(album.Path())) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  Elapsed loop;
+  const Stopwatch t0;
+  for (auto _ : state) {
+    std::string error;
+    if (!doc.OnSaveDocument(album.SavePath(), &error)) state.SkipWithError(error.c_str());
+  }
+  loop.Add(t0);
+  SetCommonCounters(state, loop);
+  if (std::filesystem::file_size(album.SavePath()) != album.Size())
+    state.SkipWithError("saved album differs in size");
+}
+BENCHMARK(BM_AlbumSave)->Unit(benchmark::kMillisecond);
+
+// Only the serialisation into memory.
+void BM_AlbumSerializeStore(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  CMemorySettings settings;
+  CMeriskDoc doc(settings);
+  if (!doc.OnOpenDocument(album.Path())) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  Elapsed loop;
+  const Stopwatch t0;
+  for (auto _ : state) {
+    CArchive ar;
+    doc.Serialize(ar);
+    benchmark::DoNotOptimize(ar.Bytes().data());
+  }
+  loop.Add(t0);
+  SetCommonCounters(state, loop);
+}
+BENCHMARK(BM_AlbumSerializeStore)->Unit(benchmark::kMillisecond);
+
+// ------------------------------------------------------------------ memory
+
+long StatusKb(const char* field) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  const std::size_t n = std::strlen(field);
+  while (std::getline(in, line))
+    if (line.compare(0, n, field) == 0) return std::stol(line.substr(n));
+  return -1;
+}
+
+// Resets the peak resident set to the current one; false where the kernel
+// does not allow it.
+bool ResetPeakRss() {
+  std::ofstream out("/proc/self/clear_refs");
+  out << "5";
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+// Peak growth of the resident set while an album is opened into a fresh
+// document, and the heap the open album keeps, both as a ratio to the file.
+void BM_AlbumOpenMemory(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  CMemorySettings settings;
+  double peakRatio = 0, heapRatio = 0, keptRatio = 0;
+  for (auto _ : state) {
+    ::malloc_trim(0);
+    const bool peakKnown = ResetPeakRss();
+    const long rssBefore = StatusKb("VmRSS:");
+    const std::size_t heapBefore = ::mallinfo2().uordblks;
+    auto doc = std::make_unique<CMeriskDoc>(settings);
+    if (!doc->OnOpenDocument(album.Path())) state.SkipWithError("open failed");
+    const long peak = peakKnown ? StatusKb("VmHWM:") : StatusKb("VmRSS:");
+    const long rssAfter = StatusKb("VmRSS:");
+    const std::size_t heapAfter = ::mallinfo2().uordblks;
+    const auto size = static_cast<double>(album.Size());
+    peakRatio = static_cast<double>(peak - rssBefore) * 1024.0 / size;
+    keptRatio = static_cast<double>(rssAfter - rssBefore) * 1024.0 / size;
+    heapRatio = static_cast<double>(heapAfter - heapBefore) / size;
+    doc.reset();
+  }
+  state.counters["peak_rss_x_file"] = peakRatio;
+  state.counters["rss_x_file"] = keptRatio;
+  state.counters["heap_x_file"] = heapRatio;
+  state.counters["file_MB"] = static_cast<double>(album.Size()) / 1e6;
+}
+BENCHMARK(BM_AlbumOpenMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,127 @@
+#include "cli/json.h"
+
+#include <charconv>
+#include <cmath>
+#include <ostream>
+
+#include "core/cp1252.h"
+
+namespace kolvaro::cli {
+
+std::string JsonQuote(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '"';
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte >= 0x80) {
+      // Re-encoding drops what is not UTF-8, so the output always parses.
+      AppendUtf8(DecodeUtf8(text, pos), out);
+      continue;
+    }
+    ++pos;
+    switch (byte) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (byte < 0x20) {
+          out += "\\u00";
+          out += kHex[byte >> 4];
+          out += kHex[byte & 0xF];
+        } else {
+          out += static_cast<char>(byte);
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string JsonNumber(double value) {
+  if (!std::isfinite(value)) return "null";
+  // to_chars ignores the locale, so the decimal point stays a point.
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 17);
+  return std::string(buf, r.ptr);
+}
+
+void JsonWriter::Newline(std::size_t depth) {
+  m_out << '\n';
+  for (std::size_t i = 0; i < depth; ++i) m_out << "  ";
+}
+
+void JsonWriter::Separator(Level& level) {
+  if (level.count > 0) m_out << ',';
+  if (level.inlined) {
+    if (level.count > 0) m_out << ' ';
+  } else {
+    Newline(m_levels.size());
+  }
+  ++level.count;
+}
+
+void JsonWriter::BeforeValue() {
+  if (m_afterKey) {
+    m_afterKey = false;
+    return;
+  }
+  if (!m_levels.empty()) Separator(m_levels.back());
+}
+
+void JsonWriter::Key(std::string_view name) {
+  Separator(m_levels.back());
+  m_out << JsonQuote(name) << ": ";
+  m_afterKey = true;
+}
+
+void JsonWriter::BeginObject(bool inlined) {
+  BeforeValue();
+  m_out << '{';
+  m_levels.push_back(Level{false, inlined});
+}
+
+void JsonWriter::BeginArray(bool inlined) {
+  BeforeValue();
+  m_out << '[';
+  m_levels.push_back(Level{true, inlined});
+}
+
+void JsonWriter::End(char bracket) {
+  const Level level = m_levels.back();
+  m_levels.pop_back();
+  if (level.count > 0 && !level.inlined) Newline(m_levels.size());
+  m_out << bracket;
+}
+
+void JsonWriter::EndObject() { End('}'); }
+void JsonWriter::EndArray() { End(']'); }
+
+void JsonWriter::String(std::string_view text) {
+  BeforeValue();
+  m_out << JsonQuote(text);
+}
+
+void JsonWriter::Int(std::int64_t value) {
+  BeforeValue();
+  m_out << value;
+}
+
+void JsonWriter::UInt(std::uint64_t value) {
+  BeforeValue();
+  m_out << value;
+}
+
+void JsonWriter::Double(double value) {
+  BeforeValue();
+  m_out << JsonNumber(value);
+}
+
+void JsonWriter::Finish() { m_out << '\n'; }
+
+}  // namespace kolvaro::cli

@@ -1,0 +1,133 @@
+// kolvaro-cli: album files on the command line.
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/command.h"
+#include "platform/qt/qtsettings.h"
+
+namespace {
+
+using namespace kolvaro::cli;
+
+constexpr const char* kVersion = "kolvaro-cli 2.4 Build 6.0";
+
+std::string ProgramDir(const char* argv0) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) {
+    if (argv0 == nullptr || std::string(argv0).find('/') == std::string::npos) return {};
+    exe = fs::absolute(argv0, ec);
+    if (ec) return {};
+  }
+  std::string dir = exe.lexically_normal().parent_path().string();
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir;
+}
+
+std::size_t CodePoints(std::string_view s) {
+  std::size_t n = 0;
+  for (const char c : s)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+void PrintHelp(std::ostream& out) {
+  out << "Aufruf: kolvaro-cli BEFEHL ARGUMENTE...\n"
+         "        kolvaro-cli BEFEHL --help\n"
+         "        kolvaro-cli --help | --version\n"
+         "\n"
+         "Bearbeitet Kolvaro-Alben (*.kvo) ohne Oberfläche.\n"
+         "\n"
+         "Befehle:\n";
+  std::size_t width = 0;
+  for (const Command& c : Commands()) width = std::max(width, CodePoints(c.usage));
+  for (const Command& c : Commands())
+    out << "  " << c.usage << std::string(width - CodePoints(c.usage) + 2, ' ') << c.summary
+        << '\n';
+  out << "\n"
+         "Optionen:\n"
+         "  -h, --help     diese Hilfe anzeigen\n"
+         "      --version  Versionsinformation anzeigen\n"
+         "\n"
+         "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler (Meldung auf der\n"
+         "Standardfehlerausgabe), 2 bei falschem Aufruf.\n"
+         "Einstellungen werden aus ~/.config/Kolvaro/Kolvaro.conf gelesen.\n";
+}
+
+void PrintCommandHelp(std::ostream& out, const Command& c) {
+  out << "Aufruf: kolvaro-cli " << c.usage << "\n\n" << c.summary << '\n';
+}
+
+int GeneralUsage(std::ostream& err, const std::string& problem) {
+  err << problem << "\nAufruf: kolvaro-cli BEFEHL ARGUMENTE...\nHilfe:  kolvaro-cli --help\n";
+  return kExitUsage;
+}
+
+bool IsHelp(const std::string& a) { return a == "--help" || a == "-h"; }
+
+int Run(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::ostream& out = std::cout;
+  std::ostream& err = std::cerr;
+
+  if (args.empty()) return GeneralUsage(err, "Kein Befehl angegeben.");
+  const std::string& first = args[0];
+  if (IsHelp(first)) {
+    if (args.size() == 1) {
+      PrintHelp(out);
+      return kExitOk;
+    }
+    const Command* c = args.size() == 2 ? FindCommand(args[1]) : nullptr;
+    if (!c) return GeneralUsage(err, "Unbekannter Befehl: " + args[1]);
+    PrintCommandHelp(out, *c);
+    return kExitOk;
+  }
+  if (first == "--version") {
+    if (args.size() != 1) return GeneralUsage(err, "--version erwartet keine Argumente.");
+    out << kVersion << '\n';
+    return kExitOk;
+  }
+  if (!first.empty() && first[0] == '-') return GeneralUsage(err, "Unbekannte Option: " + first);
+  const Command* command = FindCommand(first);
+  if (!command) return GeneralUsage(err, "Unbekannter Befehl: " + first);
+
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (rest.size() == 1 && IsHelp(rest[0])) {
+    PrintCommandHelp(out, *command);
+    return kExitOk;
+  }
+
+  kolvaro::CQtSettings settings;
+  Context ctx{settings, out, err, ProgramDir(argc > 0 ? argv[0] : nullptr)};
+  return command->run(ctx, rest);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rc;
+  try {
+    rc = Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "kolvaro-cli: Nicht genügend Arbeitsspeicher.\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    std::cerr << "kolvaro-cli: Interner Fehler: " << e.what() << '\n';
+    return kExitFailure;
+  }
+  // A full disk behind a redirected stdout must not pass for success.
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "kolvaro-cli: Fehler beim Schreiben der Ausgabe.\n";
+    return kExitFailure;
+  }
+  return rc;
+}

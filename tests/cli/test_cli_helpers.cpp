@@ -1,0 +1,77 @@
+// The pieces the subcommands share: number arguments and JSON text.
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include "cli/cli_testutil.h"
+#include "cli/command.h"
+#include "cli/json.h"
+
+namespace kolvaro::test {
+namespace {
+
+using cli::JsonNumber;
+using cli::JsonQuote;
+
+TEST(CliParseInt, AcceptsWholeDecimal32BitNumbersOnly) {
+  const std::pair<const char*, std::int32_t> good[] = {
+      {"0", 0}, {"-1", -1}, {"42", 42}, {"2147483647", 2147483647}, {"-2147483648", INT32_MIN}};
+  for (const auto& [text, expected] : good) {
+    std::int32_t v = 7;
+    EXPECT_TRUE(cli::ParseInt(text, v)) << text;
+    EXPECT_EQ(v, expected) << text;
+  }
+  for (const char* text : {"", "+1", " 1", "1 ", "1x", "0x10", "2147483648", "-2147483649", "1.0"}) {
+    std::int32_t v = 7;
+    EXPECT_FALSE(cli::ParseInt(text, v)) << text;
+  }
+}
+
+TEST(CliJson, NumbersRoundTripAndNonFiniteBecomesNull) {
+  for (const double d : {0.1, -1.25, 45245.5, 1e300, -1e-300, 5e-324,
+                         std::numeric_limits<double>::max(), 2958465.9999884259}) {
+    const std::string text = JsonNumber(d);
+    const Json parsed = Json::Parse(text);
+    ASSERT_EQ(parsed.kind, Json::Number) << text;
+    EXPECT_EQ(parsed.number, d) << text;
+  }
+  EXPECT_EQ(JsonNumber(std::numeric_limits<double>::quiet_NaN()), "null");
+  EXPECT_EQ(JsonNumber(std::numeric_limits<double>::infinity()), "null");
+  EXPECT_EQ(JsonNumber(-std::numeric_limits<double>::infinity()), "null");
+}
+
+TEST(CliJson, StringsEscapeAndStayUtf8) {
+  const std::string plain = "a\"b\\c/d\n\r\t\b\f\x01\x1f\x7f ÄÖÜß € 😀";
+  EXPECT_EQ(Json::Parse(JsonQuote(plain)).text, plain);
+  EXPECT_EQ(JsonQuote("\x01"), "\"\\u0001\"");
+  // Broken UTF-8 (a lone continuation byte, a cut sequence) becomes U+FFFD.
+  EXPECT_EQ(Json::Parse(JsonQuote("a\x80z")).text, "a\xEF\xBF\xBDz");
+  EXPECT_EQ(Json::Parse(JsonQuote("\xE2\x82")).text.find("\xEF\xBF\xBD"), 0u);
+}
+
+TEST(CliJson, WriterNestsAndKeepsInlineValuesOnOneLine) {
+  std::ostringstream out;
+  cli::JsonWriter w(out);
+  w.BeginObject();
+  w.Key("leer");
+  w.BeginArray();
+  w.EndArray();
+  w.Key("r");
+  w.BeginArray(true);
+  w.Int(-1);
+  w.UInt(4294967295u);
+  w.EndArray();
+  w.Key("o");
+  w.BeginObject();
+  w.Key("d");
+  w.Double(0.5);
+  w.EndObject();
+  w.EndObject();
+  w.Finish();
+  EXPECT_EQ(out.str(),
+            "{\n  \"leer\": [],\n  \"r\": [-1, 4294967295],\n  \"o\": {\n    \"d\": 0.5\n  }\n}\n");
+}
+
+}  // namespace
+}  // namespace kolvaro::test

@@ -1,0 +1,902 @@
+// The album document: the file it writes and reads, failed opens and saves,
+// re-basing picture names, and the record operations.
+
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/album_testutil.h"
+#include "core/meriskdoc.h"
+
+namespace kolvaro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ByteWriter;
+using test::Hex;
+
+constexpr std::int64_t kEpoch = 1700000000;
+constexpr char kHelp[] = "/usr/share/kolvaro/help/Kolvaro.chm";
+constexpr char kDefaultUrl[] =
+    "mk:@MSITStore:/usr/share/kolvaro/help/Kolvaro.chm::/html/update_nopage.html";
+
+double Now() { return test::OleOfUtcSeconds(kEpoch); }
+
+/// The file of a new album saved at once, from the format's rules.
+std::string NewAlbumBytes() {
+  return ByteWriter()
+      .Dword(2)
+      .Str("")
+      .Dword(0)
+      .Dword(0)
+      .Date(0, 0.0)  // pictures: a fresh table's date
+      .Dword(0)
+      .Date(0, Now())
+      .Dword(0)
+      .Date(0, Now())
+      .Dword(1)
+      .Date(0, Now())
+      .Dword(0xFFFFFFFE)
+      .Dword(0xFFFFFFFF)
+      .Date(0, Now())
+      .Dword(0)
+      .Date(0, Now())
+      .Str("")
+      .Str(kDefaultUrl)
+      .Dword(1)
+      .Bytes();
+}
+
+std::string Stored(CMeriskDoc& doc) {
+  CArchive ar;
+  doc.Serialize(ar);
+  return ar.Bytes();
+}
+
+std::string NameOf(const CMeriskDoc& doc, std::int32_t id) {
+  const PictureEntry* e = doc.m_pictures.Find(id);
+  return e ? e->filename : "<none>";
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+/// Runs `body` in a child process and returns what it returned; the child
+/// may change its privileges or mounts without touching the test process.
+std::string InChild(const std::function<std::string()>& body) {
+  int fds[2];
+  if (::pipe(fds) != 0) return "SKIP pipe";
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return "SKIP fork";
+  if (pid == 0) {
+    ::close(fds[0]);
+    std::string result;
+    try {
+      result = body();
+    } catch (const std::exception& e) {
+      result = std::string("exception: ") + e.what();
+    }
+    const char* p = result.data();
+    std::size_t left = result.size();
+    while (left > 0) {
+      const ssize_t n = ::write(fds[1], p, left);
+      if (n <= 0) break;
+      p += n;
+      left -= static_cast<std::size_t>(n);
+    }
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  std::string out;
+  char buf[4096];
+  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+    out.append(buf, static_cast<std::size_t>(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status)) return "child crashed";
+  return out;
+}
+
+/// In a child: gives up root, so that file permissions apply.
+bool DropRoot() {
+  if (::geteuid() != 0) return true;
+  return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+class AlbumTest : public ::testing::Test {
+ protected:
+  AlbumTest() { m_settings.SetInt("Settings", "Zusammenarbeit", 0); }
+
+  std::unique_ptr<CMeriskDoc> NewDoc(PathStyle style = PathStyle::Posix) {
+    auto doc = std::make_unique<CMeriskDoc>(m_settings, style);
+    doc->SetHelpFilePath(kHelp);
+    EXPECT_TRUE(doc->OnNewDocument());
+    return doc;
+  }
+
+  /// A small album with pictures, persons, rectangles, themes and links.
+  std::unique_ptr<CMeriskDoc> FilledDoc() {
+    auto doc = NewDoc();
+    doc->m_strAlbumFolder = m_dir.Folder();
+    doc->AddOrUpdatePicture(1, "urlaub\\a.jpg", COleDateTime(COleDateTime::valid, 45000.5), 100,
+                            "Strand");
+    doc->AddOrUpdatePicture(2, "b.jpg", COleDateTime(COleDateTime::invalid, 0.0), 200, "");
+    doc->AddOrUpdatePerson(1, "Anna");
+    doc->AddOrUpdateTheme(1, "Urlaub");
+    doc->AddOrUpdatePersonOnPicture(1, Rect{1, 2, 3, 4}, 1);
+    doc->AddThemeToPicture(1, 2);
+    doc->m_strAlbumInfo = "Fotos: Anna";
+    doc->m_strUpdateUrl = "https://example.org/update";
+    doc->m_bInfoDialogEnabled = 0;
+    return doc;
+  }
+
+  test::ScopedEnv m_epoch{"SOURCE_DATE_EPOCH", std::to_string(kEpoch)};
+  test::ScopedEnv m_tz{"TZ", "Europe/Berlin"};
+  CMemorySettings m_settings;
+  test::TempDir m_dir;
+};
+
+// ----------------------------------------------------------- the file
+
+TEST_F(AlbumTest, NewAlbumBytes) {
+  auto doc = NewDoc();
+  EXPECT_EQ(Hex(Stored(*doc)), Hex(NewAlbumBytes()));
+  EXPECT_TRUE(doc->CanOpenAlbumInfo());
+  EXPECT_FALSE(doc->CanOpenPictureFile());
+
+  const std::string path = m_dir / "Neu.kvo";
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  EXPECT_EQ(Hex(test::ReadFileBytes(path)), Hex(NewAlbumBytes()));
+  EXPECT_EQ(doc->GetPathName(), path);
+  EXPECT_EQ(doc->GetTitle(), "Neu.kvo");
+  EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"Neu.kvo"})
+      << "no temporary file is left behind";
+}
+
+TEST_F(AlbumTest, NewAlbumTakesItsFolderFromTheSettings) {
+  m_settings.SetString("Pictures", "RootFolder", "/home/anna/Bilder");
+  auto doc = NewDoc();
+  EXPECT_EQ(doc->m_strAlbumFolder, "/home/anna/Bilder/");
+  EXPECT_EQ(doc->MakeStoredPath("/home/anna/Bilder/Urlaub/A.jpg"), "Urlaub\\A.jpg");
+
+  m_settings.SetString("Pictures", "RootFolder", "C|/Bilder/");
+  auto win = NewDoc(PathStyle::Windows);
+  EXPECT_EQ(win->m_strAlbumFolderStored, "C|/Bilder/");
+  EXPECT_EQ(win->m_strAlbumFolder, "C:\\Bilder\\");
+  EXPECT_EQ(win->MakeStoredPath("C:\\Bilder\\Urlaub\\A.jpg"), "urlaub\\A.jpg");
+}
+
+TEST_F(AlbumTest, VersionOneHasNoTrailerAndResetsIt) {
+  const std::string v1 = ByteWriter()
+                             .Dword(1)
+                             .Str("")
+                             .Dword(0)
+                             .Dword(0)
+                             .Date(0, 1.0)
+                             .Dword(0)
+                             .Date(0, 1.0)
+                             .Dword(1)
+                             .Date(0, 1.0)
+                             .Dword(12)
+                             .Str("Anna")
+                             .Dword(0)
+                             .Date(0, 1.0)
+                             .Dword(0)
+                             .Date(0, 1.0)
+                             .Bytes();
+  const std::string path = m_dir / "alt.kvo";
+  test::WriteFileBytes(path, v1);
+
+  auto doc = FilledDoc();  // an album with its own trailer was open before
+  std::string error;
+  ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
+  EXPECT_EQ(doc->m_nFileVersion, 1);
+  EXPECT_EQ(doc->m_strAlbumInfo, "");
+  EXPECT_EQ(doc->m_strUpdateUrl, kDefaultUrl);
+  EXPECT_TRUE(doc->CanOpenAlbumInfo());
+  EXPECT_EQ(doc->m_persons.NextId(), 13);
+  EXPECT_EQ(doc->m_pictures.GetCount(), 0);
+
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  const std::string saved = test::ReadFileBytes(path);
+  EXPECT_EQ(Hex(saved),
+            Hex(ByteWriter().Dword(2).Raw(v1.substr(4)).Str("").Str(kDefaultUrl).Dword(1).Bytes()));
+  EXPECT_EQ(doc->m_nFileVersion, 2);
+}
+
+TEST_F(AlbumTest, VersionThreeIsReadLikeTwoAndWrittenAsTwo) {
+  ByteWriter file;
+  file.Dword(3).Str("").Dword(0);
+  for (int i = 0; i < 5; ++i) file.Dword(0).Date(0, 2.0);
+  file.Str("Fotos: \xC4nne").Str("https://example.org").Dword(0);
+  const std::string path = m_dir / "v3.kvo";
+  test::WriteFileBytes(path, file.Bytes());
+
+  auto doc = NewDoc();
+  std::string error;
+  ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
+  EXPECT_EQ(doc->m_nFileVersion, 3);
+  EXPECT_EQ(doc->m_strAlbumInfo, "Fotos: Änne");
+  EXPECT_EQ(doc->m_strUpdateUrl, "https://example.org");
+  EXPECT_FALSE(doc->CanOpenAlbumInfo());
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  const std::string saved = test::ReadFileBytes(path);
+  EXPECT_EQ(Hex(saved), Hex(ByteWriter().Dword(2).Raw(file.Bytes().substr(4)).Bytes()));
+
+  doc->OnNewDocument();
+  EXPECT_TRUE(doc->CanOpenAlbumInfo()) << "a new album enables the info dialog again";
+}
+
+// ------------------------------------------------- random albums round trip
+
+struct Name {
+  std::string narrow;   ///< code page 1252 bytes
+  std::u16string wide;  ///< set for text outside code page 1252
+  void Write(ByteWriter& w) const {
+    if (!wide.empty())
+      w.WideStr(wide);
+    else
+      w.Str(narrow);
+  }
+};
+
+/// An album file with records in a chosen order, and what a save of it holds.
+struct RandomAlbum {
+  struct Picture {
+    std::int32_t id;
+    Name name;
+    std::uint32_t status;
+    double timestamp;
+    std::uint32_t size;
+    double changed;
+    Name title;
+  };
+  struct Named {
+    std::int32_t id;
+    Name name;
+  };
+  struct Rectangle {
+    std::int32_t person, picture;
+    std::int32_t l, t, r, b;
+    double date;
+  };
+  struct Link {
+    std::int32_t theme, picture;
+    double date;
+  };
+  std::uint32_t version = 2;
+  double dates[5] = {};
+  std::vector<Picture> pictures;
+  std::vector<Rectangle> rects;
+  std::vector<Named> persons;
+  std::vector<Link> links;
+  std::vector<Named> themes;
+  Name info, url;
+  std::int32_t infoEnabled = 1;
+
+  std::string Bytes() const {
+    ByteWriter w;
+    w.Dword(version).Str("").Dword(0);
+    w.Dword(static_cast<std::uint32_t>(pictures.size())).Date(0, dates[0]);
+    for (const auto& p : pictures) {
+      w.Int(p.id);
+      p.name.Write(w);
+      w.Date(p.status, p.timestamp).Dword(p.size).Date(0, p.changed);
+      p.title.Write(w);
+    }
+    w.Dword(static_cast<std::uint32_t>(rects.size())).Date(0, dates[1]);
+    for (const auto& r : rects)
+      w.Int(r.person).Int(r.picture).Rect(r.l, r.t, r.r, r.b).Date(0, r.date);
+    w.Dword(static_cast<std::uint32_t>(persons.size())).Date(1, dates[2]);
+    for (const auto& p : persons) {
+      w.Int(p.id);
+      p.name.Write(w);
+    }
+    w.Dword(static_cast<std::uint32_t>(links.size())).Date(2, dates[3]);
+    for (const auto& l : links) w.Int(l.theme).Int(l.picture).Date(0, l.date);
+    w.Dword(static_cast<std::uint32_t>(themes.size())).Date(0, dates[4]);
+    for (const auto& t : themes) {
+      w.Int(t.id);
+      t.name.Write(w);
+    }
+    if (version >= 2) {
+      info.Write(w);
+      url.Write(w);
+      w.Int(infoEnabled);
+    }
+    return w.Bytes();
+  }
+
+  /// The album as a save writes it after reading this file: version 2 and
+  /// every table in the order its map takes when the records are read.
+  RandomAlbum Saved() const {
+    RandomAlbum s = *this;
+    s.version = 2;
+    auto reorder = [](auto& records, auto keyOf) {
+      using Key = std::int64_t;
+      std::vector<Key> readOrder;
+      std::map<Key, std::size_t> at;
+      for (std::size_t i = 0; i < records.size(); ++i) {
+        readOrder.push_back(keyOf(records[i]));
+        at[keyOf(records[i])] = i;
+      }
+      auto copy = records;
+      records.clear();
+      for (const Key k : test::BucketOrderModel<Key>::AfterReading(readOrder))
+        records.push_back(copy[at[k]]);
+    };
+    // Pair keys are listed by their two halves; the bucket comes from the low one.
+    auto pair = [](std::int32_t high, std::int32_t low) {
+      return static_cast<std::int64_t>(static_cast<std::uint64_t>(static_cast<std::uint32_t>(high))
+                                           << 32 |
+                                       static_cast<std::uint32_t>(low));
+    };
+    reorder(s.pictures, [](const Picture& p) {
+      return static_cast<std::int64_t>(static_cast<std::uint32_t>(p.id));
+    });
+    reorder(s.rects, [&](const Rectangle& r) { return pair(r.person, r.picture); });
+    reorder(s.persons, [](const Named& p) {
+      return static_cast<std::int64_t>(static_cast<std::uint32_t>(p.id));
+    });
+    reorder(s.links, [&](const Link& l) { return pair(l.theme, l.picture); });
+    reorder(s.themes, [](const Named& t) {
+      return static_cast<std::int64_t>(static_cast<std::uint32_t>(t.id));
+    });
+    // A negative picture half lowers the other half by one at every reading.
+    for (auto& r : s.rects)
+      if (r.picture < 0)
+        r.person = static_cast<std::int32_t>(static_cast<std::uint32_t>(r.person) - 1);
+    for (auto& l : s.links)
+      if (l.picture < 0)
+        l.theme = static_cast<std::int32_t>(static_cast<std::uint32_t>(l.theme) - 1);
+    if (version < 2) {
+      s.info = Name{};
+      s.url = Name{kDefaultUrl, {}};
+      s.infoEnabled = 1;
+    }
+    return s;
+  }
+};
+
+RandomAlbum MakeRandomAlbum(std::mt19937& rng) {
+  RandomAlbum a;
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  auto name = [&](const std::string& stem) {
+    const std::string digits = std::to_string(rng() % 100000);
+    switch (pick(4)) {
+      case 0: {
+        std::u16string w = u"Ωmega ";
+        for (const char c : stem + digits) w.push_back(static_cast<char16_t>(c));
+        return Name{"", w};
+      }
+      case 1:
+        return Name{"Fr\xFChling " + stem + digits + " \x80", {}};
+      default:
+        return Name{stem + digits, {}};
+    }
+  };
+  auto distinct = [&](int count, int range) {
+    std::set<std::int32_t> ids;
+    while (static_cast<int>(ids.size()) < count) ids.insert(1 + pick(range));
+    std::vector<std::int32_t> v(ids.begin(), ids.end());
+    std::shuffle(v.begin(), v.end(), rng);
+    return v;
+  };
+  auto date = [&] { return 30000.0 + pick(20000) + pick(86400) / 86400.0; };
+  for (double& d : a.dates) d = date();
+  const auto pictureIds = distinct(pick(60), 700);
+  for (const auto id : pictureIds) {
+    const char* folders[] = {"", "Urlaub\\", "urlaub\\Tag 1\\", "DCIM\\100CANON\\"};
+    a.pictures.push_back({id, name(std::string(folders[pick(4)]) + "IMG_"),
+                          static_cast<std::uint32_t>(pick(3)), date(),
+                          static_cast<std::uint32_t>(rng()), date(),
+                          pick(3) == 0 ? Name{} : name("Titel ")});
+  }
+  std::set<std::pair<std::int32_t, std::int32_t>> used;
+  for (int i = pick(80); i > 0; --i) {
+    const std::int32_t person = 1 + pick(12),
+                       picture = pictureIds.empty() ? 1
+                                                    : pictureIds[static_cast<std::size_t>(pick(
+                                                          static_cast<int>(pictureIds.size())))];
+    if (used.emplace(person, picture).second)
+      a.rects.push_back(
+          {person, picture, pick(500), pick(500), 500 + pick(500), 500 + pick(500), date()});
+  }
+  for (const auto id : distinct(pick(15), 40)) a.persons.push_back({id, name("Person ")});
+  used.clear();
+  if (pick(2) == 0) {
+    used.emplace(-2, -1);
+    a.links.push_back({-2, -1, date()});  // the placeholder every new album has
+  }
+  for (int i = pick(80); i > 0; --i) {
+    const std::int32_t theme = 1 + pick(9), picture = 1 + pick(700);
+    if (used.emplace(theme, picture).second) a.links.push_back({theme, picture, date()});
+  }
+  std::shuffle(a.links.begin(), a.links.end(), rng);
+  for (const auto id : distinct(pick(10), 30)) a.themes.push_back({id, name("Thema ")});
+  a.info = name("Info ");
+  a.url = name("https://example.org/");
+  a.infoEnabled = pick(2);
+  a.version = 1 + static_cast<std::uint32_t>(pick(3));
+  return a;
+}
+
+TEST_F(AlbumTest, RandomAlbumsSaveInTheOrderOfTheirMaps) {
+  std::mt19937 rng(1234);
+  const std::string path = m_dir / "Album.kvo";
+  for (int round = 0; round < 40; ++round) {
+    const RandomAlbum album = MakeRandomAlbum(rng);
+    test::WriteFileBytes(path, album.Bytes());
+    std::string error;
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
+    EXPECT_EQ(doc->m_pictures.NextId(),
+              album.pictures.empty()
+                  ? 1
+                  : 1 + std::max_element(album.pictures.begin(), album.pictures.end(),
+                                         [](auto& a, auto& b) { return a.id < b.id; })
+                            ->id);
+    ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+    const std::string first = test::ReadFileBytes(path);
+    ASSERT_EQ(Hex(first), Hex(album.Saved().Bytes())) << "round " << round;
+
+    ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
+    ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+    const std::string second = test::ReadFileBytes(path);
+    ASSERT_EQ(Hex(second), Hex(album.Saved().Saved().Bytes())) << "round " << round;
+
+    auto other = NewDoc();
+    ASSERT_TRUE(other->OnOpenDocument(path, &error)) << error;
+    ASSERT_TRUE(other->OnSaveDocument(path, &error)) << error;
+    const std::string third = test::ReadFileBytes(path);
+    ASSERT_EQ(Hex(third), Hex(album.Saved().Saved().Saved().Bytes())) << "round " << round;
+    const bool placeholder = std::any_of(album.links.begin(), album.links.end(),
+                                         [](const auto& l) { return l.picture < 0; });
+    if (!placeholder) {
+      ASSERT_EQ(third, first) << "two round trips give the bytes back";
+    }
+  }
+}
+
+// ------------------------------------------------------------ failed opens
+
+TEST_F(AlbumTest, FailedOpenLeavesANewEmptyAlbum) {
+  auto good = FilledDoc();
+  const std::string bytes = Stored(*good);
+  const std::string path = m_dir / "kaputt.kvo";
+  std::mt19937 rng(3);
+  std::vector<std::size_t> cuts = {0, 1, 4, 5, 9, 10, bytes.size() - 1};
+  for (int i = 0; i < 40; ++i) cuts.push_back(rng() % bytes.size());
+  for (const std::size_t cut : cuts) {
+    test::WriteFileBytes(path, bytes.substr(0, cut));
+    auto doc = FilledDoc();
+    ASSERT_TRUE(doc->OnSaveDocument(m_dir / "gut.kvo"));
+    doc->AddOrUpdatePerson(7, "Neu");
+    std::string error;
+    EXPECT_FALSE(doc->OnOpenDocument(path, &error)) << cut;
+    EXPECT_EQ(error, "Unerwartetes Dateiformat.") << cut;
+    EXPECT_EQ(doc->m_pictures.GetCount(), 0);
+    EXPECT_EQ(doc->m_persons.GetCount(), 0);
+    EXPECT_EQ(doc->m_personsOnPictures.GetCount(), 0);
+    EXPECT_EQ(doc->m_themes.GetCount(), 0);
+    EXPECT_EQ(doc->m_themesOfPictures.GetCount(), 1);
+    EXPECT_TRUE(doc->m_themesOfPictures.Lookup(-1, -1));
+    EXPECT_EQ(doc->m_strAlbumInfo, "");
+    EXPECT_EQ(doc->m_strUpdateUrl, kDefaultUrl);
+    EXPECT_TRUE(doc->CanOpenAlbumInfo());
+    EXPECT_EQ(doc->GetPathName(), "") << "a later save cannot overwrite any album";
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->m_nCurrentPicture, -1);
+  }
+}
+
+TEST_F(AlbumTest, HugeCountsFailAtOnce) {
+  const std::string path = m_dir / "gross.kvo";
+  test::WriteFileBytes(path, ByteWriter()
+                                 .Dword(2)
+                                 .Str("")
+                                 .Dword(0)
+                                 .Dword(2147483647)
+                                 .Raw(std::string(10, '\x01'))
+                                 .Bytes());
+  auto doc = NewDoc();
+  std::string error;
+  test::AllocationProbe probe;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(doc->OnOpenDocument(path, &error));
+  EXPECT_EQ(error, "Unerwartetes Dateiformat.");
+  EXPECT_LT(probe.Largest(), 1u << 20);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(AlbumTest, OpenFailuresOfTheFileSystem) {
+  auto doc = FilledDoc();
+  std::string error;
+  const std::string missing = m_dir / "fehlt.kvo";
+  EXPECT_FALSE(doc->OnOpenDocument(missing, &error));
+  EXPECT_EQ(error, missing + " wurde nicht gefunden.");
+  EXPECT_EQ(doc->m_pictures.GetCount(), 2) << "an album that was never touched stays";
+
+  EXPECT_FALSE(doc->OnOpenDocument(m_dir.Path().string(), &error));
+  EXPECT_EQ(error, "Fehler beim Öffnen des Dokuments.");
+
+  // A file nobody may read (root aside, which the child gives up).
+  ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
+  const std::string secret = m_dir / "geheim.kvo";
+  test::WriteFileBytes(secret, NewAlbumBytes());
+  ASSERT_EQ(::chmod(secret.c_str(), 0), 0);
+  const std::string result = InChild([&] {
+    if (!DropRoot()) return std::string("SKIP cannot drop root");
+    CMemorySettings settings;
+    CMeriskDoc child(settings);
+    std::string err;
+    if (child.OnOpenDocument(secret, &err)) return std::string("SKIP the file is readable anyway");
+    return err;
+  });
+  if (result.starts_with("SKIP")) GTEST_SKIP() << result;
+  EXPECT_EQ(result, "Zugriff auf " + secret + " wurde verweigert.");
+}
+
+// ------------------------------------------------------------ failed saves
+
+TEST_F(AlbumTest, SaveKeepsTheModeOfTheFileItReplaces) {
+  auto doc = FilledDoc();
+  const std::string path = m_dir / "Album.kvo";
+  test::WriteFileBytes(path, "alt");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(test::ReadFileBytes(path), Stored(*doc));
+  EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"Album.kvo"});
+}
+
+TEST_F(AlbumTest, FailedSaveIntoAMissingFolderChangesNothing) {
+  auto doc = FilledDoc();
+  const std::string path = m_dir / "Album.kvo";
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  const std::string before = test::ReadFileBytes(path);
+  const std::string folder = doc->m_strAlbumFolder;
+  const std::string full = doc->GetPictureFullPath(1);
+
+  const std::string target = m_dir / "fehlt/Album.kvo";
+  EXPECT_FALSE(doc->OnSaveDocument(target, &error));
+  EXPECT_EQ(error, "Fehler beim Speichern des Dokuments.");
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_EQ(doc->GetPathName(), path);
+  EXPECT_EQ(doc->m_strAlbumFolder, folder) << "the album stays based where it is";
+  EXPECT_EQ(doc->GetPictureFullPath(1), full);
+  EXPECT_EQ(NameOf(*doc, 1), "urlaub\\a.jpg");
+  EXPECT_EQ(test::ReadFileBytes(path), before);
+
+  // A directory in the way of the file.
+  fs::create_directory(m_dir / "Ordner.kvo");
+  EXPECT_FALSE(doc->OnSaveDocument(m_dir / "Ordner.kvo", &error));
+  EXPECT_EQ(error, "Fehler beim Speichern des Dokuments.");
+  EXPECT_TRUE(fs::is_directory(m_dir / "Ordner.kvo"));
+  EXPECT_EQ(FolderEntries(m_dir.Path()), (std::vector<std::string>{"Album.kvo", "Ordner.kvo"}));
+}
+
+TEST_F(AlbumTest, SaveIntoAReadOnlyFolderIsDenied) {
+  const std::string folder = m_dir / "nurlesen";
+  fs::create_directory(folder);
+  const std::string path = folder + "/Album.kvo";
+  test::WriteFileBytes(path, "alt");
+  ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+  const std::string result = InChild([&] {
+    if (!DropRoot()) return std::string("SKIP cannot drop root");
+    CMemorySettings settings;
+    CMeriskDoc doc(settings);
+    doc.OnNewDocument();
+    std::string err;
+    if (doc.OnSaveDocument(path, &err)) return std::string("SKIP the folder is writable anyway");
+    return err;
+  });
+  if (result.starts_with("SKIP")) GTEST_SKIP() << result;
+  EXPECT_EQ(result, "Zugriff auf " + path + " wurde verweigert.");
+  EXPECT_EQ(test::ReadFileBytes(path), "alt");
+  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"Album.kvo"});
+}
+
+TEST_F(AlbumTest, SaveOntoAFullDiskKeepsTheOldFile) {
+  const std::string folder = m_dir / "klein";
+  fs::create_directory(folder);
+  const std::string path = folder + "/Album.kvo";
+  // A 16 KiB file system of the child's own, in a mount namespace.
+  const std::string result = InChild([&]() -> std::string {
+    const uid_t uid = ::getuid();
+    const gid_t gid = ::getgid();
+    if (::unshare(CLONE_NEWNS) != 0) {
+      if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return "SKIP no mount namespace";
+      auto put = [](const char* file, const std::string& text) {
+        const int fd = ::open(file, O_WRONLY);
+        if (fd < 0) return;
+        [[maybe_unused]] const ssize_t n = ::write(fd, text.data(), text.size());
+        ::close(fd);
+      };
+      put("/proc/self/setgroups", "deny");
+      put("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
+      put("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+    }
+    ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0) return "SKIP no tmpfs";
+    CMemorySettings settings;
+    CMeriskDoc doc(settings);
+    doc.OnNewDocument();
+    std::string err;
+    if (!doc.OnSaveDocument(path, &err)) return "small album failed: " + err;
+    const std::string before = test::ReadFileBytes(path);
+    doc.m_strAlbumInfo = std::string(64 * 1024, 'x');
+    if (doc.OnSaveDocument(path, &err)) return "SKIP the file system is not full";
+    std::string entries;
+    for (const auto& name : FolderEntries(folder)) entries += name + ";";
+    return err + "\n" + (test::ReadFileBytes(path) == before ? "intact" : "damaged") + "\n" +
+           entries;
+  });
+  if (result.starts_with("SKIP")) GTEST_SKIP() << result;
+  EXPECT_EQ(result, "Beim Zugriff auf " + path +
+                        " wurde ein voller Datenträger gemeldet.\nintact\nAlbum.kvo;");
+}
+
+// ------------------------------------------------------ re-basing names
+
+TEST_F(AlbumTest, SavingIntoAnotherFolderReBasesTheNames) {
+  const std::string a = m_dir / "A";
+  fs::create_directories(a + "/sub");
+  fs::create_directories(m_dir / "B");
+  const std::string urlaub = a + "/urlaub/a.jpg";
+  const std::string fotos = m_dir / "fotos/b.jpg";
+  for (const auto& file : {urlaub, fotos}) {
+    fs::create_directories(fs::path(file).parent_path());
+    test::WriteFileBytes(file, "jpeg");
+  }
+  auto doc = NewDoc();
+  doc->AddOrUpdatePicture(1, urlaub, COleDateTime(), 1, "");
+  doc->AddOrUpdatePicture(2, fotos, COleDateTime(), 1, "");
+  doc->AddOrUpdatePicture(3, "D:\\Bilder\\c.jpg", COleDateTime(), 1, "");
+  doc->AddOrUpdatePicture(4, "", COleDateTime(), 1, "");
+  struct Step {
+    std::string album;
+    const char* names[4];
+  } steps[] = {
+      {a + "/Album.kvo", {"urlaub\\a.jpg", "..\\fotos\\b.jpg", "D:\\Bilder\\c.jpg", ""}},
+      {a + "/sub/Album.kvo",
+       {"..\\urlaub\\a.jpg", "..\\..\\fotos\\b.jpg", "D:\\Bilder\\c.jpg", ""}},
+      {m_dir / "B/Album.kvo",
+       {"..\\A\\urlaub\\a.jpg", "..\\fotos\\b.jpg", "D:\\Bilder\\c.jpg", ""}},
+      {a + "/Album.kvo", {"urlaub\\a.jpg", "..\\fotos\\b.jpg", "D:\\Bilder\\c.jpg", ""}},
+  };
+  const COleDateTime changed = doc->m_pictures.Find(1)->changed;
+  for (const auto& step : steps) {
+    std::string error;
+    ASSERT_TRUE(doc->OnSaveDocument(step.album, &error)) << error;
+    for (std::int32_t id = 1; id <= 4; ++id)
+      EXPECT_EQ(NameOf(*doc, id), step.names[id - 1]) << step.album << " #" << id;
+    std::string canonical;
+    ASSERT_TRUE(Canonicalize(PathStyle::Posix, doc->GetPictureFullPath(1), canonical));
+    EXPECT_EQ(canonical, urlaub);
+    ASSERT_TRUE(Canonicalize(PathStyle::Posix, doc->GetPictureFullPath(2), canonical));
+    EXPECT_EQ(canonical, fotos);
+    EXPECT_EQ(doc->m_pictures.Find(1)->changed, changed) << "re-basing is no change of the picture";
+    for (const std::int32_t id : {1, 2})
+      EXPECT_TRUE(fs::exists(doc->GetPictureFullPath(id))) << doc->GetPictureFullPath(id);
+    // A folder the album has left may go away.
+    if (step.album == m_dir / "B/Album.kvo") fs::remove_all(a + "/sub");
+  }
+}
+
+TEST_F(AlbumTest, StorageModeOneStoresCanonicalAbsoluteNames) {
+  auto doc = NewDoc();
+  doc->m_nStorageMode = 1;
+  doc->m_strStorageFolder = m_dir / "ablage/";
+  doc->AddOrUpdatePicture(1, "urlaub\\a.jpg", COleDateTime(), 1, "");
+  doc->AddOrUpdatePicture(2, "x\\..\\b.jpg", COleDateTime(), 1, "");
+  doc->AddOrUpdatePicture(3, "D:\\c.jpg", COleDateTime(), 1, "");
+  EXPECT_EQ(doc->GetPictureFullPath(1), m_dir / "ablage/urlaub/a.jpg");
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(m_dir / "Album.kvo", &error)) << error;
+  EXPECT_EQ(doc->m_strAlbumFolder, m_dir / "ablage/");
+  EXPECT_EQ(NameOf(*doc, 1), m_dir / "ablage/urlaub/a.jpg");
+  EXPECT_EQ(NameOf(*doc, 2), m_dir / "ablage/b.jpg");
+  EXPECT_EQ(NameOf(*doc, 3), "D:\\c.jpg");
+  EXPECT_EQ(doc->MakeStoredPath(m_dir / "ablage/neu/d.jpg"), "neu\\d.jpg");
+
+  const std::string file = test::ReadFileBytes(m_dir / "Album.kvo");
+  EXPECT_EQ(file.substr(4, 1 + doc->m_strStorageFolder.size()),
+            ByteWriter().Str(doc->m_strStorageFolder).Bytes());
+}
+
+TEST_F(AlbumTest, WindowsStylePathsOfTheDocument) {
+  auto doc = NewDoc(PathStyle::Windows);
+  doc->m_strAlbumFolder = "C:\\Alben\\";
+  doc->AddOrUpdatePicture(1, doc->MakeStoredPath("C:\\Alben\\Urlaub\\A.jpg"), COleDateTime(), 1,
+                          "");
+  doc->AddOrUpdatePicture(2, doc->MakeStoredPath("E:\\x.jpg"), COleDateTime(), 1, "");
+  doc->AddOrUpdatePicture(3, "a.jpg", COleDateTime(), 1, "");
+  EXPECT_EQ(NameOf(*doc, 1), "urlaub\\A.jpg");
+  EXPECT_EQ(doc->GetPictureFullPath(1), "C:\\Alben\\urlaub\\A.jpg");
+  EXPECT_EQ(doc->GetPictureFullPath(2), "E:\\x.jpg");
+  EXPECT_EQ(doc->GetPictureFullPath(3), "C:\\Alben\\a.jpg");
+  EXPECT_EQ(doc->GetPictureFullPath(99), "");
+  doc->m_nStorageMode = 1;
+  doc->m_strStorageFolder = "D:\\Fotos\\";
+  EXPECT_EQ(doc->MakeStoredPath("D:\\Fotos\\2024\\B.JPG"), "2024\\B.JPG");
+  EXPECT_EQ(doc->GetPictureFullPath(3), "D:\\Fotos\\a.jpg");
+}
+
+// --------------------------------------------------- record operations
+
+/// Writes one line per logged change, with what the album held at that moment.
+class RecordingLog : public ITransactionLog {
+ public:
+  explicit RecordingLog(CMeriskDoc& doc) : m_doc(doc) {}
+  std::vector<std::string> lines;
+
+  void WritePicture(std::int32_t id, const std::string& filename, const COleDateTime&,
+                    std::uint64_t size, const std::string& title) override {
+    Add("picture " + std::to_string(id) + " " + filename + " " + std::to_string(size) + " " +
+        title);
+  }
+  void WritePerson(std::int32_t id, const std::string& name) override {
+    Add("person " + std::to_string(id) + " " + name);
+  }
+  void WritePersonOnPicture(std::int32_t person, const Rect& r, std::int32_t picture) override {
+    Add("person-on-picture " + std::to_string(person) + " " + std::to_string(picture) +
+        " rect=" + std::to_string(m_doc.m_personsOnPictures.Lookup(person, picture)) +
+        " left=" + std::to_string(r.left));
+  }
+  void WriteTheme(std::int32_t id, const std::string& name) override {
+    Add("theme " + std::to_string(id) + " " + name);
+  }
+  void WriteThemeOfPicture(std::int32_t theme, std::int32_t picture) override {
+    Add("theme-of-picture " + std::to_string(theme) + " " + std::to_string(picture));
+  }
+  void WriteRemovePerson(std::int32_t person) override {
+    Add("remove-person " + std::to_string(person) +
+        " rects=" + std::to_string(m_doc.m_personsOnPictures.GetCount()) +
+        " persons=" + std::to_string(m_doc.m_persons.GetCount()));
+  }
+  void WriteRemovePersonOnPicture(std::int32_t person, std::int32_t picture) override {
+    Add("remove-person-on-picture " + std::to_string(person) + " " + std::to_string(picture) +
+        " rect=" + std::to_string(m_doc.m_personsOnPictures.Lookup(person, picture)));
+  }
+  void WriteRemovePicture(std::int32_t picture) override {
+    Add("remove-picture " + std::to_string(picture));
+  }
+  void WriteRemoveTheme(std::int32_t theme) override {
+    Add("remove-theme " + std::to_string(theme) +
+        " links=" + std::to_string(m_doc.m_themesOfPictures.GetCount()) +
+        " themes=" + std::to_string(m_doc.m_themes.GetCount()));
+  }
+  void WriteRemoveThemeOfPicture(std::int32_t theme, std::int32_t picture) override {
+    Add("remove-theme-of-picture " + std::to_string(theme) + " " + std::to_string(picture) +
+        " linked=" + std::to_string(m_doc.m_themesOfPictures.Lookup(theme, picture)));
+  }
+
+ private:
+  void Add(std::string line) {
+    lines.push_back(std::move(line) + (m_doc.IsModified() ? " *" : ""));
+  }
+  CMeriskDoc& m_doc;
+};
+
+TEST_F(AlbumTest, RecordOperationsChangeLogAndMarkInTheirOrder) {
+  m_settings.SetInt("Settings", "Zusammenarbeit", 1);
+  RecordingLog* log = nullptr;
+  CMeriskDoc doc(m_settings);
+  doc.SetTransactionLogFactory([&log](CMeriskDoc& d) {
+    auto l = std::make_unique<RecordingLog>(d);
+    log = l.get();
+    return l;
+  });
+  ASSERT_TRUE(doc.OnNewDocument());
+  ASSERT_NE(log, nullptr);
+  ASSERT_EQ(doc.m_pTransactionLog.get(), log);
+
+  doc.AddOrUpdatePicture(7, "a.jpg", COleDateTime(), 5, "T");
+  doc.m_nCurrentPicture = 7;
+  doc.SetModifiedFlag(false);
+  ::setenv("SOURCE_DATE_EPOCH", std::to_string(kEpoch + 60).c_str(), 1);
+  doc.AddOrUpdatePersonOnPicture(3, Rect{10, 20, 30, 40}, -1);
+  EXPECT_EQ(doc.m_pictures.Find(7)->changed.Value(), test::OleOfUtcSeconds(kEpoch + 60))
+      << "marking a person touches the picture";
+  doc.AddOrUpdatePerson(3, "Anna");
+  doc.AddOrUpdateTheme(4, "Urlaub");
+  doc.AddThemeToPicture(4, -1);
+  doc.AddThemeToPicture(4, 8);
+  doc.RemoveThemeFromPicture(4, -1);
+  doc.RemovePersonFromPicture(3, -1);
+  doc.AddOrUpdatePersonOnPicture(3, Rect{1, 1, 2, 2}, 8);
+  doc.RemovePerson(3);
+  doc.RemoveTheme(4);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_TRUE(doc.m_pictures.Find(8) != nullptr)
+      << "a link to an unknown picture touches it into being";
+
+  const std::vector<std::string> expected = {
+      "picture 7 a.jpg 5 T",
+      "person-on-picture 3 7 rect=1 left=10",
+      "person 3 Anna *",
+      "theme 4 Urlaub *",
+      "theme-of-picture 4 7 *",
+      "theme-of-picture 4 8 *",
+      "remove-theme-of-picture 4 7 linked=1 *",  // logged before the link goes
+      "remove-person-on-picture 3 7 rect=0 *",
+      "person-on-picture 3 8 rect=1 left=1 *",
+      "remove-person 3 rects=0 persons=0 *",  // rectangles and person gone first
+      "remove-theme 4 links=1 themes=0 *",    // only the placeholder link is left
+  };
+  EXPECT_EQ(log->lines, expected);
+}
+
+TEST_F(AlbumTest, TransactionLogLivesFromNewToNew) {
+  int created = 0;
+  CMeriskDoc doc(m_settings);
+  doc.SetTransactionLogFactory([&created](CMeriskDoc& d) {
+    ++created;
+    return std::make_unique<RecordingLog>(d);
+  });
+  ASSERT_TRUE(doc.OnNewDocument());
+  EXPECT_EQ(doc.m_pTransactionLog, nullptr);
+  m_settings.SetInt("Settings", "Zusammenarbeit", 1);
+  ASSERT_TRUE(doc.OnNewDocument());
+  ASSERT_NE(doc.m_pTransactionLog, nullptr);
+  const ITransactionLog* log = doc.m_pTransactionLog.get();
+
+  const std::string path = m_dir / "a.kvo";
+  test::WriteFileBytes(path, NewAlbumBytes());
+  ASSERT_TRUE(doc.OnOpenDocument(path));
+  EXPECT_EQ(doc.m_pTransactionLog.get(), log) << "opening an album keeps the log";
+  m_settings.SetInt("Settings", "Zusammenarbeit", 0);
+  ASSERT_TRUE(doc.OnNewDocument());
+  EXPECT_EQ(doc.m_pTransactionLog, nullptr);
+  EXPECT_EQ(created, 1);
+}
+
+TEST_F(AlbumTest, OpenSetsTheFolderFromThePath) {
+  const std::string path = m_dir / "Album.kvo";
+  test::WriteFileBytes(path, NewAlbumBytes());
+  auto doc = FilledDoc();
+  doc->m_nCurrentPicture = 1;
+  std::string error;
+  ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
+  EXPECT_EQ(doc->m_strAlbumFolder, m_dir.Folder());
+  EXPECT_EQ(doc->m_strAlbumFolderStored, m_dir.Folder());
+  EXPECT_EQ(doc->GetPathName(), path);
+  EXPECT_EQ(doc->GetTitle(), "Album.kvo");
+  EXPECT_EQ(doc->m_nCurrentPicture, -1);
+  EXPECT_FALSE(doc->IsModified());
+}
+
+}  // namespace
+}  // namespace kolvaro

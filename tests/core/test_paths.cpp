@@ -1,0 +1,169 @@
+// Picture paths in their stored form and back, for both path styles.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/cp1252.h"
+#include "core/paths.h"
+
+namespace kolvaro {
+namespace {
+
+struct Example {
+  const char* path;
+  const char* stored;
+};
+
+TEST(WindowsPaths, WorkedExamples) {
+  const Example examples[] = {
+      {"C:\\Bilder\\a.jpg", "a.jpg"},
+      {"C:\\Bilder\\Urlaub\\a.jpg", "urlaub\\a.jpg"},
+      {"C:\\Fotos\\a.jpg", "..\\fotos\\a.jpg"},
+      {"C:\\Bilder2\\a.jpg", "..\\bilder2\\a.jpg"},
+      {"D:\\a.jpg", "D:\\a.jpg"},
+  };
+  for (const auto& e : examples)
+    EXPECT_EQ(MakeStoredPath(PathStyle::Windows, e.path, "C:\\Bilder\\"), e.stored) << e.path;
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Windows, "C:\\Alben\\", "a.jpg"), "C:\\Alben\\a.jpg");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Windows, "C:\\Alben\\", "E:\\x.jpg"), "E:\\x.jpg");
+}
+
+TEST(WindowsPaths, DirectoriesCompareAndStoreInLowerCase) {
+  const std::string base = "C:\\Bilder\\Ölbilder\\";
+  const Example examples[] = {
+      {"C:\\BILDER\\ÖLBILDER\\Foto.JPG", "Foto.JPG"},
+      {"C:\\Bilder\\ÖLBILDER\\ÄRGER ŠŒŽŸ ÀÉÎÕÜÝÞ\\Foto.JPG", "ärger šœžÿ àéîõüýþ\\Foto.JPG"},
+      {"C:\\Bilder\\Öl\\x.Jpg", "..\\öl\\x.Jpg"},
+      {"C:\\x.jpg", "..\\..\\x.jpg"},
+      {"C:\\A\\B\\a.b.JPG", "..\\..\\a\\b\\a.b.JPG"},
+      {"c:\\Bilder\\Ölbilder\\a.jpg", "c:\\Bilder\\Ölbilder\\a.jpg"},  // drives compare exactly
+      {"urlaub\\A.jpg", "urlaub\\A.jpg"},                              // no drive: already stored
+  };
+  for (const auto& e : examples)
+    EXPECT_EQ(MakeStoredPath(PathStyle::Windows, e.path, base), e.stored) << e.path;
+  EXPECT_EQ(MakeStoredPath(PathStyle::Windows, "C:\\a.jpg", "C:\\"), "a.jpg");
+  EXPECT_EQ(MakeStoredPath(PathStyle::Windows, "C:\\X\\Y\\a.jpg", "C:\\"), "x\\y\\a.jpg");
+}
+
+TEST(WindowsPaths, WhatCountsAsAbsolute) {
+  const std::string base = "C:\\Alben\\";
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Windows, base, ""), "");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Windows, base, "ab"), "C:\\Alben\\ab");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Windows, base, "C:"), "C:\\Alben\\C:");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Windows, base, "..\\x\\a.jpg"), "C:\\Alben\\..\\x\\a.jpg");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Windows, base, "\\\\server\\a.jpg"),
+            "C:\\Alben\\\\\\server\\a.jpg");
+  EXPECT_TRUE(IsAbsoluteStoredName(PathStyle::Windows, "D:\\x.jpg"));
+  EXPECT_FALSE(IsAbsoluteStoredName(PathStyle::Windows, "\\x.jpg"));
+}
+
+TEST(PosixPaths, StoredNamesKeepCaseAndUseBackslashes) {
+  const std::string base = "/home/anna/Bilder/";
+  const Example examples[] = {
+      {"/home/anna/Bilder/a.jpg", "a.jpg"},
+      {"/home/anna/Bilder/Urlaub/IMG_0001.JPG", "Urlaub\\IMG_0001.JPG"},
+      {"/home/anna/Bilder/Urlaub 2024/Tag 1/a.jpg", "Urlaub 2024\\Tag 1\\a.jpg"},
+      {"/home/anna/Fotos/a.jpg", "..\\Fotos\\a.jpg"},
+      {"/home/anna/Bilder2/a.jpg", "..\\Bilder2\\a.jpg"},
+      {"/home/anna/bilder/a.jpg", "..\\bilder\\a.jpg"},  // case counts
+      {"/a.jpg", "..\\..\\..\\a.jpg"},
+      {"/media/USB/DCIM/ä.jpg", "..\\..\\..\\media\\USB\\DCIM\\ä.jpg"},
+      {"Urlaub\\a.jpg", "Urlaub\\a.jpg"},  // already stored
+      {"D:\\a.jpg", "D:\\a.jpg"},          // from Windows
+  };
+  for (const auto& e : examples)
+    EXPECT_EQ(MakeStoredPath(PathStyle::Posix, e.path, base), e.stored) << e.path;
+  EXPECT_EQ(MakeStoredPath(PathStyle::Posix, "/home/a.jpg", "/"), "home\\a.jpg");
+  EXPECT_EQ(MakeStoredPath(PathStyle::Posix, "/home/anna/Bilder/x/a.jpg", "/home/anna/Bilder"),
+            "x\\a.jpg");
+}
+
+TEST(PosixPaths, FullPaths) {
+  const std::string base = "/home/anna/Bilder/";
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "Urlaub\\IMG.JPG"),
+            "/home/anna/Bilder/Urlaub/IMG.JPG");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "..\\Fotos\\a.jpg"),
+            "/home/anna/Bilder/../Fotos/a.jpg");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "/srv/x.jpg"), "/srv/x.jpg");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "D:\\x.jpg"), "D:\\x.jpg")
+      << "a Windows name cannot be found here, and stays as it is";
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, ""), "");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, "/a\\b/", "c\\d.jpg"), "/a\\b/c/d.jpg")
+      << "only the stored part turns its backslashes round";
+  EXPECT_TRUE(IsAbsoluteStoredName(PathStyle::Posix, "/x"));
+  EXPECT_TRUE(IsAbsoluteStoredName(PathStyle::Posix, "E:\\x"));
+  EXPECT_FALSE(IsAbsoluteStoredName(PathStyle::Posix, "x\\y"));
+  EXPECT_FALSE(IsAbsoluteStoredName(PathStyle::Posix, ""));
+}
+
+// A stored name always leads back to its picture, whichever folders they are in.
+TEST(PathStyles, StoredNamesResolveToThePicture) {
+  const std::vector<std::string> names = {"Bilder", "bilder", "Bilder2", "Fotos", "Ä x", "a.b"};
+  std::mt19937 rng(11);
+  auto folder = [&](char sep, const std::string& root) {
+    std::string f = root;
+    const int depth = static_cast<int>(rng() % 4);
+    for (int i = 0; i < depth; ++i) f += names[rng() % names.size()] + sep;
+    return f;
+  };
+  for (int i = 0; i < 3000; ++i) {
+    const std::string base = folder('/', "/");
+    const std::string path = folder('/', "/") + "Bild " + std::to_string(i) + ".JPG";
+    const std::string stored = MakeStoredPath(PathStyle::Posix, path, base);
+    ASSERT_EQ(stored.find('/'), std::string::npos) << stored;
+    std::string back;
+    ASSERT_TRUE(
+        Canonicalize(PathStyle::Posix, ResolveStoredPath(PathStyle::Posix, base, stored), back));
+    ASSERT_EQ(back, path) << base << " + " << stored;
+
+    // Windows: the same on one drive, in lower case apart from the name.
+    std::string winBase = "C:" + base, winPath = "C:" + path;
+    for (std::string* s : {&winBase, &winPath})
+      for (char& c : *s)
+        if (c == '/') c = '\\';
+    const std::string winStored = MakeStoredPath(PathStyle::Windows, winPath, winBase);
+    ASSERT_TRUE(Canonicalize(PathStyle::Windows,
+                             ResolveStoredPath(PathStyle::Windows, winBase, winStored), back));
+    ASSERT_EQ(LowerCp1252(back), LowerCp1252(winPath)) << winBase << " + " << winStored;
+    ASSERT_TRUE(back.ends_with("\\Bild " + std::to_string(i) + ".JPG")) << back;
+  }
+}
+
+TEST(PathStyles, FoldersInStoredForm) {
+  EXPECT_EQ(ToStoredFolder(PathStyle::Windows, "C:\\Bilder/Neu\\"), "C|\\Bilder\\Neu\\");
+  EXPECT_EQ(FromStoredFolder(PathStyle::Windows, "C|/Bilder/"), "C:\\Bilder\\");
+  EXPECT_EQ(ToStoredFolder(PathStyle::Posix, "/home/anna/a:b/"), "/home/anna/a|b/");
+  EXPECT_EQ(FromStoredFolder(PathStyle::Posix, "/home/anna/a|b"), "/home/anna/a:b/");
+  EXPECT_EQ(FromStoredFolder(PathStyle::Posix, ""), "");
+  EXPECT_EQ(FolderOfPath(PathStyle::Windows, "C:\\Alben\\Urlaub.kvo"), "C:\\Alben\\");
+  EXPECT_EQ(FolderOfPath(PathStyle::Posix, "/home/anna/Urlaub.kvo"), "/home/anna/");
+  EXPECT_EQ(FolderOfPath(PathStyle::Posix, "/home/anna/a\\b.kvo"), "/home/anna/")
+      << "a backslash is part of a POSIX name";
+}
+
+TEST(PathStyles, Canonicalize) {
+  std::string out;
+  ASSERT_TRUE(Canonicalize(PathStyle::Windows, "C:\\a\\.\\b\\..\\c\\x.jpg", out));
+  EXPECT_EQ(out, "C:\\a\\c\\x.jpg");
+  ASSERT_TRUE(Canonicalize(PathStyle::Windows, "C:\\..\\x.jpg", out));
+  EXPECT_EQ(out, "C:\\x.jpg");
+  ASSERT_TRUE(Canonicalize(PathStyle::Posix, "/a/b/../../../x", out));
+  EXPECT_EQ(out, "/x");
+  ASSERT_TRUE(Canonicalize(PathStyle::Posix, "/a//b/./c/", out));
+  EXPECT_EQ(out, "/a/b/c/");
+  // Windows paths end at 259 characters.
+  const std::string longest = "C:\\" + std::string(252, 'x') + ".jpg";
+  ASSERT_EQ(longest.size(), 259u);
+  EXPECT_TRUE(Canonicalize(PathStyle::Windows, longest, out));
+  out = "unchanged";
+  EXPECT_FALSE(Canonicalize(PathStyle::Windows, "C:\\" + std::string(253, 'x') + ".jpg", out));
+  EXPECT_EQ(out, "unchanged");
+  EXPECT_TRUE(Canonicalize(PathStyle::Windows, "C:\\y\\..\\" + std::string(252, 'x') + ".jpg", out))
+      << "the limit applies to the result";
+}
+
+}  // namespace
+}  // namespace kolvaro
