@@ -30,6 +30,28 @@ std::uint32_t NameReserve(const CArchive& ar, std::uint32_t count) {
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(count, ar.Remaining() / 16));
 }
 
+// Erases every pair key the predicate names; the walk's position is past a
+// key before that key is erased.
+template <typename Map, typename Pred>
+void EraseKeysIf(Map& map, Pred pred) {
+  for (POSITION p = map.GetStartPosition(); p != kNullPosition;) {
+    const std::int64_t key = map.GetNext(p).first;
+    if (pred(key)) map.erase(key);
+  }
+}
+
+// The next entry from pos whose halves match (-1 = any): its position, with
+// pos already past it, or the null position.
+template <typename Map>
+POSITION FindNextPair(const Map& map, POSITION& pos, std::int32_t high, std::int32_t low) {
+  while (pos != kNullPosition) {
+    const POSITION at = pos;
+    const std::int64_t key = map.GetNext(pos).first;
+    if ((high == -1 || PairHigh(key) == high) && (low == -1 || PairLow(key) == low)) return at;
+  }
+  return kNullPosition;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- pictures
@@ -187,21 +209,14 @@ void CPersonenAufBildernEx::Remove(std::int32_t person, std::int32_t picture) {
   changed = COleDateTime::Now();
 }
 
-template <typename Pred>
-void CPersonenAufBildernEx::RemoveIf(Pred pred) {
-  for (POSITION p = m_map.GetStartPosition(); p != kNullPosition;) {
-    const std::int64_t key = m_map.GetNext(p).first;  // p is past it before the erase
-    if (pred(key)) m_map.erase(key);
-  }
+void CPersonenAufBildernEx::RemoveAllOfPerson(std::int32_t person) {
+  EraseKeysIf(m_map, [person](std::int64_t key) { return PairHigh(key) == person; });
   changed = COleDateTime::Now();
 }
 
-void CPersonenAufBildernEx::RemoveAllOfPerson(std::int32_t person) {
-  RemoveIf([person](std::int64_t key) { return PairHigh(key) == person; });
-}
-
 void CPersonenAufBildernEx::RemoveAllOfPicture(std::int32_t picture) {
-  RemoveIf([picture](std::int64_t key) { return PairLow(key) == picture; });
+  EraseKeysIf(m_map, [picture](std::int64_t key) { return PairLow(key) == picture; });
+  changed = COleDateTime::Now();
 }
 
 bool CPersonenAufBildernEx::Lookup(std::int32_t person, std::int32_t picture, Rect* rect) const {
@@ -213,13 +228,7 @@ bool CPersonenAufBildernEx::Lookup(std::int32_t person, std::int32_t picture, Re
 
 POSITION CPersonenAufBildernEx::FindNext(POSITION& pos, std::int32_t person,
                                          std::int32_t picture) const {
-  while (pos != kNullPosition) {
-    const POSITION at = pos;
-    const std::int64_t key = m_map.GetNext(pos).first;
-    if ((person == -1 || PairHigh(key) == person) && (picture == -1 || PairLow(key) == picture))
-      return at;
-  }
-  return kNullPosition;
+  return FindNextPair(m_map, pos, person, picture);
 }
 
 void CPersonenAufBildernEx::GetNext(POSITION& pos, std::int32_t& person, std::int32_t& picture,
@@ -343,22 +352,17 @@ void CThemenDerBilderEx::Remove(std::int32_t theme, std::int32_t picture) {
   changed = COleDateTime::Now();
 }
 
-template <typename Pred>
-void CThemenDerBilderEx::RemoveIf(Pred pred) {
+void CThemenDerBilderEx::RemoveAllOfTheme(std::int32_t theme) {
+  // Unlike the rectangles, the links keep their date when there was nothing to walk.
   if (m_map.empty()) return;
-  for (POSITION p = m_map.GetStartPosition(); p != kNullPosition;) {
-    const std::int64_t key = m_map.GetNext(p).first;
-    if (pred(key)) m_map.erase(key);
-  }
+  EraseKeysIf(m_map, [theme](std::int64_t key) { return PairHigh(key) == theme; });
   changed = COleDateTime::Now();
 }
 
-void CThemenDerBilderEx::RemoveAllOfTheme(std::int32_t theme) {
-  RemoveIf([theme](std::int64_t key) { return PairHigh(key) == theme; });
-}
-
 void CThemenDerBilderEx::RemoveAllOfPicture(std::int32_t picture) {
-  RemoveIf([picture](std::int64_t key) { return PairLow(key) == picture; });
+  if (m_map.empty()) return;
+  EraseKeysIf(m_map, [picture](std::int64_t key) { return PairLow(key) == picture; });
+  changed = COleDateTime::Now();
 }
 
 bool CThemenDerBilderEx::Lookup(std::int32_t theme, std::int32_t picture,
@@ -371,13 +375,7 @@ bool CThemenDerBilderEx::Lookup(std::int32_t theme, std::int32_t picture,
 
 POSITION CThemenDerBilderEx::FindNext(POSITION& pos, std::int32_t theme,
                                       std::int32_t picture) const {
-  while (pos != kNullPosition) {
-    const POSITION at = pos;
-    const std::int64_t key = m_map.GetNext(pos).first;
-    if ((theme == -1 || PairHigh(key) == theme) && (picture == -1 || PairLow(key) == picture))
-      return at;
-  }
-  return kNullPosition;
+  return FindNextPair(m_map, pos, theme, picture);
 }
 
 void CThemenDerBilderEx::GetNext(POSITION& pos, std::int32_t& theme, std::int32_t& picture,

@@ -107,8 +107,6 @@ class CPersonenAufBildernEx {
   COleDateTime changed;
 
  private:
-  template <typename Pred>
-  void RemoveIf(Pred pred);
   BucketMap<std::int64_t, PersonOnPictureEntry> m_map;
 };
 
@@ -156,8 +154,6 @@ class CThemenDerBilderEx {
   COleDateTime changed;
 
  private:
-  template <typename Pred>
-  void RemoveIf(Pred pred);
   BucketMap<std::int64_t, COleDateTime> m_map;
 };
 
