@@ -65,28 +65,64 @@ COleDateTime COleDateTime::FromTimeT(std::int64_t seconds) {
                       tm.tm_sec);
 }
 
-std::int64_t CurrentSeconds(bool* fromEpochVariable) {
-  if (fromEpochVariable) *fromEpochVariable = false;
-  if (const char* env = std::getenv("SOURCE_DATE_EPOCH"); env && *env) {
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(env, &end, 10);
-    if (errno == 0 && end && *end == '\0' && v >= 0) {
-      if (fromEpochVariable) *fromEpochVariable = true;
-      return v;
+namespace {
+
+// The clock's environment (SOURCE_DATE_EPOCH, TZ) and the last conversion.
+// Record operations ask for the time thousands of times a second; reading
+// the environment and converting each time cost more than the operations.
+struct ClockState {
+  bool loaded = false;
+  bool hasEpoch = false;
+  std::int64_t epoch = 0;
+  bool cached = false;
+  std::time_t cachedSeconds = 0;
+  COleDateTime cachedValue;
+};
+
+ClockState& Clock() {
+  thread_local ClockState state;
+  if (!state.loaded) {
+    state = ClockState{};
+    state.loaded = true;
+    if (const char* env = std::getenv("SOURCE_DATE_EPOCH"); env && *env) {
+      char* end = nullptr;
+      errno = 0;
+      const long long v = std::strtoll(env, &end, 10);
+      if (errno == 0 && end && *end == '\0' && v >= 0) {
+        state.hasEpoch = true;
+        state.epoch = v;
+      }
     }
   }
-  return static_cast<std::int64_t>(std::time(nullptr));
+  return state;
+}
+
+}  // namespace
+
+void ReloadClockEnvironment() {
+  ::tzset();
+  Clock().loaded = false;
+}
+
+std::int64_t CurrentSeconds(bool* fromEpochVariable) {
+  const ClockState& clock = Clock();
+  if (fromEpochVariable) *fromEpochVariable = clock.hasEpoch;
+  return clock.hasEpoch ? clock.epoch : static_cast<std::int64_t>(std::time(nullptr));
 }
 
 COleDateTime COleDateTime::Now() {
-  bool fixed = false;
-  const auto t = static_cast<std::time_t>(CurrentSeconds(&fixed));
+  ClockState& clock = Clock();
+  const auto t = static_cast<std::time_t>(clock.hasEpoch ? clock.epoch : std::time(nullptr));
+  if (clock.cached && clock.cachedSeconds == t) return clock.cachedValue;
   std::tm tm{};
-  const std::tm* ok = fixed ? gmtime_r(&t, &tm) : localtime_r(&t, &tm);
-  if (ok == nullptr) return COleDateTime(invalid, 0.0);
-  return FromCalendar(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                      tm.tm_sec);
+  const std::tm* ok = clock.hasEpoch ? gmtime_r(&t, &tm) : localtime_r(&t, &tm);
+  clock.cachedValue =
+      ok == nullptr ? COleDateTime(invalid, 0.0)
+                    : FromCalendar(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                                   tm.tm_min, tm.tm_sec);
+  clock.cachedSeconds = t;
+  clock.cached = true;
+  return clock.cachedValue;
 }
 
 std::optional<CalendarTime> COleDateTime::ToCalendar() const {

@@ -76,4 +76,8 @@ std::int64_t OleDayNumber(int year, int month, int day);
 /// Seconds of the POSIX epoch, or of SOURCE_DATE_EPOCH when it is set and valid.
 std::int64_t CurrentSeconds(bool* fromEpochVariable = nullptr);
 
+/// The clock reads SOURCE_DATE_EPOCH and TZ once; whoever changes them while
+/// the program runs (tests) calls this afterwards.
+void ReloadClockEnvironment();
+
 }  // namespace kolvaro

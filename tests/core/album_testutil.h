@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/oledate.h"
+
 namespace kolvaro::test {
 
 /// Little-endian album values written straight from the format's rules, so
@@ -168,7 +170,7 @@ class ScopedEnv {
       ::setenv(m_name, v->c_str(), 1);
     else
       ::unsetenv(m_name);
-    ::tzset();
+    ReloadClockEnvironment();
   }
   const char* m_name;
   std::optional<std::string> m_old;

@@ -827,6 +827,7 @@ TEST_F(AlbumTest, RecordOperationsChangeLogAndMarkInTheirOrder) {
   doc.m_nCurrentPicture = 7;
   doc.SetModifiedFlag(false);
   ::setenv("SOURCE_DATE_EPOCH", std::to_string(kEpoch + 60).c_str(), 1);
+  ReloadClockEnvironment();
   doc.AddOrUpdatePersonOnPicture(3, Rect{10, 20, 30, 40}, -1);
   EXPECT_EQ(doc.m_pictures.Find(7)->changed.Value(), test::OleOfUtcSeconds(kEpoch + 60))
       << "marking a person touches the picture";

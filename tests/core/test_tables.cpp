@@ -87,6 +87,7 @@ class TablesTest : public ::testing::Test {
  protected:
   void At(std::int64_t seconds) {
     ::setenv("SOURCE_DATE_EPOCH", std::to_string(seconds).c_str(), 1);
+    ReloadClockEnvironment();
   }
   static COleDateTime Moment(std::int64_t seconds) {
     return COleDateTime(COleDateTime::valid, test::OleOfUtcSeconds(seconds));
