@@ -18,6 +18,7 @@ constexpr std::array kTable = {
     Entry{IDS_PICTURE_FILTER,
           "Jpeg-Bilder|*.jpg|Alle Bilder (jpg, gif, bmp, tif, avi)|*.jpg;*.gif;*.tif;*.avi;*.bmp|Alle Dateien (*.*)|*.*||"},
     Entry{IDS_TRANSACTION_FILTER, "Merisk Protokolldateien|mrklog*.xml|Alle Dateien (*.*)|*.*||"},
+    Entry{IDS_PERSON_IMPORT_FILTER, "Textdateien (*.txt)|*.txt|Alle Dateien|*.*||"},
     Entry{IDS_DUPLICATE_CAPTION, "Doppelter Eintrag"},
     Entry{IDS_FILE_ALREADY_IN_ALBUM, "Die Datei %1!s! ist bereits in der Datenbank abgelegt!"},
     Entry{IDS_FILES_ADDED, "%1!li! Dateien hinzugefügt."},

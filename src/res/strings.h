@@ -13,6 +13,7 @@ namespace kolvaro {
 enum StringId : int {
   IDS_PICTURE_FILTER = 129,            // filter of the add-pictures open dialog
   IDS_TRANSACTION_FILTER = 132,        // filter of the transaction-file open dialog
+  IDS_PERSON_IMPORT_FILTER = 133,      // filter of the person-import open dialog
   IDS_DUPLICATE_CAPTION = 1037,        // "Doppelter Eintrag"
   IDS_FILE_ALREADY_IN_ALBUM = 1049,    // %1!s! = stored path
   IDS_FILES_ADDED = 1050,              // %1!li! = count

@@ -1,0 +1,168 @@
+#include "cli/cliplatform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <ostream>
+
+namespace kolvaro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Absolute(const std::string& path) {
+  std::error_code ec;
+  const fs::path abs = fs::absolute(path, ec);
+  return ec ? path : abs.lexically_normal().string();
+}
+
+// The home trash: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash.
+std::optional<fs::path> DataHome() {
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') return fs::path(xdg);
+  if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+    return fs::path(home) / ".local" / "share";
+  return std::nullopt;
+}
+
+bool MakeDirs(const fs::path& dir) {
+  std::error_code ec;
+  // A trash made here is the user's alone; an existing one keeps its mode.
+  if (fs::create_directories(dir, ec)) ::chmod(dir.c_str(), 0700);
+  return !ec && fs::is_directory(dir, ec);
+}
+
+std::string LocalTimestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
+  return buf;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+int CCliUserQuestions::MessageBox(const std::string& text, const std::string&, unsigned flags) {
+  m_err << text << '\n';
+  const bool second = (flags & MB_DEFBUTTON2) != 0;
+  switch (flags & 0xF) {
+    case MB_OKCANCEL:
+      return second ? IDCANCEL : IDOK;
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return second ? IDNO : IDYES;
+    default:
+      return IDOK;
+  }
+}
+
+std::vector<std::string> CCliUserQuestions::GetOpenFileNames(const std::string&, const std::string&,
+                                                             const std::string&, bool multiple) {
+  std::vector<std::string> files;
+  for (const std::string& f : m_files) {
+    files.push_back(Absolute(f));
+    if (!multiple) break;
+  }
+  return files;
+}
+
+std::optional<std::string> CCliUserQuestions::ChooseFolder(const std::string&, const std::string&) {
+  if (!m_folder) return std::nullopt;
+  return Absolute(*m_folder);
+}
+
+std::string TrashInfoPath(const std::string& path) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : path) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+                       b == '/' || b == '-' || b == '_' || b == '.' || b == '~';
+    if (plain) {
+      out += c;
+    } else {
+      out += '%';
+      out += digits[b >> 4];
+      out += digits[b & 15];
+    }
+  }
+  return out;
+}
+
+bool CCliFileOperations::Report(const std::string& message) {
+  m_err << "kolvaro-cli: " << message << '\n';
+  m_failed = true;
+  return false;
+}
+
+bool CCliFileOperations::MoveToTrash(const std::string& pathIn) {
+  const std::string path = Absolute(pathIn);
+  const std::string cannot = path + " kann nicht in den Papierkorb verschoben werden";
+  const std::optional<fs::path> dataHome = DataHome();
+  if (!dataHome) return Report(cannot + ": Kein persönlicher Ordner bekannt.");
+  const fs::path trash = *dataHome / "Trash";
+  const fs::path files = trash / "files";
+  const fs::path info = trash / "info";
+  if (!MakeDirs(files) || !MakeDirs(info))
+    return Report(cannot + ": Der Papierkorb " + trash.string() + " lässt sich nicht anlegen.");
+
+  struct stat file {
+  }, home{};
+  if (::lstat(path.c_str(), &file) != 0) return Report(path + " wurde nicht gefunden.");
+  if (::stat(files.c_str(), &home) != 0 || file.st_dev != home.st_dev)
+    return Report(cannot + ": Die Datei liegt nicht im Dateisystem des persönlichen Ordners.");
+
+  // The info file claims the name; the file follows under the same name.
+  const fs::path original = fs::path(path).filename();
+  const std::string stem = original.stem().string();
+  const std::string ext = original.extension().string();
+  for (int n = 1; n < 10000; ++n) {
+    const std::string name = n == 1 ? original.string() : stem + "." + std::to_string(n) + ext;
+    const fs::path infoFile = info / (name + ".trashinfo");
+    const int fd = ::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return Report(cannot + ": " + infoFile.string() + " lässt sich nicht schreiben.");
+    }
+    const std::string text =
+        "[Trash Info]\nPath=" + TrashInfoPath(path) + "\nDeletionDate=" + LocalTimestamp() + "\n";
+    const bool written = WriteAll(fd, text);
+    if (::close(fd) != 0 || !written) {
+      ::unlink(infoFile.c_str());
+      return Report(cannot + ": " + infoFile.string() + " lässt sich nicht schreiben.");
+    }
+    const fs::path target = files / name;
+    struct stat taken {};
+    if (::lstat(target.c_str(), &taken) == 0) {
+      // A file left there without its info file holds the name.
+      ::unlink(infoFile.c_str());
+      continue;
+    }
+    if (::rename(path.c_str(), target.c_str()) == 0) return true;
+    ::unlink(infoFile.c_str());
+    return Report(cannot + ".");
+  }
+  return Report(cannot + ": Kein freier Name im Papierkorb.");
+}
+
+bool CCliFileOperations::OpenWithDefaultProgram(const std::string& path) {
+  return Report(path + " kann in kolvaro-cli nicht mit einem Programm geöffnet werden.");
+}
+
+}  // namespace kolvaro::cli

@@ -1,0 +1,57 @@
+// kolvaro-cli add ALBUM FILE...
+// kolvaro-cli add-folder ALBUM FOLDER
+
+#include <filesystem>
+
+#include "cli/album_io.h"
+#include "cli/cliplatform.h"
+#include "maintenance/addpictures.h"
+
+namespace kolvaro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// As the open-file dialog, which accepts only files that exist.
+int RunAdd(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() < 2) return UsageError(ctx, "add");
+  const std::vector<std::string> files(args.begin() + 1, args.end());
+  for (const std::string& f : files) {
+    std::error_code ec;
+    if (!fs::is_regular_file(f, ec)) return Fail(ctx, f + " wurde nicht gefunden.");
+  }
+  CAlbumFile album(ctx);
+  if (!album.Open(args[0])) return kExitFailure;
+  CCliUserQuestions ui(ctx.err);
+  ui.SetChosenFiles(files);
+  album.Doc().SetUserQuestions(&ui);
+  OnAddPictures(album.Doc(), ui);
+  // Nothing added leaves the album as it was on disk.
+  if (album.Doc().IsModified() && !album.Save()) return kExitFailure;
+  return kExitOk;
+}
+
+int RunAddFolder(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 2) return UsageError(ctx, "add-folder");
+  std::error_code ec;
+  if (!fs::is_directory(args[1], ec)) return Fail(ctx, args[1] + " ist kein Verzeichnis.");
+  CAlbumFile album(ctx);
+  if (!album.Open(args[0])) return kExitFailure;
+  CCliUserQuestions ui(ctx.err);
+  ui.SetChosenFolder(args[1]);
+  album.Doc().SetUserQuestions(&ui);
+  OnAddFolder(album.Doc(), ui);
+  return album.Save() ? kExitOk : kExitFailure;
+}
+
+const Registrar kAdd({"add", "add ALBUM DATEI...",
+                      "Nimmt Bilddateien ins Album auf (Aufnahmedatum aus EXIF, sonst "
+                      "Erstellungszeit); schon enthaltene werden gemeldet.",
+                      &RunAdd});
+const Registrar kAddFolder({"add-folder", "add-folder ALBUM VERZEICHNIS",
+                            "Nimmt alle JPEG-Dateien (*.jpg) des Verzeichnisses ins Album auf, "
+                            "ohne Unterverzeichnisse; schon enthaltene werden übergangen.",
+                            &RunAddFolder});
+
+}  // namespace
+}  // namespace kolvaro::cli

@@ -1,0 +1,46 @@
+// kolvaro-cli delete ALBUM ID [--trash]
+
+#include <charconv>
+
+#include "cli/album_io.h"
+#include "cli/cliplatform.h"
+
+namespace kolvaro::cli {
+namespace {
+
+int RunDelete(Context& ctx, const std::vector<std::string>& args) {
+  std::vector<std::string> positional;
+  bool trash = false;
+  for (const std::string& a : args) {
+    if (a == "--trash")
+      trash = true;
+    else
+      positional.push_back(a);
+  }
+  if (positional.size() != 2) return UsageError(ctx, "delete");
+  const std::string& idText = positional[1];
+  std::int32_t id = 0;
+  const auto r = std::from_chars(idText.data(), idText.data() + idText.size(), id);
+  if (r.ec != std::errc() || r.ptr != idText.data() + idText.size() || idText.empty())
+    return UsageError(ctx, "delete");
+
+  CAlbumFile album(ctx);
+  if (!album.Open(positional[0])) return kExitFailure;
+  CMeriskDoc& doc = album.Doc();
+  if (!doc.m_pictures.Find(id)) return Fail(ctx, "Das Album enthält kein Bild " + idText + ".");
+  CCliFileOperations files(ctx.err);
+  doc.SetFileOperations(&files);
+  doc.DeletePicture(id, trash);
+  doc.SetFileOperations(nullptr);
+  if (!album.Save()) return kExitFailure;
+  // The record is gone either way; a file that stayed behind is a failure.
+  return files.Failed() ? kExitFailure : kExitOk;
+}
+
+const Registrar kRegistrar({"delete", "delete ALBUM NUMMER [--trash]",
+                            "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit "
+                            "--trash kommt die Datei in den Papierkorb.",
+                            &RunDelete});
+
+}  // namespace
+}  // namespace kolvaro::cli

@@ -1,0 +1,120 @@
+#include "maintenance/addpictures.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "maintenance/capturedate.h"
+#include "maintenance/duplicatetest.h"
+#include "res/strings.h"
+
+namespace kolvaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stored names are made from clean absolute paths, so "a/./b.jpg" and
+// "a/b.jpg" are one file to the duplicate test.
+std::string NormalPath(const std::string& path) {
+  std::error_code ec;
+  const fs::path abs = fs::absolute(path, ec);
+  return ec ? path : abs.lexically_normal().string();
+}
+
+bool EndsWithJpg(const std::string& name) {
+  if (name.size() < 4) return false;
+  const std::string_view ext = std::string_view(name).substr(name.size() - 4);
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return ext[0] == '.' && lower(ext[1]) == 'j' && lower(ext[2]) == 'p' && lower(ext[3]) == 'g';
+}
+
+// Adds the files in their order, skipping those whose stored name the album
+// already has (also from earlier in the list); each of those goes to
+// `duplicate`. Returns the number added.
+template <typename OnDuplicate>
+int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallback fallback,
+             OnDuplicate duplicate) {
+  std::vector<std::string> full, stored;
+  full.reserve(files.size());
+  stored.reserve(files.size());
+  for (const std::string& file : files) {
+    full.push_back(NormalPath(file));
+    stored.push_back(doc.MakeStoredPath(full.back()));
+  }
+  CDuplicateTest names(doc.m_pictures, std::move(stored));
+  int added = 0;
+  for (std::size_t i = 0; i < full.size(); ++i) {
+    const FileStatus status = QueryFileStatus(full[i]);
+    if (names.IsDuplicate(i)) {
+      duplicate(names.Name(i));
+      continue;
+    }
+    const COleDateTime date = CaptureDate(full[i], status, fallback);
+    doc.m_pictures.AddOrUpdate(doc.m_pictures.NextId(), names.Name(i), date, status.size, "");
+    names.Added(i);
+    ++added;
+  }
+  return added;
+}
+
+}  // namespace
+
+std::optional<int> OnAddPictures(CMeriskDoc& doc, IUserQuestions& ui) {
+  const std::vector<std::string> files = ui.GetOpenFileNames(
+      "", std::string(LoadString(IDS_PICTURE_FILTER)), doc.m_strAlbumFolder, true);
+  if (files.empty()) return std::nullopt;
+  return AddPictureFiles(doc, ui, files);
+}
+
+int AddPictureFiles(CMeriskDoc& doc, IUserQuestions& ui, const std::vector<std::string>& files) {
+  const int added =
+      AddFiles(doc, files, DateFallback::kInvalidOrZero, [&ui](const std::string& stored) {
+        ui.MessageBox(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM), {stored}),
+                      std::string(LoadString(IDS_DUPLICATE_CAPTION)), MB_OK);
+      });
+  ui.MessageBox(FormatMessage(LoadString(IDS_FILES_ADDED), {static_cast<long long>(added)}), "",
+                MB_OK);
+  if (added != 0) doc.SetModifiedFlag();
+  doc.UpdateAllViews(nullptr);
+  return added;
+}
+
+std::optional<int> OnAddFolder(CMeriskDoc& doc, IUserQuestions& ui) {
+  const std::optional<std::string> folder = ui.ChooseFolder(kChooseFolderTitle, "");
+  if (!folder || folder->empty()) return std::nullopt;
+  return AddFolderPictures(doc, ui, *folder);
+}
+
+int AddFolderPictures(CMeriskDoc& doc, IUserQuestions& ui, const std::string& folder) {
+  int added = 0;
+  {
+    CWaitCursorGuard wait(&ui);
+    added = AddFiles(doc, ListFolderJpegs(folder), DateFallback::kInvalidOnly,
+                     [](const std::string&) {});
+  }
+  // Also when nothing was added: the folder was chosen.
+  doc.SetModifiedFlag();
+  doc.UpdateAllViews(nullptr);
+  return added;
+}
+
+std::vector<std::string> ListFolderJpegs(const std::string& folder) {
+  std::vector<std::pair<std::string, std::string>> found;  // name, full path
+  std::error_code ec;
+  fs::directory_iterator it(NormalPath(folder), ec);
+  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (!EndsWithJpg(name)) continue;
+    std::error_code typeError;
+    // A folder called "x.jpg" is no picture; a link to a picture is.
+    if (!it->is_regular_file(typeError)) continue;
+    found.emplace_back(std::move(name), it->path().string());
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> paths;
+  paths.reserve(found.size());
+  for (auto& f : found) paths.push_back(std::move(f.second));
+  return paths;
+}
+
+}  // namespace kolvaro

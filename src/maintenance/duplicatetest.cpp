@@ -1,0 +1,67 @@
+#include "maintenance/duplicatetest.h"
+
+#include "core/cp1252.h"
+
+namespace kolvaro {
+
+// Hashes the sequence EqualsNoCaseCp1252 compares: the lower-cased code
+// points, invalid bytes as U+FFFD. Equal names always collide; the rare
+// other collisions are sorted out by the comparison itself.
+std::uint64_t CDuplicateTest::FoldedHash(std::string_view name) {
+  std::uint64_t h = 0xcbf29ce484222325ULL;
+  for (std::size_t pos = 0; pos < name.size();) {
+    const auto b = static_cast<unsigned char>(name[pos]);
+    char32_t cp;
+    if (b < 0x80) {
+      cp = b >= 'A' && b <= 'Z' ? b + 0x20u : b;
+      ++pos;
+    } else {
+      cp = LowerCp1252(DecodeUtf8(name, pos));
+    }
+    h = (h ^ cp) * 0x100000001b3ULL;
+  }
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  return h | 1;  // 0 marks an empty slot
+}
+
+CDuplicateTest::CDuplicateTest(const CBilderEx& pictures, std::vector<std::string> names)
+    : m_names(std::move(names)), m_inAlbum(m_names.size()), m_added(m_names.size()) {
+  std::size_t capacity = 16;
+  while (capacity < m_names.size() * 2) capacity *= 2;
+  m_slots.resize(capacity);
+  const std::size_t mask = capacity - 1;
+  m_hashes.reserve(m_names.size());
+  for (std::size_t i = 0; i < m_names.size(); ++i) {
+    const std::uint64_t h = FoldedHash(m_names[i]);
+    m_hashes.push_back(h);
+    std::size_t s = h & mask;
+    while (m_slots[s].hash != 0) s = (s + 1) & mask;
+    m_slots[s] = Slot{h, i};
+  }
+  // The table of names is small and stays in the cache while the album's
+  // names stream past it.
+  for (POSITION p = pictures.GetStartPosition(); p != kNullPosition;) {
+    std::int32_t id;
+    const std::string& stored = pictures.GetNextRef(p, id).filename;
+    const std::uint64_t h = FoldedHash(stored);
+    for (std::size_t s = h & mask; m_slots[s].hash != 0; s = (s + 1) & mask)
+      if (m_slots[s].hash == h && EqualsNoCaseCp1252(stored, m_names[m_slots[s].index]))
+        m_inAlbum[m_slots[s].index] = true;
+  }
+}
+
+bool CDuplicateTest::IsDuplicate(std::size_t i) const {
+  if (m_inAlbum[i]) return true;
+  const std::size_t mask = m_slots.size() - 1;
+  for (std::size_t s = m_hashes[i] & mask; m_slots[s].hash != 0; s = (s + 1) & mask) {
+    const Slot& slot = m_slots[s];
+    if (slot.hash == m_hashes[i] && m_added[slot.index] &&
+        EqualsNoCaseCp1252(m_names[slot.index], m_names[i]))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace kolvaro

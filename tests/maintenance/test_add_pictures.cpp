@@ -1,0 +1,234 @@
+// Adding picture files (32784) and a folder's JPEG files (32808): stored
+// names, duplicates, capture dates and what the user is asked.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "core/album_testutil.h"
+#include "core/jpeg_builder.h"
+#include "maintenance/addpictures.h"
+#include "maintenance/capturedate.h"
+#include "maintenance/duplicatetest.h"
+#include "maintenance/fakes.h"
+#include "res/strings.h"
+
+namespace kolvaro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::AskedMessage;
+using test::ExifBlock;
+using test::Ifd;
+using test::JpegBuilder;
+
+constexpr char kShot[] = "2023:12:24 17:30:00";
+
+class AddPicturesTest : public ::testing::Test {
+ protected:
+  AddPicturesTest() : doc(settings) {
+    doc.OnNewDocument();
+    doc.m_strAlbumFolder = album.Folder();
+    doc.SetUserQuestions(&ui);
+    doc.m_pTransactionLog = std::make_unique<test::RecordingLog>(logged);
+    doc.AddView(&view);
+  }
+  ~AddPicturesTest() override { doc.RemoveView(&view); }
+
+  // A JPEG with the given EXIF date (none when null) and some image data.
+  std::string Jpeg(const std::string& path, const char* date = kShot, std::size_t image = 300) {
+    fs::create_directories(fs::path(path).parent_path());
+    JpegBuilder jpeg;
+    jpeg.App0Jfif();
+    if (date) jpeg.Exif(ExifBlock(test::ByteOrder::kBig).Ascii(Ifd::kExif, 36867, date));
+    jpeg.Tables().Scan(image);
+    test::WriteFile(path, jpeg.Data());
+    return path;
+  }
+  const PictureEntry* Stored(const std::string& name) const {
+    for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+      std::int32_t id;
+      const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+      if (e.filename == name) return &e;
+    }
+    return nullptr;
+  }
+  static AskedMessage Duplicate(const std::string& stored) {
+    return {"Die Datei " + stored + " ist bereits in der Datenbank abgelegt!", "Doppelter Eintrag",
+            MB_OK};
+  }
+  static AskedMessage Added(int n) {
+    return {std::to_string(n) + " Dateien hinzugefügt.", "", MB_OK};
+  }
+
+  test::TempDir album;
+  test::TempDir elsewhere;
+  CMemorySettings settings;
+  CMeriskDoc doc;
+  test::FakeUserQuestions ui;
+  test::CountingView view;
+  std::vector<std::string> logged;
+};
+
+TEST_F(AddPicturesTest, AddsChosenFilesWithStoredNameDateAndSize) {
+  const std::string a = Jpeg(album / "Urlaub/IMG_0001.JPG", kShot, 1000);
+  const std::string b = Jpeg(elsewhere / "b.jpg", nullptr);
+  ui.chosenFiles = {a, b};
+  const auto added = OnAddPictures(doc, ui);
+  ASSERT_EQ(added, 2);
+
+  ASSERT_EQ(ui.openDialogs.size(), 1u);
+  EXPECT_EQ(ui.openDialogs[0].filter, LoadString(IDS_PICTURE_FILTER));
+  EXPECT_EQ(ui.openDialogs[0].initialFolder, album.Folder());
+  EXPECT_TRUE(ui.openDialogs[0].multiple);
+  EXPECT_EQ(ui.messages, std::vector<AskedMessage>{Added(2)});
+
+  const PictureEntry* first = Stored("Urlaub\\IMG_0001.JPG");
+  ASSERT_NE(first, nullptr) << "a file below the album folder is stored relative to it";
+  EXPECT_EQ(first->timestamp, COleDateTime::FromCalendar(2023, 12, 24, 17, 30, 0));
+  EXPECT_EQ(first->size, fs::file_size(a));
+  EXPECT_EQ(first->title, "");
+  const PictureEntry* second = Stored("..\\" + elsewhere.Path().filename().string() + "\\b.jpg");
+  ASSERT_NE(second, nullptr) << "a file beside the album folder is stored relative to it too";
+  EXPECT_EQ(second->timestamp, COleDateTime::FromTimeT(QueryFileStatus(b).creationTime))
+      << "no EXIF date: the creation time";
+
+  EXPECT_EQ(doc.m_pictures.NextId(), 3);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(view.updates, 1);
+  EXPECT_TRUE(logged.empty()) << "adding writes no transaction records";
+  EXPECT_TRUE(doc.m_selection.empty()) << "adding leaves the selection alone";
+}
+
+TEST_F(AddPicturesTest, TheSameFileTwiceIsReportedTheSecondTime) {
+  const std::string a = Jpeg(album / "a.jpg");
+  ui.chosenFiles = {a, a, album / "./A.JPG"};
+  EXPECT_EQ(OnAddPictures(doc, ui), 1);
+  EXPECT_EQ(ui.messages,
+            (std::vector<AskedMessage>{Duplicate("a.jpg"), Duplicate("A.JPG"), Added(1)}));
+  EXPECT_EQ(doc.m_pictures.GetCount(), 1);
+}
+
+TEST_F(AddPicturesTest, DuplicatesIgnoreLetterCaseButNotTheFolder) {
+  doc.m_pictures.AddOrUpdate(1, "Reise\\\xC3\x84PFEL.jpg", COleDateTime(), 1, "");  // ÄPFEL
+  doc.m_pictures.AddOrUpdate(2, "x.jpg", COleDateTime(), 1, "");
+  doc.SetModifiedFlag(false);
+  const std::string apple = Jpeg(album / "reise/\xC3\xA4pfel.JPG");  // äpfel
+  const std::string x = Jpeg(elsewhere / "x.jpg");
+  ui.chosenFiles = {apple, x};
+  EXPECT_EQ(AddPictureFiles(doc, ui, ui.chosenFiles), 1);
+  EXPECT_EQ(ui.messages,
+            (std::vector<AskedMessage>{Duplicate("reise\\\xC3\xA4pfel.JPG"), Added(1)}));
+  EXPECT_NE(Stored("..\\" + elsewhere.Path().filename().string() + "\\x.jpg"), nullptr)
+      << "x.jpg of another folder is another picture";
+}
+
+TEST_F(AddPicturesTest, NothingAddedStillReportsTheCountButLeavesTheAlbumUnmodified) {
+  const std::string a = Jpeg(album / "a.jpg");
+  doc.m_pictures.AddOrUpdate(1, "a.jpg", COleDateTime(), 1, "");
+  ui.chosenFiles = {a};
+  EXPECT_EQ(OnAddPictures(doc, ui), 0);
+  EXPECT_EQ(ui.messages.back(), Added(0));
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(view.updates, 1);
+}
+
+TEST_F(AddPicturesTest, CancellingTheFileDialogChangesNothing) {
+  EXPECT_EQ(OnAddPictures(doc, ui), std::nullopt);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(view.updates, 0);
+}
+
+TEST_F(AddPicturesTest, AddsTheFolderJpegsInNameOrderSilentlySkippingDuplicates) {
+  Jpeg(album / "b.jpg");
+  Jpeg(album / "IMG_0002.JPG", "2000:01:01 00:00:00");
+  Jpeg(album / "a.Jpg", nullptr);
+  Jpeg(album / "c.jpeg");
+  Jpeg(album / "d.jpg.bak");
+  Jpeg(album / "sub/e.jpg");
+  fs::create_directories(album / "folder.jpg");
+  fs::create_symlink(album / "b.jpg", album / "link.jpg");
+  doc.m_pictures.AddOrUpdate(1, "B.JPG", COleDateTime(), 1, "");
+  doc.SetModifiedFlag(false);
+
+  ui.chosenFolder = album.Path().string();
+  EXPECT_EQ(OnAddFolder(doc, ui), 3);
+  EXPECT_EQ(ui.folderTitles, std::vector<std::string>{"Bitte Verzeichnis auswählen"});
+  EXPECT_TRUE(ui.messages.empty()) << "32808 shows no message";
+  EXPECT_EQ(ui.waitCursors, 1);
+  EXPECT_EQ(ui.waitDepth, 0);
+
+  // Ids follow the byte order of the names.
+  PictureEntry e;
+  ASSERT_TRUE(doc.m_pictures.Lookup(2, e));
+  EXPECT_EQ(e.filename, "IMG_0002.JPG");
+  EXPECT_EQ(e.timestamp, COleDateTime::FromCalendar(2000, 1, 1, 0, 0, 0));
+  ASSERT_TRUE(doc.m_pictures.Lookup(3, e));
+  EXPECT_EQ(e.filename, "a.Jpg");
+  EXPECT_EQ(e.timestamp, COleDateTime(COleDateTime::valid, 0.0)) << "no EXIF date: 0.0 under 32808";
+  ASSERT_TRUE(doc.m_pictures.Lookup(4, e));
+  EXPECT_EQ(e.filename, "link.jpg");
+  EXPECT_EQ(doc.m_pictures.GetCount(), 4);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_TRUE(logged.empty());
+}
+
+TEST_F(AddPicturesTest, AFolderWithoutJpegsStillMarksTheAlbumModified) {
+  ui.chosenFolder = elsewhere.Path().string();
+  EXPECT_EQ(OnAddFolder(doc, ui), 0);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(view.updates, 1);
+}
+
+TEST_F(AddPicturesTest, CancellingTheFolderChooserChangesNothing) {
+  EXPECT_EQ(OnAddFolder(doc, ui), std::nullopt);
+  ui.chosenFolder = "";
+  EXPECT_EQ(OnAddFolder(doc, ui), std::nullopt);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(view.updates, 0);
+}
+
+TEST_F(AddPicturesTest, AnUnreadableFolderHasNoJpegs) {
+  EXPECT_TRUE(ListFolderJpegs(album / "missing").empty());
+  Jpeg(album / "x.jpg");
+  EXPECT_EQ(ListFolderJpegs(album.Path().string() + "/"),
+            std::vector<std::string>{album / "x.jpg"});
+}
+
+// The duplicate test must answer exactly as the linear ContainsFile over an
+// album that grows by every name found new, also for names that are no
+// valid UTF-8, for letters outside ASCII and for repeats within the list.
+TEST(DuplicateTest, AnswersAsContainsFileOnTheGrowingAlbum) {
+  const std::vector<std::string> parts = {
+      "a",    "A",    "\xC3\xA4", "\xC3\x84", "\xC5\xA0",     "\xC5\xA1", "\xC5\xB8", "\xC3\xBF",
+      "\xFF", "\xFE", "\xC3",     "\\",       "\xEF\xBF\xBD", "\xC3\x97", "\xC3\xB7", "z"};
+  std::mt19937 rng(11);
+  auto randomName = [&] {
+    std::string s;
+    for (int n = static_cast<int>(rng() % 4); n > 0; --n) s += parts[rng() % parts.size()];
+    return s;
+  };
+  for (int round = 0; round < 20; ++round) {
+    CBilderEx pictures;
+    for (int i = 1; i <= 200; ++i) pictures.AddOrUpdate(i, randomName(), COleDateTime(), 0, "");
+    std::vector<std::string> names(400);
+    for (auto& n : names) n = randomName();
+    CDuplicateTest test(pictures, names);
+    int found = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const bool expected = pictures.ContainsFile(names[i]);
+      ASSERT_EQ(test.IsDuplicate(i), expected) << test::Hex(names[i]);
+      if (!expected) {
+        pictures.AddOrUpdate(pictures.NextId(), names[i], COleDateTime(), 0, "");
+        test.Added(i);
+      } else {
+        ++found;
+      }
+    }
+    EXPECT_GT(found, 100) << "the names should meet often";
+  }
+}
+
+}  // namespace
+}  // namespace kolvaro

@@ -1,0 +1,112 @@
+// Deleting a picture: its links and rectangles go with it, the file goes to
+// the trash only when asked and present, the selection is run again, and a
+// transaction record is written. Also opening a picture's file.
+#include <gtest/gtest.h>
+
+#include "core/album_testutil.h"
+#include "core/meriskdoc.h"
+#include "maintenance/fakes.h"
+
+namespace kolvaro {
+namespace {
+
+class DeletePictureTest : public ::testing::Test {
+ protected:
+  DeletePictureTest() : doc(settings) {
+    doc.OnNewDocument();
+    doc.m_strAlbumFolder = album.Folder();
+    doc.SetFileOperations(&files);
+    doc.m_pTransactionLog = std::make_unique<test::RecordingLog>(logged);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+      doc.m_pictures.AddOrUpdate(doc.m_pictures.NextId(), name, COleDateTime(), 10, "");
+    // Theme 1 on 1, 2, 3; theme 2 on 2; person 5 on 2 and 3, person 6 on 2.
+    for (const std::int32_t p : {1, 2, 3}) doc.m_themesOfPictures.AddOrUpdate(1, p);
+    doc.m_themesOfPictures.AddOrUpdate(2, 2);
+    doc.m_personsOnPictures.AddOrUpdate(5, 2, Rect{1, 1, 9, 9});
+    doc.m_personsOnPictures.AddOrUpdate(5, 3, Rect{2, 2, 8, 8});
+    doc.m_personsOnPictures.AddOrUpdate(6, 2, Rect{3, 3, 7, 7});
+    doc.SetModifiedFlag(false);
+    doc.AddView(&view);
+  }
+  ~DeletePictureTest() override { doc.RemoveView(&view); }
+
+  test::TempDir album;
+  CMemorySettings settings;
+  CMeriskDoc doc;
+  test::FakeFileOperations files;
+  test::CountingView view;
+  std::vector<std::string> logged;
+};
+
+TEST_F(DeletePictureTest, RemovesThePictureWithItsLinksAndRepeatsTheSelection) {
+  doc.SelectPictures(1, -1, 1);
+  ASSERT_EQ(doc.m_selection, (std::vector<std::int32_t>{1, 2, 3}));
+  view.updates = 0;
+
+  doc.DeletePicture(2, false);
+
+  EXPECT_FALSE(doc.m_pictures.Find(2));
+  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(1, 2));
+  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(2, 2));
+  EXPECT_FALSE(doc.m_personsOnPictures.Lookup(5, 2));
+  EXPECT_FALSE(doc.m_personsOnPictures.Lookup(6, 2));
+  EXPECT_TRUE(doc.m_themesOfPictures.Lookup(1, 3)) << "other pictures keep their links";
+  EXPECT_TRUE(doc.m_personsOnPictures.Lookup(5, 3));
+  EXPECT_EQ(doc.m_pictures.NextId(), 5) << "a removed id is not given out again";
+
+  EXPECT_EQ(doc.m_selection, (std::vector<std::int32_t>{1, 3})) << "same filter and key as before";
+  EXPECT_EQ(doc.m_nFilterTheme, 1);
+  EXPECT_EQ(doc.m_nSelectionKind, 1);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(logged, std::vector<std::string>{"remove-picture 2"});
+  EXPECT_EQ(view.updates, 2) << "once by the selection, once at the end";
+  EXPECT_TRUE(files.trashed.empty());
+}
+
+TEST_F(DeletePictureTest, MovesAnExistingFileToTheTrashOnlyWhenAsked) {
+  test::WriteFileBytes(album / "a.jpg", "jpeg");
+  doc.DeletePicture(1, true);
+  EXPECT_EQ(files.trashed, std::vector<std::string>{album / "a.jpg"});
+
+  test::WriteFileBytes(album / "b.jpg", "jpeg");
+  doc.DeletePicture(2, false);
+  EXPECT_EQ(files.trashed.size(), 1u) << "no trash without the flag";
+
+  // c.jpg does not exist: the record goes all the same, without a trash call.
+  doc.DeletePicture(3, true);
+  EXPECT_EQ(files.trashed.size(), 1u);
+  EXPECT_FALSE(doc.m_pictures.Find(3));
+  EXPECT_EQ(logged,
+            (std::vector<std::string>{"remove-picture 1", "remove-picture 2", "remove-picture 3"}));
+}
+
+TEST_F(DeletePictureTest, DeletingTheLastPictureOfTheSelectionLeavesNoCurrentPicture) {
+  doc.SelectPictures(-1, -1, 1);
+  const auto last = static_cast<std::int32_t>(doc.m_selection.size()) - 1;
+  doc.SetCurrentIndex(last);
+  const std::int32_t current = doc.CurrentPicture();
+  const std::int32_t position = doc.m_nCurrentPosition;
+  // What the view's delete command does after the user confirmed.
+  doc.DeletePicture(current, false);
+  doc.SetCurrentIndex(position);
+  EXPECT_EQ(doc.CurrentPicture(), -1);
+  EXPECT_EQ(doc.m_nCurrentPosition, -1);
+  EXPECT_FALSE(doc.CanOpenPictureFile());
+}
+
+TEST_F(DeletePictureTest, DeletingAMiddlePictureMakesItsFollowerCurrent) {
+  doc.SelectPictures(-1, -1, 1);
+  doc.SetCurrentIndex(1);
+  const std::int32_t follower = doc.m_selection[2];
+  doc.DeletePicture(doc.CurrentPicture(), false);
+  doc.SetCurrentIndex(1);
+  EXPECT_EQ(doc.CurrentPicture(), follower);
+}
+
+TEST_F(DeletePictureTest, OpensThePictureFileWithItsProgram) {
+  doc.OpenPictureFile(3);
+  EXPECT_EQ(files.opened, std::vector<std::string>{album / "c.jpg"});
+}
+
+}  // namespace
+}  // namespace kolvaro
