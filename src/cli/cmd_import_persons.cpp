@@ -1,0 +1,45 @@
+// kolvaro-cli import-persons ALBUM TEXTFILE
+
+#include <filesystem>
+#include <ostream>
+
+#include "cli/album_io.h"
+#include "cli/logfolder.h"
+#include "maintenance/importpersons.h"
+
+namespace kolvaro::cli {
+namespace {
+
+int RunImportPersons(Context& ctx, const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  CLogFolderOption log;
+  if (!log.Take(args)) return UsageError(ctx, "import-persons");
+  if (!args.empty() && args[0] == "--") args.erase(args.begin());
+  if (args.size() != 2) return UsageError(ctx, "import-persons");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(args[1], ec))
+    return Fail(ctx, args[1] + " wurde nicht gefunden.");
+
+  CAlbumFile album(ctx);
+  if (!album.Open(args[0])) return kExitFailure;
+  CMeriskDoc& doc = album.Doc();
+  if (!log.Start(ctx, doc)) return kExitFailure;
+  const PersonImportResult r = ImportPersons(doc, args[1]);
+  if (!r.opened) {
+    log.Finish(ctx, doc, false);
+    return Fail(ctx, "Zugriff auf " + args[1] + " wurde verweigert.");
+  }
+  if (!log.Finish(ctx, doc, album.Save())) return kExitFailure;
+  ctx.out << r.count << " Personen importiert.\n";
+  return kExitOk;
+}
+
+const Registrar kImportPersons({"import-persons",
+                                "import-persons ALBUM TEXTDATEI",
+                                "Legt für jede Zeile der Textdatei eine Person an. Mit --log-folder "
+                                "VERZEICHNIS werden die Personen dort in einer Änderungsdatei "
+                                "festgehalten.",
+                                &RunImportPersons});
+
+}  // namespace
+}  // namespace kolvaro::cli

@@ -1,0 +1,64 @@
+#pragma once
+// The transaction file's lines and values, shared by the writer and the
+// import: tags, the escaping of values, and the number conversions.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kolvaro {
+
+inline constexpr std::string_view kTransactionRootOpen = "<merisk-transaction-file>";
+inline constexpr std::string_view kTransactionRootClose = "</merisk-transaction-file>";
+
+/// Longest line (without its line end) the import accepts. The writer's
+/// fixed lines are far shorter; only a value of about a million characters
+/// could reach it, so anything longer is treated as a damaged file instead
+/// of being held in memory.
+inline constexpr std::size_t kMaxTransactionLine = std::size_t{1} << 20;
+
+/// The record kinds, in the order the import compares opening lines.
+enum class TransactionRecord {
+  AddUpdatePicture,
+  AddUpdatePerson,
+  AddUpdatePersonOnPicture,
+  AddUpdateTheme,
+  AddUpdateThemeOfPicture,
+  RemovePerson,
+  RemovePicture,
+  RemovePersonOnPicture,
+  RemoveTheme,
+  RemoveThemeOfPicture,
+};
+
+/// Element name of a record kind, e.g. "add-update-picture".
+std::string_view TransactionRecordTag(TransactionRecord kind);
+
+/// Appends the file form of a UTF-8 value: code page 1252, with line feed,
+/// carriage return and every character outside code page 1252 written as a
+/// decimal character reference ("&#10;", "&#321;"), and a literal "&#" as
+/// "&#38;#", so that a value always stays on its line and nothing is lost.
+void EncodeTransactionValue(std::string_view utf8, std::string& out);
+
+/// The UTF-8 value of a value's file form: code page 1252 with the
+/// character references above decoded. A reference that names no character
+/// stays as it is.
+std::string DecodeTransactionValue(std::string_view cp1252);
+/// The same into `out`, reusing its storage.
+void DecodeTransactionValue(std::string_view cp1252, std::string& out);
+
+/// Appends a number as "%f" writes it (six decimals, point), independent of
+/// the process's numeric locale.
+void AppendFixed6(double value, std::string& out);
+
+/// Leading decimal integer as atol reads it: blanks skipped, optional sign,
+/// digits up to the first other character; 0 without digits. Values beyond
+/// the 32-bit range are clamped to it.
+std::int32_t ParseLeadingInt(std::string_view text);
+
+/// Leading decimal floating-point number, point as separator, independent
+/// of the numeric locale; 0 without digits.
+double ParseLeadingDouble(std::string_view text);
+
+}  // namespace kolvaro

@@ -1,0 +1,51 @@
+#pragma once
+// Replaying another editor's transaction file into the open album (command
+// 32787), record by record through the document's record operations.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/meriskdoc.h"
+#include "platform/userquestions.h"
+
+namespace kolvaro {
+
+inline constexpr int ID_COLLAB_IMPORT = 32787;
+
+enum class TransactionImportResult {
+  Done,            ///< every record up to the end was applied
+  Damaged,         ///< message 1052: the file is no transaction file, could not be
+                   ///< opened, or a line where a record should start is none
+  DamagedDiscard,  ///< message 1053: a record is broken; the user should discard the changes
+  Cancelled,       ///< the open-file dialog was cancelled
+};
+
+struct TransactionImportOutcome {
+  TransactionImportResult result = TransactionImportResult::Done;
+  std::size_t applied = 0;  ///< records applied before the end or the stop
+};
+
+struct TransactionImportOptions {
+  /// Re-run the selection after every `remove-picture` as it happens instead
+  /// of only where its result is seen. The end state is the same; tests
+  /// compare both ways.
+  bool selectAfterEveryRemoval = false;
+};
+
+/// Command 32787: asks for the file, then replays it. Messages go to `ui`.
+TransactionImportResult OnImportTransactionFile(CMeriskDoc& doc, IUserQuestions& ui);
+
+/// Replays the file at `path` without asking for it. The file is locked
+/// against writers while it is read; one another program still holds is
+/// reported as damaged and nothing is applied. Messages go to `ui` when given.
+TransactionImportOutcome ImportTransactionFile(CMeriskDoc& doc, const std::string& path,
+                                               IUserQuestions* ui,
+                                               const TransactionImportOptions& options = {});
+
+/// Replays a file's bytes held in memory.
+TransactionImportOutcome ImportTransactionBytes(CMeriskDoc& doc, std::string_view bytes,
+                                                IUserQuestions* ui,
+                                                const TransactionImportOptions& options = {});
+
+}  // namespace kolvaro

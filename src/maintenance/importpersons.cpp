@@ -1,0 +1,53 @@
+#include "maintenance/importpersons.h"
+
+#include <fstream>
+#include <string_view>
+
+#include "core/cp1252.h"
+#include "res/strings.h"
+
+namespace kolvaro {
+namespace {
+
+bool IsUtf8(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t at = pos;
+    if (DecodeUtf8(text, pos) == 0xFFFD && text.substr(at, pos - at) != "\xEF\xBF\xBD")
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+PersonImportResult ImportPersons(CMeriskDoc& doc, const std::string& path) {
+  PersonImportResult result;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return result;
+  result.opened = true;
+  std::string line;
+  bool first = true;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A byte order mark is no part of the first name.
+    if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+    first = false;
+    std::string name = IsUtf8(line) ? line : Cp1252ToUtf8(line);
+    const std::int32_t id = doc.m_persons.NextId();
+    doc.m_persons.AddOrUpdate(id, name);
+    doc.SetModifiedFlag();
+    if (doc.m_pTransactionLog) doc.m_pTransactionLog->WritePerson(id, name);
+    ++result.count;
+  }
+  return result;
+}
+
+void OnImportPersons(CMeriskDoc& doc, IUserQuestions& ui) {
+  const std::vector<std::string> chosen =
+      ui.GetOpenFileNames("", std::string(LoadString(IDS_PERSON_IMPORT_FILTER)), "", false);
+  if (chosen.empty()) return;
+  ImportPersons(doc, chosen.front());
+}
+
+}  // namespace kolvaro
