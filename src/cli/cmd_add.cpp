@@ -5,6 +5,7 @@
 
 #include "cli/album_io.h"
 #include "cli/cliplatform.h"
+#include "cli/logfolder.h"
 #include "maintenance/addpictures.h"
 
 namespace kolvaro::cli {
@@ -13,42 +14,46 @@ namespace {
 namespace fs = std::filesystem;
 
 // As the open-file dialog, which accepts only files that exist.
-int RunAdd(Context& ctx, const std::vector<std::string>& args) {
-  if (args.size() < 2) return UsageError(ctx, "add");
+int RunAdd(Context& ctx, const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  CLogFolderOption log;
+  if (!log.Take(args) || args.size() < 2) return UsageError(ctx, "add");
   const std::vector<std::string> files(args.begin() + 1, args.end());
   for (const std::string& f : files) {
     std::error_code ec;
     if (!fs::is_regular_file(f, ec)) return Fail(ctx, f + " wurde nicht gefunden.");
   }
   CAlbumFile album(ctx);
-  if (!album.Open(args[0])) return kExitFailure;
+  if (!album.Open(args[0]) || !log.Start(ctx, album.Doc())) return kExitFailure;
   CCliUserQuestions ui(ctx.err);
   ui.SetChosenFiles(files);
   album.Doc().SetUserQuestions(&ui);
   OnAddPictures(album.Doc(), ui);
   // Nothing added leaves the album as it was on disk.
-  if (album.Doc().IsModified() && !album.Save()) return kExitFailure;
-  return kExitOk;
+  const bool saved = !album.Doc().IsModified() || album.Save();
+  return log.Finish(ctx, album.Doc(), saved) ? kExitOk : kExitFailure;
 }
 
-int RunAddFolder(Context& ctx, const std::vector<std::string>& args) {
-  if (args.size() != 2) return UsageError(ctx, "add-folder");
+int RunAddFolder(Context& ctx, const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  CLogFolderOption log;
+  if (!log.Take(args) || args.size() != 2) return UsageError(ctx, "add-folder");
   std::error_code ec;
   if (!fs::is_directory(args[1], ec)) return Fail(ctx, args[1] + " ist kein Verzeichnis.");
   CAlbumFile album(ctx);
-  if (!album.Open(args[0])) return kExitFailure;
+  if (!album.Open(args[0]) || !log.Start(ctx, album.Doc())) return kExitFailure;
   CCliUserQuestions ui(ctx.err);
   ui.SetChosenFolder(args[1]);
   album.Doc().SetUserQuestions(&ui);
   OnAddFolder(album.Doc(), ui);
-  return album.Save() ? kExitOk : kExitFailure;
+  return log.Finish(ctx, album.Doc(), album.Save()) ? kExitOk : kExitFailure;
 }
 
-const Registrar kAdd({"add", "add ALBUM DATEI...",
+const Registrar kAdd({"add", "add ALBUM DATEI... [--log-folder VERZEICHNIS]",
                       "Nimmt Bilddateien ins Album auf (Aufnahmedatum aus EXIF, sonst "
                       "Erstellungszeit); schon enthaltene werden gemeldet.",
                       &RunAdd});
-const Registrar kAddFolder({"add-folder", "add-folder ALBUM VERZEICHNIS",
+const Registrar kAddFolder({"add-folder", "add-folder ALBUM VERZEICHNIS [--log-folder VERZEICHNIS]",
                             "Nimmt alle JPEG-Dateien (*.jpg) des Verzeichnisses ins Album auf, "
                             "ohne Unterverzeichnisse; schon enthaltene werden übergangen.",
                             &RunAddFolder});

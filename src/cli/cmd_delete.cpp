@@ -4,11 +4,15 @@
 
 #include "cli/album_io.h"
 #include "cli/cliplatform.h"
+#include "cli/logfolder.h"
 
 namespace kolvaro::cli {
 namespace {
 
-int RunDelete(Context& ctx, const std::vector<std::string>& args) {
+int RunDelete(Context& ctx, const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  CLogFolderOption log;
+  if (!log.Take(args)) return UsageError(ctx, "delete");
   std::vector<std::string> positional;
   bool trash = false;
   for (const std::string& a : args) {
@@ -28,16 +32,17 @@ int RunDelete(Context& ctx, const std::vector<std::string>& args) {
   if (!album.Open(positional[0])) return kExitFailure;
   CMeriskDoc& doc = album.Doc();
   if (!doc.m_pictures.Find(id)) return Fail(ctx, "Das Album enthält kein Bild " + idText + ".");
+  if (!log.Start(ctx, doc)) return kExitFailure;
   CCliFileOperations files(ctx.err);
   doc.SetFileOperations(&files);
   doc.DeletePicture(id, trash);
   doc.SetFileOperations(nullptr);
-  if (!album.Save()) return kExitFailure;
+  if (!log.Finish(ctx, doc, album.Save())) return kExitFailure;
   // The record is gone either way; a file that stayed behind is a failure.
   return files.Failed() ? kExitFailure : kExitOk;
 }
 
-const Registrar kRegistrar({"delete", "delete ALBUM NUMMER [--trash]",
+const Registrar kRegistrar({"delete", "delete ALBUM NUMMER [--trash] [--log-folder VERZEICHNIS]",
                             "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit "
                             "--trash kommt die Datei in den Papierkorb.",
                             &RunDelete});
