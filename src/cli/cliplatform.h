@@ -36,7 +36,7 @@ class CCliUserQuestions final : public IUserQuestions {
 };
 
 /// Moves files into $XDG_DATA_HOME/Trash (default ~/.local/share/Trash) as
-/// the freedesktop trash specification describes; only files on the same
+/// the freedesktop trash standard describes; only files on the same
 /// file system can go there. Failures are reported on stderr.
 class CCliFileOperations final : public IFileOperations {
  public:

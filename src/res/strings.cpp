@@ -36,11 +36,11 @@ constexpr bool SortedAndUnique() {
 }
 static_assert(SortedAndUnique(), "string table must be sorted by identifier, without repeats");
 
-std::string FormatOne(const MessageArg& arg, std::string_view spec) {
-  // Build a printf format from the spec, with the length modifiers that
+std::string FormatOne(const MessageArg& arg, std::string_view directive) {
+  // Build a printf format from the directive, with the length modifiers that
   // fit the argument's real type.
   std::string conv;
-  for (const char c : spec)
+  for (const char c : directive)
     if (c != 'l' && c != 'h' && c != 'I') conv += c;
   char buf[512];
   const char type = conv.empty() ? 's' : conv.back();
@@ -88,16 +88,16 @@ std::string FormatMessage(std::string_view format, const std::vector<MessageArg>
     int index = 0;
     while (j < format.size() && format[j] >= '0' && format[j] <= '9' && index < 100)
       index = index * 10 + (format[j++] - '0');
-    std::string_view spec;
+    std::string_view directive;
     if (j < format.size() && format[j] == '!') {
       const auto end = format.find('!', j + 1);
       if (end != std::string_view::npos) {
-        spec = format.substr(j + 1, end - j - 1);
+        directive = format.substr(j + 1, end - j - 1);
         j = end + 1;
       }
     }
     if (index >= 1 && static_cast<std::size_t>(index) <= args.size())
-      out += FormatOne(args[static_cast<std::size_t>(index) - 1], spec);
+      out += FormatOne(args[static_cast<std::size_t>(index) - 1], directive);
     i = j - 1;
   }
   return out;
