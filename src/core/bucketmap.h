@@ -6,10 +6,19 @@
 // however large the album grows.
 
 #include <cstdint>
+#include <random>
 #include <utility>
 #include <vector>
 
 namespace kolvaro {
+
+inline std::uint64_t HashSeed() {
+  static const std::uint64_t seed = [] {
+    std::random_device rd;
+    return (static_cast<std::uint64_t>(rd()) << 32) ^ rd();
+  }();
+  return seed;
+}
 
 /// Opaque iteration position; 0 is the null position.
 using POSITION = std::uint32_t;
@@ -142,10 +151,14 @@ class BucketMap {
     return kNone;
   }
 
+  // Seeded per process, so that no album file can be made whose ids all
+  // collide in the index; the file order does not depend on it.
   static std::uint64_t Hash(Key key) {
-    auto x = static_cast<std::uint64_t>(key);
+    auto x = static_cast<std::uint64_t>(key) ^ HashSeed();
     x ^= x >> 33;
     x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    x *= 0xc4ceb9fe1a85ec53ULL;
     x ^= x >> 33;
     return x;
   }
