@@ -1,0 +1,19 @@
+// main() of the widget tests: one QApplication for all tests, the German
+// locale, no screen, and a settings folder that is not the user's.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  // Test discovery runs the binary at build time, outside ctest's environment.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QTemporaryDir config;
+  setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+  QApplication app(argc, argv);
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
