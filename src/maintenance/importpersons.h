@@ -9,7 +9,7 @@
 
 namespace kolvaro {
 
-inline constexpr int ID_IMPORT_PERSONS = 32807;
+// Its command id, ID_IMPORT_PERSONS, is in res/commands.h.
 
 struct PersonImportResult {
   bool opened = false;     ///< false when the file could not be read at all

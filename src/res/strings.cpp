@@ -1,6 +1,7 @@
 #include "res/strings.h"
 
-#include <algorithm>
+#include "res/commands.h"
+
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -15,18 +16,154 @@ struct Entry {
 
 // Sorted by identifier; checked at compile time below.
 constexpr std::array kTable = {
+    Entry{IDS_DOC_TEMPLATE,
+          "Kolvaro-Album\nLeeres Kolvaroalbum\nKolvaro\nKolvaro-Album Dateien (*.kvo)\n.kvo\nKolvaro.Document\n"
+          "Kolvaro File"},
     Entry{IDS_PICTURE_FILTER,
           "Jpeg-Bilder|*.jpg|Alle Bilder (jpg, gif, bmp, tif, avi)|*.jpg;*.gif;*.tif;*.avi;*.bmp|Alle Dateien (*.*)|*.*||"},
+    Entry{IDS_CHOOSE_FOLDER, "Verzeichnis auswählen"},
     Entry{IDS_TRANSACTION_FILTER, "Merisk Protokolldateien|mrklog*.xml|Alle Dateien (*.*)|*.*||"},
     Entry{IDS_PERSON_IMPORT_FILTER, "Textdateien (*.txt)|*.txt|Alle Dateien|*.*||"},
+    Entry{IDS_ALL_THEMES, "<Alle>"},
+    Entry{IDS_ALL_PERSONS, "<Alle>"},
+    Entry{IDS_SORT_KEYS, "<keine>\nDatum\nGröße\nDateiname\n"},
+    Entry{IDS_NO_THEME, "<kein Thema>"},
+    Entry{IDS_NO_PERSON, "<ohne Person>"},
+    Entry{ID_ASSIGN_THEMES, "Ordnet dem angezeigten Bild Themen zu\nThemen zuordnen"},
+    Entry{ID_REMOVE_THEMES, "Entfernt die markierten Themen vom angezeigten Bild\nThema löschen"},
+    Entry{ID_ADD_PERSON, "Markiert eine Person auf dem angezeigten Bild mit einem Rahmen\nPerson hinzufügen"},
+    Entry{ID_REMOVE_PERSONS, "Entfernt die markierten Personen vom angezeigten Bild\nPerson löschen"},
+    Entry{IDS_LOCK_INFO_DIALOG,
+          "Hinweis: Sie haben das Sperren des Dialogs angefordert.\nSie können diesen Dialog nach dem Verlassen nicht "
+          "mehr aufrufen.\n\nMöchten Sie die Sperre jetzt aktivieren?"},
+    Entry{IDS_CONFIRMATION, "Bestätigung"},
+    Entry{IDS_ONE_PICTURE_FOUND, "1 Bild gefunden"},
+    Entry{IDS_NO_PICTURES_FOUND, "Keine Bilder gefunden"},
+    Entry{IDS_PICTURES_FOUND, "%1!i! Bilder gefunden"},
+    Entry{IDS_DELETE_THEME, "Möchten Sie dieses Thema wirklich löschen?\n"},
+    Entry{IDS_DELETE_THEMES, "Möchten Sie diese Themen wirklich löschen?\n"},
+    Entry{IDS_DELETE_THEME_CAPTION, "Thema löschen"},
+    Entry{IDS_REMOVE_PERSONS, "Möchten Sie\n%1!s!von diesem Bild steichen?"},
+    Entry{IDS_REMOVE_PERSON_CAPTION, "Person löschen"},
+    Entry{IDS_PERSON_ALREADY_MARKED,
+          "\nist bereits in der Datenbank eingetragen.\nSoll der Eintrag aktualisiert werden?"},
     Entry{IDS_DUPLICATE_CAPTION, "Doppelter Eintrag"},
+    Entry{IDS_NEW_PERSON_CAPTION, "Neue Person"},
+    Entry{IDS_NEW_PERSON_PROMPT, "Name eingeben:"},
+    Entry{IDS_UNREGISTER_FILETYPE_MENU, "&Dateityp de-registrieren ..."},
+    Entry{IDS_REGISTER_FILETYPE_MENU, "&Dateityp registrieren ..."},
+    Entry{IDS_REGISTER_QUESTION,
+          "Hiermit registrieren Sie die Dateiendung \n*.kvo für die Kolvaro-Anwendung.\nMöchten Sie Fortfahren?"},
+    Entry{IDS_QUESTION_CAPTION, "Frage"},
+    Entry{IDS_UNREGISTER_QUESTION,
+          "Hiermit entfernen Sie die Dateiendung \n*.kvo für die Kolvaro-Anwendung.\nMöchten Sie Fortfahren?"},
+    Entry{IDS_MANAGE_THEMES_CAPTION, "Themen verwalten"},
+    Entry{IDS_MANAGE_THEMES_LABEL, "vorhandene Themen"},
+    Entry{IDS_MANAGE_PERSONS_CAPTION, "Personen verwalten"},
+    Entry{IDS_MANAGE_PERSONS_LABEL, "angelegte Personen"},
     Entry{IDS_FILE_ALREADY_IN_ALBUM, "Die Datei %1!s! ist bereits in der Datenbank abgelegt!"},
     Entry{IDS_FILES_ADDED, "%1!li! Dateien hinzugefügt."},
     Entry{IDS_COLLABORATION_MENU, "&Zusammenarbeit"},
     Entry{IDS_TRANSACTION_DAMAGED, "Transaktionsdatei ist beschädigt.\nKeine Änderungen vorgenommen!"},
     Entry{IDS_TRANSACTION_DISCARD, "Transaktionsdatei ist beschädigt.\nBitte alle Änderungen verwerfen!"},
+    Entry{IDS_CHOOSE_TARGET_FOLDER, "Bitte Zielverzeichnis auswählen"},
+    Entry{IDS_FILE_NOT_ACCESSIBLE, "Auf die Datei %1!s! kann nicht zugegriffen werden!"},
+    Entry{IDS_NEW_THEME_PROMPT, "Thema eingeben:"},
+    Entry{IDS_NEW_THEME_CAPTION, "Neues Thema"},
+    Entry{IDS_DELETE_ENTRIES, "Möchten Sie\n\n%1!s!\nwirklich endgültig aus der Datenbank entfernen?"},
+    Entry{IDS_SAFETY_QUERY, "Sicherheitsabfrage"},
+    Entry{IDS_RENAME_THEME_PROMPT, "Thema umbenennen:"},
+    Entry{IDS_RENAME_THEME_CAPTION, "Thema umbenennen"},
+    Entry{IDS_RENAME_PERSON_PROMPT, "Namen ändern:"},
+    Entry{IDS_RENAME_PERSON_CAPTION, "Namen ändern"},
+    Entry{IDS_NO_PICTURE_SELECTED,
+          "Kein Bild selektiert.\n\nEntweder ist kein Bild in der Datenbank oder die Suche hatte kein Ergebnis."},
+    Entry{IDS_PAGE_SETUP_NEEDS_PICTURE,
+          "Es wird kein Bild angezeigt.\nDie Seiteneinrichtung kann nur mit einem angezeigten Bild erfolgen!"},
+    Entry{IDS_LAYOUT_PRESETS,
+          "--- bitte Auswählen ---\nGanze Seite\n1/2 Seite oben\n1/2 Seite unten\n1/2 Seite links\n1/2 Seite rchts\n"
+          "1/4 Seiten oben links\n1/4 Seite oben rechts\n1/4 Seite unten links\n1/4 Seite unten rechts\n"},
+
+    // Commands: "status-bar prompt\ntooltip".
+    Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
+    Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},
+    Entry{ID_MANAGE_THEMES, "Themen eingeben, umbenenen, löschen\nThemen\nThemenverwaltung"},
+    Entry{ID_MANAGE_PERSONS, "Personen eingeben, umbenennen und löschen\nPersonenverwaltung"},
+    Entry{ID_ADD_PICTURES,
+          "Bietet die Möglichkeit, ein oder mehrere Bilder aus einem Verzeichnis in die Datenbank aufzunehmen\n"
+          "Bilder hinzufügen"},
+    Entry{ID_IMPORT_TRANSACTIONS, "Änderungsdatei einspielen"},
+    Entry{ID_PICTURE_WINDOW, "Zeigt das Bild in einem eigenen, frei veränderbaren Fenster an\nBildfenster"},
+    Entry{ID_FILE_STORAGE, "Optionen zur Dateiablage einstellen"},
+    Entry{ID_OPEN_IN_GRAPHICS, "Öffnet das angezeigte Bild im zugeordneten Graphikprogramm\nPaint"},
+    Entry{ID_SLIDESHOW, "Zeigt die Bilder der Auswahl nacheinander an oder beendet die Dia-Show\nDia-Show"},
+    Entry{ID_PAGE_SETUP, "Legt fest, wo und wie groß das Bild auf der Seite gedruckt wird\nSeite einrichten"},
+    Entry{ID_IMPORT_PERSONS, "Eine Textdatei mit Personen einlesen\nPersonen importieren"},
+    Entry{ID_ADD_FOLDER,
+          "Bietet die Möglichkeit, alle Bilder aus einem Verzeichnis in die Datenbank aufzunehmen\n"
+          "Verzeichnis hinzufügen"},
+    Entry{ID_CAMERA_IMPORT, "Überträgt die Daten einer DCIM-Kompatiblen Digitalkamera"},
+    Entry{ID_ALBUM_INFO, "Setzten von Photo-Copyright und Internet-Update URL"},
+    Entry{ID_OPTIONS, "Diverse Programmoptionen einstellen"},
+    Entry{ID_REGISTER_FILETYPE, "Registrierung der Dateiendung *.kvo für diese Anwendung setzen/enfernen."},
+    Entry{ID_NEXT_PICTURE, "Zeigt das nächste Bild der Auswahl an\nNächstes Bild"},
+    Entry{ID_PREV_PICTURE, "Zeigt das vorherige Bild der Auswahl an\nVorheriges Bild"},
+    Entry{ID_DOCUMENTATION, "Öffnet das Inhaltsverzeichnis der Dokumentation\nDokumentation"},
+    Entry{ID_CHANGE_PATHS, "Ändert absolute Pfadangaben."},
+    Entry{ID_ENLARGE, "Vergrößert die Bildanzeige oder stellt die normale Ansicht wieder her\nBild vergrößerern"},
+    Entry{ID_COPY_FILE,
+          "Kopiert das angezeigte Photo in ein anderes Verzeichnis oder auf einen anderen Datenträger\nDatei kopieren"},
+
+    Entry{IDS_APP_TITLE, kAppTitle},
+    Entry{IDS_IDLE_MESSAGE, "Bereit"},
+    Entry{IDS_HELP_MODE_MESSAGE, "Klicken Sie auf ein Element, zu dem Sie Hilfe wünschen"},
+    Entry{ID_FILE_NEW, "Legt ein neues, leeres Album an\nNeu"},
+    Entry{ID_FILE_OPEN, "Öffnet ein vorhandenes Album\nÖffnen"},
+    Entry{ID_FILE_CLOSE, "Schließt das aktuelle Album\nSchließen"},
+    Entry{ID_FILE_SAVE, "Speichert das aktuelle Album\nSpeichern"},
+    Entry{ID_FILE_SAVE_AS, "Speichert das aktuelle Album unter einem neuen Namen\nSpeichern unter"},
+    Entry{ID_FILE_PRINT_SETUP, "Wählt einen Drucker und seine Einstellungen aus\nDruckereinrichtung"},
+    Entry{ID_FILE_PRINT, "Druckt das angezeigte Bild\nDrucken"},
+    Entry{ID_FILE_PRINT_DIRECT, "Druckt das angezeigte Bild mit den aktuellen Einstellungen\nDirekt drucken"},
+    Entry{ID_FILE_PRINT_PREVIEW, "Zeigt die Seite so an, wie sie gedruckt wird\nSeitenansicht"},
+    Entry{ID_FILE_MRU_FILE1, "Öffnet dieses Album"},
+    Entry{ID_FILE_MRU_FILE1 + 1, "Öffnet dieses Album"},
+    Entry{ID_FILE_MRU_FILE1 + 2, "Öffnet dieses Album"},
+    Entry{ID_FILE_MRU_FILE1 + 3, "Öffnet dieses Album"},
+    Entry{ID_EDIT_UNDO, "Macht die letzte Aktion rückgängig\nRückgängig"},
+    Entry{ID_APP_ABOUT, "Zeigt Programminformationen, Versionsnummer und Copyright an\nInfo"},
+    Entry{ID_APP_EXIT, "Beendet Kolvaro und fragt, ob Änderungen gespeichert werden sollen\nBeenden"},
+    Entry{ID_HELP_FINDER, "Zeigt das Inhaltsverzeichnis der Hilfe an\nHilfethemen"},
+    Entry{ID_CONTEXT_HELP, "Zeigt die Hilfe zu einer angeklickten Schaltfläche, einem Befehl oder einem Fenster an\n"
+                           "Was ist das ...?"},
+    Entry{ID_HELP, "Zeigt die Hilfe zur aktuellen Aufgabe oder zum aktuellen Befehl an\nHilfe"},
+    Entry{ID_DEFAULT_HELP, "Zeigt das Inhaltsverzeichnis der Hilfe an\nHilfethemen"},
+    Entry{ID_NEXT_PANE, "Wechselt zum nächsten Fensterbereich\nNächster Bereich"},
+    Entry{ID_PREV_PANE, "Wechselt zum vorherigen Fensterbereich\nVorheriger Bereich"},
+    Entry{IDS_INDICATOR_CAPS, "UF"},
+    Entry{IDS_INDICATOR_NUM, "NUM"},
+    Entry{IDS_INDICATOR_SCROLL, "RF"},
+    Entry{ID_VIEW_TOOLBAR, "Blendet die Symbolleiste ein oder aus\nSymbolleiste ein/aus"},
+    Entry{ID_VIEW_STATUS_BAR, "Blendet die Statusleiste ein oder aus\nStatusleiste ein/aus"},
+
+    // Framework texts.
+    Entry{IDS_FAILED_TO_OPEN_DOC, "Fehler beim Öffnen des Dokuments."},
+    Entry{IDS_FAILED_TO_SAVE_DOC, "Fehler beim Speichern des Dokuments."},
     Entry{IDS_SAVE_CHANGES, "Änderungen in %1 speichern?"},
+    Entry{IDS_HELP_FAILED, "Die Hilfe konnte nicht aufgerufen werden."},
+    Entry{IDS_PARSE_INT, "Geben Sie eine ganze Zahl ein."},
+    Entry{IDS_PARSE_INT_RANGE, "Geben Sie eine ganze Zahl zwischen %1 und %2 ein."},
+    Entry{IDS_PARSE_UINT, "Geben Sie eine positive ganze Zahl ein."},
+    Entry{IDS_PARSE_DATETIME, "Geben Sie ein Datum und/oder eine Uhrzeit ein."},
     Entry{IDS_UNEXPECTED_FORMAT, "Unerwartetes Dateiformat."},
+    Entry{IDS_FILE_NOT_FOUND, "%1 wurde nicht gefunden."},
+    Entry{IDS_ACCESS_DENIED, "Zugriff auf %1 wurde verweigert."},
+    Entry{IDS_DISK_FULL, "Beim Zugriff auf %1 wurde ein voller Datenträger gemeldet."},
+    Entry{IDS_BUTTON_YES, "&Ja"},
+    Entry{IDS_BUTTON_NO, "&Nein"},
+    Entry{IDS_BUTTON_OK, "OK"},
+    Entry{IDS_BUTTON_CANCEL, "Abbrechen"},
+    Entry{IDS_BUTTON_HELP, "Hilfe"},
 };
 
 constexpr bool SortedAndUnique() {
@@ -35,6 +172,43 @@ constexpr bool SortedAndUnique() {
   return true;
 }
 static_assert(SortedAndUnique(), "string table must be sorted by identifier, without repeats");
+
+constexpr std::string_view Find(int id) {
+  std::size_t lo = 0, hi = kTable.size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (kTable[mid].id < id)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo < kTable.size() && kTable[lo].id == id ? kTable[lo].text : std::string_view();
+}
+
+constexpr bool EveryStringIdHasText() {
+  for (const StringId id : kAllStringIds)
+    if (Find(id).empty()) return false;
+  return true;
+}
+static_assert(EveryStringIdHasText(), "every StringId needs its text in the table");
+
+// Every command that a menu, the toolbar or an accelerator can fire shows a
+// status-bar prompt.
+constexpr bool EveryCommandHasPrompt() {
+  constexpr int kCommands[] = {
+      ID_ASSIGN_THEMES, ID_REMOVE_THEMES, ID_ADD_PERSON, ID_REMOVE_PERSONS, ID_DELETE_PICTURE,
+      ID_CANCEL_ADD_PERSON, ID_MANAGE_THEMES, ID_MANAGE_PERSONS, ID_ADD_PICTURES, ID_IMPORT_TRANSACTIONS,
+      ID_PICTURE_WINDOW, ID_FILE_STORAGE, ID_OPEN_IN_GRAPHICS, ID_SLIDESHOW, ID_PAGE_SETUP, ID_IMPORT_PERSONS,
+      ID_ADD_FOLDER, ID_CAMERA_IMPORT, ID_ALBUM_INFO, ID_OPTIONS, ID_REGISTER_FILETYPE, ID_NEXT_PICTURE,
+      ID_PREV_PICTURE, ID_DOCUMENTATION, ID_CHANGE_PATHS, ID_ENLARGE, ID_COPY_FILE, ID_FILE_NEW, ID_FILE_OPEN,
+      ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT,
+      ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_APP_ABOUT, ID_APP_EXIT, ID_HELP_FINDER,
+      ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
+  for (const int id : kCommands)
+    if (Find(id).empty()) return false;
+  return true;
+}
+static_assert(EveryCommandHasPrompt(), "every command needs its status-bar prompt");
 
 std::string FormatOne(const MessageArg& arg, std::string_view directive) {
   // Build a printf format from the directive, with the length modifiers that
@@ -60,10 +234,19 @@ std::string FormatOne(const MessageArg& arg, std::string_view directive) {
 
 }  // namespace
 
-std::string_view LoadString(int id) {
-  const auto it = std::lower_bound(kTable.begin(), kTable.end(), id,
-                                   [](const Entry& e, int v) { return e.id < v; });
-  return it != kTable.end() && it->id == id ? it->text : std::string_view();
+std::string_view LoadString(int id) { return Find(id); }
+
+std::string_view StatusPrompt(int command) {
+  const std::string_view text = Find(command);
+  return text.substr(0, text.find('\n'));
+}
+
+std::string_view ToolTip(int command) {
+  const std::string_view text = Find(command);
+  const auto first = text.find('\n');
+  if (first == std::string_view::npos) return {};
+  const std::string_view rest = text.substr(first + 1);
+  return rest.substr(0, rest.find('\n'));
 }
 
 std::string FormatMessage(std::string_view format, const std::vector<MessageArg>& args) {

@@ -1,6 +1,9 @@
 #pragma once
 // Kolvaro's German string table: every user-visible text by its identifier.
+// Commands keep their status-bar prompt and tooltip ("prompt\ntooltip")
+// under their command identifier (res/commands.h).
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,23 +12,109 @@
 
 namespace kolvaro {
 
+// Every string identifier once, as X(name, value). The enum and the list of
+// all identifiers are both generated from it, so the table's completeness
+// check in strings.cpp cannot miss an identifier.
+#define KOLVARO_STRING_IDS(X)                                                                  \
+  X(IDS_DOC_TEMPLATE, 128)              /* document template, seven fields */                 \
+  X(IDS_PICTURE_FILTER, 129)            /* filter of the add-pictures open dialog */          \
+  X(IDS_CHOOSE_FOLDER, 130)             /* "Verzeichnis auswählen" */                         \
+  X(IDS_TRANSACTION_FILTER, 132)        /* filter of the transaction-file open dialog */      \
+  X(IDS_PERSON_IMPORT_FILTER, 133)      /* filter of the person-import open dialog */         \
+  X(IDS_ALL_THEMES, 1000)               /* "<Alle>", theme list */                            \
+  X(IDS_ALL_PERSONS, 1001)              /* "<Alle>", person list */                           \
+  X(IDS_SORT_KEYS, 1002)                /* sort list entries, each ended by '\n' */           \
+  X(IDS_NO_THEME, 1003)                 /* "<kein Thema>" */                                  \
+  X(IDS_NO_PERSON, 1004)                /* "<ohne Person>" */                                 \
+  X(IDS_LOCK_INFO_DIALOG, 1024)         /* question before locking the album-info dialog */  \
+  X(IDS_CONFIRMATION, 1025)             /* "Bestätigung" */                                   \
+  X(IDS_ONE_PICTURE_FOUND, 1026)        /* "1 Bild gefunden" */                               \
+  X(IDS_NO_PICTURES_FOUND, 1027)        /* "Keine Bilder gefunden" */                         \
+  X(IDS_PICTURES_FOUND, 1028)           /* %1!i! = count */                                   \
+  X(IDS_DELETE_THEME, 1029)             /* one theme; the names follow */                     \
+  X(IDS_DELETE_THEMES, 1030)            /* several themes; the names follow */                \
+  X(IDS_DELETE_THEME_CAPTION, 1031)     /* "Thema löschen" */                                 \
+  X(IDS_REMOVE_PERSONS, 1032)           /* %1!s! = names, each ended by '\n' */               \
+  X(IDS_REMOVE_PERSON_CAPTION, 1033)    /* "Person löschen" */                                \
+  X(IDS_PERSON_ALREADY_MARKED, 1036)    /* follows the person's name */                       \
+  X(IDS_DUPLICATE_CAPTION, 1037)        /* "Doppelter Eintrag" */                             \
+  X(IDS_NEW_PERSON_CAPTION, 1038)       /* "Neue Person" */                                   \
+  X(IDS_NEW_PERSON_PROMPT, 1039)        /* "Name eingeben:" */                                \
+  X(IDS_UNREGISTER_FILETYPE_MENU, 1040) /* menu text while registered */                      \
+  X(IDS_REGISTER_FILETYPE_MENU, 1041)   /* menu text while not registered */                  \
+  X(IDS_REGISTER_QUESTION, 1042)        /* question before registering */                     \
+  X(IDS_QUESTION_CAPTION, 1043)         /* "Frage" */                                         \
+  X(IDS_UNREGISTER_QUESTION, 1044)      /* question before removing */                        \
+  X(IDS_MANAGE_THEMES_CAPTION, 1045)    /* "Themen verwalten" */                              \
+  X(IDS_MANAGE_THEMES_LABEL, 1046)      /* "vorhandene Themen" */                             \
+  X(IDS_MANAGE_PERSONS_CAPTION, 1047)   /* "Personen verwalten" */                            \
+  X(IDS_MANAGE_PERSONS_LABEL, 1048)     /* "angelegte Personen" */                            \
+  X(IDS_FILE_ALREADY_IN_ALBUM, 1049)    /* %1!s! = stored path */                             \
+  X(IDS_FILES_ADDED, 1050)              /* %1!li! = count */                                  \
+  X(IDS_COLLABORATION_MENU, 1051)       /* "&Zusammenarbeit" */                               \
+  X(IDS_TRANSACTION_DAMAGED, 1052)      /* nothing applied */                                 \
+  X(IDS_TRANSACTION_DISCARD, 1053)      /* applied records must be discarded */               \
+  X(IDS_CHOOSE_TARGET_FOLDER, 1054)     /* "Bitte Zielverzeichnis auswählen" */               \
+  X(IDS_FILE_NOT_ACCESSIBLE, 1055)      /* %1!s! = path */                                    \
+  X(IDS_NEW_THEME_PROMPT, 1056)         /* "Thema eingeben:" */                               \
+  X(IDS_NEW_THEME_CAPTION, 1057)        /* "Neues Thema" */                                   \
+  X(IDS_DELETE_ENTRIES, 1058)           /* %1!s! = names, each ended by '\n' */               \
+  X(IDS_SAFETY_QUERY, 1059)             /* "Sicherheitsabfrage" */                            \
+  X(IDS_RENAME_THEME_PROMPT, 1060)      /* "Thema umbenennen:" */                             \
+  X(IDS_RENAME_THEME_CAPTION, 1061)     /* "Thema umbenennen" */                              \
+  X(IDS_RENAME_PERSON_PROMPT, 1062)     /* "Namen ändern:" */                                 \
+  X(IDS_RENAME_PERSON_CAPTION, 1063)    /* "Namen ändern" */                                  \
+  X(IDS_NO_PICTURE_SELECTED, 1064)      /* the picture control without a picture */          \
+  X(IDS_PAGE_SETUP_NEEDS_PICTURE, 1065) /* page setup without a shown picture */              \
+  X(IDS_LAYOUT_PRESETS, 1066)           /* page-layout presets, each ended by '\n' */         \
+  X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
+  X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
+  X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
+  X(IDS_INDICATOR_CAPS, 59137)          /* status pane: caps lock */                          \
+  X(IDS_INDICATOR_NUM, 59138)           /* status pane: num lock */                           \
+  X(IDS_INDICATOR_SCROLL, 59139)        /* status pane: scroll lock */                        \
+  X(IDS_FAILED_TO_OPEN_DOC, 61697)      /* framework: load failure */                         \
+  X(IDS_FAILED_TO_SAVE_DOC, 61698)      /* framework: save failure */                         \
+  X(IDS_SAVE_CHANGES, 61699)            /* framework: %1 = album title */                     \
+  X(IDS_HELP_FAILED, 61703)             /* framework: help could not be shown */              \
+  X(IDS_PARSE_INT, 61712)               /* validation: not an integer */                      \
+  X(IDS_PARSE_INT_RANGE, 61714)         /* validation: %1, %2 = limits */                     \
+  X(IDS_PARSE_UINT, 61719)              /* validation: not a positive integer */              \
+  X(IDS_PARSE_DATETIME, 61720)          /* validation: not a date or time */                  \
+  X(IDS_UNEXPECTED_FORMAT, 61728)       /* framework: "Unerwartetes Dateiformat." */          \
+  X(IDS_FILE_NOT_FOUND, 61729)          /* framework: %1 = file name */                       \
+  X(IDS_ACCESS_DENIED, 61730)           /* framework: %1 = file name */                       \
+  X(IDS_DISK_FULL, 61731)               /* framework: %1 = file name */                       \
+  X(IDS_BUTTON_YES, 61952)              /* message-box buttons */                             \
+  X(IDS_BUTTON_NO, 61953)                                                                      \
+  X(IDS_BUTTON_OK, 61954)                                                                      \
+  X(IDS_BUTTON_CANCEL, 61955)                                                                  \
+  X(IDS_BUTTON_HELP, 61956)
+
 /// String identifiers.
 enum StringId : int {
-  IDS_PICTURE_FILTER = 129,            // filter of the add-pictures open dialog
-  IDS_TRANSACTION_FILTER = 132,        // filter of the transaction-file open dialog
-  IDS_PERSON_IMPORT_FILTER = 133,      // filter of the person-import open dialog
-  IDS_DUPLICATE_CAPTION = 1037,        // "Doppelter Eintrag"
-  IDS_FILE_ALREADY_IN_ALBUM = 1049,    // %1!s! = stored path
-  IDS_FILES_ADDED = 1050,              // %1!li! = count
-  IDS_COLLABORATION_MENU = 1051,       // "&Zusammenarbeit"
-  IDS_TRANSACTION_DAMAGED = 1052,      // nothing applied
-  IDS_TRANSACTION_DISCARD = 1053,      // applied records must be discarded
-  IDS_SAVE_CHANGES = 61699,            // framework: "Änderungen in %1 speichern?"
-  IDS_UNEXPECTED_FORMAT = 61728,       // framework: "Unerwartetes Dateiformat."
+#define KOLVARO_STRING_ENUM(name, value) name = value,
+  KOLVARO_STRING_IDS(KOLVARO_STRING_ENUM)
+#undef KOLVARO_STRING_ENUM
+};
+
+/// Every string identifier, in declaration order.
+inline constexpr std::array kAllStringIds = {
+#define KOLVARO_STRING_LIST(name, value) name,
+    KOLVARO_STRING_IDS(KOLVARO_STRING_LIST)
+#undef KOLVARO_STRING_LIST
 };
 
 /// The text of a string identifier; "" for an unknown one.
 std::string_view LoadString(int id);
+
+/// A command's status-bar prompt: its string up to the first '\n' (all of it
+/// when there is none).
+std::string_view StatusPrompt(int command);
+
+/// A command's tooltip: its string after the first '\n' up to the next one;
+/// "" when there is none.
+std::string_view ToolTip(int command);
 
 /// The application title, the caption of message boxes without their own.
 inline constexpr std::string_view kAppTitle = "Merisk";
