@@ -4,6 +4,7 @@
 // pixels.
 
 #include <QBasicTimer>
+#include <QCursor>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -11,6 +12,9 @@
 
 #include "core/types.h"
 #include "views/loadedpicture.h"
+
+class QPainter;
+class QRubberBand;
 
 namespace kolvaro {
 
@@ -51,6 +55,16 @@ class CPictureCtrl : public QWidget {
   const std::vector<Rect>& BlinkingFrames() const { return m_blinkingFrames; }
   unsigned Id() const { return m_nId; }
 
+  /// The loaded picture (empty when nothing is shown).
+  const CLoadedPicture& Picture() const { return m_picture; }
+  /// EXIF orientation of the shown picture, 1 to 8.
+  int Orientation() const { return m_picture.Orientation(); }
+  /// Size of the scaled copy that paints draw from (device pixels); empty
+  /// until the first paint or while nothing is shown.
+  QSize CachedImageSize() const { return m_scaled.size(); }
+  /// Applies the cursor of the current mode at once (after setting m_nMode).
+  void UpdateCursor();
+
   // Owners set these directly; they take effect at the next paint or mouse event.
   int m_bFramesVisible = 0;
   int m_nMode = 0;  // 0 normal, 1 marking, 2 person cursor
@@ -60,13 +74,47 @@ class CPictureCtrl : public QWidget {
   void Notify(const kolvaro::NMPICTURE& nm);
 
   // The implementation adds what it needs below (paint, mouse, timer, cache).
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void Send(unsigned code, const Rect& r);
+  void EnsureScaled();
+  void DropPicture();
+  void DrawFrames(QPainter& painter, const std::vector<Rect>& frames) const;
+  QRegion FramesRegion(const std::vector<Rect>& frames) const;
+  void BlinkTick();
+  void EndTracking();
+  QSize DisplayedSize() const;
+
   bool m_bBlinking = false;
   unsigned m_nId;
   unsigned m_nPictureWidth = 0;
   unsigned m_nPictureHeight = 0;
   std::vector<Rect> m_fixedFrames;
   std::vector<Rect> m_blinkingFrames;
+
+  CLoadedPicture m_picture;
+  Rect m_display;
+  bool m_bBlinkPhase = false;
+  QBasicTimer m_blinkTimer;
+  QImage m_scaled;  // the picture at the display rectangle's device size
+  QCursor m_markingCursor;
+  QCursor m_personCursor;
+  QCursor m_normalCursor;
+  int m_nCursorMode = -1;  // mode whose cursor is set
+  QRubberBand* m_pRubberBand = nullptr;
+  bool m_bTracking = false;
+  QPoint m_trackOrigin;
+  QPoint m_trackPoint;
 };
 
 }  // namespace kolvaro

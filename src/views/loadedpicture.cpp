@@ -1,0 +1,124 @@
+#include "views/loadedpicture.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageIOHandler>
+#include <QImageReader>
+#include <QPainter>
+#include <QRect>
+#include <QTransform>
+
+#include "views/picturelayout.h"
+
+namespace kolvaro {
+
+namespace {
+
+int ExifOrientation(QImageIOHandler::Transformations t) {
+  switch (static_cast<int>(t)) {
+    case QImageIOHandler::TransformationMirror: return 2;
+    case QImageIOHandler::TransformationRotate180: return 3;
+    case QImageIOHandler::TransformationFlip: return 4;
+    case QImageIOHandler::TransformationFlipAndRotate90: return 5;
+    case QImageIOHandler::TransformationRotate90: return 6;
+    case QImageIOHandler::TransformationMirrorAndRotate90: return 7;
+    case QImageIOHandler::TransformationRotate270: return 8;
+    default: return 1;
+  }
+}
+
+QImage Rotated(const QImage& image, int degrees) {
+  // Quarter turns are exact pixel moves in QImage::transformed.
+  return image.transformed(QTransform().rotate(degrees));
+}
+
+// Turns a decoded image of the stored grid upright.
+QImage Upright(QImage image, int orientation) {
+  switch (orientation) {
+    case 2: return image.mirrored(true, false);
+    case 3: return image.mirrored(true, true);
+    case 4: return image.mirrored(false, true);
+    case 5: return Rotated(image.mirrored(false, true), 90);
+    case 6: return Rotated(image, 90);
+    case 7: return Rotated(image.mirrored(true, false), 90);
+    case 8: return Rotated(image, 270);
+    default: return image;
+  }
+}
+
+}  // namespace
+
+bool CLoadedPicture::LoadFromFile(const QString& path) {
+  Release();
+  QFile file(path);
+  if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray bytes = file.readAll();
+  if (bytes.isEmpty()) return false;
+  return LoadFromMemory(bytes);
+}
+
+bool CLoadedPicture::LoadFromMemory(const QByteArray& bytes) {
+  Release();
+  if (bytes.isEmpty()) return false;
+  QBuffer buffer;
+  buffer.setData(bytes);
+  if (!buffer.open(QIODevice::ReadOnly)) return false;
+  QImageReader reader(&buffer);
+  reader.setAutoTransform(false);
+  if (!reader.canRead()) return false;
+  const QByteArray format = reader.format();
+  QSize size = reader.size();
+  if (!size.isValid()) {
+    // A decoder that cannot tell its size from the header: measure once.
+    const QImage probe = reader.read();
+    size = probe.size();
+  }
+  if (size.isEmpty()) return false;
+  const int orientation = ExifOrientation(reader.transformation());
+  m_bytes = bytes;
+  m_format = format;
+  m_size = size;
+  m_nOrientation = orientation;
+  return true;
+}
+
+void CLoadedPicture::Release() {
+  m_bytes.clear();
+  m_format.clear();
+  m_size = QSize(0, 0);
+  m_nOrientation = 1;
+}
+
+QSize CLoadedPicture::DisplayedSize() const {
+  return OrientationSwapsAxes(m_nOrientation) ? m_size.transposed() : m_size;
+}
+
+QImage CLoadedPicture::Decode(const QSize& size) const {
+  if (IsEmpty() || size.isEmpty()) return QImage();
+  QBuffer buffer;
+  buffer.setData(m_bytes);
+  if (!buffer.open(QIODevice::ReadOnly)) return QImage();
+  QImageReader reader(&buffer, m_format);
+  reader.setAutoTransform(false);
+  reader.setScaledSize(OrientationSwapsAxes(m_nOrientation) ? size.transposed() : size);
+  QImage image = reader.read();
+  if (image.isNull()) return QImage();
+  image = Upright(std::move(image), m_nOrientation);
+  // Painting is fastest from the two formats the raster engine blits directly.
+  const QImage::Format fast =
+      image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+  if (image.format() != fast) image.convertTo(fast);
+  return image;
+}
+
+bool CLoadedPicture::Render(QPainter& painter, const QRect& target) const {
+  if (IsEmpty() || target.isEmpty()) return false;
+  const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  QImage image = Decode((QSizeF(target.size()) * dpr).toSize());
+  if (image.isNull()) return false;
+  image.setDevicePixelRatio(dpr);
+  painter.drawImage(QRectF(target), image);
+  return true;
+}
+
+}  // namespace kolvaro

@@ -1,0 +1,449 @@
+// The picture description view, offscreen: what it shows, how it steps
+// through the selection, when it writes edits back, the confirmations before
+// removing, deleting a picture, and how its controls move.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include "qt_testutil.h"
+#include "res/commands.h"
+#include "test_description_util.h"
+#include "views/deletepicturedlg.h"
+#include "views/imagedescription.h"
+#include "views/personsdlg.h"
+#include "views/picturectrl.h"
+
+namespace kolvaro {
+namespace {
+
+using test::DescriptionAlbum;
+
+class DescriptionView : public DescriptionAlbum {
+ protected:
+  /// Three pictures a, b, c selected by name; the view made and initialised.
+  void MakeAlbum() {
+    a = AddPicture("a.jpg", 40, 30, 2048, "Alpha");
+    b = AddPicture("b.jpg");
+    c = AddPicture("c.jpg");
+    SelectAll();
+    MakeView();
+  }
+  void MakeView() {
+    view = std::make_unique<CImageDescription>(doc, ui);
+    view->OnInitialUpdate();
+  }
+  QString Text(int id) const {
+    QWidget* w = view->GetDlgItem(id);
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w)) return p->toPlainText();
+    return {};
+  }
+  QListWidget* List(int id) const { return qobject_cast<QListWidget*>(view->GetDlgItem(id)); }
+  QPlainTextEdit* Headline() const { return qobject_cast<QPlainTextEdit*>(view->GetDlgItem(1042)); }
+  QLineEdit* Date() const { return qobject_cast<QLineEdit*>(view->GetDlgItem(1005)); }
+  void Type(QPlainTextEdit* e, const QString& text) {
+    e->selectAll();
+    e->insertPlainText(text);
+  }
+  void Type(QLineEdit* e, const QString& text) {
+    e->selectAll();
+    e->insert(text);
+  }
+  bool Enabled(int command) {
+    CmdState s;
+    EXPECT_TRUE(view->OnUpdateCommand(command, s));
+    return s.enabled;
+  }
+  void SelectAllIn(QListWidget* list) {
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(true);
+  }
+
+  std::int32_t a = 0, b = 0, c = 0;
+  std::unique_ptr<CImageDescription> view;
+};
+
+TEST_F(DescriptionView, PositionTextFollowsCountAndPosition) {
+  MakeView();
+  EXPECT_EQ(Text(1017), QStringLiteral("Keine Bilder gefunden"));
+  EXPECT_TRUE(Text(1004).isEmpty());
+
+  AddPicture("a.jpg");
+  SelectAll();
+  EXPECT_EQ(Text(1017), QStringLiteral("1 Bild gefunden"));
+
+  AddPicture("b.jpg");
+  AddPicture("c.jpg");
+  doc.SelectPictures(-1, -1, 1);
+  EXPECT_EQ(Text(1017), QStringLiteral("3 Bilder gefunden"));
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_EQ(Text(1017), QStringLiteral("2 / 3"));
+}
+
+TEST_F(DescriptionView, NextAndPreviousWrapAroundSpinAndSliderDoNot) {
+  MakeAlbum();
+  auto* slider = qobject_cast<QSlider*>(view->GetDlgItem(1018));
+  EXPECT_EQ(view->ShownPicture(), a);
+  EXPECT_EQ(slider->maximum(), 2);
+
+  view->OnCommand(ID_PREV_PICTURE);
+  EXPECT_EQ(doc.m_nCurrentPosition, 2);
+  EXPECT_EQ(view->ShownPicture(), c);
+  EXPECT_EQ(slider->value(), 2);
+
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_EQ(view->ShownPicture(), a);
+  EXPECT_EQ(Text(1042), QStringLiteral("Alpha"));
+  EXPECT_EQ(Text(1004), folder.filePath(QStringLiteral("a.jpg")));
+  EXPECT_EQ(Text(1006), QStringLiteral("40 x 30 (2.0 kB)"));
+
+  // The spin and the slider do not wrap.
+  QWidget* spin = view->GetDlgItem(1019);
+  auto* left = spin->findChild<QAbstractButton*>(QStringLiteral("spinLeft"));
+  auto* right = spin->findChild<QAbstractButton*>(QStringLiteral("spinRight"));
+  left->click();  // before the first: stays
+  EXPECT_EQ(view->ShownPicture(), a);
+  right->click();
+  right->click();
+  right->click();  // past the last: stays
+  EXPECT_EQ(view->ShownPicture(), c);
+
+  slider->setValue(1);
+  EXPECT_EQ(view->ShownPicture(), b);
+  EXPECT_EQ(doc.m_nCurrentPosition, 1);
+}
+
+TEST_F(DescriptionView, HeadlineIsWrittenOnlyWhenChanged) {
+  MakeAlbum();
+  view->OnCommand(ID_NEXT_PICTURE);  // untouched: nothing written
+  view->OnCommand(ID_PREV_PICTURE);
+  Type(Headline(), QStringLiteral("Alpha"));  // typed, but the same text
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_TRUE(records.empty());
+  EXPECT_FALSE(doc.IsModified());
+
+  view->OnCommand(ID_PREV_PICTURE);
+  Type(Headline(), QStringLiteral("Am See\nmit Oma"));
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_EQ(records, std::vector<std::string>{"picture " + std::to_string(a)});
+  EXPECT_TRUE(doc.IsModified());
+  const PictureEntry* e = doc.m_pictures.Find(a);
+  EXPECT_EQ(e->title, "Am See\r\nmit Oma");
+  EXPECT_EQ(e->filename, "a.jpg");
+  EXPECT_EQ(e->size, 2048u);
+
+  // Shown again, the stored line break is no edit; leaving the field commits.
+  view->OnCommand(ID_PREV_PICTURE);
+  EXPECT_EQ(Text(1042), QStringLiteral("Am See\nmit Oma"));
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_EQ(records.size(), 1u);
+  Type(Headline(), QStringLiteral("Neu"));
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(Headline(), &out);
+  EXPECT_EQ(doc.m_pictures.Find(b)->title, "Neu");
+}
+
+TEST_F(DescriptionView, DateIsUnlockedParsedAndWrittenOnlyWhenChanged) {
+  MakeAlbum();
+  EXPECT_EQ(Text(1005), QStringLiteral("01.05.2024 12:00:00"));
+  EXPECT_TRUE(Date()->isReadOnly());
+  qobject_cast<QPushButton*>(view->GetDlgItem(1027))->click();
+  EXPECT_FALSE(Date()->isReadOnly());
+
+  Type(Date(), QStringLiteral("24.12.2023 18:30:05"));
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_EQ(records.size(), 1u);
+  EXPECT_EQ(doc.m_pictures.Find(a)->timestamp, COleDateTime::FromCalendar(2023, 12, 24, 18, 30, 5));
+  EXPECT_EQ(doc.m_pictures.Find(a)->title, "Alpha");
+
+  view->show();
+  QApplication::setActiveWindow(view.get());
+  Headline()->setFocus();
+  Type(Date(), QStringLiteral("31.02.2023 10:00:00"));
+  view->OnCommand(ID_NEXT_PICTURE);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Geben Sie ein Datum und/oder eine Uhrzeit ein.");
+  EXPECT_TRUE(Date()->hasFocus());
+  EXPECT_EQ(doc.m_pictures.Find(b)->timestamp, COleDateTime::FromCalendar(2024, 5, 2, 12, 0, 0));
+  EXPECT_EQ(records.size(), 1u);
+}
+
+TEST_F(DescriptionView, UntouchedDateKeepsItsFractionOfASecond) {
+  a = AddPicture("a.jpg");
+  doc.m_pictures.AddOrUpdate(a, "a.jpg", COleDateTime(COleDateTime::valid, 45000.123456789), 1, "");
+  AddPicture("b.jpg");
+  SelectAll();
+  MakeView();
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(Date(), &out);
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_TRUE(records.empty());
+  EXPECT_EQ(doc.m_pictures.Find(a)->timestamp.Value(), 45000.123456789);
+}
+
+TEST_F(DescriptionView, RelativePathShowsTheStoredName) {
+  settings.SetInt("Settings", "RelativePath", 1);
+  MakeAlbum();
+  EXPECT_EQ(Text(1004), QStringLiteral("a.jpg"));
+  EXPECT_EQ(view->PictureCtrl()->PictureWidth(), 40u);  // still loaded from the full path
+}
+
+TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
+  a = AddPicture("a.jpg");
+  doc.m_themes.AddOrUpdate(1, "Urlaub");
+  doc.m_themes.AddOrUpdate(2, "Familie");
+  doc.m_themesOfPictures.AddOrUpdate(1, a);
+  doc.m_themesOfPictures.AddOrUpdate(2, a);
+  SelectAll();
+  MakeView();
+  QListWidget* themes = List(1014);
+  ASSERT_EQ(themes->count(), 2);
+  EXPECT_EQ(themes->item(0)->text(), QStringLiteral("Familie"));  // sorted
+  EXPECT_FALSE(view->GetDlgItem(1078)->isEnabled());
+  EXPECT_FALSE(Enabled(ID_REMOVE_THEMES));
+
+  SelectAllIn(themes);
+  EXPECT_TRUE(view->GetDlgItem(1078)->isEnabled());
+  EXPECT_TRUE(Enabled(ID_REMOVE_THEMES));
+  ui.answers = {IDNO};
+  view->OnCommand(ID_REMOVE_THEMES);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "Möchten Sie diese Themen wirklich löschen?\nFamilie\nUrlaub\n");
+  EXPECT_EQ(ui.messages[0].caption, "Thema löschen");
+  EXPECT_EQ(ui.messages[0].flags, unsigned{MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2});
+  EXPECT_EQ(themes->count(), 2);
+  EXPECT_TRUE(records.empty());
+
+  view->OnCommand(ID_REMOVE_THEMES);  // answered Yes
+  EXPECT_EQ(themes->count(), 0);
+  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(1, a));
+  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(2, a));
+  EXPECT_EQ(records.size(), 2u);
+  EXPECT_FALSE(view->GetDlgItem(1078)->isEnabled());
+}
+
+TEST_F(DescriptionView, RemovingOneThemeOrPersonsWithoutConfirmation) {
+  a = AddPicture("a.jpg");
+  doc.m_themes.AddOrUpdate(1, "Urlaub");
+  doc.m_themesOfPictures.AddOrUpdate(1, a);
+  doc.m_persons.AddOrUpdate(7, "Oma");
+  doc.m_persons.AddOrUpdate(8, "Opa");
+  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
+  doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
+  SelectAll();
+  MakeView();
+
+  SelectAllIn(List(1014));
+  ui.answers = {IDNO};
+  view->OnCommand(ID_REMOVE_THEMES);
+  EXPECT_EQ(ui.messages.back().text, "Möchten Sie dieses Thema wirklich löschen?\nUrlaub\n");
+
+  SelectAllIn(List(1015));
+  ui.answers = {IDNO};
+  view->OnCommand(ID_REMOVE_PERSONS);
+  EXPECT_EQ(ui.messages.back().text, "Möchten Sie\nOma\nOpa\nvon diesem Bild steichen?");
+  EXPECT_EQ(ui.messages.back().caption, "Person löschen");
+
+  settings.SetInt("Settings", "AskOverwriteDelete", 0);
+  const std::size_t asked = ui.messages.size();
+  view->OnCommand(ID_REMOVE_PERSONS);
+  EXPECT_EQ(ui.messages.size(), asked);
+  EXPECT_EQ(List(1015)->count(), 0);
+  EXPECT_EQ(doc.m_personsOnPictures.GetCount(), 0);
+  EXPECT_TRUE(doc.m_persons.GetName(7) == "Oma");  // only the marks go
+}
+
+TEST_F(DescriptionView, SelectedPersonsBlinkUnlessTheFramesSwitchIsOn) {
+  a = AddPicture("a.jpg");
+  doc.m_persons.AddOrUpdate(7, "Oma");
+  doc.m_persons.AddOrUpdate(8, "Opa");
+  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
+  doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
+  SelectAll();
+  MakeView();
+  CPictureCtrl* picture = view->PictureCtrl();
+  QListWidget* persons = List(1015);
+
+  persons->item(1)->setSelected(true);  // "Opa"
+  EXPECT_TRUE(picture->IsBlinking());
+  EXPECT_EQ(picture->BlinkingFrames(), std::vector<Rect>{Rect(20, 1, 30, 10)});
+  EXPECT_TRUE(Enabled(ID_REMOVE_PERSONS));
+
+  persons->clearSelection();
+  EXPECT_FALSE(picture->IsBlinking());
+
+  auto* frames = qobject_cast<QPushButton*>(view->GetDlgItem(1024));
+  frames->click();  // no selection: all persons blink
+  EXPECT_EQ(picture->m_bFramesVisible, 1);
+  EXPECT_TRUE(picture->IsBlinking());
+  EXPECT_EQ(picture->BlinkingFrames().size(), 2u);
+
+  persons->item(0)->setSelected(true);  // switch on: a selection does not blink
+  EXPECT_FALSE(picture->IsBlinking());
+  persons->clearSelection();
+  frames->click();
+  EXPECT_EQ(picture->m_bFramesVisible, 0);
+  EXPECT_FALSE(picture->IsBlinking());
+}
+
+TEST_F(DescriptionView, MarkingDisablesTheFormUntilLeft) {
+  MakeView();
+  view->OnCommand(ID_ADD_PERSON);  // empty selection: no marking
+  EXPECT_FALSE(view->IsMarking());
+
+  AddPicture("a.jpg");
+  SelectAll();
+  view->OnCommand(ID_ADD_PERSON);
+  ASSERT_TRUE(view->IsMarking());
+  EXPECT_EQ(view->PictureCtrl()->m_nMode, 1);
+  EXPECT_EQ(view->PictureCtrl()->m_bFramesVisible, 1);
+  EXPECT_TRUE(view->PictureCtrl()->isEnabled());
+  EXPECT_FALSE(view->GetDlgItem(1042)->isEnabled());
+  EXPECT_TRUE(Enabled(ID_CANCEL_ADD_PERSON));
+
+  view->OnCommand(ID_CANCEL_ADD_PERSON);
+  EXPECT_FALSE(view->IsMarking());
+  EXPECT_EQ(view->PictureCtrl()->m_bFramesVisible, 0);
+  EXPECT_TRUE(view->GetDlgItem(1042)->isEnabled());
+  EXPECT_FALSE(view->GetDlgItem(1080)->isEnabled());  // nothing selected
+}
+
+TEST_F(DescriptionView, FinishedDragOpensThePersonsDialogWithTheClampedRectangle) {
+  MakeAlbum();
+  doc.m_persons.AddOrUpdate(7, "Oma");
+  view->OnCommand(ID_ADD_PERSON);
+  Rect handedOver;
+  std::int32_t picture = 0;
+  test::OnNextModal([&](QWidget* w) {
+    auto* dlg = qobject_cast<CPersonsDlg*>(w);
+    ASSERT_NE(dlg, nullptr);
+    handedOver = dlg->m_rect;
+    picture = dlg->m_nPicture;
+    dlg->findChild<QComboBox*>()->setCurrentIndex(0);
+    dlg->OnEnter();
+  });
+  NMPICTURE nm;
+  nm.code = PCN_RECTMARKED;
+  nm.left = -5, nm.top = 3, nm.right = 70, nm.bottom = 31;  // the picture is 40 x 30
+  emit view->PictureCtrl()->Notify(nm);
+  EXPECT_FALSE(view->IsMarking());
+  EXPECT_EQ(handedOver, Rect(0, 3, 40, 30));
+  EXPECT_EQ(picture, a);
+  ASSERT_EQ(List(1015)->count(), 1);  // refreshed after OK
+  EXPECT_EQ(view->PersonRects().at(7), Rect(0, 3, 40, 30));
+}
+
+TEST_F(DescriptionView, DeletingTheLastPictureLeavesNoCurrentPicture) {
+  MakeAlbum();
+  view->OnCommand(ID_PREV_PICTURE);  // c, the last
+  test::OnNextModal([](QWidget* w) {
+    auto* dlg = qobject_cast<CDeletePictureDlg*>(w);
+    ASSERT_NE(dlg, nullptr);
+    dlg->findChild<QCheckBox*>()->setChecked(true);
+    dlg->findChild<QPushButton*>(QStringLiteral("buttonYes"))->click();
+  });
+  view->OnCommand(ID_DELETE_PICTURE);
+  EXPECT_EQ(doc.m_pictures.Find(c), nullptr);
+  EXPECT_EQ(doc.CurrentPicture(), -1);
+  EXPECT_EQ(view->ShownPicture(), -1);
+  EXPECT_EQ(Text(1017), QStringLiteral("Keine Bilder gefunden"));
+  EXPECT_EQ(files.trashed, std::vector<std::string>{folder.filePath(QStringLiteral("c.jpg")).toStdString()});
+  EXPECT_EQ(records.back(), "remove-picture " + std::to_string(c));
+}
+
+TEST_F(DescriptionView, DeleteCancelledThenAcceptedInTheMiddle) {
+  MakeAlbum();
+  test::OnNextModal([](QWidget* w) {
+    w->findChild<QPushButton*>(QStringLiteral("buttonNo"))->click();
+  });
+  view->OnCommand(ID_DELETE_PICTURE);
+  EXPECT_NE(doc.m_pictures.Find(a), nullptr);
+  EXPECT_TRUE(records.empty());
+
+  doc.SetCurrentIndex(1);
+  doc.UpdateAllViews(nullptr);
+  EXPECT_EQ(view->ShownPicture(), b);
+
+  // Deleting b shows its successor at the remembered position.
+  test::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
+  view->OnCommand(ID_DELETE_PICTURE);
+  EXPECT_EQ(view->ShownPicture(), c);
+  EXPECT_EQ(Text(1017), QStringLiteral("2 / 2"));
+  EXPECT_TRUE(files.trashed.empty());
+}
+
+TEST_F(DescriptionView, EnlargingMovesTheDataColumnAndRestoresItExactly) {
+  MakeAlbum();
+  std::map<int, QRect> before;
+  for (int id = 1000; id < 1100; ++id)
+    if (QWidget* w = view->GetDlgItem(id)) before[id] = w->geometry();
+  const int half = before[1042].width() / 2;
+  const int label = before[1074].width();
+
+  view->OnCommand(ID_ENLARGE);
+  CmdState s;
+  view->OnUpdateCommand(ID_ENLARGE, s);
+  EXPECT_TRUE(s.checked);
+  EXPECT_TRUE(view->GetDlgItem(1074)->isHidden());
+  EXPECT_TRUE(view->GetDlgItem(1017)->isHidden());
+  EXPECT_EQ(view->GetDlgItem(1080)->geometry(), before[1080].translated(half, 0));
+  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), before[1042].adjusted(half, 0, 0, 0));
+  EXPECT_EQ(view->GetDlgItem(1019)->geometry(), before[1019].adjusted(half, 0, 0, 0));
+  EXPECT_EQ(view->PictureCtrl()->width(), before[1028].width() + half + label);
+  // The picture stays clear of the narrowed column.
+  EXPECT_LT(view->PictureCtrl()->geometry().right(), view->GetDlgItem(1042)->x());
+
+  view->OnCommand(ID_ENLARGE);
+  for (const auto& [id, rect] : before) EXPECT_EQ(view->GetDlgItem(id)->geometry(), rect) << id;
+  EXPECT_FALSE(view->GetDlgItem(1074)->isHidden());
+}
+
+TEST_F(DescriptionView, ResizeMovesTheColumnButNeverBelowTheInitialSize) {
+  MakeAlbum();
+  view->show();  // a hidden widget gets its resize events only when shown
+  const QSize initial = view->size();
+  const QRect headline = view->GetDlgItem(1042)->geometry();
+  const QRect slider = view->GetDlgItem(1018)->geometry();
+  const QRect picture = view->PictureCtrl()->geometry();
+
+  view->resize(initial + QSize(100, 50));
+  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), headline.translated(100, 0));
+  EXPECT_EQ(view->GetDlgItem(1018)->geometry(), slider.translated(100, 0));
+  EXPECT_EQ(view->PictureCtrl()->geometry(), picture.adjusted(0, 0, 100, 50));
+
+  view->resize(initial - QSize(200, 200));
+  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), headline);
+  EXPECT_EQ(view->PictureCtrl()->geometry(), picture);
+
+  // A view already larger at its first update starts from the form's own size.
+  CImageDescription wide(doc, ui);
+  wide.resize(initial + QSize(60, 0));
+  wide.OnInitialUpdate();
+  EXPECT_EQ(wide.GetDlgItem(1042)->geometry(), headline.translated(60, 0));
+}
+
+TEST_F(DescriptionView, DateLockButtonRaisesOnHoverOnlyWithCollaboration) {
+  for (const int collaboration : {0, 1}) {
+    settings.SetInt("Settings", "Zusammenarbeit", collaboration);
+    MakeView();
+    auto* lock = qobject_cast<CDateLockButton*>(view->GetDlgItem(1027));
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(lock, &move);
+    EXPECT_EQ(lock->IsRaised(), collaboration != 0);
+    // The cursor is not over the button: the next tick lowers it.
+    for (int waited = 0; lock->IsRaised() && waited < 2000; waited += 50) QTest::qWait(50);
+    EXPECT_FALSE(lock->IsRaised());
+  }
+}
+
+}  // namespace
+}  // namespace kolvaro
