@@ -1,0 +1,27 @@
+#pragma once
+// The album's own commands on the menu: adding pictures and folders, opening
+// the picture in the graphics program, importing persons and transaction
+// files. The logic lives in the catalogue and collaboration libraries.
+
+#include "views/commandtarget.h"
+
+namespace kolvaro {
+
+class CMeriskDoc;
+class CMainFrame;
+class IUserQuestions;
+
+class CDocumentCommands : public ICommandTarget {
+ public:
+  CDocumentCommands(CMeriskDoc& doc, IUserQuestions& ui, CMainFrame& frame)
+      : m_doc(doc), m_ui(ui), m_frame(frame) {}
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CmdState& state) override;
+
+ private:
+  CMeriskDoc& m_doc;
+  IUserQuestions& m_ui;
+  CMainFrame& m_frame;
+};
+
+}  // namespace kolvaro

@@ -1,0 +1,119 @@
+// kolvaro: the desktop program.
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTimer>
+#include <QTranslator>
+#include <QWindow>
+#include <cstring>
+#include <cstdio>
+
+#include "app/mainframe.h"
+#include "app/meriskapp.h"
+#include "app/startup.h"
+#include "collab/transactionfile.h"
+#include "platform/qt/qtsettings.h"
+#include "platform/qt/widgets/qtfileoperations.h"
+#include "platform/qt/widgets/qtuserquestions.h"
+#include "res/strings.h"
+#include "res/version.h"
+
+using namespace kolvaro;
+
+namespace {
+
+// "timestamp-text" of transaction files in the user's locale; German users
+// get exactly the form other editors write.
+std::string LocaleTimestampText(const COleDateTime& date) {
+  if (QLocale().language() == QLocale::German) return GermanTimestampText(date);
+  const auto cal = date.ToCalendar();
+  if (!cal) return GermanTimestampText(date);
+  const QDate day(cal->year, cal->month, cal->day);
+  const QTime time(cal->hour, cal->minute, cal->second);
+  const bool midnight = time == QTime(0, 0);
+  const bool epochDay = day == QDate(1899, 12, 30);
+  QString text;
+  if (!epochDay) text = QLocale().toString(day, QLocale::ShortFormat);
+  if (!midnight || epochDay) {
+    if (!text.isEmpty()) text += QLatin1Char(' ');
+    text += QLocale().toString(time, QLocale::LongFormat);
+  }
+  return text.toStdString();
+}
+
+// Ends the program once the main window has been painted: start-up timing
+// and the end-to-end check use it.
+class QuitAfterFirstPaint : public QObject {
+ public:
+  QuitAfterFirstPaint(QWidget* window, QElapsedTimer clock) : m_clock(clock) { window->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !m_done) {
+      m_done = true;
+      QTimer::singleShot(0, qApp, [this, watched] {
+        std::fprintf(stderr, "kolvaro: Hauptfenster \"%s\" gezeigt nach %lld ms\n",
+                     qobject_cast<QWidget*>(watched)->windowHandle()->title().toUtf8().constData(),
+                     static_cast<long long>(m_clock.elapsed()));
+        QApplication::quit();
+      });
+    }
+    return false;
+  }
+
+ private:
+  QElapsedTimer m_clock;
+  bool m_done = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QElapsedTimer clock;
+  clock.start();
+  std::vector<std::string> args(argv + 1, argv + argc);
+  // Help and version need no screen.
+  const CommandLine cl = ParseCommandLine(args);
+  if (!cl.error.empty()) {
+    std::fprintf(stderr, "kolvaro: %s\n", cl.error.c_str());
+    return 2;
+  }
+  if (cl.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (cl.version) {
+    std::printf("Kolvaro %.*s\n", static_cast<int>(kProductVersion.size()), kProductVersion.data());
+    return 0;
+  }
+
+  QApplication qapp(argc, argv);
+  QCoreApplication::setOrganizationName(QStringLiteral("Kolvaro"));
+  QCoreApplication::setApplicationName(QStringLiteral("Kolvaro"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("kolvaro"));
+  QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kolvaro.svg")));
+  // Qt's own dialogs (file chooser, colour names) in German.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qtTranslator);
+
+  CQtSettings settings;
+  CQtUserQuestions questions;
+  CQtFileOperations fileOps;
+  SetTimestampTextFormatter(LocaleTimestampText);
+  SetTransactionWriteErrorHandler([&questions](int error, const std::string& path) {
+    questions.MessageBox("Die Änderungs-Datei " + path + " kann nicht geschrieben werden:\n" +
+                             std::strerror(error) + "\nWeitere Änderungen werden nicht mehr aufgezeichnet.",
+                         "", MB_OK | MB_ICONWARNING);
+  });
+
+  CMeriskApp app(settings, questions, &fileOps);
+  app.Document().SetTransactionLogFactory(MakeTransactionFileFactory());
+  if (!app.InitInstance(args, QCoreApplication::applicationFilePath().toStdString())) return app.ExitCode();
+  questions.SetParent(app.MainFrame());
+  fileOps.SetParent(app.MainFrame());
+  std::unique_ptr<QuitAfterFirstPaint> quitter;
+  if (cl.quitAfterShow) quitter = std::make_unique<QuitAfterFirstPaint>(app.MainFrame(), clock);
+  return qapp.exec();
+}

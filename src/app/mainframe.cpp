@@ -1,0 +1,359 @@
+#include "app/mainframe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QIcon>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+#include <set>
+
+#include "app/documentcommands.h"
+#include "app/meriskapp.h"
+#include "app/selectview.h"
+#include "core/meriskdoc.h"
+#include "res/commands.h"
+#include "res/strings.h"
+#include "views/imagedescription.h"
+
+namespace kolvaro {
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The commands the program offers. A command joins this list when its
+// handler is built; the menus and the toolbar show nothing else.
+const std::set<int>& OfferedCommands() {
+  static const std::set<int> commands = {
+      ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT,
+      ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_NEXT_PANE, ID_PREV_PANE,
+      ID_ADD_PICTURES, ID_ADD_FOLDER, ID_OPEN_IN_GRAPHICS, ID_IMPORT_PERSONS, ID_IMPORT_TRANSACTIONS,
+      ID_NEXT_PICTURE, ID_PREV_PICTURE, ID_ADD_PERSON, ID_CANCEL_ADD_PERSON, ID_REMOVE_THEMES,
+      ID_REMOVE_PERSONS, ID_DELETE_PICTURE, ID_ENLARGE,
+  };
+  return commands;
+}
+
+// Commands whose menu item carries a check mark.
+bool IsCheckable(int command) {
+  return command == ID_ADD_PERSON || command == ID_ENLARGE || command == ID_VIEW_TOOLBAR ||
+         command == ID_VIEW_STATUS_BAR || command == ID_SLIDESHOW || command == ID_PICTURE_WINDOW;
+}
+
+}  // namespace
+
+bool CMainFrame::IsOffered(int command) { return OfferedCommands().count(command) != 0; }
+
+CMainFrame::CMainFrame(CMeriskApp& app) : m_app(app), m_doc(app.Document()) {
+  setObjectName(QStringLiteral("mainFrame"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/kolvaro.svg")));
+  m_docCommands = std::make_unique<CDocumentCommands>(m_doc, app.UserQuestions(), *this);
+  CreateActions();
+  for (const MenuEntry& popup : MainMenu()) {
+    auto* menu = new QMenu(Q(popup.text), this);
+    BuildMenu(menu, popup.items);
+    if (menu->actions().isEmpty()) {
+      delete menu;
+      continue;
+    }
+    menuBar()->addMenu(menu);
+  }
+  CreateToolBar();
+  CreateStatusBar();
+  CreateClientArea();
+  m_doc.AddView(this);
+  // Edits in the picture view change the modified flag without a view update.
+  auto* modifiedWatch = new QTimer(this);
+  connect(modifiedWatch, &QTimer::timeout, this, [this] {
+    if (isWindowModified() != m_doc.IsModified()) setWindowModified(m_doc.IsModified());
+  });
+  modifiedWatch->start(300);
+  resize(1180, 720);
+  UpdateTitle();
+}
+
+CMainFrame::~CMainFrame() {
+  m_doc.RemoveView(this);
+  // The panes observe the document and go before the frame's other parts.
+  delete m_splitter;
+  m_splitter = nullptr;
+}
+
+QAction* CMainFrame::Action(int command) const {
+  const auto it = m_actions.find(command);
+  return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateActions() {
+  // One action per offered command, with the text of the menu entry where
+  // there is one; shortcuts come from the accelerator table.
+  std::map<int, std::string_view> texts;
+  std::function<void(const std::vector<MenuEntry>&)> collect = [&](const std::vector<MenuEntry>& items) {
+    for (const MenuEntry& e : items) {
+      if (e.kind == MenuEntry::Command) texts.emplace(e.command, e.text);
+      if (e.kind == MenuEntry::Popup) collect(e.items);
+    }
+  };
+  for (const MenuEntry& popup : MainMenu()) collect(popup.items);
+  for (const int id : OfferedCommands()) {
+    const auto text = texts.find(id);
+    auto* action = new QAction(text != texts.end() ? Q(text->second) : Q(ToolTip(id)), this);
+    action->setData(id);
+    action->setStatusTip(Q(StatusPrompt(id)));
+    if (!ToolTip(id).empty()) action->setToolTip(Q(ToolTip(id)));
+    action->setCheckable(IsCheckable(id));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+    addAction(action);  // shortcuts work also for commands on no menu
+    m_actions[id] = action;
+  }
+  std::map<int, QList<QKeySequence>> keys;
+  for (const Accelerator& acc : MainAccelerators())
+    if (IsOffered(acc.command)) keys[acc.command].append(QKeySequence(Q(acc.keys), QKeySequence::PortableText));
+  for (auto& [id, list] : keys) m_actions[id]->setShortcuts(list);
+  for (int i = 0; i < CRecentFileList::kSize; ++i) {
+    auto* action = new QAction(this);
+    const int id = ID_FILE_MRU_FILE1 + i;
+    action->setData(id);
+    action->setStatusTip(QStringLiteral("Dieses Album öffnen"));
+    connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+    m_recentActions.push_back(action);
+  }
+}
+
+void CMainFrame::BuildMenu(QMenu* menu, const std::vector<MenuEntry>& items) {
+  bool pendingSeparator = false;
+  auto flushSeparator = [&] {
+    if (pendingSeparator && !menu->actions().isEmpty()) menu->addSeparator();
+    pendingSeparator = false;
+  };
+  for (const MenuEntry& e : items) {
+    switch (e.kind) {
+      case MenuEntry::Separator:
+        pendingSeparator = true;
+        break;
+      case MenuEntry::Command:
+        if (QAction* a = Action(e.command)) {
+          flushSeparator();
+          menu->addAction(a);
+        }
+        break;
+      case MenuEntry::Popup: {
+        auto* sub = new QMenu(Q(e.text), menu);
+        BuildMenu(sub, e.items);
+        if (sub->actions().isEmpty()) {
+          delete sub;
+        } else {
+          flushSeparator();
+          menu->addMenu(sub);
+        }
+        break;
+      }
+      case MenuEntry::RecentFiles:
+        flushSeparator();
+        m_fileMenu = menu;
+        m_recentMarker = menu->addSeparator();
+        m_recentMarker->setVisible(false);
+        for (QAction* a : m_recentActions) menu->addAction(a);
+        pendingSeparator = true;
+        break;
+    }
+  }
+  connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateCommandStates(menu->actions()); });
+}
+
+void CMainFrame::CreateToolBar() {
+  m_toolBar = new QToolBar(QStringLiteral("Symbolleiste"), this);
+  m_toolBar->setObjectName(QStringLiteral("toolBar"));
+  m_toolBar->setMovable(true);
+  m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  m_toolBar->setIconSize(QSize(24, 24));
+  bool pendingSeparator = false;
+  for (const int id : MainToolbar()) {
+    if (id == 0) {
+      pendingSeparator = !m_toolBar->actions().isEmpty();
+      continue;
+    }
+    QAction* a = Action(id);
+    if (!a) continue;
+    if (pendingSeparator) m_toolBar->addSeparator();
+    pendingSeparator = false;
+    const std::string_view icon = CommandIcon(id);
+    if (!icon.empty()) a->setIcon(QIcon(Q(icon)));
+    m_toolBar->addAction(a);
+  }
+  addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::CreateStatusBar() {
+  // The lock-key panes are left out: the platform does not report them.
+  statusBar()->setObjectName(QStringLiteral("statusBar"));
+  const QString idle = Q(LoadString(IDS_IDLE_MESSAGE));
+  statusBar()->showMessage(idle);
+  connect(statusBar(), &QStatusBar::messageChanged, this, [this, idle](const QString& text) {
+    if (text.isEmpty()) statusBar()->showMessage(idle);
+  });
+}
+
+void CMainFrame::CreateClientArea() {
+  m_splitter = new QSplitter(Qt::Vertical, this);
+  m_splitter->setObjectName(QStringLiteral("splitter"));
+  m_splitter->setChildrenCollapsible(false);
+  m_selectView = new CSelectView(m_doc, m_splitter);
+  m_description = new CImageDescription(m_doc, m_app.UserQuestions(), m_splitter);
+  m_descriptionWidget = m_description;
+  connect(m_description, &CImageDescription::CommandStatesChanged, this, &CMainFrame::UpdateToolbarStates);
+  m_splitter->addWidget(m_selectView);
+  m_splitter->addWidget(m_descriptionWidget);
+  m_splitter->setStretchFactor(0, 0);
+  m_splitter->setStretchFactor(1, 1);
+  setCentralWidget(m_splitter);
+}
+
+std::vector<ICommandTarget*> CMainFrame::Route() {
+  std::vector<ICommandTarget*> panes = {m_selectView, m_description};
+  // The pane holding the focus comes first.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus && m_descriptionWidget && m_descriptionWidget->isAncestorOf(focus))
+    std::swap(panes[0], panes[1]);
+  std::vector<ICommandTarget*> route = {panes[0], this, &m_app, m_docCommands.get(), panes[1]};
+  route.erase(std::remove(route.begin(), route.end(), nullptr), route.end());
+  return route;
+}
+
+void CMainFrame::RouteCommand(int command) {
+  // Accelerators of disabled commands do nothing, as their menu items do.
+  CmdState state;
+  for (ICommandTarget* t : Route())
+    if (t->OnUpdateCommand(command, state)) break;
+  if (!state.enabled) return;
+  for (ICommandTarget* t : Route())
+    if (t->OnCommand(command)) break;
+  // The command may have closed the window (Exit).
+  if (!isVisible()) return;
+  UpdateTitle();
+  UpdateToolbarStates();
+}
+
+void CMainFrame::UpdateCommandStates(const QList<QAction*>& actions) {
+  for (QAction* a : actions) {
+    if (a->isSeparator() || a->menu() || !a->data().isValid()) continue;
+    const int id = a->data().toInt();
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + CRecentFileList::kSize) continue;
+    CmdState state;
+    for (ICommandTarget* t : Route())
+      if (t->OnUpdateCommand(id, state)) break;
+    a->setEnabled(state.enabled);
+    if (a->isCheckable()) a->setChecked(state.checked);
+  }
+}
+
+void CMainFrame::UpdateToolbarStates() {
+  if (m_toolBar) UpdateCommandStates(m_toolBar->actions());
+}
+
+void CMainFrame::RemoveCollaborationMenuIfOff(bool deferred) {
+  if (m_doc.Settings().GetInt("Settings", "Zusammenarbeit", 0) != 0) return;
+  auto remove = [bar = QPointer<QMenuBar>(menuBar())] {
+    if (!bar) return;
+    const QString text = Q(LoadString(IDS_COLLABORATION_MENU));
+    for (QAction* a : bar->actions()) {
+      if (a->text() == text) {
+        if (a->menu()) a->menu()->hide();
+        bar->removeAction(a);
+        break;
+      }
+    }
+    bar->update();
+  };
+  if (deferred)
+    QTimer::singleShot(0, this, remove);
+  else
+    remove();
+}
+
+void CMainFrame::OnDocumentReplaced() {
+  UpdateTitle();
+  RefreshRecentFiles();
+  m_selectView->OnInitialUpdate();
+  m_description->OnInitialUpdate();
+  UpdateToolbarStates();
+}
+
+void CMainFrame::OnDocumentSaved() {
+  UpdateTitle();
+  RefreshRecentFiles();
+}
+
+void CMainFrame::RefreshRecentFiles() {
+  const auto& files = m_app.RecentFiles().Files();
+  const QString home = QDir::homePath();
+  for (int i = 0; i < CRecentFileList::kSize; ++i) {
+    QAction* a = m_recentActions[static_cast<std::size_t>(i)];
+    if (i < static_cast<int>(files.size())) {
+      QString path = QString::fromStdString(files[static_cast<std::size_t>(i)]);
+      if (path.startsWith(home + QLatin1Char('/'))) path = QLatin1Char('~') + path.mid(home.size());
+      path.replace(QLatin1Char('&'), QStringLiteral("&&"));
+      a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+      a->setVisible(true);
+    } else {
+      a->setVisible(false);
+    }
+  }
+  if (m_recentMarker) m_recentMarker->setVisible(false);
+}
+
+void CMainFrame::UpdateTitle() {
+  setWindowTitle(QString::fromStdString(m_doc.GetTitle()) + QStringLiteral("[*] - ") +
+                 QString::fromUtf8(CMeriskApp::kWindowTitle));
+  setWindowModified(m_doc.IsModified());
+}
+
+void CMainFrame::OnUpdate(CDocument&, IDocumentObserver*, long) {
+  setWindowModified(m_doc.IsModified());
+  UpdateToolbarStates();
+}
+
+void CMainFrame::FocusPane(int step) {
+  QWidget* panes[] = {m_selectView, m_descriptionWidget};
+  QWidget* focus = QApplication::focusWidget();
+  const int current = focus && m_descriptionWidget->isAncestorOf(focus) ? 1 : 0;
+  QWidget* next = panes[(current + step + 2) % 2];
+  next->setFocus(Qt::OtherFocusReason);
+  if (QWidget* child = next->nextInFocusChain(); child && next->isAncestorOf(child)) child->setFocus();
+}
+
+bool CMainFrame::OnCommand(int id) {
+  switch (id) {
+    case ID_VIEW_TOOLBAR: m_toolBar->setVisible(!m_toolBar->isVisible()); return true;
+    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
+    case ID_NEXT_PANE: FocusPane(1); return true;
+    case ID_PREV_PANE: FocusPane(-1); return true;
+    default: return false;
+  }
+}
+
+bool CMainFrame::OnUpdateCommand(int id, CmdState& state) {
+  switch (id) {
+    case ID_VIEW_TOOLBAR: state.checked = m_toolBar->isVisible(); return true;
+    case ID_VIEW_STATUS_BAR: state.checked = statusBar()->isVisible(); return true;
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE: return true;
+    default: return false;
+  }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (!m_app.SaveModified()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+}  // namespace kolvaro

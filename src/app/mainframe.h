@@ -1,0 +1,90 @@
+#pragma once
+// The main window: menus, toolbar and status bar built from the resource
+// data, the selection bar above the picture view, and the routing of every
+// command to whoever handles it.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "core/document.h"
+#include "res/menu.h"
+#include "views/commandtarget.h"
+
+class QAction;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+namespace kolvaro {
+
+class CDocumentCommands;
+class CImageDescription;
+class CMeriskApp;
+class CMeriskDoc;
+class CSelectView;
+
+class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommandTarget {
+  Q_OBJECT
+ public:
+  explicit CMainFrame(CMeriskApp& app);
+  ~CMainFrame() override;
+
+  /// Whether the program offers a command (only those are on menus and toolbar).
+  static bool IsOffered(int command);
+
+  QAction* Action(int command) const;
+  QToolBar* ToolBar() const { return m_toolBar; }
+  CSelectView* SelectView() const { return m_selectView; }
+  CImageDescription* DescriptionView() const { return m_description; }
+
+  /// Runs a command along the route: active pane, frame, application,
+  /// document, then the other panes. A disabled command does nothing.
+  void RouteCommand(int command);
+  /// Asks the route for the state of the actions and applies it.
+  void UpdateCommandStates(const QList<QAction*>& actions);
+  void UpdateToolbarStates();
+
+  /// Removes the "&Zusammenarbeit" popup while collaboration is off. With
+  /// `deferred` the removal waits for the event loop (a menu may be opening).
+  void RemoveCollaborationMenuIfOff(bool deferred = false);
+
+  /// After new or open: title, recent files, initial update of both panes.
+  void OnDocumentReplaced();
+  void OnDocumentSaved();
+  void RefreshRecentFiles();
+  void UpdateTitle();
+
+  void OnUpdate(CDocument& doc, IDocumentObserver* sender, long hint) override;
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CmdState& state) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateActions();
+  void BuildMenu(QMenu* menu, const std::vector<MenuEntry>& items);
+  void CreateToolBar();
+  void CreateStatusBar();
+  void CreateClientArea();
+  std::vector<ICommandTarget*> Route();
+  void FocusPane(int step);
+
+  CMeriskApp& m_app;
+  CMeriskDoc& m_doc;
+  std::unique_ptr<CDocumentCommands> m_docCommands;
+  std::map<int, QAction*> m_actions;
+  QToolBar* m_toolBar = nullptr;
+  QSplitter* m_splitter = nullptr;
+  CSelectView* m_selectView = nullptr;
+  CImageDescription* m_description = nullptr;
+  QWidget* m_descriptionWidget = nullptr;
+  QMenu* m_fileMenu = nullptr;
+  QAction* m_recentMarker = nullptr;
+  std::vector<QAction*> m_recentActions;
+};
+
+}  // namespace kolvaro

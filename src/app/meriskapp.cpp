@@ -1,0 +1,217 @@
+#include "app/meriskapp.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/mainframe.h"
+#include "res/commands.h"
+#include "res/strings.h"
+#include "res/version.h"
+
+namespace kolvaro {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+/// The default of "RootFolder": the user's pictures folder in stored form.
+std::string DefaultRootFolder() {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+  std::string stored = folder.toStdString();
+  for (char& c : stored)
+    if (c == ':') c = '|';
+  if (stored.empty() || stored.back() != '/') stored += '/';
+  return stored;
+}
+
+}  // namespace
+
+CMeriskApp::CMeriskApp(ISettings& settings, IUserQuestions& ui, IFileOperations* fileOps)
+    : m_settings(settings), m_ui(ui), m_doc(settings, PathStyle::Posix), m_recent(settings) {
+  m_doc.SetUserQuestions(&m_ui);
+  m_doc.SetFileOperations(fileOps);
+  m_chooseSaveFile = [this](const std::string& proposed) {
+    QWidget* owner = m_frame ? static_cast<QWidget*>(m_frame.get()) : nullptr;
+    QString name = QFileDialog::getSaveFileName(owner, QStringLiteral("Speichern unter"), Q(proposed),
+                                                QStringLiteral("Kolvaro-Album Dateien (*.kvo);;Alle Dateien (*)"));
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".kvo");
+    return name.toStdString();
+  };
+}
+
+CMeriskApp::~CMeriskApp() {
+  // The frame's views observe the document: they go first.
+  m_frame.reset();
+}
+
+bool CMeriskApp::InitInstance(const std::vector<std::string>& args, const std::string& programPath) {
+  m_commandLine = ParseCommandLine(args);
+  if (!m_commandLine.error.empty()) {
+    std::fprintf(stderr, "kolvaro: %s\n", m_commandLine.error.c_str());
+    m_exitCode = 2;
+    return false;
+  }
+  if (m_commandLine.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return false;
+  }
+  if (m_commandLine.version) {
+    std::printf("Kolvaro %.*s\n", static_cast<int>(kProductVersion.size()), kProductVersion.data());
+    return false;
+  }
+
+  m_recent.ReadList();
+  // A first start stores the platform's default, so that new albums, this
+  // program and kolvaro-cli all start from the user's pictures folder.
+  const std::string kAbsent = "\x01";
+  if (m_settings.GetString("Pictures", "RootFolder", kAbsent) == kAbsent)
+    m_settings.SetString("Pictures", "RootFolder", DefaultRootFolder());
+  m_strHelpFilePath = HelpPathFor(programPath);
+  m_doc.SetHelpFilePath(m_strHelpFilePath);
+
+  // The shell command: the main window with an empty album, or the named one.
+  m_frame = std::make_unique<CMainFrame>(*this);
+  if (!m_commandLine.file.empty()) {
+    if (!OpenDocumentFile(m_commandLine.file)) {
+      m_frame.reset();
+      m_exitCode = 1;
+      return false;
+    }
+  } else {
+    OnFileNew();
+    // The last album used opens as soon as the event loop runs.
+    if (!m_recent.Files().empty())
+      QTimer::singleShot(0, this, [this] { OnOpenRecentFile(0); });
+  }
+  m_frame->show();
+  m_frame->update();
+  NormalizeRootFolderSetting();
+  return true;
+}
+
+void CMeriskApp::NormalizeRootFolderSetting() {
+  const std::string value = m_settings.GetString("Pictures", "RootFolder", DefaultRootFolder());
+  if (const auto normal = NormalizeRootFolder(value)) m_settings.SetString("Pictures", "RootFolder", *normal);
+}
+
+void CMeriskApp::AfterNewOrOpen() {
+  if (m_frame) m_frame->OnDocumentReplaced();
+  emit DocumentChanged();
+}
+
+bool CMeriskApp::OnFileNew() {
+  if (!SaveModified()) return false;
+  m_doc.OnNewDocument();
+  m_doc.SetTitle(kNewAlbumName);
+  AfterNewOrOpen();
+  return true;
+}
+
+void CMeriskApp::OnFileOpen() {
+  const std::vector<std::string> files =
+      m_ui.GetOpenFileNames("Öffnen", kAlbumFilter, m_doc.m_strAlbumFolder, false);
+  if (!files.empty()) OpenDocumentFile(files.front());
+}
+
+bool CMeriskApp::OpenDocumentFile(const std::string& path) {
+  return DoOpen(path) == OpenResult::Opened;
+}
+
+CMeriskApp::OpenResult CMeriskApp::DoOpen(const std::string& path) {
+  if (!SaveModified()) return OpenResult::Cancelled;
+  std::string error;
+  if (!m_doc.OnOpenDocument(path, &error)) {
+    m_ui.MessageBox(error, "", MB_OK | MB_ICONWARNING);
+    // A file that was read in part leaves an empty album behind.
+    if (m_doc.GetPathName().empty() && m_doc.GetTitle() != kNewAlbumName) {
+      m_doc.SetTitle(kNewAlbumName);
+      AfterNewOrOpen();
+    }
+    return OpenResult::Failed;
+  }
+  m_recent.Add(m_doc.GetPathName());
+  AfterNewOrOpen();
+  if (m_frame) m_frame->RemoveCollaborationMenuIfOff();
+  return OpenResult::Opened;
+}
+
+void CMeriskApp::OnOpenRecentFile(int index) {
+  const auto& files = m_recent.Files();
+  if (index < 0 || index >= static_cast<int>(files.size())) return;
+  // The entry goes when the file failed, not when the user cancelled the save prompt.
+  if (DoOpen(files[static_cast<std::size_t>(index)]) == OpenResult::Failed) m_recent.Remove(index);
+  if (m_frame) m_frame->RefreshRecentFiles();
+}
+
+bool CMeriskApp::DoSave(const std::string& path) {
+  std::string error;
+  if (!m_doc.OnSaveDocument(path, &error)) {
+    m_ui.MessageBox(error, "", MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  m_recent.Add(m_doc.GetPathName());
+  emit DocumentChanged();
+  if (m_frame) m_frame->OnDocumentSaved();
+  return true;
+}
+
+bool CMeriskApp::OnFileSave() {
+  if (m_doc.GetPathName().empty()) return OnFileSaveAs();
+  return DoSave(m_doc.GetPathName());
+}
+
+bool CMeriskApp::OnFileSaveAs() {
+  std::string proposed = m_doc.GetPathName();
+  if (proposed.empty()) proposed = m_doc.m_strAlbumFolder + "Kolvaro.kvo";
+  const std::string path = m_chooseSaveFile(proposed);
+  if (path.empty()) return false;
+  return DoSave(path);
+}
+
+bool CMeriskApp::SaveModified() {
+  if (!m_doc.IsModified()) return true;
+  const std::string name = m_doc.GetPathName().empty() ? m_doc.GetTitle() : m_doc.GetPathName();
+  const int answer = m_ui.MessageBox(FormatMessage(LoadString(IDS_SAVE_CHANGES), {name}), "",
+                                     MB_YESNOCANCEL | MB_ICONWARNING);
+  if (answer == IDCANCEL) return false;
+  if (answer == IDYES) return OnFileSave();
+  return true;
+}
+
+bool CMeriskApp::OnCommand(int id) {
+  switch (id) {
+    case ID_FILE_NEW: OnFileNew(); return true;
+    case ID_FILE_OPEN: OnFileOpen(); return true;
+    case ID_FILE_SAVE: OnFileSave(); return true;
+    case ID_FILE_SAVE_AS: OnFileSaveAs(); return true;
+    case ID_APP_EXIT:
+      if (m_frame) m_frame->close();
+      return true;
+    default:
+      if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + CRecentFileList::kSize) {
+        OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
+        return true;
+      }
+      return false;
+  }
+}
+
+bool CMeriskApp::OnUpdateCommand(int id, CmdState& state) {
+  switch (id) {
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+    case ID_APP_EXIT:
+      state.enabled = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace kolvaro

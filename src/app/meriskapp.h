@@ -1,0 +1,85 @@
+#pragma once
+// The application: start-up, the one album document, the framework's file
+// commands (new, open, save, recent files) and the save prompt.
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/recentfiles.h"
+#include "app/startup.h"
+#include "core/meriskdoc.h"
+#include "platform/fileops.h"
+#include "platform/settings.h"
+#include "platform/userquestions.h"
+#include "views/commandtarget.h"
+
+namespace kolvaro {
+
+class CMainFrame;
+
+class CMeriskApp : public QObject, public ICommandTarget {
+  Q_OBJECT
+ public:
+  /// The template's texts: window title, name of a new album, file filter.
+  static constexpr const char* kWindowTitle = "Kolvaro-Album";
+  static constexpr const char* kNewAlbumName = "Leeres Kolvaroalbum";
+  static constexpr const char* kAlbumFilter = "Kolvaro-Album Dateien (*.kvo)|*.kvo|Alle Dateien (*.*)|*.*||";
+
+  CMeriskApp(ISettings& settings, IUserQuestions& ui, IFileOperations* fileOps);
+  ~CMeriskApp() override;
+
+  /// Start-up. False: the program ends with ExitCode() (also after --help).
+  bool InitInstance(const std::vector<std::string>& args, const std::string& programPath);
+  int ExitCode() const { return m_exitCode; }
+  bool QuitAfterShow() const { return m_commandLine.quitAfterShow; }
+
+  CMeriskDoc& Document() { return m_doc; }
+  CMainFrame* MainFrame() const { return m_frame.get(); }
+  ISettings& Settings() { return m_settings; }
+  IUserQuestions& UserQuestions() { return m_ui; }
+  CRecentFileList& RecentFiles() { return m_recent; }
+  const std::string& HelpFilePath() const { return m_strHelpFilePath; }
+
+  // --- The framework's document handling.
+  bool OnFileNew();
+  void OnFileOpen();
+  /// Opens an album after the save prompt; reports a failure and returns false.
+  bool OpenDocumentFile(const std::string& path);
+  bool OnFileSave();
+  bool OnFileSaveAs();
+  /// Asks "Änderungen in %1 speichern?" for a modified album; false when the
+  /// user cancels or saving fails (the album must then stay open).
+  bool SaveModified();
+  void OnOpenRecentFile(int index);
+
+  /// Asks for the file name of "Speichern unter"; "" when cancelled. Tests replace it.
+  std::function<std::string(const std::string& proposed)> m_chooseSaveFile;
+
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CmdState& state) override;
+
+ signals:
+  /// The album shown changed: new, opened, saved under another name.
+  void DocumentChanged();
+
+ private:
+  enum class OpenResult { Opened, Cancelled, Failed };
+  OpenResult DoOpen(const std::string& path);
+  bool DoSave(const std::string& path);
+  void AfterNewOrOpen();
+  void NormalizeRootFolderSetting();
+
+  ISettings& m_settings;
+  IUserQuestions& m_ui;
+  CMeriskDoc m_doc;
+  CRecentFileList m_recent;
+  CommandLine m_commandLine;
+  std::string m_strHelpFilePath;
+  std::unique_ptr<CMainFrame> m_frame;
+  int m_exitCode = 0;
+};
+
+}  // namespace kolvaro

@@ -1,0 +1,69 @@
+#include "app/startup.h"
+
+#include <string_view>
+
+#include "res/version.h"
+
+namespace kolvaro {
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  bool optionsEnded = false;
+  for (const std::string& arg : args) {
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+      cl.help = true;
+    } else if (!optionsEnded && (arg == "--version" || arg == "-v")) {
+      cl.version = true;
+    } else if (!optionsEnded && arg == "--quit-after-show") {
+      cl.quitAfterShow = true;
+    } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+      cl.error = "Unbekannte Option: " + arg + "\nHilfe mit: kolvaro --help";
+    } else if (cl.file.empty()) {
+      cl.file = arg;
+    } else {
+      cl.error = "Es kann nur ein Album geöffnet werden: " + arg;
+    }
+  }
+  return cl;
+}
+
+std::string UsageText() {
+  return "Aufruf: kolvaro [OPTION] [ALBUM.kvo]\n"
+         "Kolvaro, der Katalog für digitale Photos.\n"
+         "\n"
+         "Ohne ALBUM öffnet Kolvaro das zuletzt benutzte Album.\n"
+         "\n"
+         "Optionen:\n"
+         "  -h, --help           diese Hilfe anzeigen und beenden\n"
+         "  -v, --version        die Version anzeigen und beenden\n"
+         "      --quit-after-show  beenden, sobald das Hauptfenster gezeigt ist\n";
+}
+
+std::string HelpPathFor(const std::string& programPath) {
+  const auto cut = programPath.find_last_of("/\\");
+  return (cut == std::string::npos ? std::string() : programPath.substr(0, cut + 1)) + "help/";
+}
+
+std::optional<std::string> NormalizeRootFolder(const std::string& value) {
+  std::string out = value;
+  bool changed = false;
+  // Byte-wise is multibyte-safe here: in UTF-8 no byte of a longer
+  // character equals '\' or ':'.
+  if (out.find_first_of("\\:") != std::string::npos) {
+    for (char& c : out) {
+      if (c == '\\') c = '/';
+      else if (c == ':') c = '|';
+    }
+    changed = true;
+  }
+  if (out.empty() || out.back() != '/') {
+    out += '/';
+    changed = true;
+  }
+  if (!changed) return std::nullopt;
+  return out;
+}
+
+}  // namespace kolvaro

@@ -1,0 +1,214 @@
+// The main window: menus, the selection bar, the save prompt and the
+// album's commands.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include "app/selectview.h"
+#include "app_testutil.h"
+#include "res/commands.h"
+
+namespace kolvaro {
+namespace {
+
+QStringList MenuTitles(QMainWindow* w) {
+  QStringList titles;
+  for (QAction* a : w->menuBar()->actions()) titles << a->text();
+  return titles;
+}
+
+TEST(MainFrameTest, CollaborationMenuGoesOnceAnAlbumIsOpenedWhileSwitchedOff) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo");
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  const QStringList before = MenuTitles(f.app->MainFrame());
+  ASSERT_TRUE(before.contains(QStringLiteral("&Zusammenarbeit")));
+  ASSERT_TRUE(f.app->OpenDocumentFile(album));
+  QStringList expected = before;
+  expected.removeAll(QStringLiteral("&Zusammenarbeit"));
+  EXPECT_EQ(MenuTitles(f.app->MainFrame()), expected);
+  // Switching collaboration on does not bring it back during the run.
+  f.settings.SetInt("Settings", "Zusammenarbeit", 1);
+  ASSERT_TRUE(f.app->OpenDocumentFile(album));
+  EXPECT_EQ(MenuTitles(f.app->MainFrame()), expected);
+}
+
+TEST(MainFrameTest, CollaborationMenuStaysWhileSwitchedOn) {
+  test::AppFixture f;
+  f.settings.SetInt("Settings", "Zusammenarbeit", 1);
+  const std::string album = f.WriteAlbum("a.kvo");
+  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  EXPECT_TRUE(MenuTitles(f.app->MainFrame()).contains(QStringLiteral("&Zusammenarbeit")));
+  // Also the state update of its command leaves it alone.
+  f.app->MainFrame()->UpdateCommandStates({f.app->MainFrame()->Action(ID_IMPORT_TRANSACTIONS)});
+  QApplication::processEvents();
+  EXPECT_TRUE(MenuTitles(f.app->MainFrame()).contains(QStringLiteral("&Zusammenarbeit")));
+}
+
+TEST(MainFrameTest, TheStateUpdateOfTheImportCommandRemovesTheMenu) {
+  test::AppFixture f;
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(MenuTitles(f.app->MainFrame()).contains(QStringLiteral("&Zusammenarbeit")));
+  f.app->MainFrame()->UpdateCommandStates({f.app->MainFrame()->Action(ID_IMPORT_TRANSACTIONS)});
+  QApplication::processEvents();
+  EXPECT_FALSE(MenuTitles(f.app->MainFrame()).contains(QStringLiteral("&Zusammenarbeit")));
+}
+
+TEST(MainFrameTest, OnlyBuiltCommandsAreOnMenusAndToolbar) {
+  test::AppFixture f;
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  std::function<void(QMenu*)> check = [&](QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+      if (a->menu()) check(a->menu());
+      else if (!a->isSeparator()) {
+        const int id = a->data().toInt();
+        EXPECT_TRUE(CMainFrame::IsOffered(id) || (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + 4))
+            << a->text().toStdString();
+      }
+    }
+  };
+  for (QAction* a : f.app->MainFrame()->menuBar()->actions()) check(a->menu());
+  for (QAction* a : f.app->MainFrame()->ToolBar()->actions())
+    if (!a->isSeparator()) {
+      EXPECT_TRUE(CMainFrame::IsOffered(a->data().toInt()));
+      EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+      EXPECT_FALSE(a->toolTip().isEmpty());
+    }
+  EXPECT_EQ(f.app->MainFrame()->Action(ID_ADD_PICTURES)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+A")));
+  EXPECT_EQ(f.app->MainFrame()->Action(ID_FILE_SAVE_AS)->shortcut(), QKeySequence(Qt::Key_F12));
+}
+
+TEST(SelectViewTest, ListsSortAngleEntriesFirstAndKeepTheChosenTheme) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {"Zoe", "anna", "Bert"}, {"Urlaub", "Familie"});
+  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  CSelectView* bar = f.app->MainFrame()->SelectView();
+  QStringList persons;
+  for (int i = 0; i < bar->PersonList()->count(); ++i) persons << bar->PersonList()->itemText(i);
+  EXPECT_EQ(persons, (QStringList{QStringLiteral("<Alle>"), QStringLiteral("<ohne Person>"), QStringLiteral("anna"),
+                                   QStringLiteral("Bert"), QStringLiteral("Zoe")}));
+  EXPECT_EQ(bar->PersonList()->itemData(1).toInt(), -2);
+  QStringList sort;
+  for (int i = 0; i < bar->SortList()->count(); ++i) sort << bar->SortList()->itemText(i);
+  EXPECT_EQ(sort, (QStringList{QStringLiteral("<keine>"), QStringLiteral("Dateiname"), QStringLiteral("Datum"),
+                                QStringLiteral("Größe")}));
+  EXPECT_EQ(bar->SortList()->currentIndex(), -1);
+
+  bar->ThemeList()->SelectValue(2);  // "Familie"
+  f.app->Document().AddOrUpdateTheme(3, "Arbeit");
+  f.app->Document().UpdateAllViews(nullptr);
+  EXPECT_EQ(bar->ThemeList()->currentText(), QStringLiteral("Familie"));
+  f.app->Document().RemoveTheme(2);
+  f.app->Document().UpdateAllViews(nullptr);
+  EXPECT_EQ(bar->ThemeList()->currentIndex(), -1);
+}
+
+TEST(SelectViewTest, GoWithNothingChosenSelectsEverythingUnsorted) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {}, {}, 5);
+  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  CMeriskDoc& doc = f.app->Document();
+  f.app->MainFrame()->SelectView()->GoButton()->click();
+  EXPECT_EQ(doc.m_nFilterTheme, -1);
+  EXPECT_EQ(doc.m_nFilterPerson, -1);
+  EXPECT_EQ(doc.m_nSelectionKind, -1);
+  EXPECT_EQ(doc.m_nSelectedCount, 5);
+}
+
+TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo");
+  const std::string other = f.WriteAlbum("b.kvo");
+  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  CMeriskDoc& doc = f.app->Document();
+  doc.AddOrUpdatePerson(1, "Neu");
+
+  f.ui.answers = {IDCANCEL};
+  EXPECT_FALSE(f.app->OnFileNew());
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, "Änderungen in " + album + " speichern?");
+  EXPECT_EQ(doc.GetPathName(), album);
+
+  f.ui.answers = {IDCANCEL};
+  EXPECT_FALSE(f.app->OpenDocumentFile(other));
+  EXPECT_EQ(doc.GetPathName(), album);
+
+  f.ui.answers = {IDCANCEL};
+  QCloseEvent cancelled;
+  QApplication::sendEvent(f.app->MainFrame(), &cancelled);
+  EXPECT_FALSE(cancelled.isAccepted());
+
+  // Yes saves first; the saved album has the new person.
+  f.ui.answers = {IDYES};
+  EXPECT_TRUE(f.app->OpenDocumentFile(other));
+  CMemorySettings s;
+  CMeriskDoc check(s);
+  ASSERT_TRUE(check.OnOpenDocument(album));
+  EXPECT_EQ(check.m_persons.GetName(1), "Neu");
+
+  // No discards.
+  doc.AddOrUpdatePerson(7, "Verworfen");
+  f.ui.answers = {IDNO};
+  EXPECT_TRUE(f.app->OnFileNew());
+  EXPECT_EQ(f.app->MainFrame()->windowTitle(), QStringLiteral("Leeres Kolvaroalbum[*] - Kolvaro-Album"));
+  ASSERT_TRUE(check.OnOpenDocument(other));
+  EXPECT_EQ(check.m_persons.GetCount(), 0);
+}
+
+TEST(SavePromptTest, SavingANewAlbumAsksForItsName) {
+  test::AppFixture f;
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  f.app->Document().AddOrUpdateTheme(1, "Reise");
+  const std::string target = f.Path("reise.kvo");
+  f.app->m_chooseSaveFile = [&](const std::string&) { return target; };
+  f.ui.answers = {IDYES};
+  EXPECT_TRUE(f.app->OnFileNew());
+  EXPECT_EQ(f.ui.messages.at(0).text, "Änderungen in Leeres Kolvaroalbum speichern?");
+  CMemorySettings s;
+  CMeriskDoc check(s);
+  ASSERT_TRUE(check.OnOpenDocument(target));
+  EXPECT_EQ(check.m_themes.GetName(1), "Reise");
+  EXPECT_EQ(f.settings.GetString("Recent File List", "File1", ""), target);
+}
+
+TEST(DocumentCommandsTest, AddPicturesAndFolderThroughTheMenuCommands) {
+  test::AppFixture f;
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  const std::string a = f.WriteJpeg("a.jpg");
+  const std::string b = f.WriteJpeg("b.JPG");
+  f.ui.chosenFiles = {a, a};
+  f.app->MainFrame()->RouteCommand(ID_ADD_PICTURES);
+  CMeriskDoc& doc = f.app->Document();
+  EXPECT_EQ(doc.m_pictures.GetCount(), 1);
+  ASSERT_EQ(f.ui.messages.size(), 2u);  // the duplicate, then the count
+  EXPECT_EQ(f.ui.messages[1].text, "1 Dateien hinzugefügt.");
+  EXPECT_TRUE(f.ui.openDialogs.at(0).multiple);
+
+  f.ui.chosenFolder = f.dir.path().toStdString();
+  f.app->MainFrame()->RouteCommand(ID_ADD_FOLDER);
+  EXPECT_EQ(doc.m_pictures.GetCount(), 2);
+  EXPECT_EQ(f.ui.folderTitles.back(), "Bitte Verzeichnis auswählen");
+  EXPECT_TRUE(f.app->MainFrame()->isWindowModified() || doc.IsModified());
+  (void)b;
+}
+
+TEST(DocumentCommandsTest, OpenInGraphicsProgramNeedsACurrentPicture) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {}, {}, 2);
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  QAction* paint = f.app->MainFrame()->Action(ID_OPEN_IN_GRAPHICS);
+  f.app->MainFrame()->UpdateToolbarStates();
+  EXPECT_FALSE(paint->isEnabled());
+  f.app->MainFrame()->RouteCommand(ID_OPEN_IN_GRAPHICS);
+  EXPECT_TRUE(f.files.opened.empty());
+  ASSERT_TRUE(f.app->OpenDocumentFile(album));
+  EXPECT_TRUE(paint->isEnabled());
+  f.app->MainFrame()->RouteCommand(ID_OPEN_IN_GRAPHICS);
+  ASSERT_EQ(f.files.opened.size(), 1u);
+}
+
+}  // namespace
+}  // namespace kolvaro

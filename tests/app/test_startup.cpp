@@ -1,0 +1,99 @@
+// Start-up pieces without a window, and the program's start-up paths.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenuBar>
+
+#include "app/startup.h"
+#include "app_testutil.h"
+
+namespace kolvaro {
+namespace {
+
+TEST(StartupTest, RootFolderIsNormalisedOnlyWhenNeeded) {
+  EXPECT_EQ(NormalizeRootFolder("D:\\Bilder"), "D|/Bilder/");
+  EXPECT_EQ(NormalizeRootFolder("C|/Temp/webpages/"), std::nullopt);
+  EXPECT_EQ(NormalizeRootFolder(""), "/");
+  EXPECT_EQ(NormalizeRootFolder("/home/anna/Bilder"), "/home/anna/Bilder/");
+  EXPECT_EQ(NormalizeRootFolder("C:\\Fotos\\Größe\\"), "C|/Fotos/Größe/");
+}
+
+TEST(StartupTest, HelpFolderIsBesideTheProgramWhicheverSlashComesLast) {
+  EXPECT_EQ(HelpPathFor("/opt/kolvaro/bin/kolvaro"), "/opt/kolvaro/bin/help/");
+  EXPECT_EQ(HelpPathFor("C:\\Programme\\Kolvaro\\kolvaro.exe"), "C:\\Programme\\Kolvaro\\help/");
+  EXPECT_EQ(HelpPathFor("C:/Programme\\Kolvaro/kolvaro"), "C:/Programme\\Kolvaro/help/");
+}
+
+TEST(StartupTest, CommandLine) {
+  EXPECT_EQ(ParseCommandLine({"album.kvo"}).file, "album.kvo");
+  EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+  EXPECT_TRUE(ParseCommandLine({"--version"}).version);
+  EXPECT_TRUE(ParseCommandLine({"--quit-after-show", "a.kvo"}).quitAfterShow);
+  EXPECT_EQ(ParseCommandLine({"--", "-seltsam.kvo"}).file, "-seltsam.kvo");
+  EXPECT_NE(ParseCommandLine({"--gibtsnicht"}).error.find("Unbekannte Option"), std::string::npos);
+  EXPECT_FALSE(ParseCommandLine({"a.kvo", "b.kvo"}).error.empty());
+}
+
+TEST(StartupTest, WithoutArgumentsAndRecentFilesAnEmptyAlbumIsOpen) {
+  test::AppFixture f;
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  QApplication::processEvents();
+  EXPECT_EQ(f.app->Document().GetPathName(), "");
+  EXPECT_EQ(f.app->MainFrame()->windowTitle(), QStringLiteral("Leeres Kolvaroalbum[*] - Kolvaro-Album"));
+  EXPECT_EQ(f.app->HelpFilePath(), "/usr/bin/help/");
+  // The root folder is written back in its stored form.
+  const std::string root = f.settings.GetString("Pictures", "RootFolder", "");
+  ASSERT_FALSE(root.empty());
+  EXPECT_EQ(root.back(), '/');
+}
+
+TEST(StartupTest, WithoutArgumentsTheMostRecentAlbumReopens) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("zuletzt.kvo", {"Anna"});
+  f.settings.SetString("Recent File List", "File1", album);
+  f.settings.SetString("Pictures", "RootFolder", "D:\\Bilder");
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  QApplication::processEvents();
+  EXPECT_EQ(f.app->Document().GetPathName(), album);
+  EXPECT_EQ(f.app->MainFrame()->windowTitle(), QStringLiteral("zuletzt.kvo[*] - Kolvaro-Album"));
+  EXPECT_EQ(f.settings.GetString("Pictures", "RootFolder", ""), "D|/Bilder/");
+}
+
+TEST(StartupTest, AMissingRecentAlbumIsReportedAndDropped) {
+  test::AppFixture f;
+  f.settings.SetString("Recent File List", "File1", f.Path("weg.kvo"));
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  QApplication::processEvents();
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.app->Document().GetPathName(), "");
+  EXPECT_EQ(f.settings.GetString("Recent File List", "File1", ""), "");
+}
+
+TEST(StartupTest, ANamedAlbumThatCannotBeOpenedEndsTheProgram) {
+  test::AppFixture f;
+  const std::string broken = f.Path("kaputt.kvo");
+  FILE* file = std::fopen(broken.c_str(), "wb");
+  std::fputs("kein Album", file);
+  std::fclose(file);
+  EXPECT_FALSE(f.app->InitInstance({broken}, "/usr/bin/kolvaro"));
+  EXPECT_EQ(f.app->ExitCode(), 1);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, "Unerwartetes Dateiformat.");
+  EXPECT_EQ(f.app->MainFrame(), nullptr);
+}
+
+TEST(StartupTest, ANamedAlbumOpensAndGoesFirstInTheRecentList) {
+  test::AppFixture f;
+  const std::string older = f.WriteAlbum("alt.kvo");
+  const std::string album = f.WriteAlbum("neu.kvo", {}, {}, 3);
+  f.settings.SetString("Recent File List", "File1", older);
+  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  QApplication::processEvents();
+  EXPECT_EQ(f.app->Document().GetPathName(), album);
+  EXPECT_EQ(f.app->Document().m_nSelectedCount, 3);
+  EXPECT_EQ(f.settings.GetString("Recent File List", "File1", ""), album);
+  EXPECT_EQ(f.settings.GetString("Recent File List", "File2", ""), older);
+}
+
+}  // namespace
+}  // namespace kolvaro
