@@ -92,6 +92,9 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Kolvaro"));
   QGuiApplication::setDesktopFileName(QStringLiteral("kolvaro"));
   QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kolvaro.svg")));
+  // Without a locale of its own the system says "C": a German program then
+  // shows German dates rather than English ones.
+  if (QLocale::system().language() == QLocale::C) QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   // Qt's own dialogs (file chooser, colour names) in German.
   QTranslator qtTranslator;
   if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Screenshots of the running program on a virtual screen: the main window
+# with the demo album, the persons dialog after marking a rectangle, and the
+# delete dialog.
+#   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
+# OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out=${1:-$root/docs/screenshots}
+build=${2:-$root/build}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+work=$(mktemp -d -t kolvaro-shots.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+album=$("$root/scripts/demo-album.sh" "$work/album" "$build" | tail -n 1)
+
+# The part that runs inside the virtual screen.
+cat >"$work/session.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+title="Sommer.kvo - Kolvaro-Album"
+win=
+for _ in $(seq 100); do
+  win=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1) && [[ -n $win ]] && break
+  sleep 0.1
+done
+[[ -n $win ]] || { echo "Hauptfenster erscheint nicht" >&2; exit 1; }
+sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+shot() {  # shot TITLE FILE: the newest top-level window with that title
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
+  sleep 0.5
+  import -window "$id" "$2"
+}
+shot "$title" "$out/hauptfenster.png"
+
+# Mark a person: "Person hinzufügen" from the menu, then drag over the picture.
+xdotool key alt+b i
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove $((X + 300)) $((Y + 330)) mousedown 1
+for step in 1 2 3 4 5; do xdotool mousemove $((X + 300 + step * 30)) $((Y + 330 + step * 50)); sleep 0.05; done
+xdotool mouseup 1
+shot "Personen im Bild" "$out/personen-im-bild.png"
+xdotool key Escape
+sleep 0.5
+
+# Delete dialog from the menu; answered with "Nein".
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+b b
+shot "Bild löschen" "$out/bild-loeschen.png"
+xdotool key Escape
+sleep 0.3
+SESSION
+chmod +x "$work/session.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/session.sh" "$build/src/app/kolvaro" "$album" "$out"
+echo "Bilder in $out"
