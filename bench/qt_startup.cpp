@@ -41,8 +41,9 @@ double RunSeconds(const char* program, const QStringList& args) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")) && !env.contains(QStringLiteral("DISPLAY")))
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  // A settings folder of its own: no recent album sneaks in.
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), Shared().dir.path() + QStringLiteral("/config"));
+  // A fresh settings folder for every run: no recent album sneaks in.
+  QTemporaryDir config;
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
   p.setProcessEnvironment(env);
   const auto start = Clock::now();
   p.start(QString::fromUtf8(program), args);

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QWindow>
-#include <cstring>
 #include <cstdio>
 
 #include "app/mainframe.h"
@@ -106,9 +105,7 @@ int main(int argc, char** argv) {
   CQtFileOperations fileOps;
   SetTimestampTextFormatter(LocaleTimestampText);
   SetTransactionWriteErrorHandler([&questions](int error, const std::string& path) {
-    questions.MessageBox("Die Änderungs-Datei " + path + " kann nicht geschrieben werden:\n" +
-                             std::strerror(error) + "\nWeitere Änderungen werden nicht mehr aufgezeichnet.",
-                         "", MB_OK | MB_ICONWARNING);
+    questions.MessageBox(TransactionWriteErrorText(error, path), "", MB_OK | MB_ICONWARNING);
   });
 
   CMeriskApp app(settings, questions, &fileOps);

@@ -29,4 +29,7 @@ std::string HelpPathFor(const std::string& programPath);
 /// trailing '/' is added. Returns nothing when the value needs no change.
 std::optional<std::string> NormalizeRootFolder(const std::string& value);
 
+/// The German message when writing the transaction file failed.
+std::string TransactionWriteErrorText(int error, const std::string& path);
+
 }  // namespace kolvaro

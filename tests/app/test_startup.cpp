@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <cerrno>
 
 #include "app/startup.h"
 #include "app_testutil.h"
@@ -32,6 +33,13 @@ TEST(StartupTest, CommandLine) {
   EXPECT_EQ(ParseCommandLine({"--", "-seltsam.kvo"}).file, "-seltsam.kvo");
   EXPECT_NE(ParseCommandLine({"--gibtsnicht"}).error.find("Unbekannte Option"), std::string::npos);
   EXPECT_FALSE(ParseCommandLine({"a.kvo", "b.kvo"}).error.empty());
+}
+
+TEST(StartupTest, TransactionWriteErrorsAreGerman) {
+  EXPECT_EQ(TransactionWriteErrorText(ENOSPC, "/a/mrklog.xml"),
+            "Die Änderungs-Datei /a/mrklog.xml kann nicht geschrieben werden.\nDer Datenträger ist voll.\n"
+            "Weitere Änderungen werden nicht mehr aufgezeichnet.");
+  EXPECT_NE(TransactionWriteErrorText(EIO, "x").find("Schreibfehler 5."), std::string::npos);
 }
 
 TEST(StartupTest, WithoutArgumentsAndRecentFilesAnEmptyAlbumIsOpen) {
