@@ -15,19 +15,6 @@
 
 namespace kolvaro::test {
 
-/// Answers message boxes from a queue (IDOK once it is empty) and records them.
-class ScriptedQuestions : public FakeUserQuestions {
- public:
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
-    FakeUserQuestions::MessageBox(text, caption, flags);
-    if (answers.empty()) return IDOK;
-    const int a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  std::deque<int> answers;
-};
-
 struct AppFixture {
   CMemorySettings settings;
   ScriptedQuestions ui;

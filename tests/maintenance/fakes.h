@@ -2,6 +2,7 @@
 // Stand-ins for the platform: questions answered from a script and recorded,
 // file operations and transaction records recorded.
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,21 @@ class FakeUserQuestions : public IUserQuestions {
   std::vector<std::string> folderTitles;
   int waitCursors = 0;
   int waitDepth = 0;
+};
+
+/// Answers message boxes from a queue (`fallback` once it is empty) and records them.
+class ScriptedQuestions : public FakeUserQuestions {
+ public:
+  explicit ScriptedQuestions(int fallbackAnswer = IDOK) : fallback(fallbackAnswer) {}
+  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+    FakeUserQuestions::MessageBox(text, caption, flags);
+    if (answers.empty()) return fallback;
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::deque<int> answers;
+  int fallback;
 };
 
 class FakeFileOperations : public IFileOperations {

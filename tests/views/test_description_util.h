@@ -18,19 +18,6 @@
 
 namespace kolvaro::test {
 
-/// Answers message boxes from a queue (IDYES when it runs dry) and records them.
-class ScriptedQuestions : public FakeUserQuestions {
- public:
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
-    FakeUserQuestions::MessageBox(text, caption, flags);
-    if (answers.empty()) return IDYES;
-    const int a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  std::deque<int> answers;
-};
-
 class DescriptionAlbum : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,7 +49,7 @@ class DescriptionAlbum : public ::testing::Test {
   QTemporaryDir folder;
   CMemorySettings settings;
   CMeriskDoc doc{settings};
-  ScriptedQuestions ui;
+  ScriptedQuestions ui{IDYES};
   FakeFileOperations files;
   std::vector<std::string> records;
 };

@@ -1,0 +1,133 @@
+// Message boxes, the open-file dialog's filters and the wait cursor.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/qt/widgets/qtuserquestions.h"
+#include "qt_testutil.h"
+#include "res/strings.h"
+
+namespace kolvaro {
+namespace {
+
+using test::OnNextModal;
+
+TEST(FileFilter, ConvertsPairsWithoutRepeatingPatterns) {
+  const auto filters = [](std::string_view f) { return ConvertFileFilter(f).join(u'|'); };
+  EXPECT_EQ(filters("Kolvaro-Album Dateien (*.kvo)|*.kvo||"), u"Kolvaro-Album Dateien (*.kvo)");
+  EXPECT_EQ(filters(LoadString(IDS_PICTURE_FILTER)),
+            u"Jpeg-Bilder (*.jpg)|Alle Bilder (jpg, gif, bmp, tif, avi) (*.jpg *.gif *.tif *.avi *.bmp)"
+            u"|Alle Dateien (*)");
+  EXPECT_EQ(filters("Textdateien (*.txt;*.text)|*.txt; *.text|Alle Dateien|*.*"),
+            u"Textdateien (*.txt *.text)|Alle Dateien (*)");
+  // An empty pattern ends the list; a blank one only drops its entry.
+  EXPECT_EQ(filters("Ohne||Bilder|*.jpg||"), u"");
+  EXPECT_EQ(filters("Ohne| |Bilder|*.jpg||"), u"Bilder (*.jpg)");
+}
+
+struct Box {
+  QString title, text, defaultButton;
+  QStringList buttons;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  Qt::TextFormat format = Qt::AutoText;
+};
+
+// Records the box and presses `press`, "Esc" meaning the key.
+void Answer(QWidget* w, const QString& press, Box& seen) {
+  auto* box = qobject_cast<QMessageBox*>(w);
+  ASSERT_TRUE(box);
+  seen = {box->windowTitle(), box->text(), box->defaultButton()->text(), {}, box->icon(), box->textFormat()};
+  for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
+  seen.buttons.sort();
+  if (press == u"Esc")
+    QTest::keyClick(box, Qt::Key_Escape);
+  else
+    test::PressMessageBoxButton(box, press);
+  if (box->isVisible()) {  // no such button: fail instead of waiting forever
+    seen.buttons << u"<kein Knopf "_qs + press + u'>';
+    box->escapeButton()->click();
+  }
+}
+
+TEST(MessageBox, ButtonsDefaultIconCaptionAndAnswer) {
+  CQtUserQuestions ui;
+  const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("Abbrechen");
+  const QString yes = QStringLiteral("&Ja"), no = QStringLiteral("&Nein");
+  struct Case {
+    unsigned flags;
+    QStringList buttons;
+    QString defaultButton;
+    QMessageBox::Icon icon;
+    QString press;
+    int answer;
+  } const cases[] = {
+      {MB_OK | MB_ICONERROR, {ok}, ok, QMessageBox::Critical, QStringLiteral("Esc"), IDOK},
+      {MB_OKCANCEL | MB_ICONWARNING, {cancel, ok}, ok, QMessageBox::Warning, cancel, IDCANCEL},
+      {MB_OKCANCEL | MB_DEFBUTTON2, {cancel, ok}, cancel, QMessageBox::NoIcon, ok, IDOK},
+      {MB_YESNO | MB_ICONQUESTION, {yes, no}, yes, QMessageBox::Question, QStringLiteral("Ja"), IDYES},
+      {MB_YESNO | MB_DEFBUTTON2, {yes, no}, no, QMessageBox::NoIcon, QStringLiteral("Esc"), IDNO},
+      {MB_YESNOCANCEL | MB_ICONINFORMATION, {cancel, yes, no}, yes, QMessageBox::Information,
+       QStringLiteral("Nein"), IDNO},
+      {MB_YESNOCANCEL | MB_DEFBUTTON2, {cancel, yes, no}, no, QMessageBox::NoIcon, QStringLiteral("Esc"), IDCANCEL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    Box seen;
+    OnNextModal([&](QWidget* w) { Answer(w, c.press, seen); });
+    EXPECT_EQ(ui.MessageBox("Datei <b>x</b>.jpg?", "", c.flags), c.answer);
+    QStringList expected = c.buttons;
+    expected.sort();
+    EXPECT_EQ(seen.buttons, expected);
+    EXPECT_EQ(seen.defaultButton, c.defaultButton);
+    EXPECT_EQ(seen.icon, c.icon);
+    EXPECT_EQ(seen.title, u"Merisk");
+    // A file name with '<' shows as written.
+    EXPECT_EQ(seen.format, Qt::PlainText);
+  }
+  Box seen;
+  OnNextModal([&](QWidget* w) { Answer(w, QStringLiteral("OK"), seen); });
+  ui.MessageBox("x", "Sicherheitsabfrage", MB_OK);
+  EXPECT_EQ(seen.title, u"Sicherheitsabfrage");
+}
+
+TEST(MessageBox, HelpCallsHandlerAndKeepsAsking) {
+  CQtUserQuestions ui;
+  int helps = 0;
+  ui.SetHelpHandler([&] { ++helps; });
+  Box first, second;
+  OnNextModal([&](QWidget* w) {
+    OnNextModal([&](QWidget* again) { Answer(again, QStringLiteral("Abbrechen"), second); });
+    Answer(w, QStringLiteral("Hilfe"), first);
+  });
+  EXPECT_EQ(ui.MessageBox("Weiter?", "", MB_OKCANCEL | MB_HELP), IDCANCEL);
+  EXPECT_EQ(helps, 1);
+  EXPECT_TRUE(first.buttons.contains(u"Hilfe"));
+  EXPECT_EQ(second.buttons, first.buttons);
+  EXPECT_EQ(first.defaultButton, u"OK");
+}
+
+TEST(WaitCursor, NestsAndIgnoresUnbalancedEnds) {
+  const auto shape = [] { return QApplication::overrideCursor()->shape(); };
+  QApplication::setOverrideCursor(Qt::CrossCursor);  // someone else's, must survive
+  {
+    CQtUserQuestions ui;
+    ui.EndWaitCursor();
+    EXPECT_EQ(shape(), Qt::CrossCursor);
+    ui.BeginWaitCursor();
+    { CWaitCursorGuard inner(&ui); }
+    EXPECT_EQ(shape(), Qt::WaitCursor);
+    ui.EndWaitCursor();
+    ui.EndWaitCursor();
+    EXPECT_EQ(shape(), Qt::CrossCursor);
+    ui.BeginWaitCursor();  // left open: ends with the object
+  }
+  EXPECT_EQ(shape(), Qt::CrossCursor);
+  QApplication::restoreOverrideCursor();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace kolvaro
