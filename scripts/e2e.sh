@@ -15,6 +15,8 @@ cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -uo pipefail
 exe=$1 album=$2
+# On the virtual X screen, not on Qt's screen-less platform the tests may have chosen.
+export QT_QPA_PLATFORM=xcb
 "$exe" "$album" &
 pid=$!
 win=

@@ -20,6 +20,7 @@ cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -euo pipefail
 exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME=$(dirname "$album")/.config
 export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
 "$exe" "$album" &

@@ -2,6 +2,7 @@
 // Helpers for widget tests: answering modal dialogs from the test, so no
 // dialog ever waits for a person.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>

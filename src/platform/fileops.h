@@ -14,6 +14,27 @@ class IFileOperations {
   virtual bool MoveToTrash(const std::string& path) = 0;
   /// Opens a file with its associated program; the result is only a hint.
   virtual bool OpenWithDefaultProgram(const std::string& path) = 0;
+
+  /// Copies each file of `sources` (full paths) into `targetFolder` (with or
+  /// without a trailing '/') under its own name, with progress shown under
+  /// `title`. Before an existing file is replaced the user is asked: "Ja"
+  /// replaces it, "Nein" skips this file, "Abbrechen" stops. Each copy is
+  /// written under a temporary name in the target folder and renamed into
+  /// place once complete, so a cancelled or failed copy leaves no partial
+  /// file and the file it would have replaced intact. The first failure is
+  /// reported to the user and stops the transfer. True only when every file
+  /// arrived: a skipped file, a cancel or a failure gives false; files
+  /// transferred before stay where they are.
+  virtual bool CopyFiles(const std::vector<std::string>& /*sources*/,
+                         const std::string& /*targetFolder*/, const std::string& /*title*/) {
+    return false;
+  }
+  /// As CopyFiles, but each file is moved: renamed, or across file systems
+  /// copied and then deleted from its old place.
+  virtual bool MoveFiles(const std::vector<std::string>& /*sources*/,
+                         const std::string& /*targetFolder*/, const std::string& /*title*/) {
+    return false;
+  }
 };
 
 }  // namespace kolvaro

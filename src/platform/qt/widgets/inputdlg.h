@@ -20,6 +20,9 @@ class CInputDlg : public QDialog {
   int exec() override;
 
   // The implementation adds what it needs below.
+ private:
+  struct Controls;
+  std::unique_ptr<Controls> m_pControls;
 };
 
 }  // namespace kolvaro

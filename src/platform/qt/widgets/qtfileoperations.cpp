@@ -1,0 +1,302 @@
+#include "platform/qt/widgets/qtfileoperations.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kolvaro {
+namespace {
+
+constexpr int kCancelled = -1;
+constexpr std::size_t kChunk = 1 << 20;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QString Cause(int error) {
+  switch (error) {
+    case ENOENT: return QStringLiteral("Die Datei oder der Ordner wurde nicht gefunden.");
+    case EACCES:
+    case EPERM: return QStringLiteral("Zugriff verweigert.");
+    case ENOSPC: return QStringLiteral("Auf dem Datenträger ist nicht genug Speicherplatz frei.");
+    case EDQUOT: return QStringLiteral("Ihr Speicherkontingent ist erschöpft.");
+    case EROFS: return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+    case EFBIG: return QStringLiteral("Die Datei ist zu groß für den Zieldatenträger.");
+    case ENAMETOOLONG: return QStringLiteral("Der Dateiname ist zu lang.");
+    case ENOTDIR: return QStringLiteral("Ein Teil des Pfades ist kein Ordner.");
+    case EISDIR: return QStringLiteral("Das ist ein Ordner, keine Datei.");
+    case EIO: return QStringLiteral("Beim Lesen oder Schreiben ist ein Ein-/Ausgabefehler aufgetreten.");
+    case EBUSY: return QStringLiteral("Die Datei ist in Gebrauch.");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("Es sind zu viele Dateien geöffnet.");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+  }
+}
+
+// Closes the descriptor and, unless released, removes the file at `path`
+// (the half-written copy; an empty path removes nothing).
+class ScopedFile {
+ public:
+  ScopedFile(std::string path, int fd) : m_path(std::move(path)), m_fd(fd) {}
+  ~ScopedFile() {
+    if (m_fd >= 0) ::close(m_fd);
+    if (!m_path.empty()) ::unlink(m_path.c_str());
+  }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  const std::string& path() const { return m_path; }
+  int Close() {
+    const int rc = ::close(m_fd);
+    m_fd = -1;
+    return rc == 0 ? 0 : errno;
+  }
+  void Release() { m_path.clear(); }
+
+ private:
+  std::string m_path;
+  int m_fd;
+};
+
+int WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return ENOSPC;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Copies `source` to `target` through a temporary file beside the target,
+// keeping permissions and modification time (capture dates may fall back on
+// it). Returns 0, kCancelled or the errno of the failure; on anything but 0
+// the target is as it was.
+int CopyContents(const std::string& source, const std::string& target, const std::string& folder,
+                 const std::function<bool(std::uint64_t)>& onBytes) {
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return errno;
+  ScopedFile input({}, in);
+  struct stat st {};
+  if (::fstat(in, &st) != 0) return errno;
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+
+  std::string name = (folder == "/" ? std::string() : folder) + "/.kolvaro-copy-XXXXXX";
+  const int out = ::mkostemp(name.data(), O_CLOEXEC);
+  if (out < 0) return errno;
+  ScopedFile temp(name, out);
+
+  std::vector<char> buffer(kChunk);
+  std::uint64_t copied = 0;
+  for (;;) {
+    const ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) break;
+    if (const int error = WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) return error;
+    copied += static_cast<std::uint64_t>(n);
+    if (!onBytes(copied)) return kCancelled;
+  }
+  // Some file systems (memory cards) know no modes: not worth failing for.
+  (void)::fchmod(out, st.st_mode & 07777);
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  (void)::futimens(out, times);
+  if (::fsync(out) != 0) return errno;
+  if (const int error = temp.Close()) return error;
+  if (::rename(temp.path().c_str(), target.c_str()) != 0) return errno;
+  temp.Release();
+  return 0;
+}
+
+enum class Replace { Yes, No, Cancel };
+
+QString Described(const struct stat& st) {
+  const QLocale locale;
+  const QDateTime changed = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+  return locale.formattedDataSize(static_cast<qint64>(st.st_size), 1,
+                                  QLocale::DataSizeTraditionalFormat) +
+         QStringLiteral(", geändert am ") + locale.toString(changed, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
+
+// One run of CopyFiles or MoveFiles.
+class CTransfer {
+ public:
+  CTransfer(CQtUserQuestions& ui, bool move) : m_ui(ui), m_move(move) {}
+
+  bool Run(const std::vector<std::string>& sources, std::string folder, const std::string& title) {
+    if (sources.empty()) return true;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    struct stat dir {};
+    if (::stat(folder.c_str(), &dir) != 0)
+      return Fail(sources.front(), folder,
+                  errno == ENOENT ? QStringLiteral("Der Zielordner wurde nicht gefunden.") : Cause(errno));
+    if (!S_ISDIR(dir.st_mode))
+      return Fail(sources.front(), folder, QStringLiteral("Das Ziel ist kein Ordner."));
+
+    for (const std::string& source : sources) {
+      struct stat st {};
+      if (::stat(source.c_str(), &st) == 0) m_total += static_cast<std::uint64_t>(st.st_size);
+    }
+    QProgressDialog progress(m_ui.Parent());
+    progress.setWindowTitle(Q(title));
+    progress.setCancelButtonText(QStringLiteral("Abbrechen"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setRange(0, 1000);
+    progress.setMinimumDuration(1000);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    m_progress = &progress;
+
+    bool all = true;
+    for (const std::string& source : sources) {
+      const std::size_t slash = source.rfind('/');
+      const std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
+      const std::string target = (folder == "/" ? std::string() : folder) + "/" + name;
+      progress.setLabelText(Q(name) + QStringLiteral("\nnach ") + Q(folder));
+
+      struct stat src {};
+      if (name.empty() || ::stat(source.c_str(), &src) != 0)
+        return Fail(source, folder, Cause(name.empty() ? EISDIR : errno));
+      if (!S_ISREG(src.st_mode)) return Fail(source, folder, QStringLiteral("Das ist keine Datei."));
+
+      struct stat link {}, existing{};
+      if (::lstat(target.c_str(), &link) == 0) {
+        const bool resolved = ::stat(target.c_str(), &existing) == 0;
+        if (resolved && existing.st_dev == src.st_dev && existing.st_ino == src.st_ino)
+          return Fail(source, folder, QStringLiteral("Quelle und Ziel sind dieselbe Datei."));
+        if (resolved && S_ISDIR(existing.st_mode))
+          return Fail(source, folder,
+                      QStringLiteral("Im Zielordner gibt es bereits einen Ordner dieses Namens."));
+        switch (AskReplace(name, folder, src, resolved ? existing : link)) {
+          case Replace::Yes: break;
+          case Replace::No:
+            all = false;
+            m_done += static_cast<std::uint64_t>(src.st_size);
+            continue;
+          case Replace::Cancel: return false;
+        }
+      }
+
+      if (m_move) {
+        if (::rename(source.c_str(), target.c_str()) == 0) {
+          if (!Advance(static_cast<std::uint64_t>(src.st_size))) return false;
+          continue;
+        }
+        if (errno != EXDEV) return Fail(source, folder, Cause(errno));
+      }
+      const int result = CopyContents(source, target, folder,
+                                      [this](std::uint64_t bytes) { return Show(m_done + bytes); });
+      if (result == kCancelled) return false;
+      if (result != 0) return Fail(source, folder, Cause(result));
+      if (m_move && ::unlink(source.c_str()) != 0) {
+        const int error = errno;
+        progress.hide();
+        m_ui.MessageBox(QStringLiteral("Die Datei „%1“ wurde nach „%2“ kopiert, konnte aber an ihrem "
+                                       "alten Ort nicht gelöscht werden.\n\n%3")
+                            .arg(Q(source), Q(folder), Cause(error))
+                            .toStdString(),
+                        "", MB_OK | MB_ICONERROR);
+        return false;
+      }
+      if (!Advance(static_cast<std::uint64_t>(src.st_size))) return false;
+    }
+    return all;
+  }
+
+ private:
+  bool Advance(std::uint64_t bytes) {
+    m_done += bytes;
+    return Show(m_done);
+  }
+
+  // False once the user pressed "Abbrechen".
+  bool Show(std::uint64_t done) {
+    const std::uint64_t total = m_total == 0 ? 1 : m_total;
+    m_progress->setValue(static_cast<int>(std::min<std::uint64_t>(done, total) * 1000 / total));
+    return !m_progress->wasCanceled();
+  }
+
+  Replace AskReplace(const std::string& name, const std::string& folder, const struct stat& incoming,
+                     const struct stat& existing) {
+    // Not yet shown, the progress dialog would pop up over the question.
+    if (!m_progress->isVisible()) m_progress->reset();
+    const QString text =
+        QStringLiteral("Im Ordner „%1“ gibt es bereits eine Datei „%2“.\n\n"
+                       "Soll die vorhandene Datei (%3) durch die neue (%4) ersetzt werden?")
+            .arg(Q(folder), Q(name), Described(existing), Described(incoming));
+    switch (m_ui.MessageBox(text.toStdString(), "", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+      case IDYES: return Replace::Yes;
+      case IDNO: return Replace::No;
+      default: return Replace::Cancel;
+    }
+  }
+
+  bool Fail(const std::string& source, const std::string& folder, const QString& cause) {
+    if (m_progress) m_progress->hide();
+    const QString text = m_move ? QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ verschoben werden.\n\n%3")
+                                : QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ kopiert werden.\n\n%3");
+    m_ui.MessageBox(text.arg(Q(source), Q(folder), cause.trimmed()).toStdString(), "",
+                    MB_OK | MB_ICONERROR);
+    return false;
+  }
+
+  CQtUserQuestions& m_ui;
+  bool m_move;
+  QProgressDialog* m_progress = nullptr;
+  std::uint64_t m_total = 0;
+  std::uint64_t m_done = 0;
+};
+
+}  // namespace
+
+CQtFileOperations::CQtFileOperations(QWidget* parent) : m_ui(parent) {}
+
+bool CQtFileOperations::MoveToTrash(const std::string& path) {
+  // Without the data folder (a fresh account) Qt 6.4 does not fail but puts
+  // the trash's "files" and "info" into the working folder.
+  const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (!dataHome.isEmpty()) QDir().mkpath(dataHome);
+  if (QFile::moveToTrash(Q(path))) return true;
+  m_ui.MessageBox(
+      QStringLiteral("Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden.").arg(Q(path)).toStdString(),
+      "", MB_OK | MB_ICONERROR);
+  return false;
+}
+
+bool CQtFileOperations::OpenWithDefaultProgram(const std::string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+}
+
+bool CQtFileOperations::CopyFiles(const std::vector<std::string>& sources,
+                                  const std::string& targetFolder, const std::string& title) {
+  return Transfer(sources, targetFolder, title, false);
+}
+
+bool CQtFileOperations::MoveFiles(const std::vector<std::string>& sources,
+                                  const std::string& targetFolder, const std::string& title) {
+  return Transfer(sources, targetFolder, title, true);
+}
+
+bool CQtFileOperations::Transfer(const std::vector<std::string>& sources,
+                                 const std::string& targetFolder, const std::string& title,
+                                 bool move) {
+  return CTransfer(m_ui, move).Run(sources, targetFolder, title);
+}
+
+}  // namespace kolvaro
