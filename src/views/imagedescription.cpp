@@ -208,6 +208,8 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
     : QWidget(parent), m_doc(doc), m_ui(ui), m_form(std::make_unique<Ui::ImageDescriptionForm>()) {
   m_form->setupUi(this);
   m_designSize = size();
+  // Smaller than its form the view would cut off the data column.
+  setMinimumSize(m_designSize);
   Ui::ImageDescriptionForm& f = *m_form;
   m_controls = {
       {IDC_PICTURE, f.pictureCtrl},          {IDC_LABEL_HEADLINE, f.labelHeadline},
@@ -358,6 +360,9 @@ void CImageDescription::WriteFields() {
   f.textPosition->setText(m_strPosition);
   f.editFileName->setText(m_strFileName);
   f.editDate->setText(FormatOleDate(m_date));
+  // Narrow fields (enlarged layout) show the beginning of date and size.
+  f.editDate->setCursorPosition(0);
+  f.editSize->setCursorPosition(0);
   f.editDate->setModified(false);
   f.editHeadline->setPlainText(m_strHeadline);
   f.editHeadline->document()->setModified(false);
