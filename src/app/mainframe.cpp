@@ -207,7 +207,7 @@ void CMainFrame::CreateClientArea() {
   m_selectView = new CSelectView(m_doc, m_splitter);
   m_description = new CImageDescription(m_doc, m_app.UserQuestions(), m_splitter);
   m_descriptionWidget = m_description;
-  connect(m_description, &CImageDescription::CommandStatesChanged, this, &CMainFrame::UpdateToolbarStates);
+  connect(m_description, &CImageDescription::CommandStatesChanged, this, &CMainFrame::UpdateVisibleStates);
   m_splitter->addWidget(m_selectView);
   m_splitter->addWidget(m_descriptionWidget);
   m_splitter->setStretchFactor(0, 0);
@@ -237,7 +237,7 @@ void CMainFrame::RouteCommand(int command) {
   // The command may have closed the window (Exit).
   if (!isVisible()) return;
   UpdateTitle();
-  UpdateToolbarStates();
+  UpdateVisibleStates();
 }
 
 void CMainFrame::UpdateCommandStates(const QList<QAction*>& actions) {
@@ -253,8 +253,14 @@ void CMainFrame::UpdateCommandStates(const QList<QAction*>& actions) {
   }
 }
 
-void CMainFrame::UpdateToolbarStates() {
-  if (m_toolBar) UpdateCommandStates(m_toolBar->actions());
+void CMainFrame::UpdateVisibleStates() {
+  // Toolbar buttons show their state all the time, and a disabled action's
+  // shortcut would not fire: both follow every change. Menu items are
+  // brought up to date when their menu opens.
+  QList<QAction*> actions = m_toolBar ? m_toolBar->actions() : QList<QAction*>();
+  for (const auto& [id, action] : m_actions)
+    if (!action->shortcuts().isEmpty() && !actions.contains(action)) actions.append(action);
+  UpdateCommandStates(actions);
 }
 
 void CMainFrame::RemoveCollaborationMenuIfOff(bool deferred) {
@@ -282,7 +288,7 @@ void CMainFrame::OnDocumentReplaced() {
   RefreshRecentFiles();
   m_selectView->OnInitialUpdate();
   m_description->OnInitialUpdate();
-  UpdateToolbarStates();
+  UpdateVisibleStates();
 }
 
 void CMainFrame::OnDocumentSaved() {
@@ -316,7 +322,7 @@ void CMainFrame::UpdateTitle() {
 
 void CMainFrame::OnUpdate(CDocument&, IDocumentObserver*, long) {
   setWindowModified(m_doc.IsModified());
-  UpdateToolbarStates();
+  UpdateVisibleStates();
 }
 
 void CMainFrame::FocusPane(int step) {

@@ -45,7 +45,8 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   void RouteCommand(int command);
   /// Asks the route for the state of the actions and applies it.
   void UpdateCommandStates(const QList<QAction*>& actions);
-  void UpdateToolbarStates();
+  /// Toolbar buttons and accelerators follow every change of state.
+  void UpdateVisibleStates();
 
   /// Removes the "&Zusammenarbeit" popup while collaboration is off. With
   /// `deferred` the removal waits for the event loop (a menu may be opening).

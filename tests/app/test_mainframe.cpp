@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QTest>
 #include <QToolBar>
 
 #include "app/selectview.h"
 #include "app_testutil.h"
 #include "res/commands.h"
+#include "views/imagedescription.h"
+#include "views/picturectrl.h"
 
 namespace kolvaro {
 namespace {
@@ -200,7 +203,7 @@ TEST(DocumentCommandsTest, OpenInGraphicsProgramNeedsACurrentPicture) {
   const std::string album = f.WriteAlbum("a.kvo", {}, {}, 2);
   ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
   QAction* paint = f.app->MainFrame()->Action(ID_OPEN_IN_GRAPHICS);
-  f.app->MainFrame()->UpdateToolbarStates();
+  f.app->MainFrame()->UpdateVisibleStates();
   EXPECT_FALSE(paint->isEnabled());
   f.app->MainFrame()->RouteCommand(ID_OPEN_IN_GRAPHICS);
   EXPECT_TRUE(f.files.opened.empty());
@@ -208,6 +211,33 @@ TEST(DocumentCommandsTest, OpenInGraphicsProgramNeedsACurrentPicture) {
   EXPECT_TRUE(paint->isEnabled());
   f.app->MainFrame()->RouteCommand(ID_OPEN_IN_GRAPHICS);
   ASSERT_EQ(f.files.opened.size(), 1u);
+}
+
+TEST(MainFrameTest, AcceleratorsFollowTheCommandStates) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {}, {}, 2);
+  f.WriteJpeg("bild1.jpg");
+  f.WriteJpeg("bild2.jpg");
+  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  CMainFrame* frame = f.app->MainFrame();
+  frame->show();
+  QApplication::setActiveWindow(frame);
+  CPictureCtrl* picture = frame->DescriptionView()->PictureCtrl();
+  // Esc is disabled until marking starts (as its menu shows when opened);
+  // it must still work once marking has started.
+  frame->UpdateCommandStates({frame->Action(ID_CANCEL_ADD_PERSON)});
+  EXPECT_FALSE(frame->Action(ID_CANCEL_ADD_PERSON)->isEnabled());
+  QTest::keyClick(frame, Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(picture->m_nMode, 1);
+  EXPECT_TRUE(frame->Action(ID_ADD_PERSON)->isChecked());
+  QTest::keyClick(frame, Qt::Key_Escape);
+  EXPECT_EQ(picture->m_nMode, 0);
+  QTest::keyClick(frame, Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_EQ(picture->m_nMode, 1);
+  QTest::keyClick(frame, Qt::Key_Escape);
+  EXPECT_EQ(picture->m_nMode, 0);
+  QTest::keyClick(frame, Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(f.app->Document().m_nCurrentPosition, 1);
 }
 
 }  // namespace
