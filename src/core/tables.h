@@ -100,6 +100,18 @@ class CPersonenAufBildernEx {
   void GetNext(POSITION& pos, std::int32_t& person, std::int32_t& picture,
                Rect* rect = nullptr) const;
   const PersonOnPictureEntry& GetNextRef(POSITION& pos) const;
+  /// Calls f(person, rectangle) for every person on the picture, in table order.
+  template <typename F>
+  void ForEachOnPicture(std::int32_t picture, F&& f) const {
+    for (POSITION pos = GetStartPosition(); pos != kNullPosition;) {
+      POSITION at = FindNext(pos, -1, picture);
+      if (at == kNullPosition) break;
+      std::int32_t person = 0, pic = 0;
+      Rect rect;
+      GetNext(at, person, pic, &rect);
+      f(person, rect);
+    }
+  }
   std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
   void Clear();
   void Serialize(CArchive& ar);
@@ -147,6 +159,17 @@ class CThemenDerBilderEx {
   POSITION FindNext(POSITION& pos, std::int32_t theme, std::int32_t picture) const;
   void GetNext(POSITION& pos, std::int32_t& theme, std::int32_t& picture,
                COleDateTime* date = nullptr) const;
+  /// Calls f(theme) for every theme of the picture, in table order.
+  template <typename F>
+  void ForEachOnPicture(std::int32_t picture, F&& f) const {
+    for (POSITION pos = GetStartPosition(); pos != kNullPosition;) {
+      POSITION at = FindNext(pos, -1, picture);
+      if (at == kNullPosition) break;
+      std::int32_t theme = 0, pic = 0;
+      GetNext(at, theme, pic);
+      f(theme);
+    }
+  }
   std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
   void Clear();
   void Serialize(CArchive& ar);

@@ -376,33 +376,22 @@ void CImageDescription::WriteFramesSwitch() {
 void CImageDescription::FillPersons(std::int32_t picture) {
   QListWidget* list = m_form->listPersons;
   list->clear();
-  const CPersonenAufBildernEx& table = m_doc.m_personsOnPictures;
-  for (POSITION pos = table.GetStartPosition(); pos != kNullPosition;) {
-    POSITION at = table.FindNext(pos, -1, picture);
-    if (at == kNullPosition) break;
-    std::int32_t person = 0, pic = 0;
-    Rect rect;
-    table.GetNext(at, person, pic, &rect);
+  m_doc.m_personsOnPictures.ForEachOnPicture(picture, [&](std::int32_t person, const Rect& rect) {
     auto* item = new QListWidgetItem(Q(m_doc.m_persons.GetName(person)));
     item->setData(Qt::UserRole, person);
     list->addItem(item);
     m_personRects[static_cast<std::uint32_t>(person)] = rect;
-  }
+  });
 }
 
 void CImageDescription::FillThemes(std::int32_t picture) {
   QListWidget* list = m_form->listThemes;
   list->clear();
-  const CThemenDerBilderEx& table = m_doc.m_themesOfPictures;
-  for (POSITION pos = table.GetStartPosition(); pos != kNullPosition;) {
-    POSITION at = table.FindNext(pos, -1, picture);
-    if (at == kNullPosition) break;
-    std::int32_t theme = 0, pic = 0;
-    table.GetNext(at, theme, pic);
+  m_doc.m_themesOfPictures.ForEachOnPicture(picture, [&](std::int32_t theme) {
     auto* item = new QListWidgetItem(Q(m_doc.m_themes.GetName(theme)));
     item->setData(Qt::UserRole, theme);
     list->addItem(item);
-  }
+  });
 }
 
 bool CImageDescription::AnyThemeSelected() const { return !m_form->listThemes->selectedItems().isEmpty(); }

@@ -91,13 +91,7 @@ void CPersonsDlg::OnInitDialog() {
   // Squares of picture coordinates overflow 32 bits on large pictures.
   std::int64_t best = std::numeric_limits<std::int64_t>::max();
   m_nNearest = 0;
-  const CPersonenAufBildernEx& table = m_doc.m_personsOnPictures;
-  for (POSITION pos = table.GetStartPosition(); pos != kNullPosition;) {
-    POSITION at = table.FindNext(pos, -1, m_nPicture);
-    if (at == kNullPosition) break;
-    std::int32_t person = 0, picture = 0;
-    Rect rect;
-    table.GetNext(at, person, picture, &rect);
+  m_doc.m_personsOnPictures.ForEachOnPicture(m_nPicture, [&](std::int32_t person, const Rect& rect) {
     auto* item = new CSortedListItem(Q(m_doc.m_persons.GetName(person)));
     item->setData(Qt::UserRole, person);
     list->addItem(item);
@@ -107,7 +101,7 @@ void CPersonsDlg::OnInitDialog() {
       best = distance;
       m_nNearest = person;
     }
-  }
+  });
 
   {
     // Preselecting is no choice of the user's: no preview.
