@@ -5,7 +5,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -124,6 +126,47 @@ std::string CTransactionText::Bytes(bool closed) const {
   return out;
 }
 
+namespace {
+
+constexpr int kMaxLogsPerSecond = 999999;
+constexpr std::size_t kLogNumberWidth = 6;
+
+// The n-th file of one second: the plain name, then "_000002" and on. '.'
+// sorts before '_' and the numbers have one width, so name order is the
+// order of writing.
+std::string LogFileName(const std::string& stamp, int n) {
+  std::string name = "mrklog" + stamp;
+  if (n > 1) {
+    const std::string digits = std::to_string(n);
+    name += '_' + std::string(kLogNumberWidth - digits.size(), '0') + digits;
+  }
+  return name + ".xml";
+}
+
+// After the highest number of that second already in the folder, never in a
+// gap: a file taken there would sort before one written earlier.
+int NextLogNumber(const std::string& folder, const std::string& stamp) {
+  const std::string prefix = "mrklog" + stamp;
+  int highest = 0;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+    const std::string name = e.path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    if (rest == ".xml") {
+      highest = std::max(highest, 1);
+    } else if (rest.size() == 1 + kLogNumberWidth + 4 && rest[0] == '_' && rest.ends_with(".xml")) {
+      int n = 0;
+      const char* first = rest.data() + 1;
+      const auto r = std::from_chars(first, first + kLogNumberWidth, n);
+      if (r.ec == std::errc() && r.ptr == first + kLogNumberWidth) highest = std::max(highest, n);
+    }
+  }
+  return highest + 1;
+}
+
+}  // namespace
+
 CTransactionFile::CTransactionFile(std::string folder)
     : m_strFolder(std::move(folder)), m_onError(InstalledErrorHandler()) {}
 
@@ -142,10 +185,10 @@ bool CTransactionFile::Open() {
 
   std::string stamp = COleDateTime::Now().Format("%Y-%m-%d-%H-%M-%S");
   if (stamp.empty()) stamp = std::to_string(CurrentSeconds());
-  // Two new albums within one second must not share (and truncate) a file.
-  for (int n = 1; n <= 1000; ++n) {
-    const std::string path =
-        folder + "mrklog" + stamp + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".xml";
+  // Two new albums within one second must not share (and truncate) a file,
+  // and the later one must come later by name.
+  for (int n = NextLogNumber(folder, stamp); n <= kMaxLogsPerSecond; ++n) {
+    const std::string path = folder + LogFileName(stamp, n);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST || errno == EINTR) continue;

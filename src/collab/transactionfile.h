@@ -90,9 +90,10 @@ class CTransactionFile final : public CTransactionRecordFormatter {
   CTransactionFile(const CTransactionFile&) = delete;
   CTransactionFile& operator=(const CTransactionFile&) = delete;
 
-  /// Creates "mrklog%Y-%m-%d-%H-%M-%S.xml" for the current time (a free name
-  /// with a "-2", "-3" … suffix when that one exists already), locks it and
-  /// writes the root line. False when no file could be created.
+  /// Creates "mrklog%Y-%m-%d-%H-%M-%S.xml" for the current time (the next
+  /// file of that second is "…_000002.xml", and so on, so that names sort in
+  /// the order of writing), locks it and writes the root line. False when no
+  /// file could be created.
   bool Open();
   /// Writes the root's closing line and closes the file.
   void Close();

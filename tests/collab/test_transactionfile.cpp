@@ -155,14 +155,30 @@ TEST(TransactionFile, AnExistingFileOfTheSameNameIsNeverTruncated) {
   ASSERT_TRUE(first.Open());
   ASSERT_TRUE(second.Open());
   EXPECT_EQ(std::filesystem::path(first.GetFilePath()).filename(),
-            "mrklog2026-12-07-19-12-50-2.xml");
+            "mrklog2026-12-07-19-12-50_000002.xml");
   EXPECT_EQ(std::filesystem::path(second.GetFilePath()).filename(),
-            "mrklog2026-12-07-19-12-50-3.xml");
+            "mrklog2026-12-07-19-12-50_000003.xml");
   first.WritePerson(1, "a");
   second.WritePerson(2, "b");
   EXPECT_EQ(test::ReadFile(taken), "someone else's\r\n");
   EXPECT_NE(ReadFile(first.GetFilePath()).find("<name>a</name>"), std::string::npos);
   EXPECT_EQ(ReadFile(first.GetFilePath()).find("<name>b</name>"), std::string::npos);
+}
+
+TEST(TransactionFile, NamesOfOneSecondSortInTheOrderOfWriting) {
+  test::EpochGuard epoch(test::kEpoch);
+  test::TempDir dir;
+  std::vector<std::string> written;
+  for (int i = 0; i < 1002; ++i) {
+    // An earlier file that stays empty goes again: its name is not taken later.
+    auto empty = i == 500 ? std::make_unique<CTransactionFile>(dir.Path()) : nullptr;
+    if (empty) ASSERT_TRUE(empty->Open());
+    CTransactionFile log(dir.Path());
+    ASSERT_TRUE(log.Open()) << "file " << i + 1;
+    log.WritePerson(i, "p");
+    written.push_back(log.GetFilePath());
+  }
+  EXPECT_EQ(test::ListLogs(dir.Path()), written);
 }
 
 TEST(TransactionFile, TheOpenFileIsLockedAndEachRecordIsOnDiskAtOnce) {
