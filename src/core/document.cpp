@@ -8,6 +8,12 @@ void CDocument::SetPathName(const std::string& path) {
   m_strTitle = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool CDocument::ChangedOnDisk() const {
+  if (m_strPathName.empty() || !m_diskIdentity.known) return false;
+  const FileIdentity now = FileIdentity::OfPath(m_strPathName);
+  return now.known && !(now == m_diskIdentity);
+}
+
 void CDocument::UpdateAllViews(IDocumentObserver* sender, long hint) {
   // A view may detach itself while being updated: walk a copy.
   const std::vector<IDocumentObserver*> views = m_views;

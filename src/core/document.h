@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/safefile.h"
+
 namespace kolvaro {
 
 class CDocument;
@@ -35,10 +37,20 @@ class CDocument {
   }
   void UpdateAllViews(IDocumentObserver* sender, long hint = 0);
 
+  /// True when the file at the path name is no longer the one last opened
+  /// or saved: another program saved over it meanwhile. A file that is gone
+  /// counts as unchanged, since saving loses nothing of it.
+  bool ChangedOnDisk() const;
+  /// The lock a command holds on the file for its whole read-change-save;
+  /// a save of the file keeps it on the new file. Null: no lock.
+  void SetFileLock(CFileLock* lock) { m_pFileLock = lock; }
+
  protected:
   std::string m_strPathName;
   std::string m_strTitle = "Unbenannt";
   bool m_bModified = false;
+  FileIdentity m_diskIdentity;  ///< of the file as last opened or saved
+  CFileLock* m_pFileLock = nullptr;
 
  private:
   std::vector<IDocumentObserver*> m_views;

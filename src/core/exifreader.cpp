@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "core/safefile.h"
+
 namespace kolvaro {
 namespace {
 
@@ -240,7 +242,8 @@ class TiffBlock {
 }  // namespace
 
 CExifReader::CExifReader(const std::string& path) : m_path(path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int error = 0;
+  const int fd = OpenRegularFile(path, error);
   if (fd < 0) return;
   ByteSource src(fd);
   ReadFirstApp1(src, m_hasApp1, m_app1);

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "core/archive.h"
+#include "core/safefile.h"
 
 namespace kolvaro {
 namespace {
@@ -22,6 +23,8 @@ std::string Substitute(std::string text, const std::string& arg) {
 
 std::string OpenErrorText(int err, const std::string& path) {
   switch (err) {
+    case kNotARegularFile:
+      return NotARegularFileText(path);
     case ENOENT:
     case ENOTDIR:
       return Substitute("%1 wurde nicht gefunden.", path);
@@ -35,8 +38,11 @@ std::string OpenErrorText(int err, const std::string& path) {
 
 std::string SaveErrorText(int err, const std::string& path) {
   switch (err) {
+    case kNotARegularFile:
+      return NotARegularFileText(path);
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
       return Substitute("Beim Zugriff auf %1 wurde ein voller Datenträger gemeldet.", path);
     case EACCES:
     case EPERM:
@@ -49,54 +55,6 @@ std::string SaveErrorText(int err, const std::string& path) {
 
 void SetError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Writes `bytes` to a temporary file beside `path`, syncs it and renames it
-// over `path`, so a failed save never damages the album already on disk.
-int WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  std::string tmpl = path + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return errno;
-  int err = 0;
-  struct stat st {};
-  mode_t mode;
-  if (::stat(path.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(tmpl.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(tmpl.c_str());
-    return err;
-  }
-  // Make the rename itself durable.
-  const std::string dir = std::filesystem::path(path).parent_path().string();
-  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return 0;
 }
 
 std::string Absolute(PathStyle style, const std::string& path) {
@@ -203,17 +161,18 @@ void CMeriskDoc::SerializeTrailer(CArchive& ar) {
 
 bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
   const std::string path = Absolute(m_pathStyle, pathIn);
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  int openError = 0;
+  const int fd = OpenRegularFile(path, openError);
+  std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
   if (!file) {
-    SetError(error, OpenErrorText(errno, path));
+    if (fd >= 0) ::close(fd);
+    SetError(error, OpenErrorText(fd >= 0 ? errno : openError, path));
     return false;
   }
   std::string failure;
   struct stat st {};
   if (::fstat(::fileno(file), &st) != 0) {
     failure = OpenErrorText(errno, path);
-  } else if (S_ISDIR(st.st_mode)) {
-    failure = "Fehler beim Öffnen des Dokuments.";
   } else {
     try {
       CArchive ar(file, static_cast<std::uint64_t>(st.st_size));
@@ -242,6 +201,7 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
   m_strAlbumFolder = FolderOfPath(m_pathStyle, path);
   m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
   SetPathName(path);
+  m_diskIdentity = FileIdentity::Of(st);
   SetModifiedFlag(false);
   SelectPictures(-1, -1, 2);
   return true;
@@ -270,7 +230,12 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
       std::string canonical;
       if (Canonicalize(m_pathStyle, full, canonical)) full = std::move(canonical);
     }
-    return MakeStoredPath(full);
+    std::string stored = MakeStoredPath(full);
+    // A '\' or a folder "C:" in a POSIX path would lead elsewhere once
+    // relative: such a name stays absolute.
+    if (CheckStoredName(m_pathStyle, full, BaseFolder(), stored) != StoredNameProblem::kNone)
+      return full;
+    return stored;
   };
   // A stored name is its folder's stored form followed by the file name, so
   // each folder is worked out once (with a one-letter stand-in for the file):
@@ -324,7 +289,10 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
 
   CArchive ar;
   Serialize(ar);
-  if (const int err = WriteFileAtomically(path, ar.Bytes()); err != 0) {
+  // The lock follows only the file it was taken on.
+  CFileLock* lock = path == m_strPathName ? m_pFileLock : nullptr;
+  FileIdentity saved;
+  if (const int err = SaveFileSafely(path, ar.Bytes(), lock, &saved); err != 0) {
     swapNames();
     m_strAlbumFolder = oldFolder;
     m_strAlbumFolderStored = oldFolderStored;
@@ -333,6 +301,7 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
     return false;
   }
   SetPathName(path);
+  m_diskIdentity = saved;
   SetModifiedFlag(false);
   return true;
 }

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -22,7 +24,9 @@
 #include <vector>
 
 #include "core/album_testutil.h"
+#include "core/exifreader.h"
 #include "core/meriskdoc.h"
+#include "core/safefile.h"
 
 namespace kolvaro {
 namespace {
@@ -543,7 +547,7 @@ TEST_F(AlbumTest, OpenFailuresOfTheFileSystem) {
   EXPECT_EQ(doc->m_pictures.GetCount(), 2) << "an album that was never touched stays";
 
   EXPECT_FALSE(doc->OnOpenDocument(m_dir.Path().string(), &error));
-  EXPECT_EQ(error, "Fehler beim Öffnen des Dokuments.");
+  EXPECT_EQ(error, m_dir.Path().string() + " ist keine gewöhnliche Datei.");
 
   // A file nobody may read (root aside, which the child gives up).
   ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
@@ -564,16 +568,22 @@ TEST_F(AlbumTest, OpenFailuresOfTheFileSystem) {
 
 // ------------------------------------------------------------ failed saves
 
-TEST_F(AlbumTest, SaveKeepsTheModeOfTheFileItReplaces) {
+TEST_F(AlbumTest, SaveKeepsTheModeOwnerAndGroupOfTheFileItReplaces) {
   auto doc = FilledDoc();
   const std::string path = m_dir / "Album.kvo";
   test::WriteFileBytes(path, "alt");
+  // Root may keep another user's ownership, everybody their own group.
+  if (::geteuid() == 0) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  struct stat old {};
+  ASSERT_EQ(::stat(path.c_str(), &old), 0);
   std::string error;
   ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_uid, old.st_uid);
+  EXPECT_EQ(st.st_gid, old.st_gid);
   EXPECT_EQ(test::ReadFileBytes(path), Stored(*doc));
   EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"Album.kvo"});
 }
@@ -600,32 +610,222 @@ TEST_F(AlbumTest, FailedSaveIntoAMissingFolderChangesNothing) {
   // A directory in the way of the file.
   fs::create_directory(m_dir / "Ordner.kvo");
   EXPECT_FALSE(doc->OnSaveDocument(m_dir / "Ordner.kvo", &error));
-  EXPECT_EQ(error, "Fehler beim Speichern des Dokuments.");
+  EXPECT_EQ(error, (m_dir / "Ordner.kvo") + " ist keine gewöhnliche Datei.");
   EXPECT_TRUE(fs::is_directory(m_dir / "Ordner.kvo"));
   EXPECT_EQ(FolderEntries(m_dir.Path()), (std::vector<std::string>{"Album.kvo", "Ordner.kvo"}));
 }
 
-TEST_F(AlbumTest, SaveIntoAReadOnlyFolderIsDenied) {
-  const std::string folder = m_dir / "nurlesen";
-  fs::create_directory(folder);
-  const std::string path = folder + "/Album.kvo";
+// ------------------------------------------- what stands at the album's path
+
+TEST_F(AlbumTest, SaveWritesTheTargetOfALinkAndKeepsTheLink) {
+  auto doc = FilledDoc();
+  fs::create_directory(m_dir / "echt");
+  const std::string real = m_dir / "echt/Album.kvo";
+  test::WriteFileBytes(real, "alt");
+  const std::string link = m_dir / "Album.kvo";
+  fs::create_symlink("echt/Album.kvo", link);
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(link, &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(test::ReadFileBytes(real), Stored(*doc));
+  EXPECT_EQ(FolderEntries(m_dir / "echt"), std::vector<std::string>{"Album.kvo"});
+}
+
+TEST(SafeFile, TheWriteBitOfTheUsersClassDecides) {
+  struct Case {
+    mode_t mode;
+    uid_t uid;
+    bool inGroup;
+    bool may;
+  };
+  const Case cases[] = {
+      {0644, 1000, false, true},  {0444, 1000, false, false}, {0464, 1000, true, false},
+      {0644, 1001, true, false},  {0664, 1001, true, true},   {0646, 1001, true, false},
+      {0646, 1001, false, true},  {0444, 0, false, false},    {0442, 0, false, true},
+  };
+  for (const Case& c : cases) {
+    struct stat st {};
+    st.st_mode = S_IFREG | c.mode;
+    st.st_uid = 1000;
+    EXPECT_EQ(ModeAllowsWrite(st, c.uid, c.inGroup), c.may)
+        << std::oct << c.mode << std::dec << " uid " << c.uid << " group " << c.inGroup;
+  }
+}
+
+TEST_F(AlbumTest, AnAlbumTheUserMayNotWriteIsRefusedAndKept) {
+  ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0777), 0);
+  const std::string path = m_dir / "Album.kvo";
   test::WriteFileBytes(path, "alt");
-  ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
-  ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
-  ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+  auto refused = [&](const std::string& result) {
+    EXPECT_EQ(result, "Zugriff auf " + path + " wurde verweigert.");
+    EXPECT_EQ(test::ReadFileBytes(path), "alt");
+    EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"Album.kvo"});
+  };
+  // Marked read-only: refused for root as well.
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  auto doc = FilledDoc();
+  std::string error;
+  EXPECT_FALSE(doc->OnSaveDocument(path, &error));
+  refused(error);
+
+  // Another user's file in a folder everybody may write to.
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  refused(InChild([&] {
+    if (!DropRoot()) return std::string("cannot drop root");
+    CMemorySettings settings;
+    CMeriskDoc child(settings);
+    child.OnNewDocument();
+    std::string err;
+    child.OnSaveDocument(path, &err);
+    return err;
+  }));
+}
+
+TEST_F(AlbumTest, SaveWritesInPlaceWhereARenameCannotServe) {
+  // Other hard links must see the change; a folder nobody may write to
+  // (by its mode bits, so also for root) takes no new file.
+  for (const bool linked : {true, false}) {
+    SCOPED_TRACE(linked ? "hard link" : "read-only folder");
+    const std::string folder = m_dir / (linked ? "verlinkt" : "nurlesen");
+    fs::create_directory(folder);
+    const std::string path = folder + "/Album.kvo";
+    test::WriteFileBytes(path, "alt");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    if (linked) fs::create_hard_link(path, folder + "/Zweit.kvo");
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    if (!linked) ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+
+    auto doc = FilledDoc();
+    std::string error;
+    EXPECT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+    ::chmod(folder.c_str(), 0755);
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(test::ReadFileBytes(path), Stored(*doc));
+    if (linked) EXPECT_EQ(test::ReadFileBytes(folder + "/Zweit.kvo"), Stored(*doc));
+    EXPECT_EQ(FolderEntries(folder).size(), linked ? 2u : 1u);
+    EXPECT_FALSE(doc->ChangedOnDisk());
+  }
+}
+
+TEST_F(AlbumTest, AFullDiskStopsTheSaveBeforeTheOldAlbumIsTouched) {
+  // The file size limit stands in for a full disk, in a child of its own.
+  for (const bool linked : {false, true}) {
+    SCOPED_TRACE(linked ? "in place" : "by rename");
+    const std::string folder = m_dir / (linked ? "verlinkt" : "einzeln");
+    fs::create_directory(folder);
+    const std::string path = folder + "/Album.kvo";
+    auto doc = FilledDoc();
+    std::string error;
+    ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+    if (linked) fs::create_hard_link(path, folder + "/Zweit.kvo");
+    const std::string before = test::ReadFileBytes(path);
+    const std::string result = InChild([&] {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{before.size() + 512, before.size() + 512};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit failed");
+      doc->m_strAlbumInfo = std::string(64 * 1024, 'x');
+      std::string err;
+      if (doc->OnSaveDocument(path, &err)) return std::string("saved");
+      return err;
+    });
+    EXPECT_EQ(result, "Beim Zugriff auf " + path + " wurde ein voller Datenträger gemeldet.");
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+    EXPECT_EQ(FolderEntries(folder).size(), linked ? 2u : 1u);
+  }
+}
+
+TEST_F(AlbumTest, AKilledSaveLeavesNoTemporaryFileBehind) {
+  const std::string path = m_dir / "Album.kvo";
+  auto doc = FilledDoc();
+  doc->m_strAlbumInfo = std::string(4 << 20, 'x');
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  // What a save killed before its rename left: only this album's, of
+  // processes that are gone, goes with the next save.
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string gone = std::to_string(dead), alive = std::to_string(::getpid());
+  const std::vector<std::string> kept = {"Album.kvo.tmp-" + alive + "-a1B2c3",
+                                         "Album.kvo.tmp-" + gone + "-a1B2",
+                                         "Anderes.kvo.tmp-" + gone + "-a1B2c3"};
+  test::WriteFileBytes(m_dir / ("Album.kvo.tmp-" + gone + "-a1B2c3"), "halb");
+  for (const auto& name : kept) test::WriteFileBytes(m_dir / name, "fremd");
+
+  std::mt19937 random(7);
+  for (int round = 0; round < 8; ++round) {
+    std::fflush(nullptr);
+    const pid_t saver = ::fork();
+    if (saver == 0) {
+      for (std::string err;;) doc->OnSaveDocument(path, &err);
+    }
+    ::usleep(static_cast<useconds_t>(random() % 40000));
+    ::kill(saver, SIGKILL);
+    ::waitpid(saver, nullptr, 0);
+  }
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  std::vector<std::string> expected = kept;
+  expected.push_back("Album.kvo");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FolderEntries(m_dir.Path()), expected);
+}
+
+TEST_F(AlbumTest, PipesAndDevicesAreNeverOpenedAsAlbumsOrPictures) {
+  const std::string pipe = m_dir / "Rohr.kvo";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  // Without the check the child would wait for a writer until the alarm.
   const std::string result = InChild([&] {
-    if (!DropRoot()) return std::string("SKIP cannot drop root");
+    ::alarm(10);
+    std::string out;
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+      CMemorySettings settings;
+      CMeriskDoc doc(settings);
+      doc.OnNewDocument();
+      std::string err;
+      if (!doc.OnOpenDocument(path, &err)) out += err + "\n";
+      std::string date;
+      if (CExifReader(path).GetCaptureDateText(date)) out += "exif read\n";
+    }
     CMemorySettings settings;
     CMeriskDoc doc(settings);
     doc.OnNewDocument();
     std::string err;
-    if (doc.OnSaveDocument(path, &err)) return std::string("SKIP the folder is writable anyway");
-    return err;
+    if (!doc.OnSaveDocument(pipe, &err)) out += err + "\n";
+    return out;
   });
-  if (result.starts_with("SKIP")) GTEST_SKIP() << result;
-  EXPECT_EQ(result, "Zugriff auf " + path + " wurde verweigert.");
-  EXPECT_EQ(test::ReadFileBytes(path), "alt");
-  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"Album.kvo"});
+  EXPECT_EQ(result, pipe + " ist keine gewöhnliche Datei.\n/dev/zero ist keine gewöhnliche Datei.\n" +
+                        pipe + " ist keine gewöhnliche Datei.\n");
+  EXPECT_TRUE(fs::is_fifo(pipe)) << "a save never replaces what is not a file";
+}
+
+TEST_F(AlbumTest, AChangeOnDiskByAnotherProgramIsNoticed) {
+  const std::string path = m_dir / "Album.kvo";
+  auto doc = FilledDoc();
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  EXPECT_FALSE(doc->ChangedOnDisk());
+
+  auto other = NewDoc();
+  ASSERT_TRUE(other->OnOpenDocument(path, &error)) << error;
+  other->AddOrUpdatePerson(9, "Neu");
+  ASSERT_TRUE(other->OnSaveDocument(path, &error)) << error;
+  EXPECT_TRUE(doc->ChangedOnDisk()) << "saved over by rename";
+  EXPECT_FALSE(other->ChangedOnDisk());
+
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  EXPECT_FALSE(doc->ChangedOnDisk());
+  test::WriteFileBytes(path, test::ReadFileBytes(path) + "x");
+  EXPECT_TRUE(doc->ChangedOnDisk()) << "written in place";
+
+  ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
+  EXPECT_FALSE(doc->ChangedOnDisk());
+  fs::remove(path);
+  EXPECT_FALSE(doc->ChangedOnDisk()) << "nothing on disk to lose";
 }
 
 TEST_F(AlbumTest, SaveOntoAFullDiskKeepsTheOldFile) {

@@ -1,0 +1,80 @@
+#pragma once
+// Reading and writing album files without harm to what stands at their path:
+// pipes and devices are never opened, links and permissions are kept, and a
+// save either replaces the file whole or, where a rename cannot, rewrites it
+// in place after the new contents are complete.
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <ctime>
+#include <string>
+
+namespace kolvaro {
+
+/// Not an errno value: the path names a folder, a pipe, a device or a socket.
+inline constexpr int kNotARegularFile = -1;
+
+/// "%1 ist keine gewöhnliche Datei." for `path`.
+std::string NotARegularFileText(const std::string& path);
+
+/// Opens `path` for reading without ever waiting on a pipe or a device.
+/// Returns the descriptor, or -1 with `error` an errno value or kNotARegularFile.
+int OpenRegularFile(const std::string& path, int& error);
+
+/// What tells one state of a file on disk from another.
+struct FileIdentity {
+  bool known = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  std::timespec mtime{};
+
+  static FileIdentity Of(const struct stat& st);
+  /// The file at `path` (links followed); unknown when there is none.
+  static FileIdentity OfPath(const std::string& path);
+  bool operator==(const FileIdentity& o) const;
+};
+
+/// Whether the mode bits let `uid` (in the file's group or not) write the
+/// file. Root may write where any write bit is set: a file marked read-only
+/// stays so for root as well.
+bool ModeAllowsWrite(const struct stat& st, uid_t uid, bool inGroup);
+
+/// An exclusive advisory lock on an album file, held for one command's whole
+/// read-change-save. A save that replaces the file locks the new file before
+/// it takes the name, so a waiting command never reads between two saves.
+class CFileLock {
+ public:
+  CFileLock() = default;
+  ~CFileLock() { Release(); }
+  CFileLock(const CFileLock&) = delete;
+  CFileLock& operator=(const CFileLock&) = delete;
+
+  /// Waits at most `timeout` for the lock on the file at `path`. Returns 0,
+  /// ETIMEDOUT, kNotARegularFile or the errno of the failed open.
+  int Acquire(const std::string& path, std::chrono::milliseconds timeout);
+  void Release();
+  bool Held() const { return m_fd >= 0; }
+  /// Takes over `fd`, the new file of a save, already locked.
+  void Adopt(int fd);
+
+ private:
+  int m_fd = -1;
+};
+
+/// Saves `bytes` as the file at `path`: a symbolic link's target is written
+/// and the link kept; a file the user may not write (EACCES) or that is not a
+/// regular file (kNotARegularFile) is refused; the old file's mode, owner and
+/// group are kept. A file with several hard links, or in a folder where no
+/// file may be created, is rewritten in place once room for the new contents
+/// is reserved. Returns 0 or an errno value; `identity` gets the saved file's.
+int SaveFileSafely(const std::string& path, const std::string& bytes, CFileLock* lock,
+                   FileIdentity* identity);
+
+/// The name a save's temporary file of `albumName` has while it is written
+/// by process `pid` (the last six characters vary).
+bool IsSaveTemporaryOf(const std::string& entry, const std::string& albumName, pid_t* pid);
+
+}  // namespace kolvaro
