@@ -1,11 +1,27 @@
 #include "cli/album_io.h"
 
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
 namespace kolvaro::cli {
 
 std::string HelpFilePath(const Context& ctx) { return ctx.programDir + "Kolvaro.chm"; }
 
+std::chrono::milliseconds LockTimeout() {
+  long ms = 10000;
+  if (const char* env = std::getenv("KOLVARO_LOCK_TIMEOUT_MS")) {
+    long value = 0;
+    const auto r = std::from_chars(env, env + std::strlen(env), value);
+    if (r.ec == std::errc() && *r.ptr == '\0' && value >= 0) ms = value;
+  }
+  return std::chrono::milliseconds(ms);
+}
+
 CAlbumFile::CAlbumFile(Context& ctx) : m_ctx(ctx), m_doc(ctx.settings, PathStyle::Posix) {
   m_doc.SetHelpFilePath(HelpFilePath(ctx));
+  m_doc.SetFileLock(&m_lock);
 }
 
 bool CAlbumFile::New() {
@@ -15,6 +31,12 @@ bool CAlbumFile::New() {
 }
 
 bool CAlbumFile::Open(const std::string& path) {
+  // Failures to open are the document's to word; only waiting is the lock's.
+  if (m_lock.Acquire(path, LockTimeout()) == ETIMEDOUT) {
+    Fail(m_ctx, path + " wird gerade von einem anderen Befehl bearbeitet; das Warten darauf "
+                       "wurde abgebrochen. Bitte später noch einmal versuchen.");
+    return false;
+  }
   std::string error;
   if (m_doc.OnOpenDocument(path, &error)) return true;
   Fail(m_ctx, error.empty() ? "Fehler beim Öffnen des Dokuments." : error);

@@ -21,10 +21,12 @@
 // The document has no transaction log and no file operations; a command
 // that needs them sets them through Doc() before it changes anything.
 
+#include <chrono>
 #include <string>
 
 #include "cli/command.h"
 #include "core/meriskdoc.h"
+#include "core/safefile.h"
 
 namespace kolvaro::cli {
 
@@ -40,7 +42,9 @@ class CAlbumFile {
 
   /// Starts a new, empty album (the document's OnNewDocument).
   bool New();
-  /// Opens an album file; false after reporting why not.
+  /// Locks the album file for the command's whole read-change-save (a
+  /// second command waits for it, see LockTimeout) and opens it; false after
+  /// reporting why not.
   bool Open(const std::string& path);
   /// Saves the album, applying the save steps (stored paths, version 2,
   /// re-basing of relative names). An empty `path` means the file it was
@@ -52,8 +56,13 @@ class CAlbumFile {
 
  private:
   Context& m_ctx;
+  CFileLock m_lock;  // declared before the document: held until after its last save
   CMeriskDoc m_doc;
 };
+
+/// How long a command waits for another one on the same album: 10 s, or the
+/// milliseconds in KOLVARO_LOCK_TIMEOUT_MS.
+std::chrono::milliseconds LockTimeout();
 
 /// The help file the document's default update URL points into.
 std::string HelpFilePath(const Context& ctx);

@@ -1,10 +1,13 @@
 // kolvaro-cli exif FILE [TAG]
 
+#include <sys/stat.h>
+
 #include <charconv>
 #include <ostream>
 
 #include "cli/command.h"
 #include "core/exifreader.h"
+#include "core/safefile.h"
 
 namespace kolvaro::cli {
 namespace {
@@ -25,6 +28,10 @@ int RunExif(Context& ctx, const std::vector<std::string>& args) {
   if (args.empty() || args.size() > 2) return UsageError(ctx, "exif");
   std::uint16_t tag = CExifReader::kTagDateTimeOriginal;
   if (args.size() == 2 && !ParseTag(args[1], tag)) return UsageError(ctx, "exif");
+  // Checked first for a clear message; the reader itself never waits on a pipe either.
+  struct stat st {};
+  if (::stat(args[0].c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return Fail(ctx, NotARegularFileText(args[0]));
   std::string text;
   if (!CExifReader(args[0]).GetTagText(tag, text))
     return Fail(ctx, args[0] + ": kein EXIF-Merkmal " + std::to_string(tag) + ".");
