@@ -148,6 +148,18 @@ void CMeriskApp::OnOpenRecentFile(int index) {
 }
 
 bool CMeriskApp::DoSave(const std::string& path) {
+  // Another program saved the album since it was read here: its change is
+  // never overwritten without asking.
+  if (path == m_doc.GetPathName() && m_doc.ChangedOnDisk()) {
+    const int answer = m_ui.MessageBox(
+        path + " wurde seit dem Öffnen oder letzten Speichern von einem anderen Programm "
+               "geändert.\n\nSoll die andere Änderung überschrieben werden?\n\n"
+               "Ja: überschreiben\nNein: unter einem anderen Namen speichern\n"
+               "Abbrechen: nicht speichern",
+        "", MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON2);
+    if (answer == IDNO) return OnFileSaveAs();
+    if (answer != IDYES) return false;
+  }
   std::string error;
   if (!m_doc.OnSaveDocument(path, &error)) {
     m_ui.MessageBox(error, "", MB_OK | MB_ICONWARNING);

@@ -177,6 +177,49 @@ TEST(SavePromptTest, SavingANewAlbumAsksForItsName) {
   EXPECT_EQ(f.settings.GetString("Recent File List", "File1", ""), target);
 }
 
+TEST(SavePromptTest, AnAlbumChangedOnDiskIsOverwrittenOnlyAfterAsking) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo");
+  const std::string copy = f.Path("kopie.kvo");
+  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  f.app->m_chooseSaveFile = [&](const std::string&) { return copy; };
+  f.app->Document().AddOrUpdatePerson(1, "Hier");
+  auto otherProgramSaves = [](const std::string& path) {
+    CMemorySettings s;
+    CMeriskDoc other(s);
+    ASSERT_TRUE(other.OnOpenDocument(path));
+    other.AddOrUpdateTheme(1, "Dort");
+    ASSERT_TRUE(other.OnSaveDocument(path));
+  };
+  auto onDisk = [](const std::string& path) {
+    CMemorySettings s;
+    CMeriskDoc d(s);
+    EXPECT_TRUE(d.OnOpenDocument(path));
+    return d.m_persons.GetName(1) + "|" + d.m_themes.GetName(1);
+  };
+  otherProgramSaves(album);
+
+  f.ui.answers = {IDCANCEL};
+  EXPECT_FALSE(f.app->OnFileSave());
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_TRUE(f.ui.messages[0].text.starts_with(album + " wurde seit dem Öffnen"));
+  EXPECT_EQ(f.ui.messages[0].flags & 0xF, static_cast<unsigned>(MB_YESNOCANCEL));
+  EXPECT_EQ(onDisk(album), "|Dort");
+
+  f.ui.answers = {IDNO};  // under another name
+  EXPECT_TRUE(f.app->OnFileSave());
+  EXPECT_EQ(onDisk(album), "|Dort");
+  EXPECT_EQ(onDisk(copy), "Hier|");
+
+  otherProgramSaves(copy);
+  f.ui.answers = {IDYES};  // overwrite
+  EXPECT_TRUE(f.app->OnFileSave());
+  EXPECT_EQ(onDisk(copy), "Hier|");
+  EXPECT_EQ(f.ui.messages.size(), 3u);
+  EXPECT_TRUE(f.app->OnFileSave());
+  EXPECT_EQ(f.ui.messages.size(), 3u) << "no question while nobody else saved";
+}
+
 TEST(DocumentCommandsTest, AddPicturesAndFolderThroughTheMenuCommands) {
   test::AppFixture f;
   ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
