@@ -125,7 +125,10 @@ RenameResult ReplaceByRename(const std::string& target, const std::string& bytes
   RemoveStaleTemporaries(dfd, name);
 
   std::string tempName;
-  int fd = ::openat(dfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  // The unnamed file gets its name through /proc; without /proc it is named from the start.
+  static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+  int fd = procMounted ? ::openat(dfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+  if (!procMounted) errno = EOPNOTSUPP;
   const bool unnamed = fd >= 0;
   if (!unnamed) {
     const int err = errno;
