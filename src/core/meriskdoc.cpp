@@ -380,8 +380,18 @@ void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
   const std::string path = GetPictureFullPath(id);
   m_pictures.Remove(id);
   if (moveToTrash && m_fileOps && !path.empty()) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) m_fileOps->MoveToTrash(path);
+    // Only the picture file itself, found where the album's name leads;
+    // a missing file is passed over without a word.
+    const PictureFileKind kind = ExaminePictureFile(path);
+    if (kind == PictureFileKind::kRegular) {
+      m_fileOps->MoveToTrash(path);
+    } else if (kind != PictureFileKind::kMissing && m_userQuestions) {
+      m_userQuestions->MessageBox("Das Bild wurde aus der Datenbank entfernt, aber " +
+                                      PrintableName(path) +
+                                      " wurde nicht in den Papierkorb verschoben. " +
+                                      PictureFileRefusal(kind),
+                                  "", MB_OK | MB_ICONWARNING);
+    }
   }
   SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);
   SetModifiedFlag();

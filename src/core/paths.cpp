@@ -1,5 +1,8 @@
 #include "core/paths.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <vector>
 
 #include "core/cp1252.h"
@@ -12,6 +15,47 @@ bool IsSep(PathStyle style, char c) {
 }
 
 bool HasDrive(std::string_view p) { return p.size() >= 2 && p[1] == ':'; }
+
+// "." and ".." steps removed, without a length limit.
+std::string Lexical(PathStyle style, std::string_view path) {
+  const char sep = style == PathStyle::Windows ? '\\' : '/';
+  std::string prefix;
+  std::string_view rest = path;
+  if (style == PathStyle::Windows && HasDrive(path)) {
+    prefix = std::string(path.substr(0, 2));
+    rest = path.substr(2);
+  }
+  const bool rooted = !rest.empty() && IsSep(style, rest[0]);
+  std::vector<std::string_view> parts;
+  std::size_t i = 0;
+  while (i <= rest.size()) {
+    std::size_t j = i;
+    while (j < rest.size() && !IsSep(style, rest[j])) ++j;
+    const std::string_view part = rest.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") parts.pop_back();
+      else if (!rooted) parts.push_back(part);
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  std::string result = prefix;
+  if (rooted) result += sep;
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    if (k) result += sep;
+    result += parts[k];
+  }
+  const bool trailing = !rest.empty() && IsSep(style, rest.back()) && !parts.empty();
+  if (trailing) result += sep;
+  return result;
+}
+
+std::string Replace(std::string text, std::string_view placeholder, std::string_view value) {
+  const auto at = text.find(placeholder);
+  if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+  return text;
+}
 
 // The cut-and-climb of the stored-path rule, over directories without their
 // trailing separator.
@@ -73,12 +117,16 @@ std::string MakeStoredPath(PathStyle style, std::string_view path, std::string_v
     if (rel.back() != '\\') rel += '\\';
     return rel + p.name + p.ext;
   }
+  // An album written on Windows keeps its names in Windows form.
+  if (HasWindowsDrive(base))
+    return HasWindowsDrive(path) ? MakeStoredPath(PathStyle::Windows, path, base)
+                                 : std::string(path);
   // A name that is not absolute here (already stored, or from Windows) stays.
   if (path.empty() || path[0] != '/' || base.empty() || base[0] != '/')
     return std::string(path);
-  const SplitPathResult p = SplitPath(style, path);
+  const SplitPathResult p = SplitPath(style, Lexical(style, path));
   std::string dirP = p.dir;
-  std::string dirB(base);
+  std::string dirB = Lexical(style, base);
   if (dirB.back() != '/') dirB += '/';
   dirP.pop_back();
   dirB.pop_back();
@@ -88,20 +136,152 @@ std::string MakeStoredPath(PathStyle style, std::string_view path, std::string_v
   return rel + p.name + p.ext;
 }
 
+bool HasWindowsDrive(std::string_view path) {
+  if (path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) return false;
+  const char d = path[0];
+  return (d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z');
+}
+
 bool IsAbsoluteStoredName(PathStyle style, std::string_view stored) {
   if (style == PathStyle::Windows) return stored.size() >= 3 && stored[1] == ':';
-  return (!stored.empty() && stored[0] == '/') || HasDrive(stored);
+  return (!stored.empty() && stored[0] == '/') || HasWindowsDrive(stored);
 }
 
 std::string ResolveStoredPath(PathStyle style, std::string_view base, std::string_view stored) {
   if (stored.empty()) return {};
-  if (IsAbsoluteStoredName(style, stored)) return std::string(stored);
+  if (style == PathStyle::Windows) {
+    if (IsAbsoluteStoredName(style, stored)) return std::string(stored);
+    return std::string(base) + std::string(stored);
+  }
+  if (stored[0] == '/') return Lexical(style, stored);
+  if (HasWindowsDrive(stored)) return std::string(stored);
+  if (HasWindowsDrive(base)) return ResolveStoredPath(PathStyle::Windows, base, stored);
   std::string full(base);
+  if (!full.empty() && full.back() != '/') full += '/';
+  const std::size_t from = full.size();
   full += stored;
-  if (style == PathStyle::Posix)
-    for (std::size_t i = base.size(); i < full.size(); ++i)
-      if (full[i] == '\\') full[i] = '/';
-  return full;
+  for (std::size_t i = from; i < full.size(); ++i)
+    if (full[i] == '\\') full[i] = '/';
+  // Lexically: "Bilder/../x.jpg" must lead to x.jpg also where Bilder does not exist.
+  return full[0] == '/' ? Lexical(style, full) : full;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    int len;
+    char32_t cp, min;
+    if ((b & 0xE0) == 0xC0) len = 2, cp = b & 0x1F, min = 0x80;
+    else if ((b & 0xF0) == 0xE0) len = 3, cp = b & 0x0F, min = 0x800;
+    else if ((b & 0xF8) == 0xF0) len = 4, cp = b & 0x07, min = 0x10000;
+    else return false;
+    if (i + len > text.size()) return false;
+    for (int k = 1; k < len; ++k) {
+      const auto c = static_cast<unsigned char>(text[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string PrintableName(std::string_view text) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // The longest valid piece from here: one character of up to four bytes.
+    std::size_t len = 1;
+    while (len <= 4 && i + len <= text.size() && !IsValidUtf8(text.substr(i, len))) ++len;
+    if (len <= 4 && i + len <= text.size()) {
+      out += text.substr(i, len);
+      i += len;
+    } else {
+      const auto b = static_cast<unsigned char>(text[i++]);
+      out += "\\x";
+      out += digits[b >> 4];
+      out += digits[b & 15];
+    }
+  }
+  return out;
+}
+
+StoredNameProblem CheckStoredName(PathStyle style, std::string_view path, std::string_view base,
+                                  std::string_view stored) {
+  if (!IsValidUtf8(stored)) return StoredNameProblem::kNotUtf8;
+  if (style == PathStyle::Windows || path.empty() || path[0] != '/')
+    return StoredNameProblem::kNone;
+  const bool backslash = path.find('\\') != std::string_view::npos;
+  // An absolute name keeps its backslash only until a save makes it relative.
+  if (backslash && !stored.empty() && stored[0] == '/') return StoredNameProblem::kBackslash;
+  if (ResolveStoredPath(style, base, stored) == Lexical(style, path))
+    return StoredNameProblem::kNone;
+  return backslash ? StoredNameProblem::kBackslash : StoredNameProblem::kOtherFile;
+}
+
+std::string StoredNameProblemText(StoredNameProblem problem, std::string_view path) {
+  const char* why = "";
+  switch (problem) {
+    case StoredNameProblem::kNone:
+      return {};
+    case StoredNameProblem::kNotUtf8:
+      why = "Ihr Name ist kein gültiger UTF-8-Text (etwa Latin-1 aus einem alten Archiv) und "
+            "ließe sich nicht unverändert speichern. Bitte benennen Sie die Datei um.";
+      break;
+    case StoredNameProblem::kBackslash:
+      why = "Ihr Pfad enthält einen umgekehrten Schrägstrich (\\), den die Datenbank als "
+            "Trennzeichen zwischen Ordnern liest. Bitte benennen Sie die Datei um.";
+      break;
+    case StoredNameProblem::kOtherFile:
+      why = "Ihr Name in der Datenbank würde als Windows-Laufwerk (etwa C:\\) gelesen und "
+            "nicht zu dieser Datei führen. Bitte benennen Sie den Ordner um.";
+      break;
+  }
+  return Replace("Die Datei %1 kann nicht in die Datenbank aufgenommen werden: ", "%1",
+                 PrintableName(path)) +
+         why;
+}
+
+PictureFileKind ExaminePictureFile(const std::string& path) {
+  // Never the working folder, and never a name whose ".." steps the kernel
+  // would take through a linked folder instead of as the album means them.
+  if (path.empty() || path[0] != '/' || Lexical(PathStyle::Posix, path) != path)
+    return PictureFileKind::kNotHere;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? PictureFileKind::kMissing
+                                               : PictureFileKind::kUnknown;
+  if (S_ISREG(st.st_mode)) return PictureFileKind::kRegular;
+  if (S_ISDIR(st.st_mode)) return PictureFileKind::kFolder;
+  if (S_ISLNK(st.st_mode)) return PictureFileKind::kSymlink;
+  return PictureFileKind::kSpecial;
+}
+
+std::string PictureFileRefusal(PictureFileKind kind) {
+  switch (kind) {
+    case PictureFileKind::kRegular:
+    case PictureFileKind::kMissing:
+      return {};
+    case PictureFileKind::kNotHere:
+      return "Der Name führt zu keiner Datei dieses Rechners (etwa ein Windows-Pfad).";
+    case PictureFileKind::kFolder:
+      return "Unter diesem Namen steht ein Ordner, keine Bilddatei.";
+    case PictureFileKind::kSymlink:
+      return "Unter diesem Namen steht eine symbolische Verknüpfung; ihr Ziel bleibt unberührt.";
+    case PictureFileKind::kSpecial:
+      return "Unter diesem Namen steht keine gewöhnliche Datei, sondern ein Gerät, eine Pipe "
+             "oder ein Socket.";
+    case PictureFileKind::kUnknown:
+      return "Der Zustand der Datei lässt sich nicht abfragen.";
+  }
+  return {};
 }
 
 std::string FolderOfPath(PathStyle style, std::string_view path) {
@@ -129,36 +309,8 @@ std::string FromStoredFolder(PathStyle style, std::string_view stored) {
 }
 
 bool Canonicalize(PathStyle style, std::string_view path, std::string& out) {
-  const char sep = style == PathStyle::Windows ? '\\' : '/';
-  std::string prefix;
-  std::string_view rest = path;
-  if (style == PathStyle::Windows && HasDrive(path)) {
-    prefix = std::string(path.substr(0, 2));
-    rest = path.substr(2);
-  }
-  const bool rooted = !rest.empty() && IsSep(style, rest[0]);
-  std::vector<std::string_view> parts;
-  std::size_t i = 0;
-  while (i <= rest.size()) {
-    std::size_t j = i;
-    while (j < rest.size() && !IsSep(style, rest[j])) ++j;
-    const std::string_view part = rest.substr(i, j - i);
-    if (part == "..") {
-      if (!parts.empty() && parts.back() != "..") parts.pop_back();
-      else if (!rooted) parts.push_back(part);
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    i = j + 1;
-  }
-  std::string result = prefix;
-  if (rooted) result += sep;
-  for (std::size_t k = 0; k < parts.size(); ++k) {
-    if (k) result += sep;
-    result += parts[k];
-  }
-  const bool trailing = !rest.empty() && IsSep(style, rest.back()) && !parts.empty();
-  if (trailing) result += sep;
+  if (style == PathStyle::Posix && HasWindowsDrive(path)) style = PathStyle::Windows;
+  std::string result = Lexical(style, path);
   const std::size_t limit = style == PathStyle::Windows ? 260 : 4096;
   if (result.size() >= limit) return false;
   out = std::move(result);

@@ -1,12 +1,18 @@
 // Picture paths in their stored form and back, for both path styles.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/album_testutil.h"
 #include "core/cp1252.h"
+#include "core/meriskdoc.h"
 #include "core/paths.h"
 
 namespace kolvaro {
@@ -85,8 +91,7 @@ TEST(PosixPaths, FullPaths) {
   const std::string base = "/home/anna/Bilder/";
   EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "Urlaub\\IMG.JPG"),
             "/home/anna/Bilder/Urlaub/IMG.JPG");
-  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "..\\Fotos\\a.jpg"),
-            "/home/anna/Bilder/../Fotos/a.jpg");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "..\\Fotos\\a.jpg"), "/home/anna/Fotos/a.jpg");
   EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "/srv/x.jpg"), "/srv/x.jpg");
   EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "D:\\x.jpg"), "D:\\x.jpg")
       << "a Windows name cannot be found here, and stays as it is";
@@ -97,6 +102,106 @@ TEST(PosixPaths, FullPaths) {
   EXPECT_TRUE(IsAbsoluteStoredName(PathStyle::Posix, "E:\\x"));
   EXPECT_FALSE(IsAbsoluteStoredName(PathStyle::Posix, "x\\y"));
   EXPECT_FALSE(IsAbsoluteStoredName(PathStyle::Posix, ""));
+  EXPECT_FALSE(IsAbsoluteStoredName(PathStyle::Posix, "x:y.jpg")) << "a drive needs its backslash";
+}
+
+// Names resolve without any folder on the way having to exist, and a name
+// with a colon but no drive stays below the base.
+TEST(PosixPaths, ResolvesLexically) {
+  const Example examples[] = {
+      {"..\\..\\x.jpg", "/home/neu/x.jpg"},
+      {".", "/home/neu/Pictures/fehlt"},
+      {"..\\opfer\\ordner", "/home/neu/Pictures/opfer/ordner"},
+      {"a\\.\\b\\..\\c.jpg", "/home/neu/Pictures/fehlt/a/c.jpg"},
+      {"x:y.jpg", "/home/neu/Pictures/fehlt/x:y.jpg"},
+      {"C:", "/home/neu/Pictures/fehlt/C:"},
+      {"/srv/./a/../b.jpg", "/srv/b.jpg"},
+      {"C:\\x.jpg", "C:\\x.jpg"},
+  };
+  for (const auto& e : examples)
+    EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, "/home/neu/Pictures/fehlt/", e.path), e.stored)
+        << e.path;
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, "/home/neu", "a.jpg"), "/home/neu/a.jpg");
+  EXPECT_EQ(MakeStoredPath(PathStyle::Posix, "/home/anna/./Bilder/x/../a.jpg",
+                           "/home/anna/Fotos/../Bilder/"),
+            "a.jpg");
+}
+
+// An album written on Windows with storage folder D:\Fotos\ keeps that form.
+TEST(PosixPaths, WindowsBaseKeepsTheWindowsForm) {
+  const std::string base = "D:\\Fotos\\";
+  EXPECT_EQ(MakeStoredPath(PathStyle::Posix, "D:\\Fotos\\Urlaub\\2004\\a.jpg", base),
+            "urlaub\\2004\\a.jpg");
+  EXPECT_EQ(MakeStoredPath(PathStyle::Posix, "/home/a.jpg", base), "/home/a.jpg");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "urlaub\\a.jpg"), "D:\\Fotos\\urlaub\\a.jpg");
+  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "/home/a.jpg"), "/home/a.jpg");
+  std::string out;
+  ASSERT_TRUE(Canonicalize(PathStyle::Posix, "D:\\Fotos\\..\\scans\\b.jpg", out));
+  EXPECT_EQ(out, "D:\\scans\\b.jpg");
+}
+
+TEST(PosixPaths, NamesThatCannotBeKeptExactlyAreRefused) {
+  struct Case {
+    const char* path;
+    const char* base;
+    StoredNameProblem problem;
+  } cases[] = {
+      {"/b/x:y.jpg", "/b/", StoredNameProblem::kNone},
+      {"/b/Gr\xC3\xB6\xC3\x9F" "e.jpg", "/b/", StoredNameProblem::kNone},
+      {"/x\\y/a.jpg", "/x\\y/", StoredNameProblem::kNone},
+      {"/b/a\\b.jpg", "/b/", StoredNameProblem::kBackslash},
+      {"/b/a\\b.jpg", "", StoredNameProblem::kBackslash},
+      {"/b/C:/a.jpg", "/b/", StoredNameProblem::kOtherFile},
+      {"/b/Gr\xF6\xDF" "e.jpg", "/b/", StoredNameProblem::kNotUtf8},
+  };
+  for (const auto& c : cases) {
+    const std::string stored = MakeStoredPath(PathStyle::Posix, c.path, c.base);
+    EXPECT_EQ(CheckStoredName(PathStyle::Posix, c.path, c.base, stored), c.problem) << c.path;
+  }
+  EXPECT_EQ(StoredNameProblemText(StoredNameProblem::kNotUtf8, "/b/Gr\xF6\xDF" "e.jpg")
+                .rfind("Die Datei /b/Gr\\xF6\\xDFe.jpg kann nicht in die Datenbank aufgenommen "
+                       "werden: ",
+                       0),
+            0u);
+}
+
+TEST(PathText, Utf8IsCheckedStrictlyAndShownReadably) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", nullptr},  // valid: shown as is
+      {"a\xC0\x80", "a\\xC0\\x80"},                           // overlong
+      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},                    // surrogate
+      {"\xC3", "\\xC3"},                                        // cut short
+      {"\xF6z", "\\xF6z"},                                      // Latin-1
+  };
+  for (const auto& [text, shown] : cases) {
+    EXPECT_EQ(IsValidUtf8(text), shown == nullptr) << text;
+    EXPECT_EQ(PrintableName(text), shown ? shown : text);
+  }
+}
+
+TEST(PictureFiles, OnlyARegularFileAtACleanAbsolutePathMayBeTouched) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "a.jpg", "jpeg");
+  std::filesystem::create_directory(dir / "ordner");
+  std::filesystem::create_symlink(dir / "a.jpg", dir / "link.jpg");
+  ASSERT_EQ(::mkfifo((dir / "pipe.jpg").c_str(), 0600), 0);
+  const std::pair<std::string, PictureFileKind> cases[] = {
+      {dir / "a.jpg", PictureFileKind::kRegular},
+      {dir / "fehlt.jpg", PictureFileKind::kMissing},
+      {dir / "ordner", PictureFileKind::kFolder},
+      {dir.Folder(), PictureFileKind::kFolder},
+      {dir / "link.jpg", PictureFileKind::kSymlink},
+      {dir / "pipe.jpg", PictureFileKind::kSpecial},
+      {dir / "ordner/../a.jpg", PictureFileKind::kNotHere},
+      {"a.jpg", PictureFileKind::kNotHere},
+      {"C:\\a.jpg", PictureFileKind::kNotHere},
+      {"", PictureFileKind::kNotHere},
+  };
+  for (const auto& [path, kind] : cases) {
+    EXPECT_EQ(ExaminePictureFile(path), kind) << path;
+    EXPECT_EQ(PictureFileRefusal(kind).empty(),
+              kind == PictureFileKind::kRegular || kind == PictureFileKind::kMissing);
+  }
 }
 
 // A stored name always leads back to its picture, whichever folders they are in.
@@ -163,6 +268,62 @@ TEST(PathStyles, Canonicalize) {
   EXPECT_EQ(out, "unchanged");
   EXPECT_TRUE(Canonicalize(PathStyle::Windows, "C:\\y\\..\\" + std::string(252, 'x') + ".jpg", out))
       << "the limit applies to the result";
+}
+
+
+// ------------------------------------------------- the album's own names
+
+std::string NameOf(const CMeriskDoc& doc, std::int32_t id) { return doc.m_pictures.Find(id)->filename; }
+
+TEST(DocumentPaths, ANewAlbumInAMissingFolderFindsItsPictures) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "x.jpg", "jpeg");
+  CMemorySettings settings;
+  settings.SetString("Pictures", "RootFolder", dir / "home/Pictures");
+  CMeriskDoc doc(settings);
+  doc.OnNewDocument();
+  doc.AddOrUpdatePicture(1, doc.MakeStoredPath(dir / "x.jpg"), COleDateTime(), 4, "");
+  EXPECT_EQ(NameOf(doc, 1), "..\\..\\x.jpg");
+  EXPECT_EQ(doc.GetPictureFullPath(1), dir / "x.jpg");
+}
+
+TEST(DocumentPaths, SavingKeepsWindowsNamesOfAWindowsStorageFolder) {
+  test::TempDir dir;
+  CMemorySettings settings;
+  CMeriskDoc doc(settings);
+  doc.OnNewDocument();
+  doc.m_nStorageMode = 1;
+  doc.m_strStorageFolder = "D:\\Fotos\\";
+  const std::pair<const char*, const char*> names[] = {
+      {"urlaub\\2004\\a.jpg", "D:\\Fotos\\urlaub\\2004\\a.jpg"},
+      {"..\\scans\\b.jpg", "D:\\scans\\b.jpg"},
+      {"D:\\Fotos\\x\\c.jpg", "D:\\Fotos\\x\\c.jpg"},
+      {"/home/anna/d.jpg", "/home/anna/d.jpg"},
+  };
+  for (const auto& [stored, saved] : names)
+    doc.AddOrUpdatePicture(doc.m_pictures.NextId(), stored, COleDateTime(), 1, "");
+  for (int round = 0; round < 2; ++round) {
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(dir / "Album.kvo", &error)) << error;
+    for (std::int32_t id = 1; id <= 4; ++id) EXPECT_EQ(NameOf(doc, id), names[id - 1].second);
+  }
+}
+
+// A '\' or a folder "C:" in a POSIX path cannot become relative: it would
+// lead elsewhere. Such names stay absolute when the album is saved.
+TEST(DocumentPaths, SavingKeepsNamesAbsoluteThatCannotBeRelative) {
+  test::TempDir dir;
+  CMemorySettings settings;
+  CMeriskDoc doc(settings);
+  doc.OnNewDocument();
+  const std::string names[] = {dir / "a\\b.jpg", dir / "C:/c.jpg", dir / "x:y.jpg"};
+  for (const auto& name : names) doc.AddOrUpdatePicture(doc.m_pictures.NextId(), name, COleDateTime(), 1, "");
+  std::string error;
+  ASSERT_TRUE(doc.OnSaveDocument(dir / "Album.kvo", &error)) << error;
+  EXPECT_EQ(NameOf(doc, 1), names[0]);
+  EXPECT_EQ(NameOf(doc, 2), names[1]);
+  EXPECT_EQ(NameOf(doc, 3), "x:y.jpg");
+  for (std::int32_t id = 1; id <= 3; ++id) EXPECT_EQ(doc.GetPictureFullPath(id), names[id - 1]);
 }
 
 }  // namespace

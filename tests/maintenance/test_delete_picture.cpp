@@ -1,7 +1,11 @@
 // Deleting a picture: its links and rectangles go with it, the file goes to
 // the trash only when asked and present, the selection is run again, and a
 // transaction record is written. Also opening a picture's file.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "core/album_testutil.h"
 #include "core/meriskdoc.h"
@@ -78,6 +82,47 @@ TEST_F(DeletePictureTest, MovesAnExistingFileToTheTrashOnlyWhenAsked) {
   EXPECT_FALSE(doc.m_pictures.Find(3));
   EXPECT_EQ(logged,
             (std::vector<std::string>{"remove-picture 1", "remove-picture 2", "remove-picture 3"}));
+}
+
+// A crafted or odd name never trashes anything but the picture file itself,
+// found below the album's folder, and the user learns why a file stayed.
+TEST_F(DeletePictureTest, TrashesOnlyTheRegularFileTheNameLeadsTo) {
+  test::FakeUserQuestions ui;
+  doc.SetUserQuestions(&ui);
+  test::WriteFileBytes(album / "x:y.jpg", "jpeg");
+  std::filesystem::create_directories(album / "opfer/ordner");
+  test::WriteFileBytes(album / "opfer/geheim.jpg", "jpeg");
+  std::filesystem::create_symlink(album / "opfer/geheim.jpg", album / "link.jpg");
+  ASSERT_EQ(::mkfifo((album / "pipe.jpg").c_str(), 0600), 0);
+  const struct {
+    const char* stored;
+    std::string trashed;  // empty: nothing
+    bool told;
+  } cases[] = {
+      {"x:y.jpg", album / "x:y.jpg", false},
+      {"fehlt.jpg", "", false},
+      {".", "", true},
+      {"sub\\..\\opfer\\ordner", "", true},
+      {"link.jpg", "", true},
+      {"pipe.jpg", "", true},
+      {"D:\\x.jpg", "", true},
+  };
+  for (const auto& c : cases) {
+    files.trashed.clear();
+    ui.messages.clear();
+    const std::int32_t id = doc.m_pictures.NextId();
+    doc.m_pictures.AddOrUpdate(id, c.stored, COleDateTime(), 1, "");
+    doc.DeletePicture(id, true);
+    EXPECT_FALSE(doc.m_pictures.Find(id)) << c.stored;
+    EXPECT_EQ(files.trashed, c.trashed.empty() ? std::vector<std::string>{}
+                                               : std::vector<std::string>{c.trashed})
+        << c.stored;
+    ASSERT_EQ(ui.messages.size(), c.told ? 1u : 0u) << c.stored;
+    if (c.told)
+      EXPECT_EQ(ui.messages[0].text.rfind("Das Bild wurde aus der Datenbank entfernt, aber ", 0), 0u);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(album / "opfer/ordner"));
+  doc.SetUserQuestions(nullptr);
 }
 
 TEST_F(DeletePictureTest, DeletingTheLastPictureOfTheSelectionLeavesNoCurrentPicture) {
