@@ -151,7 +151,8 @@ RenameResult ReplaceByRename(const std::string& target, const std::string& bytes
   mode_t mode;
   if (old) {
     // Owner first: a change of owner clears the set-id bits the mode restores.
-    if (::fchown(fd, old->st_uid, old->st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
+    if (::fchown(fd, old->st_uid, old->st_gid) != 0)
+      (void)::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
     mode = old->st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);

@@ -73,8 +73,8 @@ class CFileLock {
 int SaveFileSafely(const std::string& path, const std::string& bytes, CFileLock* lock,
                    FileIdentity* identity);
 
-/// The name a save's temporary file of `albumName` has while it is written
-/// by process `pid` (the last six characters vary).
+/// Whether `entry` names a temporary file of a save of `albumName`
+/// ("<album>.tmp-<pid>-XXXXXX"); `pid` gets the saving process.
 bool IsSaveTemporaryOf(const std::string& entry, const std::string& albumName, pid_t* pid);
 
 }  // namespace kolvaro
