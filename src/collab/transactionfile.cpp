@@ -67,6 +67,17 @@ void Text(std::string& out, std::string_view tag, std::string_view utf8) {
   Child(out, "\t", tag, value);
 }
 
+// Whether every line of a record is short enough for the import.
+bool LinesFit(std::string_view record) {
+  for (std::size_t start = 0; start < record.size();) {
+    std::size_t end = record.find('\n', start);
+    if (end == std::string_view::npos) end = record.size();
+    if (end - start > kMaxTransactionLine + 1) return false;  // + the CR
+    start = end + 1;
+  }
+  return true;
+}
+
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
   std::vector<char> buf(16384);
@@ -262,7 +273,11 @@ bool CTransactionFile::WriteBytes(const std::string& bytes) {
 
 void CTransactionFile::Emit(std::string& record) {
   if (!Accepting()) return;
-  if (WriteBytes(record)) {
+  if (!LinesFit(record)) {
+    // The import could not read the record back: refuse it like a failed
+    // write rather than leave a file the other editors cannot replay.
+    m_nWriteError = EFBIG;
+  } else if (WriteBytes(record)) {
     m_bHasRecords = 1;
     return;
   }
@@ -274,7 +289,9 @@ void CTransactionFile::Emit(std::string& record) {
 void CTransactionRecordFormatter::WritePicture(std::int32_t id, const std::string& filename,
                                     const COleDateTime& timestamp, std::uint64_t size,
                                     const std::string& title) {
-  if (!Accepting()) return;
+  // -1 stands for "the current picture" in a replay, which is another
+  // picture in every album: only a resolved id is written.
+  if (!Accepting() || id == -1) return;
   constexpr std::string_view tag = "add-update-picture";
   std::string r;
   OpenTag(r, tag);
@@ -304,7 +321,7 @@ void CTransactionRecordFormatter::WritePerson(std::int32_t id, const std::string
 
 void CTransactionRecordFormatter::WritePersonOnPicture(std::int32_t person, const Rect& rect,
                                             std::int32_t picture) {
-  if (!Accepting()) return;
+  if (!Accepting() || picture == -1) return;
   constexpr std::string_view tag = "add-update-person-on-picture";
   std::string r;
   OpenTag(r, tag);
@@ -356,7 +373,7 @@ std::string SingleRecord(std::string_view tag, std::string_view element, std::in
 }  // namespace
 
 void CTransactionRecordFormatter::WriteThemeOfPicture(std::int32_t theme, std::int32_t picture) {
-  if (!Accepting()) return;
+  if (!Accepting() || picture == -1) return;
   std::string r = PairRecord("add-update-theme-of-picture-association", "id-theme", theme, picture);
   Emit(r);
 }
@@ -368,7 +385,7 @@ void CTransactionRecordFormatter::WriteRemovePerson(std::int32_t person) {
 }
 
 void CTransactionRecordFormatter::WriteRemovePersonOnPicture(std::int32_t person, std::int32_t picture) {
-  if (!Accepting()) return;
+  if (!Accepting() || picture == -1) return;
   std::string r = PairRecord("remove-person-on-picture", "id-person", person, picture);
   Emit(r);
 }
@@ -386,7 +403,7 @@ void CTransactionRecordFormatter::WriteRemoveTheme(std::int32_t theme) {
 }
 
 void CTransactionRecordFormatter::WriteRemoveThemeOfPicture(std::int32_t theme, std::int32_t picture) {
-  if (!Accepting()) return;
+  if (!Accepting() || picture == -1) return;
   std::string r = PairRecord("remove-theme-of-picture", "id-theme", theme, picture);
   Emit(r);
 }

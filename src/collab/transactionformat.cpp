@@ -16,6 +16,43 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The power of ten of the first significant digit of a decimal number in
+// [first, last): "0.001" gives -3, "12e5" 6; 0 without one.
+std::int64_t DecimalExponent(const char* first, const char* last) {
+  const char* p = first;
+  bool significant = false;
+  std::int64_t exponent = 0;
+  for (; p < last && IsDigit(*p); ++p) {
+    if (significant)
+      ++exponent;
+    else
+      significant = *p != '0';
+  }
+  if (p < last && *p == '.') {
+    std::int64_t zeros = 0;
+    for (++p; p < last && IsDigit(*p); ++p) {
+      if (significant) continue;
+      if (*p == '0') {
+        ++zeros;
+      } else {
+        significant = true;
+        exponent = -zeros - 1;
+      }
+    }
+  }
+  if (!significant) return 0;
+  if (p < last && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    std::int64_t e = 0;
+    for (; p < last && IsDigit(*p); ++p)
+      if (e < (std::int64_t{1} << 40)) e = e * 10 + (*p - '0');
+    exponent += negative ? -e : e;
+  }
+  return exponent;
+}
+
 void AppendReference(char32_t cp, std::string& out) {
   out += "&#";
   out += std::to_string(static_cast<std::uint32_t>(cp));
@@ -140,10 +177,7 @@ double ParseLeadingDouble(std::string_view text) {
     value = 0.0;
   } else if (r.ec == std::errc::result_out_of_range) {
     // Too large gives infinity, too small zero, as strtod does.
-    bool tiny = false;
-    for (const char* p = first; p < r.ptr; ++p)
-      if ((*p == 'e' || *p == 'E') && p + 1 < r.ptr && p[1] == '-') tiny = true;
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    value = DecimalExponent(first, r.ptr) < 0 ? 0.0 : std::numeric_limits<double>::infinity();
   }
   return negative ? -value : value;
 }

@@ -12,11 +12,11 @@ namespace kolvaro {
 inline constexpr std::string_view kTransactionRootOpen = "<merisk-transaction-file>";
 inline constexpr std::string_view kTransactionRootClose = "</merisk-transaction-file>";
 
-/// Longest line (without its line end) the import accepts. The writer's
-/// fixed lines are far shorter; only a value of about a million characters
-/// could reach it, so anything longer is treated as a damaged file instead
-/// of being held in memory.
-inline constexpr std::size_t kMaxTransactionLine = std::size_t{1} << 20;
+/// Longest line (without its line end) the import accepts, and the longest
+/// the writer writes: it refuses a record with a longer line, so whatever it
+/// writes can be read back. The import holds at most one such line, and
+/// only as much of it as the file really holds.
+inline constexpr std::size_t kMaxTransactionLine = std::size_t{256} << 20;
 
 /// The record kinds, in the order the import compares opening lines.
 enum class TransactionRecord {

@@ -11,8 +11,6 @@ namespace kolvaro {
 namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
-// A line of the maximum length with its CR LF, plus one block read behind it.
-constexpr std::size_t kMaxBuffer = kMaxTransactionLine + 2 + kBlock;
 
 constexpr std::array kKinds = {
     TransactionRecord::AddUpdatePicture,        TransactionRecord::AddUpdatePerson,
@@ -69,8 +67,9 @@ long long CMemoryByteSource::Read(char* buffer, std::size_t size) {
   return static_cast<long long>(n);
 }
 
-CTransactionLineReader::CTransactionLineReader(ITransactionByteSource& source)
-    : m_source(source), m_buf(kBlock) {}
+CTransactionLineReader::CTransactionLineReader(ITransactionByteSource& source,
+                                               std::size_t maxLine)
+    : m_source(source), m_maxLine(maxLine), m_buf(kBlock) {}
 
 bool CTransactionLineReader::Fill() {
   if (m_begin > 0) {
@@ -79,8 +78,10 @@ bool CTransactionLineReader::Fill() {
     m_begin = 0;
   }
   if (m_end == m_buf.size()) {
-    if (m_buf.size() >= kMaxBuffer) return false;
-    m_buf.resize(std::min(kMaxBuffer, m_buf.size() * 2));
+    // A line of the maximum length with its CR LF, plus one block behind it.
+    const std::size_t most = m_maxLine + 2 + kBlock;
+    if (m_buf.size() >= most) return false;
+    m_buf.resize(std::min(most, m_buf.size() * 2));
   }
   const long long n = m_source.Read(m_buf.data() + m_end, m_buf.size() - m_end);
   if (n < 0) {
@@ -103,12 +104,12 @@ CTransactionLineReader::Status CTransactionLineReader::Next(std::string_view& li
       std::size_t len = static_cast<const char*>(nl) - start;
       m_begin += len + 1;
       if (len > 0 && start[len - 1] == '\r') --len;
-      if (len > kMaxTransactionLine) return Status::TooLong;
+      if (len > m_maxLine) return Status::TooLong;
       line = std::string_view(start, len);
       return Status::Line;
     }
     scanned = m_end - m_begin;
-    if (scanned > kMaxTransactionLine + 1) return Status::TooLong;
+    if (scanned > m_maxLine + 1) return Status::TooLong;
     if (m_error) return Status::Error;
     if (m_eof) {
       if (scanned == 0) return Status::End;

@@ -43,12 +43,14 @@ class CMemoryByteSource final : public ITransactionByteSource {
 
 /// Splits the bytes into lines without their end (line feed, or carriage
 /// return and line feed). Never holds more than one line of at most
-/// kMaxTransactionLine bytes plus one read block.
+/// `maxLine` bytes plus one read block; the buffer grows only with the bytes
+/// really read, so a short file cannot make it large.
 class CTransactionLineReader {
  public:
   enum class Status { Line, End, TooLong, Error };
 
-  explicit CTransactionLineReader(ITransactionByteSource& source);
+  explicit CTransactionLineReader(ITransactionByteSource& source,
+                                  std::size_t maxLine = kMaxTransactionLine);
   /// The next line; the view stays valid until the next call.
   Status Next(std::string_view& line);
 
@@ -56,6 +58,7 @@ class CTransactionLineReader {
   bool Fill();
 
   ITransactionByteSource& m_source;
+  std::size_t m_maxLine;
   std::vector<char> m_buf;
   std::size_t m_begin = 0;
   std::size_t m_end = 0;
@@ -85,7 +88,9 @@ class CTransactionParser {
     ReadError,     ///< the file could not be read on
   };
 
-  explicit CTransactionParser(ITransactionByteSource& source) : m_lines(source) {}
+  explicit CTransactionParser(ITransactionByteSource& source,
+                              std::size_t maxLine = kMaxTransactionLine)
+      : m_lines(source, maxLine) {}
 
   /// Reads the first line; false unless it is exactly the root's opening line.
   bool ReadHeader();

@@ -175,32 +175,30 @@ std::uint32_t CArchive::ReadDword() {
   return v;
 }
 
-std::uint64_t CArchive::ReadLength() {
-  Need(1);
-  const std::uint8_t b = *m_pos++;
-  if (b < 0xFF) return b;
-  Need(2);
-  const std::uint16_t w = static_cast<std::uint16_t>(m_pos[0] | m_pos[1] << 8);
-  m_pos += 2;
-  if (w < 0xFFFF) return w;  // 0xFFFE is handled by the caller before this
-  const std::uint32_t d = ReadDword();
-  if (d < 0xFFFFFFFF) return d;
-  const std::uint64_t lo = ReadDword();
-  return lo | static_cast<std::uint64_t>(ReadDword()) << 32;
+std::uint64_t CArchive::ReadLength(bool& wide) {
+  for (;;) {
+    Need(1);
+    const std::uint8_t b = *m_pos++;
+    if (b < 0xFF) return b;
+    Need(2);
+    const std::uint16_t w = static_cast<std::uint16_t>(m_pos[0] | m_pos[1] << 8);
+    m_pos += 2;
+    if (w == 0xFFFE) {
+      // The two-byte-character form; its prefix is read again from its start.
+      wide = true;
+      continue;
+    }
+    if (w < 0xFFFF) return w;
+    const std::uint32_t d = ReadDword();
+    if (d < 0xFFFFFFFF) return d;
+    const std::uint64_t lo = ReadDword();
+    return lo | static_cast<std::uint64_t>(ReadDword()) << 32;
+  }
 }
 
 std::string CArchive::ReadString() {
-  // Peek for the two-byte-character marker FF FE FF.
-  Need(1);
   bool wide = false;
-  if (*m_pos == 0xFF) {
-    Need(3);
-    if (m_pos[1] == 0xFE && m_pos[2] == 0xFF) {
-      wide = true;
-      m_pos += 3;
-    }
-  }
-  const std::uint64_t n = ReadLength();
+  const std::uint64_t n = ReadLength(wide);
   std::string out;
   if (!wide) {
     if (n > Remaining()) throw CArchiveException();

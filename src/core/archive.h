@@ -78,7 +78,8 @@ class CArchive {
   void Need(std::size_t n);
   void Refill(std::size_t n);
   void ReadInto(void* dest, std::size_t n);
-  std::uint64_t ReadLength();
+  /// A string's length prefix; sets `wide` when it announces the two-byte form.
+  std::uint64_t ReadLength(bool& wide);
 
   bool m_storing;
   std::string m_out;

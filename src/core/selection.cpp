@@ -16,6 +16,7 @@
 
 #include "core/cp1252.h"
 #include "core/meriskdoc.h"
+#include "core/selectionorder.h"
 
 namespace kolvaro {
 namespace {
@@ -321,6 +322,15 @@ void FilterCandidates(std::vector<Candidate>& candidates, std::uint32_t maxId, s
 }
 
 }  // namespace
+
+bool SelectionDateKey(double value, std::uint64_t& key) {
+  const double m = Moment(value);
+  if (std::isnan(m)) return false;
+  key = OrderedBits(m);
+  return true;
+}
+
+void AppendSelectionNameKey(std::string_view name, std::string& out) { AppendNameKey(name, out); }
 
 void CMeriskDoc::SelectPictures(std::int32_t theme, std::int32_t person, std::int32_t sortKey) {
   CWaitCursorGuard wait(m_userQuestions);

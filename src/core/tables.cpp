@@ -204,9 +204,10 @@ void CPersonenAufBildernEx::AddOrUpdate(std::int32_t person, std::int32_t pictur
   m_map.set(key, PersonOnPictureEntry{PairLow(key), PairHigh(key), rect, now});
 }
 
-void CPersonenAufBildernEx::Remove(std::int32_t person, std::int32_t picture) {
-  m_map.erase(PairKey(person, picture));
+bool CPersonenAufBildernEx::Remove(std::int32_t person, std::int32_t picture) {
+  const bool removed = m_map.erase(PairKey(person, picture));
   changed = COleDateTime::Now();
+  return removed;
 }
 
 void CPersonenAufBildernEx::RemoveAllOfPerson(std::int32_t person) {
@@ -347,9 +348,10 @@ void CThemenDerBilderEx::Put(std::int32_t theme, std::int32_t picture, const COl
   m_map.set(PairKey(theme, picture), date);
 }
 
-void CThemenDerBilderEx::Remove(std::int32_t theme, std::int32_t picture) {
-  m_map.erase(PairKey(theme, picture));
+bool CThemenDerBilderEx::Remove(std::int32_t theme, std::int32_t picture) {
+  const bool removed = m_map.erase(PairKey(theme, picture));
   changed = COleDateTime::Now();
+  return removed;
 }
 
 void CThemenDerBilderEx::RemoveAllOfTheme(std::int32_t theme) {

@@ -88,7 +88,8 @@ struct PersonOnPictureEntry {
 class CPersonenAufBildernEx {
  public:
   void AddOrUpdate(std::int32_t person, std::int32_t picture, const Rect& rect);
-  void Remove(std::int32_t person, std::int32_t picture);
+  /// Whether there was such an entry; the change date is set either way.
+  bool Remove(std::int32_t person, std::int32_t picture);
   void RemoveAllOfPerson(std::int32_t person);
   void RemoveAllOfPicture(std::int32_t picture);
   bool Lookup(std::int32_t person, std::int32_t picture, Rect* rect = nullptr) const;
@@ -151,7 +152,8 @@ class CThemenDerBilderEx {
   /// Stores a link with a given date and no change of the table's date
   /// (the new album's placeholder link).
   void Put(std::int32_t theme, std::int32_t picture, const COleDateTime& date);
-  void Remove(std::int32_t theme, std::int32_t picture);
+  /// Whether there was such a link; the change date is set either way.
+  bool Remove(std::int32_t theme, std::int32_t picture);
   void RemoveAllOfTheme(std::int32_t theme);
   void RemoveAllOfPicture(std::int32_t picture);
   bool Lookup(std::int32_t theme, std::int32_t picture, COleDateTime* date = nullptr) const;

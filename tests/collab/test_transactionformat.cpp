@@ -83,6 +83,9 @@ TEST(TransactionNumbers, FloatingPointIsReadWithAPoint) {
   EXPECT_EQ(ParseLeadingDouble("12,5"), 12.0);
   EXPECT_EQ(ParseLeadingDouble("1e999"), std::numeric_limits<double>::infinity());
   EXPECT_EQ(ParseLeadingDouble("1e-999"), 0.0);
+  EXPECT_EQ(ParseLeadingDouble("0." + std::string(400, '0') + "1"), 0.0);
+  EXPECT_EQ(ParseLeadingDouble("-0." + std::string(400, '0') + "1e5"), 0.0);
+  EXPECT_EQ(ParseLeadingDouble("1" + std::string(400, '0')), std::numeric_limits<double>::infinity());
 }
 
 TEST(TransactionNumbers, FixedFormatHasSixDecimalsAndAPoint) {

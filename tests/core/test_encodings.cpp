@@ -181,6 +181,8 @@ TEST(ArchiveString, ReaderAcceptsEveryPrefixFormAndTheTwoByteForm) {
           .Word('b')
           .Word('c')
           .Bytes(),
+      // The two-byte form announced twice: the prefix is read again each time.
+      ByteWriter().Byte(0xFF).Word(0xFFFE).Byte(0xFF).Word(0xFFFE).Byte(3).Word('a').Word('b').Word('c').Bytes(),
   };
   for (const auto& f : forms) EXPECT_EQ(ReadOne(f), "abc") << Hex(f);
 }
