@@ -1,23 +1,43 @@
 #include "app/documentcommands.h"
 
 #include "app/mainframe.h"
+#include "app/waitfreequestions.h"
 #include "collab/transactionimport.h"
 #include "core/meriskdoc.h"
 #include "maintenance/addpictures.h"
 #include "maintenance/importpersons.h"
 #include "res/commands.h"
+#include "res/strings.h"
 
 namespace kolvaro {
 
 bool CDocumentCommands::OnCommand(int id) {
   switch (id) {
-    case ID_ADD_PICTURES: OnAddPictures(m_doc, m_ui); return true;
-    case ID_ADD_FOLDER: OnAddFolder(m_doc, m_ui); return true;
+    case ID_ADD_PICTURES: ReportAdded(OnAddPictures(m_doc, m_ui)); return true;
+    case ID_ADD_FOLDER: ReportAdded(OnAddFolder(m_doc, m_ui)); return true;
     case ID_OPEN_IN_GRAPHICS: m_doc.OpenPictureFile(m_doc.CurrentPicture()); return true;
     case ID_IMPORT_PERSONS: OnImportPersons(m_doc, m_ui); return true;
-    case ID_IMPORT_TRANSACTIONS: OnImportTransactionFile(m_doc, m_ui); return true;
+    case ID_IMPORT_TRANSACTIONS: ImportTransactions(); return true;
     default: return false;
   }
+}
+
+void CDocumentCommands::ReportAdded(std::optional<int> added) {
+  // New pictures are in the album but not yet in the selection.
+  if (added)
+    m_frame.ShowStatus(FormatMessage(LoadString(IDS_STATUS_PICTURES_ADDED), {static_cast<long long>(*added)}));
+}
+
+void CDocumentCommands::ImportTransactions() {
+  const std::vector<std::string> chosen = m_ui.GetOpenFileNames(
+      "", std::string(LoadString(IDS_TRANSACTION_FILTER)), m_doc.m_strAlbumFolder, false);
+  if (chosen.empty()) return;
+  CWaitFreeQuestions ui(m_ui);
+  const TransactionImportOutcome outcome = ImportTransactionFile(m_doc, chosen.front(), &ui);
+  // Also a file broken half-way has changed the album: the views show it.
+  if (outcome.result != TransactionImportResult::Done && outcome.applied > 0) m_doc.UpdateAllViews(nullptr);
+  m_frame.ShowStatus(
+      FormatMessage(LoadString(IDS_STATUS_CHANGES_APPLIED), {static_cast<long long>(outcome.applied)}));
 }
 
 bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {

@@ -3,6 +3,8 @@
 // the picture in the graphics program, importing persons and transaction
 // files. The logic lives in the catalogue and collaboration libraries.
 
+#include <optional>
+
 #include "views/commandtarget.h"
 
 namespace kolvaro {
@@ -19,6 +21,10 @@ class CDocumentCommands : public ICommandTarget {
   bool OnUpdateCommand(int id, CmdState& state) override;
 
  private:
+  void ReportAdded(std::optional<int> added);
+  /// Replays a transaction file and says in the status bar how many changes it made.
+  void ImportTransactions();
+
   CMeriskDoc& m_doc;
   IUserQuestions& m_ui;
   CMainFrame& m_frame;

@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -73,8 +75,56 @@ CMainFrame::CMainFrame(CMeriskApp& app) : m_app(app), m_doc(app.Document()) {
     if (isWindowModified() != m_doc.IsModified()) setWindowModified(m_doc.IsModified());
   });
   modifiedWatch->start(300);
-  resize(1180, 720);
+  // The program's accelerators win over the word jumps of the text fields.
+  qApp->installEventFilter(this);
+  RestoreLayout();
   UpdateTitle();
+}
+
+void CMainFrame::RestoreLayout() {
+  ISettings& settings = m_doc.Settings();
+  const QByteArray geometry =
+      QByteArray::fromBase64(QByteArray::fromStdString(settings.GetString("Layout", "MainWindow", "")));
+  // Qt puts a window kept from a larger screen back onto the screen there is.
+  if (geometry.isEmpty() || !restoreGeometry(geometry)) {
+    QSize size(1180, 720);
+    if (const QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size() * 9 / 10);
+    resize(size.expandedTo(minimumSizeHint()));
+  }
+  const QByteArray splitter =
+      QByteArray::fromBase64(QByteArray::fromStdString(settings.GetString("Layout", "Splitter", "")));
+  if (!splitter.isEmpty()) m_splitter->restoreState(splitter);
+}
+
+void CMainFrame::SaveLayout() {
+  ISettings& settings = m_doc.Settings();
+  settings.SetString("Layout", "MainWindow", saveGeometry().toBase64().toStdString());
+  settings.SetString("Layout", "Splitter", m_splitter->saveState().toBase64().toStdString());
+}
+
+bool CMainFrame::CommitEdits() { return !m_description || m_description->CommitEdits(); }
+
+void CMainFrame::ShowStatus(const std::string& text) { statusBar()->showMessage(Q(text)); }
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    const QKeySequence unpadded(
+        QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, static_cast<Qt::Key>(key->key())));
+    for (const auto& [id, action] : m_actions) {
+      if (!action->isEnabled()) continue;
+      for (const QKeySequence& k : action->shortcuts()) {
+        if (k == pressed || k == unpadded) {
+          // Not taken by the field: the shortcut fires.
+          event->ignore();
+          return true;
+        }
+      }
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 CMainFrame::~CMainFrame() {
@@ -232,6 +282,8 @@ void CMainFrame::RouteCommand(int command) {
   for (ICommandTarget* t : Route())
     if (t->OnUpdateCommand(command, state)) break;
   if (!state.enabled) return;
+  // Text being typed is stored before the command leaves or replaces it.
+  if (!CommitEdits()) return;
   for (ICommandTarget* t : Route())
     if (t->OnCommand(command)) break;
   // The command may have closed the window (Exit).
@@ -359,6 +411,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SaveLayout();
   event->accept();
 }
 

@@ -54,6 +54,13 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
 
   /// After new or open: title, recent files, initial update of both panes.
   void OnDocumentReplaced();
+  /// Stores what is being typed in the picture view; false when its date is none.
+  bool CommitEdits();
+  /// Shows a result in the status bar until the next prompt replaces it.
+  void ShowStatus(const std::string& text);
+  /// Size, position and splitter as the settings keep them between starts.
+  void RestoreLayout();
+  void SaveLayout();
   void OnDocumentSaved();
   void RefreshRecentFiles();
   void UpdateTitle();
@@ -64,6 +71,7 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateActions();

@@ -17,15 +17,22 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-/// The default of "RootFolder": the user's pictures folder in stored form.
-std::string DefaultRootFolder() {
-  QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-  if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+/// A folder in the stored form of "RootFolder": ':' written as '|', ending in '/'.
+std::string StoredRootFolder(const QString& folder) {
   std::string stored = folder.toStdString();
   for (char& c : stored)
     if (c == ':') c = '|';
   if (stored.empty() || stored.back() != '/') stored += '/';
   return stored;
+}
+
+/// The default of "RootFolder": the user's pictures folder in stored form,
+/// or the home folder on an account that has none.
+std::string DefaultRootFolder() {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+  return StoredRootFolder(folder);
 }
 
 }  // namespace
@@ -70,22 +77,24 @@ bool CMeriskApp::InitInstance(const std::vector<std::string>& args, const std::s
   const std::string kAbsent = "\x01";
   if (m_settings.GetString("Pictures", "RootFolder", kAbsent) == kAbsent)
     m_settings.SetString("Pictures", "RootFolder", DefaultRootFolder());
-  m_strHelpFilePath = HelpPathFor(programPath);
-  m_doc.SetHelpFilePath(m_strHelpFilePath);
+  m_strHelpFilePath = HelpFolderOf(programPath);
+  m_doc.SetHelpFolder(m_strHelpFilePath);
 
   // The shell command: the main window with an empty album, or the named one.
+  // The new-document step runs in every case: it starts the transaction log
+  // of a collaborating editor, which an album opened from the command line
+  // would otherwise never get.
   m_frame = std::make_unique<CMainFrame>(*this);
+  OnFileNew();
   if (!m_commandLine.file.empty()) {
     if (!OpenDocumentFile(m_commandLine.file)) {
       m_frame.reset();
       m_exitCode = 1;
       return false;
     }
-  } else {
-    OnFileNew();
+  } else if (!m_recent.Files().empty()) {
     // The last album used opens as soon as the event loop runs.
-    if (!m_recent.Files().empty())
-      QTimer::singleShot(0, this, [this] { OnOpenRecentFile(0); });
+    QTimer::singleShot(0, this, [this] { OnOpenRecentFile(0); });
   }
   m_frame->show();
   m_frame->update();
@@ -107,8 +116,23 @@ bool CMeriskApp::OnFileNew() {
   if (!SaveModified()) return false;
   m_doc.OnNewDocument();
   m_doc.SetTitle(kNewAlbumName);
+  UseHomeForMissingRootFolder();
   AfterNewOrOpen();
   return true;
+}
+
+void CMeriskApp::UseHomeForMissingRootFolder() {
+  // Pictures added to an album based in a folder that is not there would be
+  // stored relative to nothing the user has; the setting itself stays, the
+  // folder may be a disk that is not plugged in.
+  if (QFileInfo(Q(m_doc.m_strAlbumFolder)).isDir()) return;
+  const QString home = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+  m_doc.m_strAlbumFolder = home.toStdString() + (home.endsWith(QLatin1Char('/')) ? "" : "/");
+  m_doc.m_strAlbumFolderStored = StoredRootFolder(home);
+}
+
+bool CMeriskApp::CommitEdits() {
+  return !m_frame || m_frame->CommitEdits();
 }
 
 void CMeriskApp::OnFileOpen() {
@@ -167,16 +191,20 @@ bool CMeriskApp::DoSave(const std::string& path) {
   }
   m_recent.Add(m_doc.GetPathName());
   emit DocumentChanged();
+  // Saving re-bases the stored names: the views show them as they are now.
+  m_doc.UpdateAllViews(nullptr);
   if (m_frame) m_frame->OnDocumentSaved();
   return true;
 }
 
 bool CMeriskApp::OnFileSave() {
+  if (!CommitEdits()) return false;
   if (m_doc.GetPathName().empty()) return OnFileSaveAs();
   return DoSave(m_doc.GetPathName());
 }
 
 bool CMeriskApp::OnFileSaveAs() {
+  if (!CommitEdits()) return false;
   std::string proposed = m_doc.GetPathName();
   if (proposed.empty()) proposed = m_doc.m_strAlbumFolder + "Kolvaro.kvo";
   const std::string path = m_chooseSaveFile(proposed);
@@ -185,6 +213,8 @@ bool CMeriskApp::OnFileSaveAs() {
 }
 
 bool CMeriskApp::SaveModified() {
+  // The text being typed belongs to the album that is about to go.
+  if (!CommitEdits()) return false;
   if (!m_doc.IsModified()) return true;
   const std::string name = m_doc.GetPathName().empty() ? m_doc.GetTitle() : m_doc.GetPathName();
   const int answer = m_ui.MessageBox(FormatMessage(LoadString(IDS_SAVE_CHANGES), {name}), "",

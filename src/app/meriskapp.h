@@ -55,6 +55,10 @@ class CMeriskApp : public QObject, public ICommandTarget {
   bool SaveModified();
   void OnOpenRecentFile(int index);
 
+  /// Stores the headline and date being typed in the picture view; false
+  /// (the user was told) when the date is none.
+  bool CommitEdits();
+
   /// Asks for the file name of "Speichern unter"; "" when cancelled. Tests replace it.
   std::function<std::string(const std::string& proposed)> m_chooseSaveFile;
 
@@ -71,6 +75,7 @@ class CMeriskApp : public QObject, public ICommandTarget {
   bool DoSave(const std::string& path);
   void AfterNewOrOpen();
   void NormalizeRootFolderSetting();
+  void UseHomeForMissingRootFolder();
 
   ISettings& m_settings;
   IUserQuestions& m_ui;

@@ -42,11 +42,6 @@ std::string UsageText() {
          "      --quit-after-show  beenden, sobald das Hauptfenster gezeigt ist\n";
 }
 
-std::string HelpPathFor(const std::string& programPath) {
-  const auto cut = programPath.find_last_of("/\\");
-  return (cut == std::string::npos ? std::string() : programPath.substr(0, cut + 1)) + "help/";
-}
-
 std::optional<std::string> NormalizeRootFolder(const std::string& value) {
   std::string out = value;
   bool changed = false;

@@ -21,10 +21,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 /// The German usage text of `kolvaro --help`.
 std::string UsageText();
 
-/// The help folder beside the program: everything of `programPath` up to
-/// its last '/' or '\', then "help/".
-std::string HelpPathFor(const std::string& programPath);
-
 /// "RootFolder" in its stored form: '\' becomes '/', ':' becomes '|', and a
 /// trailing '/' is added. Returns nothing when the value needs no change.
 std::optional<std::string> NormalizeRootFolder(const std::string& value);

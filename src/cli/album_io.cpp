@@ -7,7 +7,6 @@
 
 namespace kolvaro::cli {
 
-std::string HelpFilePath(const Context& ctx) { return ctx.programDir + "Kolvaro.chm"; }
 
 std::chrono::milliseconds LockTimeout() {
   long ms = 10000;
@@ -20,7 +19,8 @@ std::chrono::milliseconds LockTimeout() {
 }
 
 CAlbumFile::CAlbumFile(Context& ctx) : m_ctx(ctx), m_doc(ctx.settings, PathStyle::Posix) {
-  m_doc.SetHelpFilePath(HelpFilePath(ctx));
+  // The same help set, and so the same update URL, as the desktop program.
+  m_doc.SetHelpFolder(HelpFolderOf(ctx.programDir));
   m_doc.SetFileLock(&m_lock);
 }
 

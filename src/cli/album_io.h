@@ -64,7 +64,4 @@ class CAlbumFile {
 /// milliseconds in KOLVARO_LOCK_TIMEOUT_MS.
 std::chrono::milliseconds LockTimeout();
 
-/// The help file the document's default update URL points into.
-std::string HelpFilePath(const Context& ctx);
-
 }  // namespace kolvaro::cli

@@ -71,6 +71,11 @@ CMeriskDoc::CMeriskDoc(ISettings& settings, PathStyle style)
 
 CMeriskDoc::~CMeriskDoc() = default;
 
+std::string HelpFolderOf(const std::string& programPath) {
+  const auto cut = programPath.find_last_of("/\\");
+  return (cut == std::string::npos ? std::string() : programPath.substr(0, cut + 1)) + "help/";
+}
+
 std::string CMeriskDoc::DefaultUpdateUrl() const {
   return "mk:@MSITStore:" + m_strHelpFilePath + "::/html/update_nopage.html";
 }

@@ -18,6 +18,10 @@
 
 namespace kolvaro {
 
+/// The help folder of a program: everything of `programPath` up to its last
+/// '/' or '\', then "help/". The desktop program and kolvaro-cli both use it.
+std::string HelpFolderOf(const std::string& programPath);
+
 class CMeriskDoc : public CDocument {
  public:
   using TransactionLogFactory = std::function<std::unique_ptr<ITransactionLog>(CMeriskDoc&)>;
@@ -75,6 +79,10 @@ class CMeriskDoc : public CDocument {
 
   /// The help file the default update URL points into.
   void SetHelpFilePath(const std::string& path) { m_strHelpFilePath = path; }
+  /// The help folder (ending in '/'): the help set is "<folder>Kolvaro.chm",
+  /// a name for the folder's pages rather than a file.
+  void SetHelpFolder(const std::string& folder) { m_strHelpFilePath = folder + "Kolvaro.chm"; }
+  /// "mk:@MSITStore:<help file>::/html/update_nopage.html", what every new album gets.
   std::string DefaultUpdateUrl() const;
   /// How collaboration creates its writer; without one, no log is kept.
   void SetTransactionLogFactory(TransactionLogFactory factory) {

@@ -83,6 +83,10 @@ constexpr std::array kTable = {
     Entry{IDS_LAYOUT_PRESETS,
           "--- bitte Auswählen ---\nGanze Seite\n1/2 Seite oben\n1/2 Seite unten\n1/2 Seite links\n1/2 Seite rchts\n"
           "1/4 Seiten oben links\n1/4 Seite oben rechts\n1/4 Seite unten links\n1/4 Seite unten rechts\n"},
+    Entry{IDS_PICTURE_FILE_MISSING, "Die Bilddatei wurde nicht gefunden:\n%1!s!"},
+    Entry{IDS_PICTURE_FILE_UNREADABLE, "Die Datei kann nicht als Bild gelesen werden:\n%1!s!"},
+    Entry{IDS_STATUS_PICTURES_ADDED, "Hinzugefügte Bilder: %1!i!. „Los!“ zeigt sie an."},
+    Entry{IDS_STATUS_CHANGES_APPLIED, "Eingespielte Änderungen: %1!li!."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

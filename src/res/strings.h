@@ -67,6 +67,10 @@ namespace kolvaro {
   X(IDS_NO_PICTURE_SELECTED, 1064)      /* the picture control without a picture */          \
   X(IDS_PAGE_SETUP_NEEDS_PICTURE, 1065) /* page setup without a shown picture */              \
   X(IDS_LAYOUT_PRESETS, 1066)           /* page-layout presets, each ended by '\n' */         \
+  X(IDS_PICTURE_FILE_MISSING, 1067)     /* picture control: %1!s! = path not found */         \
+  X(IDS_PICTURE_FILE_UNREADABLE, 1068)  /* picture control: %1!s! = path, no picture */        \
+  X(IDS_STATUS_PICTURES_ADDED, 1069)    /* status bar: %1!i! = count added */                  \
+  X(IDS_STATUS_CHANGES_APPLIED, 1070)   /* status bar: %1!li! = records replayed */           \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -7,7 +7,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimerEvent>
+#include <QWheelEvent>
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -51,6 +54,16 @@ enum ControlId : int {
 };
 
 constexpr int kHoverTimerMs = 500;
+// Lowest height of the view: the picture still shows, the data column scrolls.
+constexpr int kMinViewHeight = 200;
+
+// The data column: every control but the picture.
+constexpr std::array kColumn = {
+    IDC_LABEL_HEADLINE, IDC_LABEL_FILENAME, IDC_LABEL_DATE, IDC_LABEL_SIZE, IDC_LABEL_THEMES,
+    IDC_LABEL_PERSONS,  IDC_HEADLINE,       IDC_FILENAME,   IDC_DATE,       IDC_SIZE,
+    IDC_THEMES,         IDC_PERSONS,        IDC_DATE_LOCK,  IDC_ADD_THEMES, IDC_REMOVE_THEMES,
+    IDC_ADD_PERSON,     IDC_FRAMES,         IDC_REMOVE_PERSONS, IDC_SPIN,   IDC_POSITION,
+    IDC_SLIDER};
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -208,8 +221,15 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
     : QWidget(parent), m_doc(doc), m_ui(ui), m_form(std::make_unique<Ui::ImageDescriptionForm>()) {
   m_form->setupUi(this);
   m_designSize = size();
-  // Smaller than its form the view would cut off the data column.
-  setMinimumSize(m_designSize);
+  // Lower than its form, the view shrinks the picture and scrolls the data
+  // column (small or highly scaled screens); the column's scroll bar takes
+  // its width from the picture, never from the column.
+  m_columnScroll = new QScrollBar(Qt::Vertical, this);
+  m_columnScroll->setObjectName(QStringLiteral("columnScroll"));
+  m_columnScroll->hide();
+  m_columnScroll->setFixedWidth(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_columnScroll));
+  connect(m_columnScroll, &QScrollBar::valueChanged, this, &CImageDescription::ScrollColumnTo);
+  setMinimumSize(m_designSize.width() + m_columnScroll->width(), kMinViewHeight);
   Ui::ImageDescriptionForm& f = *m_form;
   m_controls = {
       {IDC_PICTURE, f.pictureCtrl},          {IDC_LABEL_HEADLINE, f.labelHeadline},
@@ -229,6 +249,8 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   f.buttonDateLock->EnableHover(m_doc.Settings().GetInt("Settings", "Zusammenarbeit", 0) != 0);
   f.editHeadline->installEventFilter(this);
   f.editDate->installEventFilter(this);
+  // A control reached with the keyboard is scrolled into sight.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { ShowInColumn(now); });
 
   connect(f.pictureCtrl, &CPictureCtrl::Notify, this, &CImageDescription::OnPictureNotify);
   connect(f.buttonDateLock, &QPushButton::clicked, this,
@@ -349,7 +371,8 @@ void CImageDescription::Refresh(std::int32_t id) {
   WriteFields();
   SetSliderPos(pos);
   UpdateButtons();
-  ApplyFramesSwitch();
+  // The new picture shows without blinking frames (loading stopped them); the
+  // frames switch applies again when the user presses it.
   update();
   emit CommandStatesChanged();
 }
@@ -454,12 +477,13 @@ bool CImageDescription::CommitDate() {
   return true;
 }
 
-void CImageDescription::CommitEdits() {
-  if (m_bCommitting) return;
+bool CImageDescription::CommitEdits() {
+  if (m_bCommitting) return true;
   m_bCommitting = true;
   CommitHeadline();
-  CommitDate();
+  const bool dateOk = CommitDate();
   m_bCommitting = false;
+  return dateOk;
 }
 
 bool CImageDescription::eventFilter(QObject* watched, QEvent* event) {
@@ -519,18 +543,19 @@ void CImageDescription::resizeEvent(QResizeEvent* event) {
 }
 
 void CImageDescription::OnSize(int cx, int cy) {
-  cx = std::max(cx, m_initialSize.width());
-  cy = std::max(cy, m_initialSize.height());
+  const bool scrolls = cy < m_initialSize.height();
+  const int bar = scrolls ? m_columnScroll->width() : 0;
+  m_columnScroll->setGeometry(cx - m_columnScroll->width(), 0, m_columnScroll->width(), cy);
+  m_columnScroll->setRange(0, std::max(m_initialSize.height() - cy, 0));
+  m_columnScroll->setPageStep(std::max(cy, 1));
+  m_columnScroll->setSingleStep(24);
+  m_columnScroll->setVisible(scrolls);
+  cx = std::max(cx - bar, m_initialSize.width());
+  cy = std::max(cy, kMinViewHeight);
   const int dx = cx - m_lastSize.width();
   const int dy = cy - m_lastSize.height();
   if (dx == 0 && dy == 0) return;
-  static constexpr std::array kMoved = {
-      IDC_LABEL_HEADLINE, IDC_LABEL_FILENAME, IDC_LABEL_DATE, IDC_LABEL_SIZE, IDC_LABEL_THEMES,
-      IDC_LABEL_PERSONS,  IDC_HEADLINE,       IDC_FILENAME,   IDC_DATE,       IDC_SIZE,
-      IDC_THEMES,         IDC_PERSONS,        IDC_DATE_LOCK,  IDC_ADD_THEMES, IDC_REMOVE_THEMES,
-      IDC_ADD_PERSON,     IDC_FRAMES,         IDC_REMOVE_PERSONS, IDC_SPIN,   IDC_POSITION,
-      IDC_SLIDER};
-  for (const int id : kMoved) {
+  for (const int id : kColumn) {
     QWidget* w = GetDlgItem(id);
     w->move(w->x() + dx, w->y());
   }
@@ -539,6 +564,37 @@ void CImageDescription::OnSize(int cx, int cy) {
   picture->RecalcLayout();
   picture->update();
   m_lastSize = QSize(cx, cy);
+}
+
+void CImageDescription::ScrollColumnTo(int offset) {
+  const int dy = m_nColumnOffset - offset;
+  if (dy == 0) return;
+  for (const int id : kColumn) {
+    QWidget* w = GetDlgItem(id);
+    w->move(w->x(), w->y() + dy);
+  }
+  m_nColumnOffset = offset;
+}
+
+void CImageDescription::ShowInColumn(QWidget* focus) {
+  if (!focus || m_columnScroll->isHidden() || !isAncestorOf(focus)) return;
+  QWidget* control = focus;
+  while (control && control->parentWidget() != this) control = control->parentWidget();
+  if (!control || control == m_form->pictureCtrl || control == m_columnScroll) return;
+  const QRect r = control->geometry();
+  if (r.top() < 0)
+    m_columnScroll->setValue(m_nColumnOffset + r.top() - 8);
+  else if (r.bottom() >= height())
+    m_columnScroll->setValue(m_nColumnOffset + r.bottom() - height() + 9);
+}
+
+void CImageDescription::wheelEvent(QWheelEvent* event) {
+  // Turns of the wheel that no control of the column took scroll the column.
+  if (m_columnScroll->isHidden()) {
+    QWidget::wheelEvent(event);
+    return;
+  }
+  QApplication::sendEvent(m_columnScroll, event);
 }
 
 void CImageDescription::ToggleEnlarge() {
@@ -682,8 +738,19 @@ void CImageDescription::OnThemeSelectionChanged() {
   emit CommandStatesChanged();
 }
 
+namespace {
+// The selected entries in the order the list shows them (selectedItems()
+// gives the order in which they were clicked).
+QList<QListWidgetItem*> SelectedInListOrder(const QListWidget* list) {
+  QList<QListWidgetItem*> items;
+  for (int i = 0; i < list->count(); ++i)
+    if (list->item(i)->isSelected()) items.append(list->item(i));
+  return items;
+}
+}  // namespace
+
 void CImageDescription::RemoveThemes() {
-  const QList<QListWidgetItem*> selected = m_form->listThemes->selectedItems();
+  const QList<QListWidgetItem*> selected = SelectedInListOrder(m_form->listThemes);
   if (selected.isEmpty() || m_nShownPicture == -1) return;
   CommitEdits();
   std::string text(LoadString(selected.size() == 1 ? IDS_DELETE_THEME : IDS_DELETE_THEMES));
@@ -701,7 +768,7 @@ void CImageDescription::RemoveThemes() {
 }
 
 void CImageDescription::RemovePersons() {
-  const QList<QListWidgetItem*> selected = m_form->listPersons->selectedItems();
+  const QList<QListWidgetItem*> selected = SelectedInListOrder(m_form->listPersons);
   if (selected.isEmpty() || m_nShownPicture == -1) return;
   CommitEdits();
   std::string names;

@@ -20,6 +20,8 @@
 #include "core/types.h"
 #include "views/commandtarget.h"
 
+class QScrollBar;
+
 namespace Ui {
 class ImageDescriptionForm;
 }
@@ -87,12 +89,19 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   /// from the album's; false when the date text is no date (the user was told).
   bool CommitHeadline();
   bool CommitDate();
+  /// Headline, then date, as before every step to another picture and before
+  /// the album is saved, closed or replaced; false when the date is no date.
+  bool CommitEdits();
 
   std::int32_t ShownPicture() const { return m_nShownPicture; }
   bool IsMarking() const { return m_bMarking; }
   bool IsEnlarged() const { return m_bEnlarged; }
   /// The rectangles of the persons marked on the shown picture, by person.
   const std::map<std::uint32_t, Rect>& PersonRects() const { return m_personRects; }
+  /// How far the data column is scrolled up (0 while the view is tall enough).
+  int ColumnOffset() const { return m_nColumnOffset; }
+  /// The height below which the data column scrolls.
+  int FormHeight() const { return m_designSize.height(); }
 
  signals:
   /// A command's state may have changed; the frame asks again.
@@ -100,6 +109,7 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -112,13 +122,14 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   void SetSliderPos(int pos);
   void DocumentUpdate();
 
-  void CommitEdits();
   void Step(bool next);
   void OnSliderMoved(int pos);
   void OnSliderChangeEnd();
   void OnSpin(int delta);
 
   void OnSize(int cx, int cy);
+  void ScrollColumnTo(int offset);
+  void ShowInColumn(QWidget* focus);
   void ToggleEnlarge();
 
   void EnterMarking();
@@ -161,6 +172,8 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   QSize m_designSize;
   QSize m_initialSize;  // empty until the first initial update
   QSize m_lastSize;
+  QScrollBar* m_columnScroll = nullptr;  // shown while the view is lower than its form
+  int m_nColumnOffset = 0;
 };
 
 }  // namespace kolvaro

@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QRect>
 #include <QTransform>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "views/picturelayout.h"
 
@@ -50,8 +53,18 @@ QImage Upright(QImage image, int orientation) {
 
 bool CLoadedPicture::LoadFromFile(const QString& path) {
   Release();
-  QFile file(path);
-  if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
+  if (path.isEmpty()) return false;
+  // Without O_NONBLOCK a named pipe would hold the program until someone
+  // writes to it; only a regular file is read.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  QFile file;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return false;
+  }
   const QByteArray bytes = file.readAll();
   if (bytes.isEmpty()) return false;
   return LoadFromMemory(bytes);
@@ -75,6 +88,17 @@ bool CLoadedPicture::LoadFromMemory(const QByteArray& bytes) {
   }
   if (size.isEmpty()) return false;
   const int orientation = ExifOrientation(reader.transformation());
+  // A header alone is no picture: decode once at an eighth of the size, which
+  // JPEG decoders do without ever producing the full-size pixels.
+  {
+    QBuffer probeBuffer;
+    probeBuffer.setData(bytes);
+    if (!probeBuffer.open(QIODevice::ReadOnly)) return false;
+    QImageReader probe(&probeBuffer, format);
+    probe.setAutoTransform(false);
+    probe.setScaledSize(QSize((size.width() + 7) / 8, (size.height() + 7) / 8));
+    if (probe.read().isNull()) return false;
+  }
   m_bytes = bytes;
   m_format = format;
   m_size = size;

@@ -174,7 +174,7 @@ void CPersonsDlg::OnEnter() {
   if (IsMarked(person) && m_doc.Settings().GetInt("Settings", "AskOverwriteDelete", 1) != 0) {
     const std::string text = combo->currentText().toStdString() + std::string(LoadString(IDS_PERSON_ALREADY_MARKED));
     if (m_ui.MessageBox(text, std::string(LoadString(IDS_DUPLICATE_CAPTION)),
-                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+                        MB_YESNO | MB_ICONQUESTION) != IDYES)
       return;
   }
   m_doc.AddOrUpdatePersonOnPicture(person, rect, m_nPicture);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -65,10 +66,13 @@ void CPictureCtrl::Load(const QString& path) {
   ClearFrames();
   update();
   m_scaled = QImage();
+  m_strPath = path;
+  m_failure = Failure::None;
   if (path.isEmpty()) {
     m_picture.Release();
-  } else {
-    m_picture.LoadFromFile(path);
+  } else if (!m_picture.LoadFromFile(path)) {
+    // A dangling link counts as missing: its picture is not there.
+    m_failure = QFileInfo::exists(path) ? Failure::NotAPicture : Failure::Missing;
   }
   const QSize size = m_picture.GetSizeInPixels();
   m_nPictureWidth = static_cast<unsigned>(size.width());
@@ -110,6 +114,7 @@ void CPictureCtrl::EnsureScaled() {
 
 void CPictureCtrl::DropPicture() {
   m_picture.Release();
+  m_failure = Failure::NotAPicture;
   m_scaled = QImage();
   m_nPictureWidth = 0;
   m_nPictureHeight = 0;
@@ -228,15 +233,25 @@ void CPictureCtrl::paintEvent(QPaintEvent* /*event*/) {
   if (m_bBlinking && m_bBlinkPhase) DrawFrames(painter, m_blinkingFrames);
   if (drawn) return;
 
-  const std::string_view stored = LoadString(kNoPictureText);
-  const QString text = stored.empty() ? QString::fromUtf8(kNoPictureFallback)
-                                      : QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
   painter.setFont(parentWidget() ? parentWidget()->font() : font());
   painter.setPen(palette().color(QPalette::WindowText));
   painter.setBackgroundMode(Qt::TransparentMode);
   QRect area = rect();
   area.setTop((area.top() + area.bottom() + 1) / 2);
-  painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextDontClip, text);
+  // A long path without spaces breaks anywhere rather than running off the control.
+  QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  painter.drawText(QRectF(area), MessageText(), option);
+}
+
+QString CPictureCtrl::MessageText() const {
+  if (m_failure != Failure::None) {
+    const int id = m_failure == Failure::Missing ? IDS_PICTURE_FILE_MISSING : IDS_PICTURE_FILE_UNREADABLE;
+    return QString::fromStdString(FormatMessage(LoadString(id), {m_strPath.toStdString()}));
+  }
+  const std::string_view stored = LoadString(kNoPictureText);
+  return stored.empty() ? QString::fromUtf8(kNoPictureFallback)
+                        : QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
 }
 
 void CPictureCtrl::resizeEvent(QResizeEvent* event) {

@@ -65,6 +65,13 @@ class CPictureCtrl : public QWidget {
   /// Applies the cursor of the current mode at once (after setting m_nMode).
   void UpdateCursor();
 
+  /// Why nothing is shown: no file asked for, the file is not there, or it
+  /// holds no picture that can be decoded.
+  enum class Failure { None, Missing, NotAPicture };
+  Failure LoadFailure() const { return m_failure; }
+  /// The text shown in place of a picture.
+  QString MessageText() const;
+
   // Owners set these directly; they take effect at the next paint or mouse event.
   int m_bFramesVisible = 0;
   int m_nMode = 0;  // 0 normal, 1 marking, 2 person cursor
@@ -115,6 +122,8 @@ class CPictureCtrl : public QWidget {
   bool m_bTracking = false;
   QPoint m_trackOrigin;
   QPoint m_trackPoint;
+  Failure m_failure = Failure::None;
+  QString m_strPath;  // the file last loaded, for the message
 };
 
 }  // namespace kolvaro

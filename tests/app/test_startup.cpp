@@ -20,9 +20,9 @@ TEST(StartupTest, RootFolderIsNormalisedOnlyWhenNeeded) {
 }
 
 TEST(StartupTest, HelpFolderIsBesideTheProgramWhicheverSlashComesLast) {
-  EXPECT_EQ(HelpPathFor("/opt/kolvaro/bin/kolvaro"), "/opt/kolvaro/bin/help/");
-  EXPECT_EQ(HelpPathFor("C:\\Programme\\Kolvaro\\kolvaro.exe"), "C:\\Programme\\Kolvaro\\help/");
-  EXPECT_EQ(HelpPathFor("C:/Programme\\Kolvaro/kolvaro"), "C:/Programme\\Kolvaro/help/");
+  EXPECT_EQ(HelpFolderOf("/opt/kolvaro/bin/kolvaro"), "/opt/kolvaro/bin/help/");
+  EXPECT_EQ(HelpFolderOf("C:\\Programme\\Kolvaro\\kolvaro.exe"), "C:\\Programme\\Kolvaro\\help/");
+  EXPECT_EQ(HelpFolderOf("C:/Programme\\Kolvaro/kolvaro"), "C:/Programme\\Kolvaro/help/");
 }
 
 TEST(StartupTest, CommandLine) {
@@ -49,6 +49,8 @@ TEST(StartupTest, WithoutArgumentsAndRecentFilesAnEmptyAlbumIsOpen) {
   EXPECT_EQ(f.app->Document().GetPathName(), "");
   EXPECT_EQ(f.app->MainFrame()->windowTitle(), QStringLiteral("Leeres Kolvaroalbum[*] - Kolvaro-Album"));
   EXPECT_EQ(f.app->HelpFilePath(), "/usr/bin/help/");
+  // The same address as kolvaro-cli gives a new album.
+  EXPECT_EQ(f.app->Document().m_strUpdateUrl, "mk:@MSITStore:/usr/bin/help/Kolvaro.chm::/html/update_nopage.html");
   // The root folder is written back in its stored form.
   const std::string root = f.settings.GetString("Pictures", "RootFolder", "");
   ASSERT_FALSE(root.empty());

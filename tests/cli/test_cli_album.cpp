@@ -55,7 +55,7 @@ TEST_F(CliAlbum, NewAlbumDumpsAsTheFormatPrescribes) {
       "  },\n"
       "  \"albumInfo\": \"\",\n"
       "  \"updateUrl\": \"mk:@MSITStore:" + ProgramDir() +
-      "Kolvaro.chm::/html/update_nopage.html\",\n"
+      "help/Kolvaro.chm::/html/update_nopage.html\",\n"
       "  \"infoDialogEnabled\": 1\n"
       "}\n";
   EXPECT_EQ(r.out, expected);
@@ -193,7 +193,7 @@ TEST_F(CliAlbum, DumpFollowsTheFileNotTheTables) {
   EXPECT_TRUE(dump["themes"]["records"].items.empty());
   EXPECT_EQ(dump["albumInfo"].text, "");
   EXPECT_EQ(dump["updateUrl"].text,
-            "mk:@MSITStore:" + ProgramDir() + "Kolvaro.chm::/html/update_nopage.html");
+            "mk:@MSITStore:" + ProgramDir() + "help/Kolvaro.chm::/html/update_nopage.html");
   EXPECT_EQ(dump["infoDialogEnabled"].number, 1);
 
   // One byte short: no half a dump on stdout.

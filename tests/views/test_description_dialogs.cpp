@@ -88,6 +88,7 @@ TEST_F(PersonsDialog, OverwritingAMarkedPersonAsksFirst) {
   EXPECT_EQ(ui.messages[0].text,
             "Bernd\nist bereits in der Datenbank eingetragen.\nSoll der Eintrag aktualisiert werden?");
   EXPECT_EQ(ui.messages[0].caption, "Doppelter Eintrag");
+  EXPECT_EQ(ui.messages[0].flags, unsigned{MB_YESNO | MB_ICONQUESTION});  // "&Ja" is the default
   EXPECT_TRUE(dlg->isVisible());
   EXPECT_EQ(Stored(2), Rect(10, 10, 60, 70));
   EXPECT_TRUE(records.empty());
@@ -192,6 +193,12 @@ TEST_F(PersonsDialog, DeleteDialogShowsThePictureAndDefaultsToNo) {
   del.findChild<QCheckBox*>()->setChecked(true);
   del.findChild<QPushButton*>(QStringLiteral("buttonYes"))->click();
   EXPECT_EQ(del.m_bRecycle, 1);
+
+  // Without its file the preview says so, with the path.
+  ASSERT_TRUE(QFile::remove(folder.filePath(QStringLiteral("a.jpg"))));
+  CDeletePictureDlg gone(doc, picture);
+  EXPECT_EQ(gone.Preview()->MessageText(),
+            QStringLiteral("Die Bilddatei wurde nicht gefunden:\n") + folder.filePath(QStringLiteral("a.jpg")));
 }
 
 TEST(DescriptionDates, ShownInTheGermanLocaleAndReadBack) {

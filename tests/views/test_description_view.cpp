@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
 
@@ -166,6 +167,7 @@ TEST_F(DescriptionView, DateIsUnlockedParsedAndWrittenOnlyWhenChanged) {
 
   view->show();
   QApplication::setActiveWindow(view.get());
+  QApplication::setActiveWindow(view.get());
   Headline()->setFocus();
   Type(Date(), QStringLiteral("31.02.2023 10:00:00"));
   view->OnCommand(ID_NEXT_PICTURE);
@@ -294,6 +296,45 @@ TEST_F(DescriptionView, SelectedPersonsBlinkUnlessTheFramesSwitchIsOn) {
   EXPECT_FALSE(picture->IsBlinking());
 }
 
+TEST_F(DescriptionView, ANewPictureStopsTheBlinking) {
+  a = AddPicture("a.jpg");
+  b = AddPicture("b.jpg");
+  doc.m_persons.AddOrUpdate(7, "Oma");
+  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
+  doc.m_personsOnPictures.AddOrUpdate(7, b, Rect{2, 2, 10, 10});
+  SelectAll();
+  MakeView();
+  qobject_cast<QPushButton*>(view->GetDlgItem(1024))->click();
+  ASSERT_TRUE(view->PictureCtrl()->IsBlinking());
+  view->OnCommand(ID_NEXT_PICTURE);
+  EXPECT_FALSE(view->PictureCtrl()->IsBlinking());
+  EXPECT_TRUE(view->PictureCtrl()->BlinkingFrames().empty());
+}
+
+TEST_F(DescriptionView, RemovalAsksAndRemovesInListOrder) {
+  a = AddPicture("a.jpg");
+  doc.m_themes.AddOrUpdate(1, "Urlaub");
+  doc.m_themes.AddOrUpdate(2, "Familie");
+  doc.m_themesOfPictures.AddOrUpdate(1, a);
+  doc.m_themesOfPictures.AddOrUpdate(2, a);
+  doc.m_persons.AddOrUpdate(7, "Oma");
+  doc.m_persons.AddOrUpdate(8, "Opa");
+  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
+  doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
+  SelectAll();
+  MakeView();
+  for (QListWidget* list : {List(1014), List(1015)}) {  // the lower entry clicked first
+    list->item(1)->setSelected(true);
+    list->item(0)->setSelected(true);
+  }
+  ui.answers = {IDNO, IDNO};
+  view->OnCommand(ID_REMOVE_THEMES);
+  view->OnCommand(ID_REMOVE_PERSONS);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0].text, "Möchten Sie diese Themen wirklich löschen?\nFamilie\nUrlaub\n");
+  EXPECT_EQ(ui.messages[1].text, "Möchten Sie\nOma\nOpa\nvon diesem Bild steichen?");
+}
+
 TEST_F(DescriptionView, MarkingDisablesTheFormUntilLeft) {
   MakeView();
   view->OnCommand(ID_ADD_PERSON);  // empty selection: no marking
@@ -406,7 +447,7 @@ TEST_F(DescriptionView, EnlargingMovesTheDataColumnAndRestoresItExactly) {
   EXPECT_FALSE(view->GetDlgItem(1074)->isHidden());
 }
 
-TEST_F(DescriptionView, ResizeMovesTheColumnButNeverBelowTheInitialSize) {
+TEST_F(DescriptionView, ResizeMovesTheColumnAndALowViewScrollsIt) {
   MakeAlbum();
   view->show();  // a hidden widget gets its resize events only when shown
   const QSize initial = view->size();
@@ -419,9 +460,24 @@ TEST_F(DescriptionView, ResizeMovesTheColumnButNeverBelowTheInitialSize) {
   EXPECT_EQ(view->GetDlgItem(1018)->geometry(), slider.translated(100, 0));
   EXPECT_EQ(view->PictureCtrl()->geometry(), picture.adjusted(0, 0, 100, 50));
 
+  // Lower than its form the picture shrinks and the column scrolls; the
+  // scroll bar's width comes from the picture, the view is never narrower.
   view->resize(initial - QSize(200, 200));
+  auto* scroll = view->findChild<QScrollBar*>(QStringLiteral("columnScroll"));
+  ASSERT_TRUE(scroll && scroll->isVisible());
+  EXPECT_EQ(view->width(), initial.width());
+  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), headline.translated(-scroll->width(), 0));
+  EXPECT_EQ(view->PictureCtrl()->geometry(), picture.adjusted(0, 0, -scroll->width(), -200));
+  scroll->setValue(scroll->maximum());
+  EXPECT_LE(view->GetDlgItem(1019)->geometry().bottom(), view->height());
+  EXPECT_EQ(view->GetDlgItem(1042)->y(), headline.y() - 200);
+  // The keyboard brings a control it reaches into sight.
+  QApplication::setActiveWindow(view.get());
+  Headline()->setFocus();
+  EXPECT_EQ(view->ColumnOffset(), 0);
+  view->resize(initial);
+  EXPECT_FALSE(scroll->isVisible());
   EXPECT_EQ(view->GetDlgItem(1042)->geometry(), headline);
-  EXPECT_EQ(view->PictureCtrl()->geometry(), picture);
 
   // A view already larger at its first update starts from the form's own size.
   CImageDescription wide(doc, ui);

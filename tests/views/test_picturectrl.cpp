@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <vector>
 
 #include "views/loadedpicture.h"
@@ -85,6 +86,15 @@ TEST_F(PictureTest, LoaderRejectsWhatIsNoPictureAndForgetsTheOldOne) {
   EXPECT_TRUE(picture.IsEmpty());
   EXPECT_FALSE(picture.LoadFromFile(m_dir.filePath(QStringLiteral("missing.jpg"))));
   EXPECT_FALSE(picture.LoadFromFile(Write(QStringLiteral("text.jpg"), QByteArrayLiteral("Urlaub 2019\n"))));
+  // A JPEG header with its size but no picture data after it.
+  const QByteArray jpeg = Encode(Filled(64, 48, kRed), "jpg");
+  const qsizetype scan = jpeg.indexOf(QByteArrayLiteral("\xFF\xDA"));
+  ASSERT_GT(scan, 0);
+  EXPECT_FALSE(picture.LoadFromFile(Write(QStringLiteral("header.jpg"), jpeg.left(scan) + "\xFF\xD9")));
+  // A named pipe is never waited on.
+  const QString fifo = m_dir.filePath(QStringLiteral("pipe.jpg"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_FALSE(picture.LoadFromFile(fifo));
   EXPECT_EQ(picture.GetSizeInPixels(), QSize(0, 0));
   EXPECT_TRUE(picture.Decode(QSize(10, 10)).isNull());
 
@@ -202,6 +212,31 @@ TEST_F(PictureCtrlTest, EmptyControlShowsTheMessageFromTheMiddleDown) {
     EXPECT_GE(firstTextRow, 150);
     EXPECT_LT(firstTextRow, 200);
   }
+}
+
+TEST_F(PictureCtrlTest, AFileThatIsMissingOrNoPictureIsNamedWithItsPath) {
+  const QString missing = m_dir.filePath(QStringLiteral("weg.jpg"));
+  const QString empty = Write(QStringLiteral("leer.jpg"), QByteArray());
+  const QString text = Write(QStringLiteral("text.jpg"), QByteArrayLiteral("kein Bild"));
+  const struct {
+    QString path;
+    CPictureCtrl::Failure failure;
+    QString message;
+  } cases[] = {
+      {QString(), CPictureCtrl::Failure::None, QStringLiteral("Kein Bild selektiert.")},
+      {missing, CPictureCtrl::Failure::Missing, QStringLiteral("Die Bilddatei wurde nicht gefunden:\n") + missing},
+      {empty, CPictureCtrl::Failure::NotAPicture,
+       QStringLiteral("Die Datei kann nicht als Bild gelesen werden:\n") + empty},
+      {text, CPictureCtrl::Failure::NotAPicture,
+       QStringLiteral("Die Datei kann nicht als Bild gelesen werden:\n") + text},
+  };
+  for (const auto& c : cases) {
+    m_ctrl.Load(c.path);
+    EXPECT_EQ(m_ctrl.LoadFailure(), c.failure) << c.path.toStdString();
+    EXPECT_TRUE(m_ctrl.MessageText().startsWith(c.message)) << m_ctrl.MessageText().toStdString();
+  }
+  m_ctrl.Load(WriteImage(QStringLiteral("da.png"), Filled(10, 10, kRed)));
+  EXPECT_EQ(m_ctrl.LoadFailure(), CPictureCtrl::Failure::None);
 }
 
 TEST_F(PictureCtrlTest, PictureIsScaledIntoTheDisplayRectangleFromASmallCopy) {

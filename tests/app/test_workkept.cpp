@@ -1,0 +1,193 @@
+// The desktop program keeps what the user typed and says what happened:
+// headlines stored on every way out of the field, the picture accelerators
+// in every field, a new album's folder, the status after adding and
+// replaying, and the wait cursor gone before a question.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTest>
+#include <functional>
+
+#include "app/waitfreequestions.h"
+#include "app_testutil.h"
+#include "collab/transactionimport.h"
+#include "maintenance/addpictures.h"
+#include "res/commands.h"
+#include "views/imagedescription.h"
+
+namespace kolvaro {
+namespace {
+
+struct Started {
+  test::AppFixture f;
+  std::string album;
+  CMainFrame* frame = nullptr;
+  CImageDescription* view = nullptr;
+
+  explicit Started(int pictures = 2) {
+    album = f.WriteAlbum("a.kvo", {}, {}, pictures);
+    for (int i = 1; i <= pictures; ++i) f.WriteJpeg("bild" + std::to_string(i) + ".jpg");
+    EXPECT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+    frame = f.app->MainFrame();
+    view = frame->DescriptionView();
+  }
+  QPlainTextEdit* Headline() const { return qobject_cast<QPlainTextEdit*>(view->GetDlgItem(1042)); }
+  QLineEdit* Date() const { return qobject_cast<QLineEdit*>(view->GetDlgItem(1005)); }
+  void TypeHeadline(const QString& text) const {
+    Headline()->selectAll();
+    Headline()->insertPlainText(text);
+  }
+  std::string StoredTitle(std::int32_t picture) const {
+    CMemorySettings s;
+    CMeriskDoc check(s);
+    EXPECT_TRUE(check.OnOpenDocument(album));
+    PictureEntry e;
+    return check.m_pictures.Lookup(picture, e) ? e.title : "?";
+  }
+};
+
+TEST(WorkKeptTest, ATypedHeadlineIsStoredOnEveryWayOutOfTheField) {
+  const std::vector<std::pair<const char*, std::function<void(Started&)>>> ways = {
+      {"Speichern", [](Started& s) { s.frame->RouteCommand(ID_FILE_SAVE); }},
+      {"Schließen",
+       [](Started& s) {
+         QCloseEvent close;
+         QApplication::sendEvent(s.frame, &close);
+         EXPECT_TRUE(close.isAccepted());
+       }},
+      {"Neu", [](Started& s) { s.frame->RouteCommand(ID_FILE_NEW); }},
+      {"Öffnen", [](Started& s) { s.f.app->OpenDocumentFile(s.f.WriteAlbum("b.kvo")); }},
+      {"Zuletzt benutzt", [](Started& s) { s.frame->RouteCommand(ID_FILE_MRU_FILE1 + 1); }},
+  };
+  for (const auto& [name, leave] : ways) {
+    Started s;
+    s.f.settings.SetString("Recent File List", "File2", s.f.WriteAlbum("c.kvo"));
+    s.f.app->RecentFiles().ReadList();
+    s.f.ui.answers = {IDYES};  // the save question, where there is one
+    const std::int32_t shown = s.view->ShownPicture();
+    s.TypeHeadline(QStringLiteral("Am Meer"));
+    leave(s);
+    EXPECT_EQ(s.StoredTitle(shown), "Am Meer") << name;
+  }
+  // A replay works on the album with the headline already in it.
+  Started s;
+  s.TypeHeadline(QStringLiteral("Abend"));
+  s.frame->RouteCommand(ID_IMPORT_TRANSACTIONS);  // the file dialog is cancelled
+  PictureEntry e;
+  ASSERT_TRUE(s.f.app->Document().m_pictures.Lookup(s.view->ShownPicture(), e));
+  EXPECT_EQ(e.title, "Abend");
+  EXPECT_TRUE(s.f.app->Document().IsModified());
+}
+
+TEST(WorkKeptTest, ADateThatIsNoDateKeepsTheWindowOpen) {
+  Started s;
+  s.Date()->setReadOnly(false);
+  s.Date()->selectAll();
+  s.Date()->insert(QStringLiteral("gestern"));
+  QCloseEvent close;
+  QApplication::sendEvent(s.frame, &close);
+  EXPECT_FALSE(close.isAccepted());
+  ASSERT_EQ(s.f.ui.messages.size(), 1u);  // no save question after it
+  EXPECT_EQ(s.f.ui.messages[0].text, "Geben Sie ein Datum und/oder eine Uhrzeit ein.");
+}
+
+TEST(WorkKeptTest, CtrlArrowsStepThroughThePicturesFromEveryField) {
+  Started s(3);
+  s.frame->show();
+  QApplication::setActiveWindow(s.frame);
+  CMeriskDoc& doc = s.f.app->Document();
+  int expected = doc.m_nCurrentPosition;
+  for (const int id : {1042, 1004, 1005, 1006}) {
+    QWidget* field = s.view->GetDlgItem(id);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Right, Qt::ControlModifier);
+    expected = (expected + 1) % 3;
+    EXPECT_EQ(doc.m_nCurrentPosition, expected) << id;
+    QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(doc.m_nCurrentPosition, expected) << id;
+  }
+  // The headline typed before the step goes with its picture.
+  const std::int32_t typedOn = s.view->ShownPicture();
+  s.Headline()->setFocus();
+  s.TypeHeadline(QStringLiteral("Hafen"));
+  QTest::keyClick(s.Headline(), Qt::Key_Right, Qt::ControlModifier);
+  PictureEntry e;
+  ASSERT_TRUE(doc.m_pictures.Lookup(typedOn, e));
+  EXPECT_EQ(e.title, "Hafen");
+  EXPECT_NE(s.view->ShownPicture(), typedOn);
+}
+
+TEST(WorkKeptTest, ANewAlbumWithoutItsRootFolderIsBasedInTheHomeFolder) {
+  test::AppFixture f;
+  f.settings.SetString("Pictures", "RootFolder", "/gibt/es/nicht/");
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  EXPECT_EQ(f.app->Document().m_strAlbumFolder, QDir::homePath().toStdString() + "/");
+  // The setting stays: the folder may be a disk that is not plugged in.
+  EXPECT_EQ(f.settings.GetString("Pictures", "RootFolder", ""), "/gibt/es/nicht/");
+}
+
+TEST(WorkKeptTest, SaveAsShowsTheNewStoredNamesAtOnce) {
+  test::AppFixture f;
+  f.settings.SetInt("Settings", "RelativePath", 1);
+  ASSERT_TRUE(QDir(f.dir.path()).mkpath(QStringLiteral("reise")));
+  f.settings.SetString("Pictures", "RootFolder", f.dir.path().toStdString() + "/");
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  CMeriskDoc& doc = f.app->Document();
+  AddPictureFiles(doc, f.ui, {f.WriteJpeg("reise/a.jpg")});
+  doc.SelectPictures(-1, -1, -1);
+  auto* name = qobject_cast<QLineEdit*>(f.app->MainFrame()->DescriptionView()->GetDlgItem(1004));
+  EXPECT_EQ(name->text(), QStringLiteral("reise\\a.jpg"));
+  f.app->m_chooseSaveFile = [&](const std::string&) { return f.Path("reise/album.kvo"); };
+  ASSERT_TRUE(f.app->OnFileSaveAs());
+  EXPECT_EQ(name->text(), QStringLiteral("a.jpg"));
+}
+
+TEST(WorkKeptTest, TheStatusBarSaysWhatAddingAndReplayingDid) {
+  test::AppFixture f;
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  QStatusBar* status = f.app->MainFrame()->statusBar();
+  f.ui.chosenFiles = {f.WriteJpeg("a.jpg"), f.WriteJpeg("b.jpg")};
+  f.app->MainFrame()->RouteCommand(ID_ADD_PICTURES);
+  EXPECT_EQ(status->currentMessage(), QStringLiteral("Hinzugefügte Bilder: 2. „Los!“ zeigt sie an."));
+  f.ui.chosenFolder = f.dir.path().toStdString();
+  f.app->MainFrame()->RouteCommand(ID_ADD_FOLDER);  // both are in the album already
+  EXPECT_EQ(status->currentMessage(), QStringLiteral("Hinzugefügte Bilder: 0. „Los!“ zeigt sie an."));
+  f.ui.chosenFiles = {f.WriteAlbum("kein-protokoll.xml")};
+  f.app->MainFrame()->RouteCommand(ID_IMPORT_TRANSACTIONS);
+  EXPECT_EQ(status->currentMessage(), QStringLiteral("Eingespielte Änderungen: 0."));
+}
+
+// Remembers how deep the wait cursor was when each message appeared.
+class WaitWatchingQuestions : public test::ScriptedQuestions {
+ public:
+  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+    depthAtMessage.push_back(waitDepth);
+    return test::ScriptedQuestions::MessageBox(text, caption, flags);
+  }
+  std::vector<int> depthAtMessage;
+};
+
+TEST(WorkKeptTest, TheWaitCursorEndsBeforeTheReplaysMessage) {
+  test::AppFixture f;
+  CMeriskDoc& doc = f.app->Document();
+  doc.OnNewDocument();
+  WaitWatchingQuestions inner;
+  {
+    CWaitFreeQuestions ui(inner);
+    const auto outcome = ImportTransactionFile(doc, f.WriteAlbum("kaputt.xml"), &ui);
+    EXPECT_EQ(outcome.result, TransactionImportResult::Damaged);
+  }
+  ASSERT_EQ(inner.messages.size(), 1u);
+  EXPECT_EQ(inner.depthAtMessage, std::vector<int>{0});
+  EXPECT_EQ(inner.waitCursors, 1);
+  EXPECT_EQ(inner.waitDepth, 0);
+}
+
+}  // namespace
+}  // namespace kolvaro
