@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "collab/transactionreader.h"
+#include "core/paths.h"
 #include "core/selectionorder.h"
 #include "res/strings.h"
 
@@ -637,6 +638,17 @@ int OpenLocked(const std::string& path) {
 TransactionImportOutcome ImportOpenedFile(CMeriskDoc& doc, const std::string& path,
                                           IUserQuestions* ui,
                                           const TransactionImportOptions& options) {
+  // A pipe could block the import for good and opening a device can act on
+  // it: look before opening anything that is no regular file.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (ui)
+      ui->MessageBox("Die Änderungsdatei " + PrintableName(path) +
+                         " ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine "
+                         "Pipe oder ein Socket.\nKeine Änderungen vorgenommen!",
+                     "", MB_OK | MB_ICONWARNING);
+    return {TransactionImportResult::Damaged, 0};
+  }
   TransactionImportOutcome outcome;
   {
     CWaitCursorGuard wait(ui);

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -434,6 +435,20 @@ TEST_F(TransactionImportTest, ASixteenMegabyteHeadlineRoundTrips) {
   const auto outcome = Import(*d, log.Bytes());
   EXPECT_EQ(outcome.result, R::Done);
   EXPECT_EQ(d->m_pictures.Find(3)->title, title);
+}
+
+TEST_F(TransactionImportTest, APipeOrADeviceIsRefusedWithoutWaiting) {
+  const std::string fifo = dir / "mrklog-pipe.xml";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), std::string(dir / "")}) {
+    auto d = OpenStart();
+    ui.messages.clear();
+    EXPECT_EQ(ImportTransactionFile(*d, path, &ui).result, R::Damaged) << path;
+    ASSERT_EQ(ui.messages.size(), 1u) << path;
+    EXPECT_NE(ui.messages[0].first.find(path + " ist keine gewöhnliche Datei"), std::string::npos)
+        << ui.messages[0].first;
+    EXPECT_FALSE(d->IsModified());
+  }
 }
 
 TEST_F(TransactionImportTest, BinaryBytesEndInAMessage) {
