@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <ostream>
 
+#include "core/paths.h"
+
 namespace kolvaro::cli {
 namespace {
 
@@ -60,6 +62,8 @@ bool WriteAll(int fd, const std::string& text) {
 
 int CCliUserQuestions::MessageBox(const std::string& text, const std::string&, unsigned flags) {
   m_err << text << '\n';
+  const unsigned icon = flags & 0xF0;
+  if (icon == MB_ICONWARNING || icon == MB_ICONERROR) ++m_warnings;
   const bool second = (flags & MB_DEFBUTTON2) != 0;
   switch (flags & 0xF) {
     case MB_OKCANCEL:
@@ -111,9 +115,14 @@ bool CCliFileOperations::Report(const std::string& message) {
   return false;
 }
 
-bool CCliFileOperations::MoveToTrash(const std::string& pathIn) {
-  const std::string path = Absolute(pathIn);
-  const std::string cannot = path + " kann nicht in den Papierkorb verschoben werden";
+bool CCliFileOperations::MoveToTrash(const std::string& path) {
+  const std::string cannot =
+      PrintableName(path) + " kann nicht in den Papierkorb verschoben werden";
+  // Never a name relative to the working folder, a folder, a link or a pipe.
+  const PictureFileKind kind = ExaminePictureFile(path);
+  if (kind == PictureFileKind::kMissing)
+    return Report(PrintableName(path) + " wurde nicht gefunden.");
+  if (kind != PictureFileKind::kRegular) return Report(cannot + ": " + PictureFileRefusal(kind));
   const std::optional<fs::path> dataHome = DataHome();
   if (!dataHome) return Report(cannot + ": Kein persönlicher Ordner bekannt.");
   const fs::path trash = *dataHome / "Trash";
@@ -125,6 +134,7 @@ bool CCliFileOperations::MoveToTrash(const std::string& pathIn) {
   struct stat file {
   }, home{};
   if (::lstat(path.c_str(), &file) != 0) return Report(path + " wurde nicht gefunden.");
+  if (!S_ISREG(file.st_mode)) return Report(cannot + ".");
   if (::stat(files.c_str(), &home) != 0 || file.st_dev != home.st_dev)
     return Report(cannot + ": Die Datei liegt nicht im Dateisystem des persönlichen Ordners.");
 

@@ -23,6 +23,9 @@ class CCliUserQuestions final : public IUserQuestions {
 
   /// Writes the text to stderr and answers with the default button.
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+  /// How many of the messages were warnings or errors: something asked for
+  /// was left undone, so the command fails.
+  int Warnings() const { return m_warnings; }
   std::vector<std::string> GetOpenFileNames(const std::string& title, const std::string& filter,
                                             const std::string& initialFolder,
                                             bool multiple) override;
@@ -33,11 +36,13 @@ class CCliUserQuestions final : public IUserQuestions {
   std::ostream& m_err;
   std::vector<std::string> m_files;
   std::optional<std::string> m_folder;
+  int m_warnings = 0;
 };
 
 /// Moves files into $XDG_DATA_HOME/Trash (default ~/.local/share/Trash) as
-/// the freedesktop trash standard describes; only files on the same
-/// file system can go there. Failures are reported on stderr.
+/// the freedesktop trash standard describes; only regular files at an
+/// absolute path (never a folder, link, device or pipe) on the same file
+/// system can go there. Failures are reported on stderr.
 class CCliFileOperations final : public IFileOperations {
  public:
   explicit CCliFileOperations(std::ostream& err) : m_err(err) {}

@@ -31,7 +31,9 @@ int RunAdd(Context& ctx, const std::vector<std::string>& argsIn) {
   OnAddPictures(album.Doc(), ui);
   // Nothing added leaves the album as it was on disk.
   const bool saved = !album.Doc().IsModified() || album.Save();
-  return log.Finish(ctx, album.Doc(), saved) ? kExitOk : kExitFailure;
+  if (!log.Finish(ctx, album.Doc(), saved)) return kExitFailure;
+  // The other files are in; a refused one is not, so the command failed.
+  return ui.Warnings() > 0 ? kExitFailure : kExitOk;
 }
 
 int RunAddFolder(Context& ctx, const std::vector<std::string>& argsIn) {
@@ -46,12 +48,15 @@ int RunAddFolder(Context& ctx, const std::vector<std::string>& argsIn) {
   ui.SetChosenFolder(args[1]);
   album.Doc().SetUserQuestions(&ui);
   OnAddFolder(album.Doc(), ui);
-  return log.Finish(ctx, album.Doc(), album.Save()) ? kExitOk : kExitFailure;
+  if (!log.Finish(ctx, album.Doc(), album.Save())) return kExitFailure;
+  return ui.Warnings() > 0 ? kExitFailure : kExitOk;
 }
 
 const Registrar kAdd({"add", "add ALBUM DATEI... [--log-folder VERZEICHNIS]",
                       "Nimmt Bilddateien ins Album auf (Aufnahmedatum aus EXIF, sonst "
-                      "Erstellungszeit); schon enthaltene werden gemeldet.",
+                      "Erstellungszeit); schon enthaltene werden gemeldet. Dateien, deren "
+                      "Namen das Album nicht unverändert speichern kann, werden abgewiesen "
+                      "(Exit-Code 1).",
                       &RunAdd});
 const Registrar kAddFolder({"add-folder", "add-folder ALBUM VERZEICHNIS [--log-folder VERZEICHNIS]",
                             "Nimmt alle JPEG-Dateien (*.jpg) des Verzeichnisses ins Album auf, "

@@ -34,17 +34,23 @@ int RunDelete(Context& ctx, const std::vector<std::string>& argsIn) {
   if (!doc.m_pictures.Find(id)) return Fail(ctx, "Das Album enthält kein Bild " + idText + ".");
   if (!log.Start(ctx, doc)) return kExitFailure;
   CCliFileOperations files(ctx.err);
+  CCliUserQuestions ui(ctx.err);
   doc.SetFileOperations(&files);
+  doc.SetUserQuestions(&ui);
   doc.DeletePicture(id, trash);
   doc.SetFileOperations(nullptr);
+  doc.SetUserQuestions(nullptr);
   if (!log.Finish(ctx, doc, album.Save())) return kExitFailure;
-  // The record is gone either way; a file that stayed behind is a failure.
-  return files.Failed() ? kExitFailure : kExitOk;
+  // The record is gone either way; a file that stayed behind (refused, as a
+  // folder or a link, or failed to move) is a failure.
+  return files.Failed() || ui.Warnings() > 0 ? kExitFailure : kExitOk;
 }
 
 const Registrar kRegistrar({"delete", "delete ALBUM NUMMER [--trash] [--log-folder VERZEICHNIS]",
                             "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit "
-                            "--trash kommt die Datei in den Papierkorb.",
+                            "--trash kommt die Datei in den Papierkorb, nur eine gewöhnliche "
+                            "Datei (kein Ordner, keine Verknüpfung); sonst bleibt sie, mit "
+                            "Meldung und Exit-Code 1.",
                             &RunDelete});
 
 }  // namespace

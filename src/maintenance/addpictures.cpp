@@ -30,10 +30,11 @@ bool EndsWithJpg(const std::string& name) {
 
 // Adds the files in their order, skipping those whose stored name the album
 // already has (also from earlier in the list); each of those goes to
-// `duplicate`. Returns the number added.
-template <typename OnDuplicate>
+// `duplicate`. A file whose name cannot be stored exactly goes to `refused`
+// with the German message. Returns the number added.
+template <typename OnDuplicate, typename OnRefused>
 int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallback fallback,
-             OnDuplicate duplicate) {
+             OnDuplicate duplicate, OnRefused refused) {
   std::vector<std::string> full, stored;
   full.reserve(files.size());
   stored.reserve(files.size());
@@ -41,9 +42,17 @@ int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallbac
     full.push_back(NormalPath(file));
     stored.push_back(doc.MakeStoredPath(full.back()));
   }
-  CDuplicateTest names(doc.m_pictures, std::move(stored));
+  std::vector<StoredNameProblem> problems;
+  problems.reserve(files.size());
+  for (std::size_t i = 0; i < full.size(); ++i)
+    problems.push_back(CheckStoredName(doc.GetPathStyle(), full[i], doc.BaseFolder(), stored[i]));
+  CDuplicateTest names(doc.m_pictures, std::move(stored), doc.GetPathStyle());
   int added = 0;
   for (std::size_t i = 0; i < full.size(); ++i) {
+    if (problems[i] != StoredNameProblem::kNone) {
+      refused(StoredNameProblemText(problems[i], full[i]));
+      continue;
+    }
     const FileStatus status = QueryFileStatus(full[i]);
     if (names.IsDuplicate(i)) {
       duplicate(names.Name(i));
@@ -57,6 +66,10 @@ int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallbac
   return added;
 }
 
+void ShowRefusal(IUserQuestions& ui, const std::string& text) {
+  ui.MessageBox(text, "", MB_OK | MB_ICONWARNING);
+}
+
 }  // namespace
 
 std::optional<int> OnAddPictures(CMeriskDoc& doc, IUserQuestions& ui) {
@@ -68,10 +81,13 @@ std::optional<int> OnAddPictures(CMeriskDoc& doc, IUserQuestions& ui) {
 
 int AddPictureFiles(CMeriskDoc& doc, IUserQuestions& ui, const std::vector<std::string>& files) {
   const int added =
-      AddFiles(doc, files, DateFallback::kInvalidOrZero, [&ui](const std::string& stored) {
-        ui.MessageBox(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM), {stored}),
-                      std::string(LoadString(IDS_DUPLICATE_CAPTION)), MB_OK);
-      });
+      AddFiles(
+          doc, files, DateFallback::kInvalidOrZero,
+          [&ui](const std::string& stored) {
+            ui.MessageBox(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM), {stored}),
+                          std::string(LoadString(IDS_DUPLICATE_CAPTION)), MB_OK);
+          },
+          [&ui](const std::string& text) { ShowRefusal(ui, text); });
   ui.MessageBox(FormatMessage(LoadString(IDS_FILES_ADDED), {static_cast<long long>(added)}), "",
                 MB_OK);
   if (added != 0) doc.SetModifiedFlag();
@@ -87,11 +103,14 @@ std::optional<int> OnAddFolder(CMeriskDoc& doc, IUserQuestions& ui) {
 
 int AddFolderPictures(CMeriskDoc& doc, IUserQuestions& ui, const std::string& folder) {
   int added = 0;
+  std::vector<std::string> refusals;  // shown once the wait cursor is gone
   {
     CWaitCursorGuard wait(&ui);
-    added = AddFiles(doc, ListFolderJpegs(folder), DateFallback::kInvalidOnly,
-                     [](const std::string&) {});
+    added = AddFiles(
+        doc, ListFolderJpegs(folder), DateFallback::kInvalidOnly, [](const std::string&) {},
+        [&refusals](const std::string& text) { refusals.push_back(text); });
   }
+  for (const std::string& text : refusals) ShowRefusal(ui, text);
   // Also when nothing was added: the folder was chosen.
   doc.SetModifiedFlag();
   doc.UpdateAllViews(nullptr);

@@ -26,7 +26,9 @@ std::optional<int> OnAddPictures(CMeriskDoc& doc, IUserQuestions& ui);
 
 /// Command 32784 after the dialog: adds `files` in their order, reports
 /// each one already in the album (1049) and then the count (1050). A file
-/// without EXIF date gets its creation time.
+/// without EXIF date gets its creation time. Both commands refuse, with a
+/// warning naming the file, a name the album cannot keep exactly (not
+/// UTF-8, a '\', a folder that reads as a Windows drive).
 int AddPictureFiles(CMeriskDoc& doc, IUserQuestions& ui, const std::vector<std::string>& files);
 
 /// Command 32808: asks for a folder and adds its JPEG files. Returns the

@@ -4,6 +4,17 @@
 
 namespace kolvaro {
 
+namespace {
+
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  return h | 1;  // 0 marks an empty slot
+}
+
+}  // namespace
+
 // Hashes the sequence EqualsNoCaseCp1252 compares: the lower-cased code
 // points, invalid bytes as U+FFFD. Equal names always collide; the rare
 // other collisions are sorted out by the comparison itself.
@@ -20,21 +31,36 @@ std::uint64_t CDuplicateTest::FoldedHash(std::string_view name) {
     }
     h = (h ^ cp) * 0x100000001b3ULL;
   }
-  h ^= h >> 33;
-  h *= 0xff51afd7ed558ccdULL;
-  h ^= h >> 33;
-  return h | 1;  // 0 marks an empty slot
+  return Mix(h);
 }
 
-CDuplicateTest::CDuplicateTest(const CBilderEx& pictures, std::vector<std::string> names)
-    : m_names(std::move(names)), m_inAlbum(m_names.size()), m_added(m_names.size()) {
+std::uint64_t CDuplicateTest::ExactHash(std::string_view name) {
+  std::uint64_t h = 0xcbf29ce484222325ULL;
+  for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+  return Mix(h);
+}
+
+std::uint64_t CDuplicateTest::Hash(std::string_view name) const {
+  return m_ignoreCase ? FoldedHash(name) : ExactHash(name);
+}
+
+bool CDuplicateTest::Same(std::string_view a, std::string_view b) const {
+  return m_ignoreCase ? EqualsNoCaseCp1252(a, b) : a == b;
+}
+
+CDuplicateTest::CDuplicateTest(const CBilderEx& pictures, std::vector<std::string> names,
+                               PathStyle style)
+    : m_ignoreCase(style == PathStyle::Windows),
+      m_names(std::move(names)),
+      m_inAlbum(m_names.size()),
+      m_added(m_names.size()) {
   std::size_t capacity = 16;
   while (capacity < m_names.size() * 2) capacity *= 2;
   m_slots.resize(capacity);
   const std::size_t mask = capacity - 1;
   m_hashes.reserve(m_names.size());
   for (std::size_t i = 0; i < m_names.size(); ++i) {
-    const std::uint64_t h = FoldedHash(m_names[i]);
+    const std::uint64_t h = Hash(m_names[i]);
     m_hashes.push_back(h);
     std::size_t s = h & mask;
     while (m_slots[s].hash != 0) s = (s + 1) & mask;
@@ -45,9 +71,9 @@ CDuplicateTest::CDuplicateTest(const CBilderEx& pictures, std::vector<std::strin
   for (POSITION p = pictures.GetStartPosition(); p != kNullPosition;) {
     std::int32_t id;
     const std::string& stored = pictures.GetNextRef(p, id).filename;
-    const std::uint64_t h = FoldedHash(stored);
+    const std::uint64_t h = Hash(stored);
     for (std::size_t s = h & mask; m_slots[s].hash != 0; s = (s + 1) & mask)
-      if (m_slots[s].hash == h && EqualsNoCaseCp1252(stored, m_names[m_slots[s].index]))
+      if (m_slots[s].hash == h && Same(stored, m_names[m_slots[s].index]))
         m_inAlbum[m_slots[s].index] = true;
   }
 }
@@ -58,7 +84,7 @@ bool CDuplicateTest::IsDuplicate(std::size_t i) const {
   for (std::size_t s = m_hashes[i] & mask; m_slots[s].hash != 0; s = (s + 1) & mask) {
     const Slot& slot = m_slots[s];
     if (slot.hash == m_hashes[i] && m_added[slot.index] &&
-        EqualsNoCaseCp1252(m_names[slot.index], m_names[i]))
+        Same(m_names[slot.index], m_names[i]))
       return true;
   }
   return false;

@@ -81,16 +81,16 @@ TEST_F(CliPictures, AddReportsDuplicatesAndTheCountThenSaves) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(Pictures("album.kvo").empty()) << "nothing changes when a file is missing";
 
+  // On Linux a.jpg and A.jpg are two pictures.
   fs::copy_file(m_dir / "a.jpg", m_dir / "A.jpg");
-  const CliResult ok = Run({"add", "album.kvo", "a.jpg", "fotos/b.JPG", "./A.jpg", "a.jpg"});
+  const CliResult ok = Run({"add", "album.kvo", "a.jpg", "fotos/b.JPG", "./A.jpg", "./a.jpg"});
   EXPECT_EQ(ok.exitCode, 0) << ok.err;
   EXPECT_EQ(ok.out, "");
   EXPECT_EQ(ok.err,
-            "Die Datei A.jpg ist bereits in der Datenbank abgelegt!\n"
             "Die Datei a.jpg ist bereits in der Datenbank abgelegt!\n"
-            "2 Dateien hinzugefügt.\n");
+            "3 Dateien hinzugefügt.\n");
   const auto pictures = Pictures("album.kvo");
-  ASSERT_EQ(pictures.size(), 2u);
+  ASSERT_EQ(pictures.size(), 3u);
   EXPECT_EQ(pictures.at("a.jpg").timestamp, COleDateTime::FromCalendar(2022, 8, 1, 6, 30, 15));
   EXPECT_EQ(pictures.at("a.jpg").size, fs::file_size(m_dir / "a.jpg"));
   EXPECT_TRUE(pictures.at("fotos\\b.JPG").timestamp.IsValid());
@@ -104,6 +104,26 @@ TEST_F(CliPictures, AddReportsDuplicatesAndTheCountThenSaves) {
   EXPECT_EQ(ReadFile(m_dir / "album.kvo"), before);
 
   EXPECT_EQ(Run({"add", "album.kvo"}).exitCode, 2);
+}
+
+// A name the album cannot keep exactly is refused with its reason on stderr
+// and exit code 1; the other files are added and saved.
+TEST_F(CliPictures, AddRefusesNamesItCannotKeepExactly) {
+  ASSERT_EQ(Run({"new", "album.kvo"}).exitCode, 0);
+  const std::string names[] = {"a\\b.jpg", "C:/c.jpg", "Gr\xF6\xDF" "e.jpg", "x:y.jpg"};
+  std::vector<std::string> args = {"add", "album.kvo"};
+  for (const auto& name : names) args.push_back(Jpeg(name).string());
+  const CliResult r = Run(args);
+  EXPECT_EQ(r.exitCode, 1);
+  for (const std::string shown : {"a\\b.jpg", "C:/c.jpg", "Gr\\xF6\\xDFe.jpg"})
+    EXPECT_NE(r.err.find("Die Datei " + (m_dir / shown).string() +
+                         " kann nicht in die Datenbank aufgenommen werden: "),
+              std::string::npos)
+        << r.err;
+  EXPECT_NE(r.err.find("1 Dateien hinzugefügt."), std::string::npos) << r.err;
+  const auto pictures = Pictures("album.kvo");
+  ASSERT_EQ(pictures.size(), 1u);
+  EXPECT_TRUE(pictures.contains("x:y.jpg"));
 }
 
 TEST_F(CliPictures, AddFolderTakesTheFoldersJpegsSilently) {
@@ -208,6 +228,36 @@ TEST_F(CliPictures, DeleteRemovesThePictureAndOptionallyTrashesItsFile) {
   EXPECT_NE(unknown.err.find("kein Bild 1"), std::string::npos) << unknown.err;
   EXPECT_EQ(Run({"delete", "album.kvo"}).exitCode, 2);
   EXPECT_EQ(Run({"delete", "album.kvo", "eins"}).exitCode, 2);
+}
+
+// Only the picture file of the album's name goes to the trash: never a
+// file of the working folder, a folder, or the album's own folder.
+TEST_F(CliPictures, DeleteTrashesOnlyThePictureFile) {
+  const fs::path album = m_dir / "alben/album.kvo";
+  const fs::path picture = Jpeg("alben/x:y.jpg");
+  const fs::path unrelated = Jpeg("x:y.jpg");  // in the working folder
+  fs::create_directories(m_dir / "opfer/ordner");
+  MakeAlbum(album, [&](CMeriskDoc& doc) {
+    for (const char* name : {"x:y.jpg", "..\\opfer\\ordner", "."})
+      doc.AddOrUpdatePicture(doc.m_pictures.NextId(), name, COleDateTime(), 1, "");
+  });
+  const struct {
+    const char* id;
+    int exitCode;
+    fs::path stays;
+  } cases[] = {{"1", 0, unrelated}, {"2", 1, m_dir / "opfer/ordner"}, {"3", 1, album}};
+  for (const auto& c : cases) {
+    const CliResult r = Run({"delete", album.string(), c.id, "--trash"}, m_trashEnv);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.id << r.err;
+    EXPECT_TRUE(fs::exists(c.stays)) << c.id;
+    if (c.exitCode != 0)
+      EXPECT_NE(r.err.find("wurde nicht in den Papierkorb verschoben. Unter diesem Namen steht ein "
+                           "Ordner"),
+                std::string::npos)
+          << r.err;
+  }
+  EXPECT_FALSE(fs::exists(picture)) << "the album's own x:y.jpg went to the trash";
+  EXPECT_TRUE(Pictures("alben/album.kvo").empty()) << "every record is removed as asked";
 }
 
 TEST_F(CliPictures, TrashKeepsBothFilesOfTheSameName) {
