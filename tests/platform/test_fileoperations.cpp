@@ -170,5 +170,20 @@ TEST_F(FileOperationsTest, TrashGoesToTheDataHomeTrashEvenBeforeItExists) {
   EXPECT_TRUE(asked->first().contains(u"Papierkorb"));
 }
 
+
+TEST_F(FileOperationsTest, TrashTakesOnlyARegularFile) {
+  ASSERT_TRUE(QDir(Dst()).mkdir(u"ordner"_qs));
+  ASSERT_TRUE(QFile::link(Src(u"a.jpg"_qs), Dst(u"link.jpg"_qs)));
+  const QString paths[] = {Dst(u"ordner"_qs), Dst(u"link.jpg"_qs), u"a.jpg"_qs};
+  for (const QString& path : paths) {
+    auto asked = Answer({u"OK"_qs});
+    EXPECT_FALSE(m_ops.MoveToTrash(path.toStdString())) << path.toStdString();
+    ASSERT_EQ(asked->size(), 1);
+    EXPECT_TRUE(asked->first().contains(u"nicht in den Papierkorb"));
+  }
+  EXPECT_TRUE(QFileInfo(Dst(u"ordner"_qs)).isDir());
+  EXPECT_TRUE(QFileInfo(Dst(u"link.jpg"_qs)).isSymLink());
+}
+
 }  // namespace
 }  // namespace kolvaro

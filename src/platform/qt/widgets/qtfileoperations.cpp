@@ -20,6 +20,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/paths.h"
+
 namespace kolvaro {
 namespace {
 
@@ -268,6 +270,18 @@ class CTransfer {
 CQtFileOperations::CQtFileOperations(QWidget* parent) : m_ui(parent) {}
 
 bool CQtFileOperations::MoveToTrash(const std::string& path) {
+  // Only a regular file at an absolute path: never a folder, a link, a
+  // device or a pipe, and never a name relative to the working folder.
+  const PictureFileKind kind = ExaminePictureFile(path);
+  if (kind != PictureFileKind::kRegular) {
+    const std::string why = kind == PictureFileKind::kMissing
+                                ? "Die Datei wurde nicht gefunden."
+                                : PictureFileRefusal(kind);
+    m_ui.MessageBox("Die Datei „" + PrintableName(path) +
+                        "“ konnte nicht in den Papierkorb verschoben werden. " + why,
+                    "", MB_OK | MB_ICONERROR);
+    return false;
+  }
   // Without the data folder (a fresh account) Qt 6.4 does not fail but puts
   // the trash's "files" and "info" into the working folder.
   const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
