@@ -5,9 +5,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
 
 #include "app/mainframe.h"
+#include "core/safefile.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "res/version.h"
@@ -172,6 +174,18 @@ void CMeriskApp::OnOpenRecentFile(int index) {
 }
 
 bool CMeriskApp::DoSave(const std::string& path) {
+  // A kolvaro-cli command busy with the album finishes first, and none starts
+  // before this save is done, so the check below sees every change of theirs.
+  CFileLock lock;
+  if (path == m_doc.GetPathName()) {
+    CWaitCursorGuard wait(&m_ui);
+    if (lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
+      m_ui.MessageBox(path + " wird gerade von einem anderen Programm bearbeitet. Bitte später "
+                             "noch einmal speichern.",
+                      "", MB_OK | MB_ICONWARNING);
+      return false;
+    }
+  }
   // Another program saved the album since it was read here: its change is
   // never overwritten without asking.
   if (path == m_doc.GetPathName() && m_doc.ChangedOnDisk()) {
@@ -181,7 +195,10 @@ bool CMeriskApp::DoSave(const std::string& path) {
                "Ja: überschreiben\nNein: unter einem anderen Namen speichern\n"
                "Abbrechen: nicht speichern",
         "", MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON2);
-    if (answer == IDNO) return OnFileSaveAs();
+    if (answer == IDNO) {
+      lock.Release();  // the other name may be this one again
+      return OnFileSaveAs();
+    }
     if (answer != IDYES) return false;
   }
   std::string error;

@@ -1,22 +1,8 @@
 #include "cli/album_io.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cstdlib>
-#include <cstring>
 
 namespace kolvaro::cli {
-
-
-std::chrono::milliseconds LockTimeout() {
-  long ms = 10000;
-  if (const char* env = std::getenv("KOLVARO_LOCK_TIMEOUT_MS")) {
-    long value = 0;
-    const auto r = std::from_chars(env, env + std::strlen(env), value);
-    if (r.ec == std::errc() && *r.ptr == '\0' && value >= 0) ms = value;
-  }
-  return std::chrono::milliseconds(ms);
-}
 
 CAlbumFile::CAlbumFile(Context& ctx) : m_ctx(ctx), m_doc(ctx.settings, PathStyle::Posix) {
   // The same help set, and so the same update URL, as the desktop program.
@@ -32,7 +18,7 @@ bool CAlbumFile::New() {
 
 bool CAlbumFile::Open(const std::string& path) {
   // Failures to open are the document's to word; only waiting is the lock's.
-  if (m_lock.Acquire(path, LockTimeout()) == ETIMEDOUT) {
+  if (m_lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
     Fail(m_ctx, path + " wird gerade von einem anderen Befehl bearbeitet; das Warten darauf "
                        "wurde abgebrochen. Bitte später noch einmal versuchen.");
     return false;

@@ -21,7 +21,6 @@
 // The document has no transaction log and no file operations; a command
 // that needs them sets them through Doc() before it changes anything.
 
-#include <chrono>
 #include <string>
 
 #include "cli/command.h"
@@ -43,7 +42,7 @@ class CAlbumFile {
   /// Starts a new, empty album (the document's OnNewDocument).
   bool New();
   /// Locks the album file for the command's whole read-change-save (a
-  /// second command waits for it, see LockTimeout) and opens it; false after
+  /// second command waits for it, see LockWaitLimit) and opens it; false after
   /// reporting why not.
   bool Open(const std::string& path);
   /// Saves the album, applying the save steps (stored paths, version 2,
@@ -59,9 +58,5 @@ class CAlbumFile {
   CFileLock m_lock;  // declared before the document: held until after its last save
   CMeriskDoc m_doc;
 };
-
-/// How long a command waits for another one on the same album: 10 s, or the
-/// milliseconds in KOLVARO_LOCK_TIMEOUT_MS.
-std::chrono::milliseconds LockTimeout();
 
 }  // namespace kolvaro::cli

@@ -268,6 +268,16 @@ bool ModeAllowsWrite(const struct stat& st, uid_t uid, bool inGroup) {
   return (st.st_mode & S_IWOTH) != 0;
 }
 
+std::chrono::milliseconds LockWaitLimit() {
+  long ms = 10000;
+  if (const char* env = std::getenv("KOLVARO_LOCK_TIMEOUT_MS")) {
+    char* end = nullptr;
+    const long value = std::strtol(env, &end, 10);
+    if (end != env && *end == '\0' && value >= 0) ms = value;
+  }
+  return std::chrono::milliseconds(ms);
+}
+
 int CFileLock::Acquire(const std::string& path, std::chrono::milliseconds timeout) {
   Release();
   const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -42,6 +42,10 @@ struct FileIdentity {
 /// stays so for root as well.
 bool ModeAllowsWrite(const struct stat& st, uid_t uid, bool inGroup);
 
+/// How long a program waits for another one's lock on an album: 10 s, or the
+/// milliseconds in KOLVARO_LOCK_TIMEOUT_MS.
+std::chrono::milliseconds LockWaitLimit();
+
 /// An exclusive advisory lock on an album file, held for one command's whole
 /// read-change-save. A save that replaces the file locks the new file before
 /// it takes the name, so a waiting command never reads between two saves.

@@ -1,6 +1,9 @@
 // The main window: menus, the selection bar, the save prompt and the
 // album's commands.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -218,6 +221,18 @@ TEST(SavePromptTest, AnAlbumChangedOnDiskIsOverwrittenOnlyAfterAsking) {
   EXPECT_EQ(f.ui.messages.size(), 3u);
   EXPECT_TRUE(f.app->OnFileSave());
   EXPECT_EQ(f.ui.messages.size(), 3u) << "no question while nobody else saved";
+
+  // A command of kolvaro-cli holds the album longer than the program waits.
+  ::setenv("KOLVARO_LOCK_TIMEOUT_MS", "50", 1);
+  const int held = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  f.app->Document().AddOrUpdatePerson(2, "Später");
+  EXPECT_FALSE(f.app->OnFileSave());
+  ::close(held);
+  ::unsetenv("KOLVARO_LOCK_TIMEOUT_MS");
+  EXPECT_EQ(f.ui.messages.back().text, copy + " wird gerade von einem anderen Programm "
+                                               "bearbeitet. Bitte später noch einmal speichern.");
+  EXPECT_EQ(onDisk(copy), "Hier|");
 }
 
 TEST(DocumentCommandsTest, AddPicturesAndFolderThroughTheMenuCommands) {
