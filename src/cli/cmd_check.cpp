@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/album_io.h"
+#include "cli/json.h"
 
 namespace kolvaro::cli {
 namespace {
@@ -28,8 +29,8 @@ int RunCheck(Context& ctx, const std::vector<std::string>& args) {
     const std::string path = doc.GetPictureFullPath(id);
     if (PictureFileExists(path)) continue;
     ++missing;
-    ctx.out << "Bild " << id << " fehlt: " << (path.empty() ? "(kein Dateiname)" : path);
-    if (e.filename != path) ctx.out << " (gespeichert als " << e.filename << ')';
+    ctx.out << "Bild " << id << " fehlt: " << (path.empty() ? "(kein Dateiname)" : TerminalText(path));
+    if (e.filename != path) ctx.out << " (gespeichert als " << TerminalText(e.filename) << ')';
     ctx.out << '\n';
   }
   const int total = doc.m_pictures.GetCount();

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <sstream>
 
 #include "cli/album_io.h"
 #include "cli/json.h"
@@ -119,9 +118,19 @@ void WriteAlbum(JsonWriter& w, CArchive& ar, const CMeriskDoc& doc) {
 
 int RunDump(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError(ctx, "dump");
-  // Opening through the document gives the usual checks and messages.
+  // Opening through the document gives the usual checks and messages, and
+  // proves the whole file readable before anything is printed.
   CAlbumFile album(ctx);
   if (!album.Open(args[0])) return kExitFailure;
+  // Only what a version-1 file leaves to the defaults is needed from here on;
+  // the tables go, so that the output streams beside no more than the file.
+  CMeriskDoc& doc = album.Doc();
+  doc.m_pictures = CBilderEx();
+  doc.m_personsOnPictures = CPersonenAufBildernEx();
+  doc.m_persons = CPersonenEx();
+  doc.m_themesOfPictures = CThemenDerBilderEx();
+  doc.m_themes = CThemenEx();
+  doc.m_selection = {};
 
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       std::fopen(album.Path().c_str(), "rb"), &std::fclose);
@@ -131,19 +140,20 @@ int RunDump(Context& ctx, const std::vector<std::string>& args) {
   std::fseek(file.get(), 0, SEEK_SET);
   if (size < 0) return Fail(ctx, "Fehler beim Öffnen des Dokuments.");
 
-  // Nothing is printed unless the whole album could be read.
-  std::ostringstream json;
   try {
     CArchive ar(file.get(), static_cast<std::uint64_t>(size));
-    JsonWriter w(json);
-    WriteAlbum(w, ar, album.Doc());
+    JsonWriter w(ctx.out);
+    WriteAlbum(w, ar, doc);
   } catch (const CArchiveException& e) {
+    // Only a file changed since it was opened gets here.
+    ctx.out << '\n';
     return Fail(ctx, e.what());
   } catch (const CFileIoException&) {
+    ctx.out << '\n';
     return Fail(ctx, "Fehler beim Öffnen des Dokuments.");
   }
-  ctx.out << json.str();
-  return kExitOk;
+  ctx.out.flush();
+  return ctx.out ? kExitOk : Fail(ctx, "Die Ausgabe konnte nicht geschrieben werden.");
 }
 
 const Registrar kRegistrar({"dump", "dump ALBUM",

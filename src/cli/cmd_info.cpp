@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/album_io.h"
+#include "cli/json.h"
 
 namespace kolvaro::cli {
 namespace {
@@ -17,17 +18,20 @@ std::size_t CodePoints(std::string_view s) {
   return n;
 }
 
-// Continuation lines of a multi-line value line up under its first line.
+// Continuation lines of a multi-line value line up under its first line;
+// other control characters are shown escaped.
 void Line(std::ostream& out, std::string_view label, std::string_view value) {
   out << label;
   const std::size_t used = CodePoints(label);
   out << std::string(used < kLabelWidth ? kLabelWidth - used : 1, ' ');
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n') continue;
-    if (value[i] == '\n')
+  std::string lines;
+  for (std::size_t i = 0; i < value.size(); ++i)
+    if (!(value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n')) lines += value[i];
+  for (const char c : TerminalText(lines, true)) {
+    if (c == '\n')
       out << '\n' << std::string(kLabelWidth, ' ');
     else
-      out << value[i];
+      out << c;
   }
   out << '\n';
 }

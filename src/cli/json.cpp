@@ -17,7 +17,14 @@ std::string JsonQuote(std::string_view text) {
     const auto byte = static_cast<unsigned char>(text[pos]);
     if (byte >= 0x80) {
       // Re-encoding drops what is not UTF-8, so the output always parses.
-      AppendUtf8(DecodeUtf8(text, pos), out);
+      const char32_t cp = DecodeUtf8(text, pos);
+      if (cp < 0xA0) {
+        out += "\\u00";
+        out += kHex[cp >> 4];
+        out += kHex[cp & 0xF];
+      } else {
+        AppendUtf8(cp, out);
+      }
       continue;
     }
     ++pos;
@@ -30,7 +37,7 @@ std::string JsonQuote(std::string_view text) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (byte < 0x20) {
+        if (byte < 0x20 || byte == 0x7F) {
           out += "\\u00";
           out += kHex[byte >> 4];
           out += kHex[byte & 0xF];
@@ -40,6 +47,47 @@ std::string JsonQuote(std::string_view text) {
     }
   }
   out += '"';
+  return out;
+}
+
+std::string TerminalText(std::string_view text, bool keepLineFeeds) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  auto hex = [&](unsigned value) {
+    out += kHex[value >> 4];
+    out += kHex[value & 0xF];
+  };
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80) {
+      ++pos;
+      if ((byte < 0x20 && !(keepLineFeeds && byte == '\n')) || byte == 0x7F) {
+        out += "\\x";
+        hex(byte);
+      } else {
+        out += static_cast<char>(byte);
+      }
+      continue;
+    }
+    const std::size_t start = pos;
+    const char32_t cp = DecodeUtf8(text, pos);
+    std::string again;
+    AppendUtf8(cp, again);
+    if (again != text.substr(start, pos - start)) {
+      // Not UTF-8: each byte as it is in the file.
+      for (std::size_t i = start; i < pos; ++i) {
+        out += "\\x";
+        hex(static_cast<unsigned char>(text[i]));
+      }
+    } else if (cp < 0xA0) {
+      out += "\\u{";
+      hex(static_cast<unsigned>(cp));
+      out += '}';
+    } else {
+      out += again;
+    }
+  }
   return out;
 }
 

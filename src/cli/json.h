@@ -10,8 +10,15 @@
 
 namespace kolvaro::cli {
 
-/// `text` as a quoted JSON string; bytes that are not valid UTF-8 become U+FFFD.
+/// `text` as a quoted JSON string; bytes that are not valid UTF-8 become
+/// U+FFFD. Control characters (C0, DEL, C1) are escaped, so that printing
+/// the string never reaches the terminal as a control sequence.
 std::string JsonQuote(std::string_view text);
+
+/// Text from an album for a terminal: control characters (C0 but the line
+/// feed where `keepLineFeeds`, DEL, C1) as "\xHH" or "\u{HH}", bytes that
+/// are not UTF-8 as "\xHH", so that an album cannot send escape sequences.
+std::string TerminalText(std::string_view text, bool keepLineFeeds = false);
 /// The shortest exact form with at most 17 significant digits; "null" for
 /// NaN and the infinities, which JSON cannot express.
 std::string JsonNumber(double value);

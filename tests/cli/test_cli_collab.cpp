@@ -143,6 +143,28 @@ TEST_F(CliCollab, ChangesLoggedOnOneCopyReplayIntoTheOther) {
   EXPECT_NE(edited.find("[Am Strand\nzweite Zeile]"), std::string::npos);
 }
 
+// Headlines, names, album info and URLs are printed with their control
+// characters escaped, so that an album cannot drive the terminal.
+TEST_F(CliCollab, AlbumTextsCannotSendEscapeSequences) {
+  const std::string evil = "\x1b]0;x\x07\xc2\x9b" "2J\x7f";
+  MakeAlbum(m_dir / "böse.kvo", [&](CMeriskDoc& d) {
+    d.AddOrUpdatePicture(1, "fehlt" + evil + ".jpg", COleDateTime(), 1, evil);
+    d.AddOrUpdatePerson(1, evil);
+    d.m_strAlbumInfo = evil;
+    d.m_strUpdateUrl = evil;
+    d.m_strStorageFolder = evil;
+  });
+  for (const char* command : {"info", "check", "dump"}) {
+    const CliResult r = Run({command, "böse.kvo"});
+    for (const std::string& text : {r.out, r.err})
+      for (const std::string_view bad : {"\x1b", "\x07", "\xc2\x9b", "\x7f"})
+        EXPECT_EQ(text.find(bad), std::string::npos) << command << ":\n" << text;
+    EXPECT_NE(r.out.find("\\x1B") == std::string::npos ? r.out.find("\\u001b") : 0,
+              std::string::npos)
+        << command << ":\n" << r.out;
+  }
+}
+
 TEST_F(CliCollab, PersonAddPrintsTheNewNumber) {
   const CliResult r = Run({"person", "add", "a.kvo", "Bernd"});
   EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -50,6 +50,24 @@ TEST(CliJson, StringsEscapeAndStayUtf8) {
   EXPECT_EQ(Json::Parse(JsonQuote("\xE2\x82")).text.find("\xEF\xBF\xBD"), 0u);
 }
 
+TEST(CliText, ControlCharactersNeverReachTheTerminal) {
+  struct Case {
+    std::string in, terminal, json;
+  };
+  const Case cases[] = {
+      {"\x1b]0;x\x07", "\\x1B]0;x\\x07", "\"\\u001b]0;x\\u0007\""},
+      {"a\x7f\xc2\x9b" "2J", "a\\x7F\\u{9B}2J", "\"a\\u007f\\u009b2J\""},
+      {"Zeile\nzwei\r", "Zeile\\x0Azwei\\x0D", "\"Zeile\\nzwei\\r\""},
+      {"M\xfcller \xe2\x82\xac", "M\\xFCller \xe2\x82\xac", "\"M\xef\xbf\xbdller \xe2\x82\xac\""},
+      {"bilder\\a.jpg \xc2\xa0", "bilder\\a.jpg \xc2\xa0", "\"bilder\\\\a.jpg \xc2\xa0\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(cli::TerminalText(c.in), c.terminal);
+    EXPECT_EQ(JsonQuote(c.in), c.json);
+  }
+  EXPECT_EQ(cli::TerminalText("a\nb\x1b", true), "a\nb\\x1B");
+}
+
 TEST(CliJson, WriterNestsAndKeepsInlineValuesOnOneLine) {
   std::ostringstream out;
   cli::JsonWriter w(out);
