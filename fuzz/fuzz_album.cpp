@@ -79,6 +79,11 @@ void UseNames(CMeriskDoc& doc) {
     (void)MakeStoredPath(PathStyle::Windows, win, "C:\\Fotos\\");
     std::string canonical;
     (void)Canonicalize(PathStyle::Windows, win, canonical);
+    // Against the album's own storage folder, which may be a Windows drive.
+    const std::string own = ResolveStoredPath(PathStyle::Posix, doc.m_strStorageFolder, e.filename);
+    (void)Canonicalize(PathStyle::Posix, own, canonical);
+    const std::string back = MakeStoredPath(PathStyle::Posix, own, doc.m_strStorageFolder);
+    (void)CheckStoredName(PathStyle::Posix, own, doc.m_strStorageFolder, back);
   }
 }
 

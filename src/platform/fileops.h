@@ -11,6 +11,9 @@ class IFileOperations {
  public:
   virtual ~IFileOperations() = default;
   /// Moves one file into the desktop's trash without asking; false on failure.
+  /// Implementations take only what ExaminePictureFile (core/paths.h) calls
+  /// a regular file, so a folder, a link or a pipe never goes; the album's
+  /// callers check first and tell the user why a file stayed.
   virtual bool MoveToTrash(const std::string& path) = 0;
   /// Opens a file with its associated program; the result is only a hint.
   virtual bool OpenWithDefaultProgram(const std::string& path) = 0;
