@@ -1,53 +1,125 @@
 #!/usr/bin/env bash
-# End-to-end check of the real program on a virtual X screen: start kolvaro
-# with an album, wait for its window with the album's title, quit through
-# "Datei" -> "Beenden" as a user would, and expect a clean exit.
-#   scripts/e2e.sh KOLVARO KOLVARO-CLI
+# End-to-end checks of the real program on a virtual X screen, driven with
+# xdotool as a user would drive it.
+#   scripts/e2e.sh KOLVARO KOLVARO-CLI [CHECK]
+# CHECK is one of
+#   menu-quit      start with an album, wait for its window, quit through
+#                  "Datei" -> "Beenden" and expect a clean exit (default)
+#   collaboration  started with an album while collaboration is on, the
+#                  transaction file is there from the start and gets the
+#                  headline typed into the picture view
+#   small-screen   at scale 2 on a 1920 x 1080 screen (960 x 540 logical) the
+#                  window fits, and it comes back at the size and place it
+#                  was left (needs openbox; exit 77 = skipped without it)
 set -euo pipefail
-exe=${1:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI}
-cli=${2:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI}
+exe=${1:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
+cli=${2:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
+check=${3:-menu-quit}
+exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 work=$(mktemp -d -t kolvaro-e2e.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
+mkdir -p "$XDG_CONFIG_HOME/Kolvaro"
 "$cli" new "$work/Reise.kvo" >/dev/null
+screen="-screen 0 1280x900x24"
+
+case $check in
+  menu-quit) ;;
+  collaboration)
+    mkdir -p "$work/log"
+    printf '[Settings]\nZusammenarbeit=1\nTransactionFolder=%s/log/\n' "$work" >"$XDG_CONFIG_HOME/Kolvaro/Kolvaro.conf"
+    convert -size 64x48 xc:skyblue "$work/hafen.jpg" 2>/dev/null || printf 'kein Bild' >"$work/hafen.jpg"
+    "$cli" add "$work/Reise.kvo" "$work/hafen.jpg" >/dev/null 2>&1
+    ;;
+  small-screen)
+    command -v openbox >/dev/null || { echo "e2e: übersprungen, openbox fehlt"; exit 77; }
+    screen="-screen 0 1920x1080x24"
+    ;;
+  *) echo "e2e: unbekannte Prüfung $check" >&2; exit 2 ;;
+esac
 
 cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -uo pipefail
-exe=$1 album=$2
+exe=$1 album=$2 check=$3 work=$4
 # On the virtual X screen, not on Qt's screen-less platform the tests may have chosen.
 export QT_QPA_PLATFORM=xcb
-"$exe" "$album" &
-pid=$!
-win=
-for _ in $(seq 150); do
-  win=$(xdotool search --name '^Reise\.kvo - Kolvaro-Album$' 2>/dev/null | head -n 1) && [[ -n $win ]] && break
-  sleep 0.1
-done
-if [[ -z $win ]]; then
-  echo "e2e: kein Fenster \"Reise.kvo - Kolvaro-Album\"" >&2
-  kill "$pid" 2>/dev/null
-  exit 1
-fi
-echo "e2e: Fenster \"$(xdotool getwindowname "$win")\" ist da"
-xdotool windowfocus --sync "$win" 2>/dev/null || true
-sleep 0.3
-xdotool key alt+d
-sleep 0.3
-xdotool key b
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  echo "e2e: das Programm endet nicht nach Datei -> Beenden" >&2
-  kill "$pid"
-  exit 1
-fi
-wait "$pid"
-rc=$?
-echo "e2e: Programm beendet mit $rc"
-exit "$rc"
+fail() { echo "e2e: $*" >&2; [[ -n ${pid:-} ]] && kill "$pid" 2>/dev/null; exit 1; }
+start() {
+  "$exe" "$album" &
+  pid=$!
+  win=
+  for _ in $(seq 150); do
+    win=$(xdotool search --name '^Reise\.kvo - Kolvaro-Album$' 2>/dev/null | head -n 1) && [[ -n $win ]] && break
+    sleep 0.1
+  done
+  [[ -n $win ]] || fail "kein Fenster \"Reise.kvo - Kolvaro-Album\""
+  echo "e2e: Fenster \"$(xdotool getwindowname "$win")\" ist da"
+  sleep 0.5
+  xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win" 2>/dev/null || true
+  sleep 0.3
+}
+quit() {  # Datei -> Beenden; then the keys in $1 (answers to the save question)
+  xdotool key alt+d
+  sleep 0.3
+  xdotool key b
+  sleep 0.5
+  [[ -n ${1:-} ]] && xdotool key "$1"
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "das Programm endet nicht nach Datei -> Beenden"
+  wait "$pid"
+  local rc=$?
+  echo "e2e: Programm beendet mit $rc"
+  [[ $rc -eq 0 ]] || exit "$rc"
+}
+geometry() {  # "X Y W H" of the window's client area on the screen
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
+case $check in
+  menu-quit)
+    start
+    quit
+    ;;
+  collaboration)
+    start
+    compgen -G "$work/log/mrklog*.xml" >/dev/null || fail "keine Änderungs-Datei nach dem Start"
+    xdotool key F6 && sleep 0.3
+    xdotool type --delay 30 'Hafen' && sleep 0.2
+    xdotool key ctrl+Right && sleep 0.5
+    quit alt+n
+    grep -q '<title>Hafen</title>' "$work"/log/mrklog*.xml || fail "die Überschrift fehlt in der Änderungs-Datei"
+    echo "e2e: Änderungs-Datei hat die Überschrift"
+    ;;
+  small-screen)
+    export QT_SCALE_FACTOR=2
+    openbox >/dev/null 2>&1 &
+    sleep 1
+    start
+    read -r x y w h <<<"$(geometry)"
+    echo "e2e: Fenster bei $x,$y, $w x $h Bildpunkte"
+    (( x >= 0 && y >= 0 && x + w <= 1920 && y + h <= 1080 )) || fail "das Fenster ragt über den Bildschirm"
+    min=$(xprop -id "$win" WM_NORMAL_HINTS | sed -n 's/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
+    read -r mw mh <<<"$min"
+    (( mw <= 1920 && mh <= 1000 )) || fail "Mindestgröße $mw x $mh passt nicht auf 960 x 540"
+    # Left smaller and elsewhere, it comes back so at the next start.
+    xdotool windowsize --sync "$win" 1700 900 2>/dev/null || xdotool windowsize "$win" 1700 900
+    xdotool windowmove --sync "$win" 120 80 2>/dev/null || xdotool windowmove "$win" 120 80
+    sleep 0.5
+    before=$(geometry)
+    quit
+    start
+    after=$(geometry)
+    echo "e2e: vorher $before, nachher $after"
+    [[ $before == "$after" ]] || fail "Größe und Ort des Fensters sind nicht erhalten"
+    quit
+    ;;
+esac
 SESSION
 chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/session.sh" "$exe" "$work/Reise.kvo"
+xvfb-run -a -s "$screen" "$work/session.sh" "$exe" "$work/Reise.kvo" "$check" "$work"

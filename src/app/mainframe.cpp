@@ -382,8 +382,15 @@ void CMainFrame::FocusPane(int step) {
   QWidget* focus = QApplication::focusWidget();
   const int current = focus && m_descriptionWidget->isAncestorOf(focus) ? 1 : 0;
   QWidget* next = panes[(current + step + 2) % 2];
-  next->setFocus(Qt::OtherFocusReason);
-  if (QWidget* child = next->nextInFocusChain(); child && next->isAncestorOf(child)) child->setFocus();
+  // The pane's first control that takes the keyboard (the picture does not).
+  QWidget* target = next;
+  for (QWidget* w = next->nextInFocusChain(); w && w != next; w = w->nextInFocusChain()) {
+    if (next->isAncestorOf(w) && w->isEnabled() && w->isVisible() && (w->focusPolicy() & Qt::TabFocus)) {
+      target = w;
+      break;
+    }
+  }
+  target->setFocus(Qt::TabFocusReason);
 }
 
 bool CMainFrame::OnCommand(int id) {

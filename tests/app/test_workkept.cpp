@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
 #include <functional>
@@ -100,6 +101,9 @@ TEST(WorkKeptTest, CtrlArrowsStepThroughThePicturesFromEveryField) {
   Started s(3);
   s.frame->show();
   QApplication::setActiveWindow(s.frame);
+  // F6 goes to the picture view's first field, past the picture.
+  QTest::keyClick(s.frame, Qt::Key_F6);
+  EXPECT_EQ(QApplication::focusWidget(), s.Headline());
   CMeriskDoc& doc = s.f.app->Document();
   int expected = doc.m_nCurrentPosition;
   for (const int id : {1042, 1004, 1005, 1006}) {
@@ -161,6 +165,26 @@ TEST(WorkKeptTest, TheStatusBarSaysWhatAddingAndReplayingDid) {
   f.ui.chosenFiles = {f.WriteAlbum("kein-protokoll.xml")};
   f.app->MainFrame()->RouteCommand(ID_IMPORT_TRANSACTIONS);
   EXPECT_EQ(status->currentMessage(), QStringLiteral("Eingespielte Änderungen: 0."));
+}
+
+TEST(WorkKeptTest, SizeAndSplitterComeBackAtTheNextStart) {
+  test::AppFixture first;
+  ASSERT_TRUE(first.app->InitInstance({}, "/usr/bin/kolvaro"));
+  CMainFrame* frame = first.app->MainFrame();
+  frame->resize(900, 500);
+  auto* splitter = frame->findChild<QSplitter*>(QStringLiteral("splitter"));
+  splitter->setSizes({90, 300});
+  const QList<int> sizes = splitter->sizes();
+  QCloseEvent close;
+  QApplication::sendEvent(frame, &close);
+  ASSERT_TRUE(close.isAccepted());
+
+  test::AppFixture next;
+  for (const char* value : {"MainWindow", "Splitter"})
+    next.settings.SetString("Layout", value, first.settings.GetString("Layout", value, ""));
+  ASSERT_TRUE(next.app->InitInstance({}, "/usr/bin/kolvaro"));
+  EXPECT_EQ(next.app->MainFrame()->size(), QSize(900, 500));
+  EXPECT_EQ(next.app->MainFrame()->findChild<QSplitter*>(QStringLiteral("splitter"))->sizes(), sizes);
 }
 
 // Remembers how deep the wait cursor was when each message appeared.
