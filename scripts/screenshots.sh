@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots of the running program on a virtual screen: the main window
-# with the demo album, the persons dialog after marking a rectangle, and the
-# delete dialog.
+# with the demo album, the persons dialog after marking a rectangle, the
+# delete dialog, a picture whose file is missing, and the whole screen of
+# 960 x 540 logical pixels (1920 x 1080 at scale 2) with the window on it.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
-# OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick.
+# OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
+# and, for the small screen, openbox.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=${1:-$root/docs/screenshots}
@@ -14,12 +16,18 @@ work=$(mktemp -d -t kolvaro-shots.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 album=$("$root/scripts/demo-album.sh" "$work/album" "$build" | tail -n 1)
+# An album whose only picture has gone from the disk.
+missing=$(dirname "$album")/Verschoben.kvo
+cp "$(dirname "$album")/strand.jpg" "$(dirname "$album")/verschoben.jpg"
+XDG_CONFIG_HOME=$(dirname "$album")/.config "$build/src/cli/kolvaro-cli" new "$missing" >/dev/null
+XDG_CONFIG_HOME=$(dirname "$album")/.config "$build/src/cli/kolvaro-cli" add "$missing" "$(dirname "$album")/verschoben.jpg" >/dev/null 2>&1
+rm "$(dirname "$album")/verschoben.jpg"
 
 # The part that runs inside the virtual screen.
 cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -euo pipefail
-exe=$1 album=$2 out=$3
+exe=$1 album=$2 out=$3 missing=$4
 export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME=$(dirname "$album")/.config
 export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
@@ -64,7 +72,49 @@ xdotool key alt+b b
 shot "Bild löschen" "$out/bild-loeschen.png"
 xdotool key Escape
 sleep 0.3
+kill $pid
+wait $pid 2>/dev/null || true
+
+# The album whose picture file is missing.
+"$exe" "$missing" &
+pid=$!
+shot "Verschoben.kvo - Kolvaro-Album" "$out/fehlende-datei.png"
 SESSION
 chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/session.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/session.sh" "$build/src/app/kolvaro" "$album" "$out" "$missing"
+
+# A high-DPI screen of 960 x 540 logical pixels: the window fills it, the
+# data column scrolls.
+cat >"$work/small.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+openbox >/dev/null 2>&1 &
+sleep 1
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+win=
+for _ in $(seq 100); do
+  win=$(xdotool search --name '^Sommer\.kvo - Kolvaro-Album$' 2>/dev/null | head -n 1) && [[ -n $win ]] && break
+  sleep 0.1
+done
+[[ -n $win ]] || { echo "Hauptfenster erscheint nicht" >&2; exit 1; }
+sleep 1
+# The whole screen below the title bar.
+title=$(xprop -id "$win" _NET_FRAME_EXTENTS | sed -n 's/.*= *[0-9]*, *[0-9]*, *\([0-9]*\),.*/\1/p')
+xdotool windowmove --sync "$win" 0 0 2>/dev/null || true
+xdotool windowsize --sync "$win" 1920 $((1080 - ${title:-0})) 2>/dev/null || true
+sleep 1
+import -window root "$out/kleiner-bildschirm.png"
+SESSION
+chmod +x "$work/small.sh"
+if command -v openbox >/dev/null; then
+  xvfb-run -a -s "-screen 0 1920x1080x24" "$work/small.sh" "$build/src/app/kolvaro" "$album" "$out"
+else
+  echo "openbox fehlt: kein Bild vom kleinen Bildschirm" >&2
+fi
 echo "Bilder in $out"
