@@ -127,42 +127,22 @@ TEST(PosixPaths, ResolvesLexically) {
             "a.jpg");
 }
 
-// An album written on Windows with storage folder D:\Fotos\ keeps that form.
-TEST(PosixPaths, WindowsBaseKeepsTheWindowsForm) {
-  const std::string base = "D:\\Fotos\\";
-  EXPECT_EQ(MakeStoredPath(PathStyle::Posix, "D:\\Fotos\\Urlaub\\2004\\a.jpg", base),
-            "urlaub\\2004\\a.jpg");
-  EXPECT_EQ(MakeStoredPath(PathStyle::Posix, "/home/a.jpg", base), "/home/a.jpg");
-  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "urlaub\\a.jpg"), "D:\\Fotos\\urlaub\\a.jpg");
-  EXPECT_EQ(ResolveStoredPath(PathStyle::Posix, base, "/home/a.jpg"), "/home/a.jpg");
-  std::string out;
-  ASSERT_TRUE(Canonicalize(PathStyle::Posix, "D:\\Fotos\\..\\scans\\b.jpg", out));
-  EXPECT_EQ(out, "D:\\scans\\b.jpg");
-}
-
+// What the add commands do not meet: a base with a backslash, and a name
+// that stays absolute (no base) but would lose its backslash once relative.
 TEST(PosixPaths, NamesThatCannotBeKeptExactlyAreRefused) {
   struct Case {
     const char* path;
     const char* base;
     StoredNameProblem problem;
   } cases[] = {
-      {"/b/x:y.jpg", "/b/", StoredNameProblem::kNone},
-      {"/b/Gr\xC3\xB6\xC3\x9F" "e.jpg", "/b/", StoredNameProblem::kNone},
       {"/x\\y/a.jpg", "/x\\y/", StoredNameProblem::kNone},
-      {"/b/a\\b.jpg", "/b/", StoredNameProblem::kBackslash},
       {"/b/a\\b.jpg", "", StoredNameProblem::kBackslash},
       {"/b/C:/a.jpg", "/b/", StoredNameProblem::kOtherFile},
-      {"/b/Gr\xF6\xDF" "e.jpg", "/b/", StoredNameProblem::kNotUtf8},
   };
   for (const auto& c : cases) {
     const std::string stored = MakeStoredPath(PathStyle::Posix, c.path, c.base);
     EXPECT_EQ(CheckStoredName(PathStyle::Posix, c.path, c.base, stored), c.problem) << c.path;
   }
-  EXPECT_EQ(StoredNameProblemText(StoredNameProblem::kNotUtf8, "/b/Gr\xF6\xDF" "e.jpg")
-                .rfind("Die Datei /b/Gr\\xF6\\xDFe.jpg kann nicht in die Datenbank aufgenommen "
-                       "werden: ",
-                       0),
-            0u);
 }
 
 TEST(PathText, Utf8IsCheckedStrictlyAndShownReadably) {
@@ -170,7 +150,6 @@ TEST(PathText, Utf8IsCheckedStrictlyAndShownReadably) {
       {"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", nullptr},  // valid: shown as is
       {"a\xC0\x80", "a\\xC0\\x80"},                           // overlong
       {"\xED\xA0\x80", "\\xED\\xA0\\x80"},                    // surrogate
-      {"\xC3", "\\xC3"},                                        // cut short
       {"\xF6z", "\\xF6z"},                                      // Latin-1
   };
   for (const auto& [text, shown] : cases) {
