@@ -237,8 +237,10 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
     }
     std::string stored = MakeStoredPath(full);
     // A '\' or a folder "C:" in a POSIX path would lead elsewhere once
-    // relative: such a name stays absolute.
-    if (CheckStoredName(m_pathStyle, full, BaseFolder(), stored) != StoredNameProblem::kNone)
+    // relative: such a name stays absolute. (Bytes that are not UTF-8 are
+    // lost either way; they do not change the choice.)
+    const StoredNameProblem problem = CheckStoredName(m_pathStyle, full, BaseFolder(), stored);
+    if (problem == StoredNameProblem::kBackslash || problem == StoredNameProblem::kOtherFile)
       return full;
     return stored;
   };

@@ -215,15 +215,14 @@ std::string PrintableName(std::string_view text) {
 
 StoredNameProblem CheckStoredName(PathStyle style, std::string_view path, std::string_view base,
                                   std::string_view stored) {
-  if (!IsValidUtf8(stored)) return StoredNameProblem::kNotUtf8;
-  if (style == PathStyle::Windows || path.empty() || path[0] != '/')
-    return StoredNameProblem::kNone;
-  const bool backslash = path.find('\\') != std::string_view::npos;
-  // An absolute name keeps its backslash only until a save makes it relative.
-  if (backslash && !stored.empty() && stored[0] == '/') return StoredNameProblem::kBackslash;
-  if (ResolveStoredPath(style, base, stored) == Lexical(style, path))
-    return StoredNameProblem::kNone;
-  return backslash ? StoredNameProblem::kBackslash : StoredNameProblem::kOtherFile;
+  if (style == PathStyle::Posix && !path.empty() && path[0] == '/') {
+    const bool backslash = path.find('\\') != std::string_view::npos;
+    // An absolute name keeps its backslash only until a save makes it relative.
+    if (backslash && !stored.empty() && stored[0] == '/') return StoredNameProblem::kBackslash;
+    if (ResolveStoredPath(style, base, stored) != Lexical(style, path))
+      return backslash ? StoredNameProblem::kBackslash : StoredNameProblem::kOtherFile;
+  }
+  return IsValidUtf8(stored) ? StoredNameProblem::kNone : StoredNameProblem::kNotUtf8;
 }
 
 std::string StoredNameProblemText(StoredNameProblem problem, std::string_view path) {
