@@ -46,7 +46,7 @@ class BucketMap {
 
   void reserve(std::size_t n) {
     m_nodes.reserve(n);
-    if (n * 2 > m_slots.size()) Rehash(n * 2);
+    if (TooFull(n)) Rehash(n + n / 3 + 1);
   }
 
   Value* find(Key key) {
@@ -66,7 +66,7 @@ class BucketMap {
       m_nodes[n].value = std::move(value);
       return m_nodes[n].value;
     }
-    if ((m_count + 1) * 2 > m_slots.size()) Rehash(m_slots.empty() ? 16 : m_slots.size() * 2);
+    if (TooFull(m_count + 1)) Rehash(m_slots.empty() ? 16 : m_slots.size() * 2);
     std::uint32_t n;
     if (m_free != kNone) {
       n = m_free;
@@ -75,7 +75,7 @@ class BucketMap {
       m_nodes[n].value = std::move(value);
     } else {
       n = static_cast<std::uint32_t>(m_nodes.size());
-      m_nodes.push_back(Node{key, std::move(value), kNone, kNone, 0});
+      m_nodes.push_back(Node{std::move(value), key, kNone, kNone, 0});
     }
     Node& node = m_nodes[n];
     const std::uint32_t b = BucketOf(key);
@@ -134,13 +134,20 @@ class BucketMap {
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
   static constexpr std::uint32_t kDead = 0xFFFFFFFEu;
 
+  // The value first: a 4-byte key then packs with the links instead of
+  // padding before an 8-byte-aligned value.
   struct Node {
-    Key key;
     Value value;
+    Key key;
     std::uint32_t next;
     std::uint32_t prev;
     std::uint8_t bucket;
   };
+
+  // The index is kept at most three quarters full: linear probing stays
+  // short, and a large table of small records needs fewer slots than nodes
+  // take bytes.
+  bool TooFull(std::size_t count) const { return count * 4 > m_slots.size() * 3; }
 
   static POSITION ToPos(std::uint32_t n) { return n == kNone ? kNullPosition : n + 1; }
 
