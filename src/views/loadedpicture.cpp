@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QRect>
 #include <QTransform>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,7 +52,7 @@ QImage Upright(QImage image, int orientation) {
 
 }  // namespace
 
-bool CLoadedPicture::LoadFromFile(const QString& path) {
+bool CLoadedPicture::LoadFromFile(const QString& path, const DecodeSizeFor& sizeFor) {
   Release();
   if (path.isEmpty()) return false;
   // Without O_NONBLOCK a named pipe would hold the program until someone
@@ -67,10 +68,10 @@ bool CLoadedPicture::LoadFromFile(const QString& path) {
   }
   const QByteArray bytes = file.readAll();
   if (bytes.isEmpty()) return false;
-  return LoadFromMemory(bytes);
+  return LoadFromMemory(bytes, sizeFor);
 }
 
-bool CLoadedPicture::LoadFromMemory(const QByteArray& bytes) {
+bool CLoadedPicture::LoadFromMemory(const QByteArray& bytes, const DecodeSizeFor& sizeFor) {
   Release();
   if (bytes.isEmpty()) return false;
   QBuffer buffer;
@@ -88,25 +89,26 @@ bool CLoadedPicture::LoadFromMemory(const QByteArray& bytes) {
   }
   if (size.isEmpty()) return false;
   const int orientation = ExifOrientation(reader.transformation());
-  // A header alone is no picture: decode once at an eighth of the size, which
-  // JPEG decoders do without ever producing the full-size pixels.
-  {
-    QBuffer probeBuffer;
-    probeBuffer.setData(bytes);
-    if (!probeBuffer.open(QIODevice::ReadOnly)) return false;
-    QImageReader probe(&probeBuffer, format);
-    probe.setAutoTransform(false);
-    probe.setScaledSize(QSize((size.width() + 7) / 8, (size.height() + 7) / 8));
-    if (probe.read().isNull()) return false;
-  }
   m_bytes = bytes;
   m_format = format;
   m_size = size;
   m_nOrientation = orientation;
+  // A header alone is no picture: decode once, never at full size. Where the
+  // caller says its size, these are the pixels it will show first.
+  const QSize shown = DisplayedSize();
+  QSize check = sizeFor ? sizeFor(shown) : QSize();
+  if (check.isEmpty()) check = QSize((shown.width() + 7) / 8, (shown.height() + 7) / 8);
+  QImage pixels = Decode(check);
+  if (pixels.isNull()) {
+    Release();
+    return false;
+  }
+  if (sizeFor) m_firstDecode = std::move(pixels);
   return true;
 }
 
 void CLoadedPicture::Release() {
+  m_firstDecode = QImage();
   m_bytes.clear();
   m_format.clear();
   m_size = QSize(0, 0);
@@ -119,6 +121,7 @@ QSize CLoadedPicture::DisplayedSize() const {
 
 QImage CLoadedPicture::Decode(const QSize& size) const {
   if (IsEmpty() || size.isEmpty()) return QImage();
+  if (!m_firstDecode.isNull() && m_firstDecode.size() == size) return std::exchange(m_firstDecode, QImage());
   QBuffer buffer;
   buffer.setData(m_bytes);
   if (!buffer.open(QIODevice::ReadOnly)) return QImage();

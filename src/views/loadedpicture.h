@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <functional>
 
 class QPainter;
 class QRect;
@@ -17,11 +18,16 @@ class CLoadedPicture {
  public:
   CLoadedPicture() = default;
 
-  /// Releases the held picture, then reads the whole file and checks that a
-  /// picture decoder accepts it. False (and empty) on any failure.
-  bool LoadFromFile(const QString& path);
-  /// Keeps a copy of the bytes when a decoder accepts them; false otherwise.
-  bool LoadFromMemory(const QByteArray& bytes);
+  /// The size a caller will decode at, from the upright picture's pixel size.
+  using DecodeSizeFor = std::function<QSize(const QSize& displayed)>;
+
+  /// Releases the held picture, then reads the whole file (a regular file
+  /// only) and decodes it once to make sure it is a picture: at `sizeFor`'s
+  /// size, kept for the first Decode at that size, or else at an eighth of
+  /// its size. False (and empty) on any failure.
+  bool LoadFromFile(const QString& path, const DecodeSizeFor& sizeFor = {});
+  /// Keeps a copy of the bytes when they decode; false otherwise.
+  bool LoadFromMemory(const QByteArray& bytes, const DecodeSizeFor& sizeFor = {});
   void Release();
   bool IsEmpty() const { return m_bytes.isEmpty(); }
 
@@ -46,6 +52,7 @@ class CLoadedPicture {
   QByteArray m_format;
   QSize m_size{0, 0};
   int m_nOrientation = 1;
+  mutable QImage m_firstDecode;  // the check's pixels, handed to the first Decode of its size
 };
 
 }  // namespace kolvaro

@@ -70,7 +70,13 @@ void CPictureCtrl::Load(const QString& path) {
   m_failure = Failure::None;
   if (path.isEmpty()) {
     m_picture.Release();
-  } else if (!m_picture.LoadFromFile(path)) {
+  } else if (!m_picture.LoadFromFile(path, [this](const QSize& shown) {
+               // The size EnsureScaled asks for: checking the file gives the first paint's pixels.
+               const Rect display = ComputeDisplayRect(Rect{0, 0, width(), height()},
+                                                       static_cast<unsigned>(shown.width()),
+                                                       static_cast<unsigned>(shown.height()));
+               return (QSizeF(ToQRect(display).size()) * devicePixelRatioF()).toSize();
+             })) {
     // A dangling link counts as missing: its picture is not there.
     m_failure = QFileInfo::exists(path) ? Failure::NotAPicture : Failure::Missing;
   }

@@ -86,11 +86,12 @@ TEST_F(PictureTest, LoaderRejectsWhatIsNoPictureAndForgetsTheOldOne) {
   EXPECT_TRUE(picture.IsEmpty());
   EXPECT_FALSE(picture.LoadFromFile(m_dir.filePath(QStringLiteral("missing.jpg"))));
   EXPECT_FALSE(picture.LoadFromFile(Write(QStringLiteral("text.jpg"), QByteArrayLiteral("Urlaub 2019\n"))));
-  // A JPEG header with its size but no picture data after it.
-  const QByteArray jpeg = Encode(Filled(64, 48, kRed), "jpg");
-  const qsizetype scan = jpeg.indexOf(QByteArrayLiteral("\xFF\xDA"));
-  ASSERT_GT(scan, 0);
-  EXPECT_FALSE(picture.LoadFromFile(Write(QStringLiteral("header.jpg"), jpeg.left(scan) + "\xFF\xD9")));
+  // A sound header with its size, but pixel data that does not decode.
+  QByteArray png = Encode(Filled(64, 48, kRed), "png");
+  const qsizetype data = png.indexOf(QByteArrayLiteral("IDAT")) + 4;
+  ASSERT_GT(data, 4);
+  for (qsizetype i = data; i < data + 8; ++i) png[i] = static_cast<char>(~png[i]);
+  EXPECT_FALSE(picture.LoadFromFile(Write(QStringLiteral("damaged.png"), png)));
   // A named pipe is never waited on.
   const QString fifo = m_dir.filePath(QStringLiteral("pipe.jpg"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
