@@ -155,6 +155,7 @@ CMeriskApp::OpenResult CMeriskApp::DoOpen(const std::string& path) {
     // A file that was read in part leaves an empty album behind.
     if (m_doc.GetPathName().empty() && m_doc.GetTitle() != kNewAlbumName) {
       m_doc.SetTitle(kNewAlbumName);
+      UseHomeForMissingRootFolder();
       AfterNewOrOpen();
     }
     return OpenResult::Failed;
