@@ -709,7 +709,7 @@ void CImageDescription::OnFramesClicked() {
 void CImageDescription::ApplyFramesSwitch() {
   CPictureCtrl* picture = m_form->pictureCtrl;
   const bool on = m_form->checkFrames->isChecked();
-  // After a refresh a ticked switch keeps showing the new picture's persons.
+  // Unticked while nothing blinks: nothing to stop.
   if (m_bMarking || (!on && !picture->IsBlinking())) return;
   picture->ClearBlinkingFrames();
   QListWidget* list = m_form->listPersons;
