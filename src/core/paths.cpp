@@ -26,6 +26,23 @@ std::string Lexical(PathStyle style, std::string_view path) {
     rest = path.substr(2);
   }
   const bool rooted = !rest.empty() && IsSep(style, rest[0]);
+  // Most paths are clean already: no "." or ".." step, no doubled separator.
+  bool clean = true;
+  for (std::size_t i = rooted ? 1 : 0; clean && i < rest.size();) {
+    std::size_t j = i;
+    while (j < rest.size() && !IsSep(style, rest[j])) ++j;
+    const std::string_view part = rest.substr(i, j - i);
+    clean = part != "." && part != ".." && (!part.empty() || j == rest.size());
+    i = j + 1;
+  }
+  if (clean) {
+    std::string result = prefix;
+    result.append(rest);
+    if (style == PathStyle::Windows)
+      for (std::size_t k = prefix.size(); k < result.size(); ++k)
+        if (result[k] == '/') result[k] = '\\';
+    return result;
+  }
   std::vector<std::string_view> parts;
   std::size_t i = 0;
   while (i <= rest.size()) {

@@ -1,5 +1,7 @@
 #include "maintenance/duplicatetest.h"
 
+#include <cstring>
+
 #include "core/cp1252.h"
 
 namespace kolvaro {
@@ -34,10 +36,19 @@ std::uint64_t CDuplicateTest::FoldedHash(std::string_view name) {
   return Mix(h);
 }
 
+// Eight bytes at a step: the album's names stream past once per command.
 std::uint64_t CDuplicateTest::ExactHash(std::string_view name) {
-  std::uint64_t h = 0xcbf29ce484222325ULL;
-  for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-  return Mix(h);
+  std::uint64_t h = 0xcbf29ce484222325ULL ^ name.size();
+  std::size_t i = 0;
+  for (; i + 8 <= name.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, name.data() + i, 8);
+    h = (h ^ w) * 0x9e3779b97f4a7c15ULL;
+    h ^= h >> 29;
+  }
+  std::uint64_t w = 0;
+  std::memcpy(&w, name.data() + i, name.size() - i);
+  return Mix((h ^ w) * 0x9e3779b97f4a7c15ULL);
 }
 
 std::uint64_t CDuplicateTest::Hash(std::string_view name) const {
