@@ -75,11 +75,10 @@ class BucketMap {
       m_nodes[n].value = std::move(value);
     } else {
       n = static_cast<std::uint32_t>(m_nodes.size());
-      m_nodes.push_back(Node{std::move(value), key, kNone, kNone, 0});
+      m_nodes.push_back(Node{std::move(value), key, kNone, kNone});
     }
     Node& node = m_nodes[n];
     const std::uint32_t b = BucketOf(key);
-    node.bucket = static_cast<std::uint8_t>(b);
     node.prev = kNone;
     node.next = m_heads[b];
     if (node.next != kNone) m_nodes[node.next].prev = n;
@@ -97,7 +96,7 @@ class BucketMap {
     if (node.prev != kNone)
       m_nodes[node.prev].next = node.next;
     else
-      m_heads[node.bucket] = node.next;
+      m_heads[BucketOf(node.key)] = node.next;
     if (node.next != kNone) m_nodes[node.next].prev = node.prev;
     node.value = Value{};
     node.next = m_free;
@@ -115,7 +114,7 @@ class BucketMap {
   std::pair<Key, const Value*> GetNext(POSITION& pos) const {
     const std::uint32_t n = pos - 1;
     const Node& node = m_nodes[n];
-    pos = ToPos(node.next != kNone ? node.next : FirstFrom(node.bucket + 1u));
+    pos = ToPos(node.next != kNone ? node.next : FirstFrom(BucketOf(node.key) + 1u));
     return {node.key, &node.value};
   }
 
@@ -135,13 +134,12 @@ class BucketMap {
   static constexpr std::uint32_t kDead = 0xFFFFFFFEu;
 
   // The value first: a 4-byte key then packs with the links instead of
-  // padding before an 8-byte-aligned value.
+  // padding before an 8-byte-aligned value. The bucket follows from the key.
   struct Node {
     Value value;
     Key key;
     std::uint32_t next;
     std::uint32_t prev;
-    std::uint8_t bucket;
   };
 
   // The index is kept at most three quarters full: linear probing stays

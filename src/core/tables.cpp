@@ -1,6 +1,7 @@
 #include "core/tables.h"
 
 #include <algorithm>
+#include <new>
 
 #include "core/cp1252.h"
 
@@ -21,13 +22,6 @@ std::uint32_t ReadHeader(CArchive& ar, COleDateTime& changed, std::uint64_t minR
   if (count <= 0) return 0;
   ar.CheckRecords(static_cast<std::uint64_t>(count), minRecord);
   return static_cast<std::uint32_t>(count);
-}
-
-// A name record may be 5 bytes in the file but takes some 50 in memory:
-// reserve only what names of a realistic length could fill, so a file of
-// tiny records cannot make the reservation far outgrow the file.
-std::uint32_t NameReserve(const CArchive& ar, std::uint32_t count) {
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(count, ar.Remaining() / 16));
 }
 
 // Erases every pair key the predicate names; the walk's position is past a
@@ -136,6 +130,82 @@ void CBilderEx::Serialize(CArchive& ar) {
   }
 }
 
+// ---------------------------------------------------------------- names
+
+void CNameMap::clear() {
+  m_map.clear();
+  m_bytes.clear();
+  m_bytes.shrink_to_fit();
+  m_garbage = 0;
+}
+
+std::uint32_t CNameMap::Put(std::string_view name) {
+  if (name.empty()) return 0;
+  // Handles are 32 bits: more than 4 GiB of names cannot be held.
+  if (m_bytes.size() + name.size() + 5 >= 0xFFFFFFFFu) throw std::bad_alloc();
+  const auto handle = static_cast<std::uint32_t>(m_bytes.size() + 1);
+  for (std::size_t n = name.size();; n >>= 7) {
+    if (n < 0x80) {
+      m_bytes.push_back(static_cast<char>(n));
+      break;
+    }
+    m_bytes.push_back(static_cast<char>(0x80 | (n & 0x7F)));
+  }
+  m_bytes.append(name);
+  return handle;
+}
+
+std::string_view CNameMap::Name(std::uint32_t handle) const {
+  if (handle == 0) return {};
+  std::size_t at = handle - 1, n = 0;
+  for (int shift = 0;; shift += 7) {
+    const auto b = static_cast<unsigned char>(m_bytes[at++]);
+    n |= static_cast<std::size_t>(b & 0x7F) << shift;
+    if (b < 0x80) break;
+  }
+  return std::string_view(m_bytes).substr(at, n);
+}
+
+void CNameMap::Release(std::uint32_t handle) {
+  if (handle == 0) return;
+  m_garbage += Name(handle).size() + 1;
+  // Renamed and removed names leave their bytes behind; once they are most
+  // of the buffer, the live names move into a fresh one.
+  if (m_garbage < (std::size_t{1} << 20) || m_garbage < m_bytes.size() / 2) return;
+  CNameMap fresh;
+  fresh.m_bytes.reserve(m_bytes.size() - m_garbage + 16);
+  for (POSITION p = m_map.GetStartPosition(); p != kNullPosition;) {
+    const POSITION at = p;
+    const std::uint32_t old = *m_map.GetNext(p).second;
+    if (old != handle) m_map.ValueAt(at) = fresh.Put(Name(old));
+  }
+  m_bytes = std::move(fresh.m_bytes);
+  m_garbage = 0;
+}
+
+void CNameMap::set(std::uint32_t id, std::string_view name) {
+  if (std::uint32_t* handle = m_map.find(id)) {
+    const std::uint32_t old = *handle;
+    const std::uint32_t fresh = Put(name);
+    *m_map.find(id) = fresh;
+    if (old != 0) {
+      // Release may move every name; the fresh one is counted as live.
+      Release(old);
+    }
+    return;
+  }
+  m_map.set(id, Put(name));
+}
+
+bool CNameMap::erase(std::uint32_t id) {
+  const std::uint32_t* handle = m_map.find(id);
+  if (!handle) return false;
+  const std::uint32_t old = *handle;
+  m_map.erase(id);
+  Release(old);
+  return true;
+}
+
 // ---------------------------------------------------------------- persons
 
 void CPersonenEx::AddOrUpdate(std::int32_t id, const std::string& name) {
@@ -150,21 +220,21 @@ void CPersonenEx::Remove(std::int32_t id) {
 }
 
 bool CPersonenEx::Lookup(std::int32_t id, std::string& name) const {
-  const std::string* s = m_map.find(static_cast<std::uint32_t>(id));
-  if (!s) return false;
-  name = *s;
+  const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
+  if (!h) return false;
+  name = m_map.Name(*h);
   return true;
 }
 
 std::string CPersonenEx::GetName(std::int32_t id) const {
-  const std::string* s = m_map.find(static_cast<std::uint32_t>(id));
-  return s ? *s : std::string();
+  const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
+  return h ? std::string(m_map.Name(*h)) : std::string();
 }
 
 void CPersonenEx::GetNext(POSITION& pos, std::int32_t& id, std::string& name) const {
   const auto [key, value] = m_map.GetNext(pos);
   id = static_cast<std::int32_t>(key);
-  name = *value;
+  name = value;
 }
 
 void CPersonenEx::Clear() {
@@ -177,19 +247,21 @@ void CPersonenEx::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar.WriteInt(GetCount());
     ar.WriteDate(changed);
-    m_map.ForEach([&ar](std::uint32_t id, const std::string& name) {
+    for (POSITION p = m_map.GetStartPosition(); p != kNullPosition;) {
+      const auto [id, name] = m_map.GetNext(p);
       ar.WriteDword(id);
       ar.WriteString(name);
-    });
+    }
     return;
   }
   Clear();
   const std::uint32_t count = ReadHeader(ar, changed, kMinNameRecord);
-  m_map.reserve(NameReserve(ar, count));
+  // A name takes 16 bytes in the map and at least 5 in the file: the count
+  // the file states, checked against the bytes left, is safe to reserve.
+  m_map.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::int32_t id = ar.ReadInt();
-    std::string name = ar.ReadString();
-    m_map.set(static_cast<std::uint32_t>(id), std::move(name));
+    m_map.set(static_cast<std::uint32_t>(id), ar.ReadString());
     if (id > m_nMaxId) m_nMaxId = id;
   }
 }
@@ -291,21 +363,21 @@ void CThemenEx::Remove(std::int32_t id) {
 }
 
 std::string CThemenEx::GetName(std::int32_t id) const {
-  const std::string* s = m_map.find(static_cast<std::uint32_t>(id));
-  return s ? *s : std::string();
+  const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
+  return h ? std::string(m_map.Name(*h)) : std::string();
 }
 
 bool CThemenEx::Lookup(std::int32_t id, std::string& name) const {
-  const std::string* s = m_map.find(static_cast<std::uint32_t>(id));
-  if (!s) return false;
-  name = *s;
+  const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
+  if (!h) return false;
+  name = m_map.Name(*h);
   return true;
 }
 
 void CThemenEx::GetNext(POSITION& pos, std::int32_t& id, std::string& name) const {
   const auto [key, value] = m_map.GetNext(pos);
   id = static_cast<std::int32_t>(key);
-  name = *value;
+  name = value;
 }
 
 void CThemenEx::Clear() {
@@ -318,20 +390,22 @@ void CThemenEx::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar.WriteInt(GetCount());
     ar.WriteDate(changed);
-    m_map.ForEach([&ar](std::uint32_t id, const std::string& name) {
+    for (POSITION p = m_map.GetStartPosition(); p != kNullPosition;) {
+      const auto [id, name] = m_map.GetNext(p);
       ar.WriteDword(id);
       ar.WriteString(name);
-    });
+    }
     return;
   }
   m_map.clear();
   m_nMaxId = 0;
   const std::uint32_t count = ReadHeader(ar, changed, kMinNameRecord);
-  m_map.reserve(NameReserve(ar, count));
+  // A name takes 16 bytes in the map and at least 5 in the file: the count
+  // the file states, checked against the bytes left, is safe to reserve.
+  m_map.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::int32_t id = ar.ReadInt();
-    std::string name = ar.ReadString();
-    m_map.set(static_cast<std::uint32_t>(id), std::move(name));
+    m_map.set(static_cast<std::uint32_t>(id), ar.ReadString());
     if (id > m_nMaxId) m_nMaxId = id;
   }
 }

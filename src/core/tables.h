@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/archive.h"
 #include "core/bucketmap.h"
@@ -54,6 +56,37 @@ class CBilderEx {
   BucketMap<std::uint32_t, PictureEntry> m_map;
 };
 
+/// Id to name for the person and theme tables. The names sit one after the
+/// other in one buffer and the map keeps 4-byte handles into it, so that a
+/// table of many short names takes little more memory than its file.
+class CNameMap {
+ public:
+  std::size_t size() const { return m_map.size(); }
+  void reserve(std::size_t n) { m_map.reserve(n); }
+  void clear();
+  /// Stores under id: a new id goes to the head of its chain, an existing one
+  /// keeps its place.
+  void set(std::uint32_t id, std::string_view name);
+  bool erase(std::uint32_t id);
+  /// The name, or nothing for an unknown id.
+  const std::uint32_t* find(std::uint32_t id) const { return m_map.find(id); }
+  std::string_view Name(std::uint32_t handle) const;
+  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
+  std::pair<std::uint32_t, std::string_view> GetNext(POSITION& pos) const {
+    const auto [id, handle] = m_map.GetNext(pos);
+    return {id, Name(*handle)};
+  }
+
+ private:
+  /// Appends a name; 0 stands for the empty name and takes no bytes.
+  std::uint32_t Put(std::string_view name);
+  void Release(std::uint32_t handle);
+
+  BucketMap<std::uint32_t, std::uint32_t> m_map;
+  std::string m_bytes;  ///< per name: its length as a base-128 number, then its bytes
+  std::size_t m_garbage = 0;
+};
+
 /// The person table: id to name.
 class CPersonenEx {
  public:
@@ -73,7 +106,7 @@ class CPersonenEx {
   COleDateTime changed;
 
  private:
-  BucketMap<std::uint32_t, std::string> m_map;
+  CNameMap m_map;
 };
 
 struct PersonOnPictureEntry {
@@ -141,7 +174,7 @@ class CThemenEx {
   COleDateTime changed;
 
  private:
-  BucketMap<std::uint32_t, std::string> m_map;
+  CNameMap m_map;
 };
 
 /// Links of themes to pictures, keyed by PairKey(theme, picture), valued by

@@ -314,6 +314,7 @@ TEST_F(TablesTest, RandomChangesKeepTheModelOrderAndLookups) {
   CPersonenAufBildernEx rects;
   test::BucketOrderModel<std::int64_t> pictureModel, personModel, linkModel, rectModel;
   std::set<std::int32_t> pictureIds;
+  std::map<std::int32_t, std::string> names;
 
   auto pairKey = [](std::int32_t high, std::int32_t low) {
     // High half × 2^32 plus the sign-extended low half.
@@ -342,9 +343,15 @@ TEST_F(TablesTest, RandomChangesKeepTheModelOrderAndLookups) {
         if (remove) {
           persons.Remove(id);
           personModel.Remove(id);
+          names.erase(id);
         } else {
-          persons.AddOrUpdate(id, "n");
+          // Empty, short, two-byte-length and long names; renames and
+          // removals leave enough behind for the names to be moved together.
+          const std::size_t lengths[] = {0, 1, 200, 6000};
+          const std::string name(lengths[rng() % 4], static_cast<char>('a' + i % 26));
+          persons.AddOrUpdate(id, name);
           personModel.Set(id);
+          names[id] = name;
         }
         break;
       case 2:
@@ -383,8 +390,12 @@ TEST_F(TablesTest, RandomChangesKeepTheModelOrderAndLookups) {
   EXPECT_EQ(pairKeys(PairOrder(links)), linkModel.Order());
   EXPECT_EQ(pairKeys(PairOrder(rects)), rectModel.Order());
   EXPECT_EQ(static_cast<std::size_t>(pictures.GetCount()), pictureIds.size());
-  for (std::int32_t id = 0; id < 400; ++id)
+  for (std::int32_t id = 0; id < 400; ++id) {
     EXPECT_EQ(pictures.Find(id) != nullptr, pictureIds.count(id) == 1) << id;
+    std::string name;
+    EXPECT_EQ(persons.Lookup(id, name), names.count(id) == 1) << id;
+    EXPECT_EQ(name, names.count(id) ? names[id] : "") << id;
+  }
 }
 
 // ------------------------------------------------------------ file blocks
