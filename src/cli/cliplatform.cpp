@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/json.h"
 #include "core/paths.h"
 
 namespace kolvaro::cli {
@@ -61,7 +62,8 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 int CCliUserQuestions::MessageBox(const std::string& text, const std::string&, unsigned flags) {
-  m_err << text << '\n';
+  // Messages may name album entries: their control characters go out escaped.
+  m_err << TerminalText(text, true) << '\n';
   const unsigned icon = flags & 0xF0;
   if (icon == MB_ICONWARNING || icon == MB_ICONERROR) ++m_warnings;
   const bool second = (flags & MB_DEFBUTTON2) != 0;
@@ -110,7 +112,7 @@ std::string TrashInfoPath(const std::string& path) {
 }
 
 bool CCliFileOperations::Report(const std::string& message) {
-  m_err << "kolvaro-cli: " << message << '\n';
+  m_err << "kolvaro-cli: " << TerminalText(message, true) << '\n';
   m_failed = true;
   return false;
 }
