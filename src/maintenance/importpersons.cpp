@@ -1,9 +1,13 @@
 #include "maintenance/importpersons.h"
 
-#include <fstream>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "core/cp1252.h"
+#include "core/safefile.h"
 #include "res/strings.h"
 
 namespace kolvaro {
@@ -23,12 +27,22 @@ bool IsUtf8(std::string_view text) {
 
 PersonImportResult ImportPersons(CMeriskDoc& doc, const std::string& path) {
   PersonImportResult result;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return result;
+  // A pipe or device chosen by mistake must not hang the program.
+  int error = 0;
+  const int fd = OpenRegularFile(path, error);
+  if (fd < 0) return result;
+  std::FILE* in = ::fdopen(fd, "rb");
+  if (!in) {
+    ::close(fd);
+    return result;
+  }
   result.opened = true;
-  std::string line;
+  char* buffer = nullptr;
+  std::size_t capacity = 0;
   bool first = true;
-  while (std::getline(in, line)) {
+  for (ssize_t n; (n = ::getline(&buffer, &capacity, in)) >= 0;) {
+    std::string line(buffer, static_cast<std::size_t>(n));
+    if (!line.empty() && line.back() == '\n') line.pop_back();
     if (!line.empty() && line.back() == '\r') line.pop_back();
     // A byte order mark is no part of the first name.
     if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
@@ -40,6 +54,8 @@ PersonImportResult ImportPersons(CMeriskDoc& doc, const std::string& path) {
     if (doc.m_pTransactionLog) doc.m_pTransactionLog->WritePerson(id, name);
     ++result.count;
   }
+  std::free(buffer);
+  std::fclose(in);
   return result;
 }
 

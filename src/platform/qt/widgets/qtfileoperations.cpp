@@ -42,6 +42,7 @@ QString Cause(int error) {
     case ENAMETOOLONG: return QStringLiteral("Der Dateiname ist zu lang.");
     case ENOTDIR: return QStringLiteral("Ein Teil des Pfades ist kein Ordner.");
     case EISDIR: return QStringLiteral("Das ist ein Ordner, keine Datei.");
+    case EINVAL: return QStringLiteral("Das ist keine gewöhnliche Datei.");
     case EIO: return QStringLiteral("Beim Lesen oder Schreiben ist ein Ein-/Ausgabefehler aufgetreten.");
     case EBUSY: return QStringLiteral("Die Datei ist in Gebrauch.");
     case EMFILE:
@@ -92,12 +93,13 @@ int WriteAll(int fd, const char* data, std::size_t size) {
 // the target is as it was.
 int CopyContents(const std::string& source, const std::string& target, const std::string& folder,
                  const std::function<bool(std::uint64_t)>& onBytes) {
-  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a pipe put in place after the check must not hang the copy.
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return errno;
   ScopedFile input({}, in);
   struct stat st {};
   if (::fstat(in, &st) != 0) return errno;
-  if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
 
   std::string name = (folder == "/" ? std::string() : folder) + "/.kolvaro-copy-XXXXXX";
   const int out = ::mkostemp(name.data(), O_CLOEXEC);
