@@ -113,9 +113,7 @@ const CameraFolder& Camera() {
 /// Answers nothing and shows nothing: the benchmark's user.
 class SilentUser : public kolvaro::IUserQuestions {
  public:
-  int MessageBox(const std::string&, const std::string&, unsigned) override {
-    return kolvaro::IDOK;
-  }
+  kolvaro::Answer Show(const kolvaro::UserMessage&) override { return kolvaro::Answer::Ok; }
   std::vector<std::string> GetOpenFileNames(const std::string&, const std::string&,
                                             const std::string&, bool) override {
     return {};

@@ -29,9 +29,9 @@ using namespace kolvaro;
 
 class CountingUi final : public IUserQuestions {
  public:
-  int MessageBox(const std::string&, const std::string&, unsigned) override {
+  Answer Show(const UserMessage&) override {
     ++messages;
-    return IDOK;
+    return Answer::Ok;
   }
   std::vector<std::string> GetOpenFileNames(const std::string&, const std::string&,
                                             const std::string&, bool) override {

@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
   CQtFileOperations fileOps;
   SetTimestampTextFormatter(LocaleTimestampText);
   SetTransactionWriteErrorHandler([&questions](int error, const std::string& path) {
-    questions.MessageBox(TransactionWriteErrorText(error, path), "", MB_OK | MB_ICONWARNING);
+    questions.Warn(TransactionWriteErrorText(error, path));
   });
 
   CMeriskApp app(settings, questions, &fileOps);

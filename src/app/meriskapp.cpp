@@ -1,7 +1,6 @@
 #include "app/meriskapp.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
@@ -43,13 +42,6 @@ CMeriskApp::CMeriskApp(ISettings& settings, IUserQuestions& ui, IFileOperations*
     : m_settings(settings), m_ui(ui), m_doc(settings, PathStyle::Posix), m_recent(settings) {
   m_doc.SetUserQuestions(&m_ui);
   m_doc.SetFileOperations(fileOps);
-  m_chooseSaveFile = [this](const std::string& proposed) {
-    QWidget* owner = m_frame ? static_cast<QWidget*>(m_frame.get()) : nullptr;
-    QString name = QFileDialog::getSaveFileName(owner, QStringLiteral("Speichern unter"), Q(proposed),
-                                                QStringLiteral("Kolvaro-Album Dateien (*.kvo);;Alle Dateien (*)"));
-    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".kvo");
-    return name.toStdString();
-  };
 }
 
 CMeriskApp::~CMeriskApp() {
@@ -151,7 +143,7 @@ CMeriskApp::OpenResult CMeriskApp::DoOpen(const std::string& path) {
   if (!SaveModified()) return OpenResult::Cancelled;
   std::string error;
   if (!m_doc.OnOpenDocument(path, &error)) {
-    m_ui.MessageBox(error, "", MB_OK | MB_ICONWARNING);
+    m_ui.Warn(error);
     // A file that was read in part leaves an empty album behind.
     if (m_doc.GetPathName().empty() && m_doc.GetTitle() != kNewAlbumName) {
       m_doc.SetTitle(kNewAlbumName);
@@ -181,30 +173,29 @@ bool CMeriskApp::DoSave(const std::string& path) {
   if (path == m_doc.GetPathName()) {
     CWaitCursorGuard wait(&m_ui);
     if (lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
-      m_ui.MessageBox(path + " wird gerade von einem anderen Programm bearbeitet. Bitte später "
-                             "noch einmal speichern.",
-                      "", MB_OK | MB_ICONWARNING);
+      m_ui.Warn(path + " wird gerade von einem anderen Programm bearbeitet. Bitte später "
+                       "noch einmal speichern.");
       return false;
     }
   }
   // Another program saved the album since it was read here: its change is
   // never overwritten without asking.
   if (path == m_doc.GetPathName() && m_doc.ChangedOnDisk()) {
-    const int answer = m_ui.MessageBox(
+    const Answer answer = m_ui.AskYesNoCancel(
         path + " wurde seit dem Öffnen oder letzten Speichern von einem anderen Programm "
                "geändert.\n\nSoll die andere Änderung überschrieben werden?\n\n"
                "Ja: überschreiben\nNein: unter einem anderen Namen speichern\n"
                "Abbrechen: nicht speichern",
-        "", MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON2);
-    if (answer == IDNO) {
+        "", QuestionIcon::Warning, DefaultButton::No);
+    if (answer == Answer::No) {
       lock.Release();  // the other name may be this one again
       return OnFileSaveAs();
     }
-    if (answer != IDYES) return false;
+    if (answer != Answer::Yes) return false;
   }
   std::string error;
   if (!m_doc.OnSaveDocument(path, &error)) {
-    m_ui.MessageBox(error, "", MB_OK | MB_ICONWARNING);
+    m_ui.Warn(error);
     return false;
   }
   m_recent.Add(m_doc.GetPathName());
@@ -225,8 +216,9 @@ bool CMeriskApp::OnFileSaveAs() {
   if (!CommitEdits()) return false;
   std::string proposed = m_doc.GetPathName();
   if (proposed.empty()) proposed = m_doc.m_strAlbumFolder + "Kolvaro.kvo";
-  const std::string path = m_chooseSaveFile(proposed);
+  std::string path = m_ui.GetSaveFileName("Speichern unter", kAlbumFilter, proposed);
   if (path.empty()) return false;
+  if (QFileInfo(Q(path)).suffix().isEmpty()) path += ".kvo";
   return DoSave(path);
 }
 
@@ -235,10 +227,10 @@ bool CMeriskApp::SaveModified() {
   if (!CommitEdits()) return false;
   if (!m_doc.IsModified()) return true;
   const std::string name = m_doc.GetPathName().empty() ? m_doc.GetTitle() : m_doc.GetPathName();
-  const int answer = m_ui.MessageBox(FormatMessage(LoadString(IDS_SAVE_CHANGES), {name}), "",
-                                     MB_YESNOCANCEL | MB_ICONWARNING);
-  if (answer == IDCANCEL) return false;
-  if (answer == IDYES) return OnFileSave();
+  const Answer answer = m_ui.AskYesNoCancel(FormatMessage(LoadString(IDS_SAVE_CHANGES), {name}), "",
+                                            QuestionIcon::Warning);
+  if (answer == Answer::Cancel) return false;
+  if (answer == Answer::Yes) return OnFileSave();
   return true;
 }
 

@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,9 +57,6 @@ class CMeriskApp : public QObject, public ICommandTarget {
   /// Stores the headline and date being typed in the picture view; false
   /// (the user was told) when the date is none.
   bool CommitEdits();
-
-  /// Asks for the file name of "Speichern unter"; "" when cancelled. Tests replace it.
-  std::function<std::string(const std::string& proposed)> m_chooseSaveFile;
 
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CmdState& state) override;

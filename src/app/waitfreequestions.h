@@ -12,14 +12,19 @@ class CWaitFreeQuestions : public IUserQuestions {
   explicit CWaitFreeQuestions(IUserQuestions& inner) : m_inner(inner) {}
   ~CWaitFreeQuestions() override { EndWaiting(); }
 
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+  Answer Show(const UserMessage& message) override {
     EndWaiting();
-    return m_inner.MessageBox(text, caption, flags);
+    return m_inner.Show(message);
   }
   std::vector<std::string> GetOpenFileNames(const std::string& title, const std::string& filter,
                                             const std::string& initialFolder, bool multiple) override {
     EndWaiting();
     return m_inner.GetOpenFileNames(title, filter, initialFolder, multiple);
+  }
+  std::string GetSaveFileName(const std::string& title, const std::string& filter,
+                              const std::string& proposed) override {
+    EndWaiting();
+    return m_inner.GetSaveFileName(title, filter, proposed);
   }
   std::optional<std::string> ChooseFolder(const std::string& title, const std::string& initialFolder) override {
     EndWaiting();

@@ -61,21 +61,15 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-int CCliUserQuestions::MessageBox(const std::string& text, const std::string&, unsigned flags) {
+Answer CCliUserQuestions::Show(const UserMessage& message) {
   // Messages may name album entries: their control characters go out escaped.
-  m_err << TerminalText(text, true) << '\n';
-  const unsigned icon = flags & 0xF0;
-  if (icon == MB_ICONWARNING || icon == MB_ICONERROR) ++m_warnings;
-  const bool second = (flags & MB_DEFBUTTON2) != 0;
-  switch (flags & 0xF) {
-    case MB_OKCANCEL:
-      return second ? IDCANCEL : IDOK;
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return second ? IDNO : IDYES;
-    default:
-      return IDOK;
-  }
+  m_err << TerminalText(message.text, true) << '\n';
+  using Kind = UserMessage::Kind;
+  const bool warning = message.kind == Kind::Warning || message.kind == Kind::Error ||
+                       (message.IsQuestion() && message.icon == QuestionIcon::Warning);
+  if (warning) ++m_warnings;
+  if (!message.IsQuestion()) return Answer::Ok;
+  return message.defaultButton == DefaultButton::No ? Answer::No : Answer::Yes;
 }
 
 std::vector<std::string> CCliUserQuestions::GetOpenFileNames(const std::string&, const std::string&,

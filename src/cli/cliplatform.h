@@ -22,7 +22,7 @@ class CCliUserQuestions final : public IUserQuestions {
   void SetChosenFolder(std::string folder) { m_folder = std::move(folder); }
 
   /// Writes the text to stderr and answers with the default button.
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+  Answer Show(const UserMessage& message) override;
   /// How many of the messages were warnings or errors: something asked for
   /// was left undone, so the command fails.
   int Warnings() const { return m_warnings; }

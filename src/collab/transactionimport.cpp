@@ -562,7 +562,7 @@ class CReplayer {
 };
 
 void Message(IUserQuestions* ui, StringId id) {
-  if (ui) ui->MessageBox(std::string(LoadString(id)), "", MB_OK | MB_ICONWARNING);
+  if (ui) ui->Warn(std::string(LoadString(id)));
 }
 
 /// Steps 5 to 8 on an opened source; the log is already set aside.
@@ -643,10 +643,9 @@ TransactionImportOutcome ImportOpenedFile(CMeriskDoc& doc, const std::string& pa
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
     if (ui)
-      ui->MessageBox("Die Änderungsdatei " + PrintableName(path) +
-                         " ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine "
-                         "Pipe oder ein Socket.\nKeine Änderungen vorgenommen!",
-                     "", MB_OK | MB_ICONWARNING);
+      ui->Warn("Die Änderungsdatei " + PrintableName(path) +
+               " ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine "
+               "Pipe oder ein Socket.\nKeine Änderungen vorgenommen!");
     return {TransactionImportResult::Damaged, 0};
   }
   TransactionImportOutcome outcome;

@@ -393,11 +393,9 @@ void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
     if (kind == PictureFileKind::kRegular) {
       m_fileOps->MoveToTrash(path);
     } else if (kind != PictureFileKind::kMissing && m_userQuestions) {
-      m_userQuestions->MessageBox("Das Bild wurde aus der Datenbank entfernt, aber " +
-                                      PrintableName(path) +
-                                      " wurde nicht in den Papierkorb verschoben. " +
-                                      PictureFileRefusal(kind),
-                                  "", MB_OK | MB_ICONWARNING);
+      m_userQuestions->Warn("Das Bild wurde aus der Datenbank entfernt, aber " +
+                            PrintableName(path) + " wurde nicht in den Papierkorb verschoben. " +
+                            PictureFileRefusal(kind));
     }
   }
   SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);

@@ -67,7 +67,7 @@ int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallbac
 }
 
 void ShowRefusal(IUserQuestions& ui, const std::string& text) {
-  ui.MessageBox(text, "", MB_OK | MB_ICONWARNING);
+  ui.Warn(text);
 }
 
 }  // namespace
@@ -84,12 +84,11 @@ int AddPictureFiles(CMeriskDoc& doc, IUserQuestions& ui, const std::vector<std::
       AddFiles(
           doc, files, DateFallback::kInvalidOrZero,
           [&ui](const std::string& stored) {
-            ui.MessageBox(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM), {stored}),
-                          std::string(LoadString(IDS_DUPLICATE_CAPTION)), MB_OK);
+            ui.Inform(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM), {stored}),
+                      std::string(LoadString(IDS_DUPLICATE_CAPTION)));
           },
           [&ui](const std::string& text) { ShowRefusal(ui, text); });
-  ui.MessageBox(FormatMessage(LoadString(IDS_FILES_ADDED), {static_cast<long long>(added)}), "",
-                MB_OK);
+  ui.Inform(FormatMessage(LoadString(IDS_FILES_ADDED), {static_cast<long long>(added)}));
   if (added != 0) doc.SetModifiedFlag();
   doc.UpdateAllViews(nullptr);
   return added;

@@ -9,30 +9,68 @@
 
 namespace kolvaro {
 
-/// Buttons and icon of a message box, as the Windows flags name them.
-enum MessageBoxFlags : unsigned {
-  MB_OK = 0x0,
-  MB_OKCANCEL = 0x1,
-  MB_YESNOCANCEL = 0x3,
-  MB_YESNO = 0x4,
-  MB_ICONERROR = 0x10,
-  MB_ICONQUESTION = 0x20,
-  MB_ICONWARNING = 0x30,
-  MB_ICONINFORMATION = 0x40,
-  MB_DEFBUTTON2 = 0x100,
-  MB_HELP = 0x4000,
-};
+/// The button the user chose. Closing a box counts as its most cautious
+/// button: "Abbrechen" where there is one, else "Nein", else "OK".
+enum class Answer { Ok, Cancel, Yes, No };
 
-/// The button the user chose.
-enum MessageBoxResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+/// The button that Enter presses in a question.
+enum class DefaultButton { Yes, No };
+
+/// Whether a box offers "Hilfe" besides its answers.
+enum class HelpButton { Hidden, Shown };
+
+/// A question about losing work shows the warning icon instead of the question mark.
+enum class QuestionIcon { Question, Warning };
+
+/// One message box as an implementation shows it.
+struct UserMessage {
+  enum class Kind { Information, Warning, Error, YesNo, YesNoCancel };
+
+  std::string text;
+  /// Empty: the application title "Merisk".
+  std::string caption;
+  Kind kind = Kind::Information;
+  QuestionIcon icon = QuestionIcon::Question;  // questions only
+  DefaultButton defaultButton = DefaultButton::Yes;
+  HelpButton help = HelpButton::Hidden;
+
+  bool IsQuestion() const { return kind == Kind::YesNo || kind == Kind::YesNoCancel; }
+  friend bool operator==(const UserMessage&, const UserMessage&) = default;
+};
 
 class IUserQuestions {
  public:
   virtual ~IUserQuestions() = default;
 
-  /// Shows a message; an empty caption means the application title "Merisk".
-  virtual int MessageBox(const std::string& text, const std::string& caption,
-                         unsigned flags) = 0;
+  /// "&Ja" / "&Nein" with the question mark; Yes or No.
+  Answer AskYesNo(const std::string& text, const std::string& caption = {},
+                  DefaultButton defaultButton = DefaultButton::Yes,
+                  HelpButton help = HelpButton::Hidden) {
+    return Show({text, caption, UserMessage::Kind::YesNo, QuestionIcon::Question, defaultButton, help});
+  }
+  /// "&Ja" / "&Nein" / "Abbrechen"; Yes, No or Cancel.
+  Answer AskYesNoCancel(const std::string& text, const std::string& caption = {},
+                        QuestionIcon icon = QuestionIcon::Question,
+                        DefaultButton defaultButton = DefaultButton::Yes,
+                        HelpButton help = HelpButton::Hidden) {
+    return Show({text, caption, UserMessage::Kind::YesNoCancel, icon, defaultButton, help});
+  }
+  /// A plain message with "OK".
+  void Inform(const std::string& text, const std::string& caption = {}) {
+    Show({text, caption, UserMessage::Kind::Information});
+  }
+  /// Something asked for was left undone.
+  void Warn(const std::string& text, const std::string& caption = {}) {
+    Show({text, caption, UserMessage::Kind::Warning});
+  }
+  /// Something failed.
+  void ReportError(const std::string& text, const std::string& caption = {}) {
+    Show({text, caption, UserMessage::Kind::Error});
+  }
+
+  /// Shows one message and waits for the answer. Implementations provide
+  /// it; callers use the operations above.
+  virtual Answer Show(const UserMessage& message) = 0;
 
   /// Open-file dialog. `filter` is in "Text|*.ext|Text 2|*.a;*.b||" form.
   /// Returns the chosen files (several only when `multiple`), empty when cancelled.
@@ -40,6 +78,13 @@ class IUserQuestions {
                                                     const std::string& filter,
                                                     const std::string& initialFolder,
                                                     bool multiple) = 0;
+
+  /// Save-file dialog proposing `proposed`; filter as above. "" when cancelled.
+  virtual std::string GetSaveFileName(const std::string& title, const std::string& filter,
+                                      const std::string& proposed) {
+    (void)title, (void)filter, (void)proposed;
+    return {};
+  }
 
   /// Folder chooser; empty when cancelled.
   virtual std::optional<std::string> ChooseFolder(const std::string& title,

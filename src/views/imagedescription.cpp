@@ -462,7 +462,7 @@ bool CImageDescription::CommitDate() {
   if (m_nShownPicture == -1 || !edit->isModified()) return true;
   const std::optional<COleDateTime> date = ParseOleDate(edit->text());
   if (!date) {
-    m_ui.MessageBox(std::string(LoadString(IDS_PARSE_DATETIME)), {}, MB_OK | MB_ICONWARNING);
+    m_ui.Warn(std::string(LoadString(IDS_PARSE_DATETIME)));
     edit->setFocus();
     return false;
   }
@@ -760,8 +760,8 @@ void CImageDescription::RemoveThemes() {
     themes.push_back(item->data(Qt::UserRole).toInt());
   }
   if (AskOverwriteDelete(m_doc) &&
-      m_ui.MessageBox(text, std::string(LoadString(IDS_DELETE_THEME_CAPTION)),
-                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+      m_ui.AskYesNo(text, std::string(LoadString(IDS_DELETE_THEME_CAPTION)), DefaultButton::No) !=
+          Answer::Yes)
     return;
   for (const std::int32_t theme : themes) m_doc.RemoveThemeFromPicture(theme, m_nShownPicture);
   Refresh(m_doc.CurrentPicture());
@@ -778,9 +778,9 @@ void CImageDescription::RemovePersons() {
     persons.push_back(item->data(Qt::UserRole).toInt());
   }
   if (AskOverwriteDelete(m_doc) &&
-      m_ui.MessageBox(FormatMessage(LoadString(IDS_REMOVE_PERSONS), {names}),
-                      std::string(LoadString(IDS_REMOVE_PERSON_CAPTION)),
-                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+      m_ui.AskYesNo(FormatMessage(LoadString(IDS_REMOVE_PERSONS), {names}),
+                    std::string(LoadString(IDS_REMOVE_PERSON_CAPTION)), DefaultButton::No) !=
+          Answer::Yes)
     return;
   for (const std::int32_t person : persons) m_doc.RemovePersonFromPicture(person, m_nShownPicture);
   Refresh(m_doc.CurrentPicture());

@@ -132,7 +132,7 @@ bool CPersonsDlg::ReadRect(Rect& rect) {
     bool ok = false;
     values[i] = edits[i]->text().trimmed().toInt(&ok);
     if (!ok) {
-      m_ui.MessageBox(std::string(LoadString(IDS_PARSE_INT)), {}, MB_OK | MB_ICONWARNING);
+      m_ui.Warn(std::string(LoadString(IDS_PARSE_INT)));
       edits[i]->setFocus();
       edits[i]->selectAll();
       return false;
@@ -173,8 +173,7 @@ void CPersonsDlg::OnEnter() {
     return;
   if (IsMarked(person) && m_doc.Settings().GetInt("Settings", "AskOverwriteDelete", 1) != 0) {
     const std::string text = combo->currentText().toStdString() + std::string(LoadString(IDS_PERSON_ALREADY_MARKED));
-    if (m_ui.MessageBox(text, std::string(LoadString(IDS_DUPLICATE_CAPTION)),
-                        MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (m_ui.AskYesNo(text, std::string(LoadString(IDS_DUPLICATE_CAPTION))) != Answer::Yes)
       return;
   }
   m_doc.AddOrUpdatePersonOnPicture(person, rect, m_nPicture);

@@ -132,23 +132,23 @@ TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
   CMeriskDoc& doc = f.app->Document();
   doc.AddOrUpdatePerson(1, "Neu");
 
-  f.ui.answers = {IDCANCEL};
+  f.ui.answers = {Answer::Cancel};
   EXPECT_FALSE(f.app->OnFileNew());
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text, "Änderungen in " + album + " speichern?");
   EXPECT_EQ(doc.GetPathName(), album);
 
-  f.ui.answers = {IDCANCEL};
+  f.ui.answers = {Answer::Cancel};
   EXPECT_FALSE(f.app->OpenDocumentFile(other));
   EXPECT_EQ(doc.GetPathName(), album);
 
-  f.ui.answers = {IDCANCEL};
+  f.ui.answers = {Answer::Cancel};
   QCloseEvent cancelled;
   QApplication::sendEvent(f.app->MainFrame(), &cancelled);
   EXPECT_FALSE(cancelled.isAccepted());
 
   // Yes saves first; the saved album has the new person.
-  f.ui.answers = {IDYES};
+  f.ui.answers = {Answer::Yes};
   EXPECT_TRUE(f.app->OpenDocumentFile(other));
   CMemorySettings s;
   CMeriskDoc check(s);
@@ -157,7 +157,7 @@ TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
 
   // No discards.
   doc.AddOrUpdatePerson(7, "Verworfen");
-  f.ui.answers = {IDNO};
+  f.ui.answers = {Answer::No};
   EXPECT_TRUE(f.app->OnFileNew());
   EXPECT_EQ(f.app->MainFrame()->windowTitle(), QStringLiteral("Leeres Kolvaroalbum[*] - Kolvaro-Album"));
   ASSERT_TRUE(check.OnOpenDocument(other));
@@ -169,8 +169,8 @@ TEST(SavePromptTest, SavingANewAlbumAsksForItsName) {
   ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
   f.app->Document().AddOrUpdateTheme(1, "Reise");
   const std::string target = f.Path("reise.kvo");
-  f.app->m_chooseSaveFile = [&](const std::string&) { return target; };
-  f.ui.answers = {IDYES};
+  f.ui.chosenSaveFile = target;
+  f.ui.answers = {Answer::Yes};
   EXPECT_TRUE(f.app->OnFileNew());
   EXPECT_EQ(f.ui.messages.at(0).text, "Änderungen in Leeres Kolvaroalbum speichern?");
   CMemorySettings s;
@@ -185,7 +185,7 @@ TEST(SavePromptTest, AnAlbumChangedOnDiskIsOverwrittenOnlyAfterAsking) {
   const std::string album = f.WriteAlbum("a.kvo");
   const std::string copy = f.Path("kopie.kvo");
   ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
-  f.app->m_chooseSaveFile = [&](const std::string&) { return copy; };
+  f.ui.chosenSaveFile = copy;
   f.app->Document().AddOrUpdatePerson(1, "Hier");
   auto otherProgramSaves = [](const std::string& path) {
     CMemorySettings s;
@@ -202,20 +202,20 @@ TEST(SavePromptTest, AnAlbumChangedOnDiskIsOverwrittenOnlyAfterAsking) {
   };
   otherProgramSaves(album);
 
-  f.ui.answers = {IDCANCEL};
+  f.ui.answers = {Answer::Cancel};
   EXPECT_FALSE(f.app->OnFileSave());
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_TRUE(f.ui.messages[0].text.starts_with(album + " wurde seit dem Öffnen"));
-  EXPECT_EQ(f.ui.messages[0].flags & 0xF, static_cast<unsigned>(MB_YESNOCANCEL));
+  EXPECT_EQ(f.ui.messages[0].kind, UserMessage::Kind::YesNoCancel);
   EXPECT_EQ(onDisk(album), "|Dort");
 
-  f.ui.answers = {IDNO};  // under another name
+  f.ui.answers = {Answer::No};  // under another name
   EXPECT_TRUE(f.app->OnFileSave());
   EXPECT_EQ(onDisk(album), "|Dort");
   EXPECT_EQ(onDisk(copy), "Hier|");
 
   otherProgramSaves(copy);
-  f.ui.answers = {IDYES};  // overwrite
+  f.ui.answers = {Answer::Yes};  // overwrite
   EXPECT_TRUE(f.app->OnFileSave());
   EXPECT_EQ(onDisk(copy), "Hier|");
   EXPECT_EQ(f.ui.messages.size(), 3u);

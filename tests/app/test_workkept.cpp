@@ -37,8 +37,8 @@ struct Started {
     frame = f.app->MainFrame();
     view = frame->DescriptionView();
   }
-  QPlainTextEdit* Headline() const { return qobject_cast<QPlainTextEdit*>(view->GetDlgItem(1042)); }
-  QLineEdit* Date() const { return qobject_cast<QLineEdit*>(view->GetDlgItem(1005)); }
+  QPlainTextEdit* Headline() const { return view->findChild<QPlainTextEdit*>(QStringLiteral("editHeadline")); }
+  QLineEdit* Date() const { return view->findChild<QLineEdit*>(QStringLiteral("editDate")); }
   void TypeHeadline(const QString& text) const {
     Headline()->selectAll();
     Headline()->insertPlainText(text);
@@ -69,7 +69,7 @@ TEST(WorkKeptTest, ATypedHeadlineIsStoredOnEveryWayOutOfTheField) {
     Started s;
     s.f.settings.SetString("Recent File List", "File2", s.f.WriteAlbum("c.kvo"));
     s.f.app->RecentFiles().ReadList();
-    s.f.ui.answers = {IDYES};  // the save question, where there is one
+    s.f.ui.answers = {Answer::Yes};  // the save question, where there is one
     const std::int32_t shown = s.view->ShownPicture();
     s.TypeHeadline(QStringLiteral("Am Meer"));
     leave(s);
@@ -106,15 +106,15 @@ TEST(WorkKeptTest, CtrlArrowsStepThroughThePicturesFromEveryField) {
   EXPECT_EQ(QApplication::focusWidget(), s.Headline());
   CMeriskDoc& doc = s.f.app->Document();
   int expected = doc.m_nCurrentPosition;
-  for (const int id : {1042, 1004, 1005, 1006}) {
-    QWidget* field = s.view->GetDlgItem(id);
+  for (const char* name : {"editHeadline", "editFileName", "editDate", "editSize"}) {
+    QWidget* field = s.view->findChild<QWidget*>(QString::fromLatin1(name));
     field->setFocus();
     QTest::keyClick(field, Qt::Key_Right, Qt::ControlModifier);
     expected = (expected + 1) % 3;
-    EXPECT_EQ(doc.m_nCurrentPosition, expected) << id;
+    EXPECT_EQ(doc.m_nCurrentPosition, expected) << name;
     QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(doc.m_nCurrentPosition, expected) << id;
+    EXPECT_EQ(doc.m_nCurrentPosition, expected) << name;
   }
   // The headline typed before the step goes with its picture.
   const std::int32_t typedOn = s.view->ShownPicture();
@@ -145,9 +145,9 @@ TEST(WorkKeptTest, SaveAsShowsTheNewStoredNamesAtOnce) {
   CMeriskDoc& doc = f.app->Document();
   AddPictureFiles(doc, f.ui, {f.WriteJpeg("reise/a.jpg")});
   doc.SelectPictures(-1, -1, -1);
-  auto* name = qobject_cast<QLineEdit*>(f.app->MainFrame()->DescriptionView()->GetDlgItem(1004));
+  auto* name = f.app->MainFrame()->DescriptionView()->findChild<QLineEdit*>(QStringLiteral("editFileName"));
   EXPECT_EQ(name->text(), QStringLiteral("reise\\a.jpg"));
-  f.app->m_chooseSaveFile = [&](const std::string&) { return f.Path("reise/album.kvo"); };
+  f.ui.chosenSaveFile = f.Path("reise/album.kvo");
   ASSERT_TRUE(f.app->OnFileSaveAs());
   EXPECT_EQ(name->text(), QStringLiteral("a.jpg"));
 }
@@ -190,9 +190,9 @@ TEST(WorkKeptTest, SizeAndSplitterComeBackAtTheNextStart) {
 // Remembers how deep the wait cursor was when each message appeared.
 class WaitWatchingQuestions : public test::ScriptedQuestions {
  public:
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+  Answer Show(const UserMessage& message) override {
     depthAtMessage.push_back(waitDepth);
-    return test::ScriptedQuestions::MessageBox(text, caption, flags);
+    return test::ScriptedQuestions::Show(message);
   }
   std::vector<int> depthAtMessage;
 };

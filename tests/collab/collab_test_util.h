@@ -71,9 +71,9 @@ inline constexpr const char* kEpoch = "1796670770";
 
 class FakeUi final : public IUserQuestions {
  public:
-  int MessageBox(const std::string& text, const std::string&, unsigned flags) override {
-    messages.emplace_back(text, flags);
-    return IDOK;
+  Answer Show(const UserMessage& message) override {
+    messages.emplace_back(message.text, message.kind);
+    return Answer::Ok;
   }
   std::vector<std::string> GetOpenFileNames(const std::string&, const std::string& filter,
                                             const std::string& initialFolder,
@@ -90,7 +90,7 @@ class FakeUi final : public IUserQuestions {
   void BeginWaitCursor() override { ++waitDepth; }
   void EndWaitCursor() override { --waitDepth; }
 
-  std::vector<std::pair<std::string, unsigned>> messages;
+  std::vector<std::pair<std::string, UserMessage::Kind>> messages;
   std::vector<std::string> answer;
   int dialogs = 0;
   std::string lastFilter;

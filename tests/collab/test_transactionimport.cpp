@@ -201,7 +201,7 @@ TEST_F(TransactionImportTest, AWrongFirstLineAppliesNothing) {
     EXPECT_EQ(outcome.applied, 0u);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].first, kDamaged);
-    EXPECT_EQ(ui.messages[0].second, MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(ui.messages[0].second, UserMessage::Kind::Warning);
   }
   EXPECT_EQ(test::AlbumBytes(*d), before);
   EXPECT_FALSE(d->IsModified());

@@ -102,7 +102,7 @@ Ids RepeatedMinimum(const CMeriskDoc& doc, std::int32_t theme, std::int32_t pers
 
 class RecordingUi : public IUserQuestions {
  public:
-  int MessageBox(const std::string&, const std::string&, unsigned) override { return IDOK; }
+  Answer Show(const UserMessage&) override { return Answer::Ok; }
   std::vector<std::string> GetOpenFileNames(const std::string&, const std::string&,
                                             const std::string&, bool) override {
     return {};

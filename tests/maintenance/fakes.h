@@ -14,24 +14,24 @@
 
 namespace kolvaro::test {
 
-struct AskedMessage {
-  std::string text;
-  std::string caption;
-  unsigned flags;
-  friend bool operator==(const AskedMessage&, const AskedMessage&) = default;
-};
+using AskedMessage = UserMessage;
 
 class FakeUserQuestions : public IUserQuestions {
  public:
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
-    messages.push_back({text, caption, flags});
-    return IDOK;
+  Answer Show(const UserMessage& message) override {
+    messages.push_back(message);
+    return Answer::Ok;  // a question takes that as no "Ja"
   }
   std::vector<std::string> GetOpenFileNames(const std::string& title, const std::string& filter,
                                             const std::string& initialFolder,
                                             bool multiple) override {
     openDialogs.push_back({title, filter, initialFolder, multiple});
     return chosenFiles;
+  }
+  std::string GetSaveFileName(const std::string& title, const std::string& filter,
+                              const std::string& proposed) override {
+    saveDialogs.push_back({title, filter, proposed, false});
+    return chosenSaveFile;
   }
   std::optional<std::string> ChooseFolder(const std::string& title,
                                           const std::string& initialFolder) override {
@@ -49,10 +49,12 @@ class FakeUserQuestions : public IUserQuestions {
 
   // Answers.
   std::vector<std::string> chosenFiles;
+  std::string chosenSaveFile;
   std::optional<std::string> chosenFolder;
   // What was asked.
   std::vector<AskedMessage> messages;
   std::vector<OpenDialog> openDialogs;
+  std::vector<OpenDialog> saveDialogs;
   std::vector<std::string> folderTitles;
   int waitCursors = 0;
   int waitDepth = 0;
@@ -61,16 +63,16 @@ class FakeUserQuestions : public IUserQuestions {
 /// Answers message boxes from a queue (`fallback` once it is empty) and records them.
 class ScriptedQuestions : public FakeUserQuestions {
  public:
-  explicit ScriptedQuestions(int fallbackAnswer = IDOK) : fallback(fallbackAnswer) {}
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
-    FakeUserQuestions::MessageBox(text, caption, flags);
+  explicit ScriptedQuestions(Answer fallbackAnswer = Answer::Ok) : fallback(fallbackAnswer) {}
+  Answer Show(const UserMessage& message) override {
+    FakeUserQuestions::Show(message);
     if (answers.empty()) return fallback;
-    const int a = answers.front();
+    const Answer a = answers.front();
     answers.pop_front();
     return a;
   }
-  std::deque<int> answers;
-  int fallback;
+  std::deque<Answer> answers;
+  Answer fallback;
 };
 
 class FakeFileOperations : public IFileOperations {

@@ -55,10 +55,10 @@ class AddPicturesTest : public ::testing::Test {
   }
   static AskedMessage Duplicate(const std::string& stored) {
     return {"Die Datei " + stored + " ist bereits in der Datenbank abgelegt!", "Doppelter Eintrag",
-            MB_OK};
+            UserMessage::Kind::Information};
   }
   static AskedMessage Added(int n) {
-    return {std::to_string(n) + " Dateien hinzugefügt.", "", MB_OK};
+    return {std::to_string(n) + " Dateien hinzugefügt.", "", UserMessage::Kind::Information};
   }
 
   test::TempDir album;
@@ -133,7 +133,7 @@ TEST_F(AddPicturesTest, RefusesNamesThatCannotBeStoredExactly) {
                                  Jpeg(album / "C:/c.jpg")};
   const std::string colon = Jpeg(album / "x:y.jpg");
   auto refusal = [](const std::string& path, StoredNameProblem problem) {
-    return AskedMessage{StoredNameProblemText(problem, path), "", MB_OK | MB_ICONWARNING};
+    return AskedMessage{StoredNameProblemText(problem, path), "", UserMessage::Kind::Warning};
   };
   const std::vector<AskedMessage> told = {refusal(refused[0], StoredNameProblem::kNotUtf8),
                                           refusal(refused[1], StoredNameProblem::kBackslash)};

@@ -36,7 +36,7 @@ struct Box {
 };
 
 // Records the box and presses `press`, "Esc" meaning the key.
-void Answer(QWidget* w, const QString& press, Box& seen) {
+void Press(QWidget* w, const QString& press, Box& seen) {
   auto* box = qobject_cast<QMessageBox*>(w);
   ASSERT_TRUE(box);
   seen = {box->windowTitle(), box->text(), box->defaultButton()->text(), {}, box->icon(), box->textFormat()};
@@ -56,28 +56,32 @@ TEST(MessageBox, ButtonsDefaultIconCaptionAndAnswer) {
   CQtUserQuestions ui;
   const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("Abbrechen");
   const QString yes = QStringLiteral("&Ja"), no = QStringLiteral("&Nein");
+  using K = UserMessage::Kind;
   struct Case {
-    unsigned flags;
+    UserMessage message;
     QStringList buttons;
     QString defaultButton;
     QMessageBox::Icon icon;
     QString press;
-    int answer;
+    Answer answer;
   } const cases[] = {
-      {MB_OK | MB_ICONERROR, {ok}, ok, QMessageBox::Critical, QStringLiteral("Esc"), IDOK},
-      {MB_OKCANCEL | MB_ICONWARNING, {cancel, ok}, ok, QMessageBox::Warning, cancel, IDCANCEL},
-      {MB_OKCANCEL | MB_DEFBUTTON2, {cancel, ok}, cancel, QMessageBox::NoIcon, ok, IDOK},
-      {MB_YESNO | MB_ICONQUESTION, {yes, no}, yes, QMessageBox::Question, QStringLiteral("Ja"), IDYES},
-      {MB_YESNO | MB_DEFBUTTON2, {yes, no}, no, QMessageBox::NoIcon, QStringLiteral("Esc"), IDNO},
-      {MB_YESNOCANCEL | MB_ICONINFORMATION, {cancel, yes, no}, yes, QMessageBox::Information,
-       QStringLiteral("Nein"), IDNO},
-      {MB_YESNOCANCEL | MB_DEFBUTTON2, {cancel, yes, no}, no, QMessageBox::NoIcon, QStringLiteral("Esc"), IDCANCEL},
+      {{"", "", K::Error}, {ok}, ok, QMessageBox::Critical, QStringLiteral("Esc"), Answer::Ok},
+      {{"", "", K::Warning}, {ok}, ok, QMessageBox::Warning, ok, Answer::Ok},
+      {{"", "", K::Information}, {ok}, ok, QMessageBox::NoIcon, ok, Answer::Ok},
+      {{"", "", K::YesNo}, {yes, no}, yes, QMessageBox::Question, QStringLiteral("Ja"), Answer::Yes},
+      {{"", "", K::YesNo, QuestionIcon::Question, DefaultButton::No}, {yes, no}, no, QMessageBox::Question,
+       QStringLiteral("Esc"), Answer::No},
+      {{"", "", K::YesNoCancel, QuestionIcon::Warning}, {cancel, yes, no}, yes, QMessageBox::Warning,
+       QStringLiteral("Nein"), Answer::No},
+      {{"", "", K::YesNoCancel, QuestionIcon::Question, DefaultButton::No}, {cancel, yes, no}, no,
+       QMessageBox::Question, QStringLiteral("Esc"), Answer::Cancel},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.flags);
+  for (Case c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.message.kind));
     Box seen;
-    OnNextModal([&](QWidget* w) { Answer(w, c.press, seen); });
-    EXPECT_EQ(ui.MessageBox("Datei <b>x</b>.jpg?", "", c.flags), c.answer);
+    OnNextModal([&](QWidget* w) { Press(w, c.press, seen); });
+    c.message.text = "Datei <b>x</b>.jpg?";
+    EXPECT_EQ(ui.Show(c.message), c.answer);
     QStringList expected = c.buttons;
     expected.sort();
     EXPECT_EQ(seen.buttons, expected);
@@ -88,8 +92,8 @@ TEST(MessageBox, ButtonsDefaultIconCaptionAndAnswer) {
     EXPECT_EQ(seen.format, Qt::PlainText);
   }
   Box seen;
-  OnNextModal([&](QWidget* w) { Answer(w, QStringLiteral("OK"), seen); });
-  ui.MessageBox("x", "Sicherheitsabfrage", MB_OK);
+  OnNextModal([&](QWidget* w) { Press(w, QStringLiteral("OK"), seen); });
+  ui.Inform("x", "Sicherheitsabfrage");
   EXPECT_EQ(seen.title, u"Sicherheitsabfrage");
 }
 
@@ -99,14 +103,15 @@ TEST(MessageBox, HelpCallsHandlerAndKeepsAsking) {
   ui.SetHelpHandler([&] { ++helps; });
   Box first, second;
   OnNextModal([&](QWidget* w) {
-    OnNextModal([&](QWidget* again) { Answer(again, QStringLiteral("Abbrechen"), second); });
-    Answer(w, QStringLiteral("Hilfe"), first);
+    OnNextModal([&](QWidget* again) { Press(again, QStringLiteral("Abbrechen"), second); });
+    Press(w, QStringLiteral("Hilfe"), first);
   });
-  EXPECT_EQ(ui.MessageBox("Weiter?", "", MB_OKCANCEL | MB_HELP), IDCANCEL);
+  EXPECT_EQ(ui.AskYesNoCancel("Weiter?", "", QuestionIcon::Question, DefaultButton::Yes, HelpButton::Shown),
+            Answer::Cancel);
   EXPECT_EQ(helps, 1);
   EXPECT_TRUE(first.buttons.contains(u"Hilfe"));
   EXPECT_EQ(second.buttons, first.buttons);
-  EXPECT_EQ(first.defaultButton, u"OK");
+  EXPECT_EQ(first.defaultButton, u"&Ja");
 }
 
 TEST(WaitCursor, NestsAndIgnoresUnbalancedEnds) {

@@ -82,13 +82,14 @@ TEST_F(PersonsDialog, PictureWithoutPersonsPreselectsNothing) {
 
 TEST_F(PersonsDialog, OverwritingAMarkedPersonAsksFirst) {
   Open();
-  ui.answers = {IDNO};
+  ui.answers = {Answer::No};
   dlg->OnEnter();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text,
             "Bernd\nist bereits in der Datenbank eingetragen.\nSoll der Eintrag aktualisiert werden?");
   EXPECT_EQ(ui.messages[0].caption, "Doppelter Eintrag");
-  EXPECT_EQ(ui.messages[0].flags, unsigned{MB_YESNO | MB_ICONQUESTION});  // "&Ja" is the default
+  EXPECT_EQ(ui.messages[0].kind, UserMessage::Kind::YesNo);
+  EXPECT_EQ(ui.messages[0].defaultButton, DefaultButton::Yes);
   EXPECT_TRUE(dlg->isVisible());
   EXPECT_EQ(Stored(2), Rect(10, 10, 60, 70));
   EXPECT_TRUE(records.empty());

@@ -49,7 +49,7 @@ class DescriptionAlbum : public ::testing::Test {
   QTemporaryDir folder;
   CMemorySettings settings;
   CMeriskDoc doc{settings};
-  ScriptedQuestions ui{IDYES};
+  ScriptedQuestions ui{Answer::Yes};
   FakeFileOperations files;
   std::vector<std::string> records;
 };

@@ -215,12 +215,13 @@ TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
   SelectAllIn(themes);
   EXPECT_TRUE(view->GetDlgItem(1078)->isEnabled());
   EXPECT_TRUE(Enabled(ID_REMOVE_THEMES));
-  ui.answers = {IDNO};
+  ui.answers = {Answer::No};
   view->OnCommand(ID_REMOVE_THEMES);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "Möchten Sie diese Themen wirklich löschen?\nFamilie\nUrlaub\n");
   EXPECT_EQ(ui.messages[0].caption, "Thema löschen");
-  EXPECT_EQ(ui.messages[0].flags, unsigned{MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2});
+  EXPECT_EQ(ui.messages[0].kind, UserMessage::Kind::YesNo);
+  EXPECT_EQ(ui.messages[0].defaultButton, DefaultButton::No);
   EXPECT_EQ(themes->count(), 2);
   EXPECT_TRUE(records.empty());
 
@@ -244,12 +245,12 @@ TEST_F(DescriptionView, RemovingOneThemeOrPersonsWithoutConfirmation) {
   MakeView();
 
   SelectAllIn(List(1014));
-  ui.answers = {IDNO};
+  ui.answers = {Answer::No};
   view->OnCommand(ID_REMOVE_THEMES);
   EXPECT_EQ(ui.messages.back().text, "Möchten Sie dieses Thema wirklich löschen?\nUrlaub\n");
 
   SelectAllIn(List(1015));
-  ui.answers = {IDNO};
+  ui.answers = {Answer::No};
   view->OnCommand(ID_REMOVE_PERSONS);
   EXPECT_EQ(ui.messages.back().text, "Möchten Sie\nOma\nOpa\nvon diesem Bild steichen?");
   EXPECT_EQ(ui.messages.back().caption, "Person löschen");
@@ -327,7 +328,7 @@ TEST_F(DescriptionView, RemovalAsksAndRemovesInListOrder) {
     list->item(1)->setSelected(true);
     list->item(0)->setSelected(true);
   }
-  ui.answers = {IDNO, IDNO};
+  ui.answers = {Answer::No, Answer::No};
   view->OnCommand(ID_REMOVE_THEMES);
   view->OnCommand(ID_REMOVE_PERSONS);
   ASSERT_EQ(ui.messages.size(), 2u);

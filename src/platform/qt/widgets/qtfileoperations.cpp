@@ -211,11 +211,10 @@ class CTransfer {
       if (m_move && ::unlink(source.c_str()) != 0) {
         const int error = errno;
         progress.hide();
-        m_ui.MessageBox(QStringLiteral("Die Datei „%1“ wurde nach „%2“ kopiert, konnte aber an ihrem "
-                                       "alten Ort nicht gelöscht werden.\n\n%3")
-                            .arg(Q(source), Q(folder), Cause(error))
-                            .toStdString(),
-                        "", MB_OK | MB_ICONERROR);
+        m_ui.ReportError(QStringLiteral("Die Datei „%1“ wurde nach „%2“ kopiert, konnte aber an ihrem "
+                                        "alten Ort nicht gelöscht werden.\n\n%3")
+                             .arg(Q(source), Q(folder), Cause(error))
+                             .toStdString());
         return false;
       }
       if (!Advance(static_cast<std::uint64_t>(src.st_size))) return false;
@@ -244,9 +243,9 @@ class CTransfer {
         QStringLiteral("Im Ordner „%1“ gibt es bereits eine Datei „%2“.\n\n"
                        "Soll die vorhandene Datei (%3) durch die neue (%4) ersetzt werden?")
             .arg(Q(folder), Q(name), Described(existing), Described(incoming));
-    switch (m_ui.MessageBox(text.toStdString(), "", MB_YESNOCANCEL | MB_ICONQUESTION)) {
-      case IDYES: return Replace::Yes;
-      case IDNO: return Replace::No;
+    switch (m_ui.AskYesNoCancel(text.toStdString())) {
+      case Answer::Yes: return Replace::Yes;
+      case Answer::No: return Replace::No;
       default: return Replace::Cancel;
     }
   }
@@ -255,8 +254,7 @@ class CTransfer {
     if (m_progress) m_progress->hide();
     const QString text = m_move ? QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ verschoben werden.\n\n%3")
                                 : QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ kopiert werden.\n\n%3");
-    m_ui.MessageBox(text.arg(Q(source), Q(folder), cause.trimmed()).toStdString(), "",
-                    MB_OK | MB_ICONERROR);
+    m_ui.ReportError(text.arg(Q(source), Q(folder), cause.trimmed()).toStdString());
     return false;
   }
 
@@ -279,9 +277,8 @@ bool CQtFileOperations::MoveToTrash(const std::string& path) {
     const std::string why = kind == PictureFileKind::kMissing
                                 ? "Die Datei wurde nicht gefunden."
                                 : PictureFileRefusal(kind);
-    m_ui.MessageBox("Die Datei „" + PrintableName(path) +
-                        "“ konnte nicht in den Papierkorb verschoben werden. " + why,
-                    "", MB_OK | MB_ICONERROR);
+    m_ui.ReportError("Die Datei „" + PrintableName(path) +
+                     "“ konnte nicht in den Papierkorb verschoben werden. " + why);
     return false;
   }
   // Without the data folder (a fresh account) Qt 6.4 does not fail but puts
@@ -289,9 +286,8 @@ bool CQtFileOperations::MoveToTrash(const std::string& path) {
   const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (!dataHome.isEmpty()) QDir().mkpath(dataHome);
   if (QFile::moveToTrash(Q(path))) return true;
-  m_ui.MessageBox(
-      QStringLiteral("Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden.").arg(Q(path)).toStdString(),
-      "", MB_OK | MB_ICONERROR);
+  m_ui.ReportError(
+      QStringLiteral("Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden.").arg(Q(path)).toStdString());
   return false;
 }
 

@@ -12,9 +12,6 @@
 namespace kolvaro {
 namespace {
 
-constexpr unsigned kButtonMask = 0x000F;
-constexpr unsigned kIconMask = 0x00F0;
-
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -28,14 +25,17 @@ QStringList Patterns(const QString& text) {
   return patterns;
 }
 
-QMessageBox::Icon IconFor(unsigned flags) {
-  switch (flags & kIconMask) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+QMessageBox::Icon IconFor(const UserMessage& m) {
+  switch (m.kind) {
+    case UserMessage::Kind::Error: return QMessageBox::Critical;
+    case UserMessage::Kind::Warning: return QMessageBox::Warning;
+    case UserMessage::Kind::YesNo:
+    case UserMessage::Kind::YesNoCancel:
+      return m.icon == QuestionIcon::Warning ? QMessageBox::Warning : QMessageBox::Question;
+    case UserMessage::Kind::Information: break;
   }
+  // A plain message shows no icon, as a Windows box without an icon flag.
+  return QMessageBox::NoIcon;
 }
 
 }  // namespace
@@ -66,47 +66,43 @@ CQtUserQuestions::CQtUserQuestions(QWidget* parent) : m_parent(parent) {}
 
 CQtUserQuestions::~CQtUserQuestions() = default;
 
-int CQtUserQuestions::MessageBox(const std::string& text, const std::string& caption,
-                                 unsigned flags) {
+Answer CQtUserQuestions::Show(const UserMessage& message) {
   QMessageBox box(m_parent);
-  box.setWindowTitle(FromUtf8(caption.empty() ? kAppTitle : std::string_view(caption)));
+  box.setWindowTitle(FromUtf8(message.caption.empty() ? kAppTitle : std::string_view(message.caption)));
   // File names may contain '<': never let them turn into markup.
   box.setTextFormat(Qt::PlainText);
-  box.setText(QString::fromStdString(text));
-  box.setIcon(IconFor(flags));
+  box.setText(QString::fromStdString(message.text));
+  box.setIcon(IconFor(message));
 
   struct Choice {
     QPushButton* button;
-    int result;
+    Answer result;
   };
   std::vector<Choice> choices;
-  const auto add = [&](const QString& label, QMessageBox::ButtonRole role, int result) {
+  const auto add = [&](const QString& label, QMessageBox::ButtonRole role, Answer result) {
     choices.push_back({box.addButton(label, role), result});
   };
   const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("Abbrechen");
   const QString yes = QStringLiteral("&Ja"), no = QStringLiteral("&Nein");
-  switch (flags & kButtonMask) {
-    case MB_OKCANCEL:
-      add(ok, QMessageBox::AcceptRole, IDOK);
-      add(cancel, QMessageBox::RejectRole, IDCANCEL);
+  switch (message.kind) {
+    case UserMessage::Kind::YesNoCancel:
+      add(yes, QMessageBox::YesRole, Answer::Yes);
+      add(no, QMessageBox::NoRole, Answer::No);
+      add(cancel, QMessageBox::RejectRole, Answer::Cancel);
       break;
-    case MB_YESNOCANCEL:
-      add(yes, QMessageBox::YesRole, IDYES);
-      add(no, QMessageBox::NoRole, IDNO);
-      add(cancel, QMessageBox::RejectRole, IDCANCEL);
-      break;
-    case MB_YESNO:
-      add(yes, QMessageBox::YesRole, IDYES);
-      add(no, QMessageBox::NoRole, IDNO);
+    case UserMessage::Kind::YesNo:
+      add(yes, QMessageBox::YesRole, Answer::Yes);
+      add(no, QMessageBox::NoRole, Answer::No);
       break;
     default:
-      add(ok, QMessageBox::AcceptRole, IDOK);
+      add(ok, QMessageBox::AcceptRole, Answer::Ok);
       break;
   }
-  QPushButton* help =
-      (flags & MB_HELP) ? box.addButton(QStringLiteral("Hilfe"), QMessageBox::HelpRole) : nullptr;
+  QPushButton* help = message.help == HelpButton::Shown
+                          ? box.addButton(QStringLiteral("Hilfe"), QMessageBox::HelpRole)
+                          : nullptr;
 
-  const bool second = (flags & MB_DEFBUTTON2) && choices.size() > 1;
+  const bool second = message.IsQuestion() && message.defaultButton == DefaultButton::No;
   box.setDefaultButton(choices[second ? 1 : 0].button);
   // Closing the box or Escape gives the last, most cautious answer:
   // "OK" alone, else "Abbrechen", else "Nein".
@@ -142,6 +138,14 @@ std::vector<std::string> CQtUserQuestions::GetOpenFileNames(const std::string& t
   for (const QString& file : dialog.selectedFiles()) files.push_back(file.toStdString());
   if (!multiple && files.size() > 1) files.resize(1);
   return files;
+}
+
+std::string CQtUserQuestions::GetSaveFileName(const std::string& title, const std::string& filter,
+                                              const std::string& proposed) {
+  return QFileDialog::getSaveFileName(m_parent, QString::fromStdString(title),
+                                      QString::fromStdString(proposed),
+                                      ConvertFileFilter(filter).join(QStringLiteral(";;")))
+      .toStdString();
 }
 
 std::optional<std::string> CQtUserQuestions::ChooseFolder(const std::string& title,

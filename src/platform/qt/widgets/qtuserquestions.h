@@ -36,16 +36,18 @@ class CQtUserQuestions final : public IUserQuestions {
   void SetParent(QWidget* parent) { m_parent = parent; }
   QWidget* Parent() const { return m_parent; }
 
-  /// Called when "Hilfe" is pressed in a box with MB_HELP; the box stays open.
+  /// Called when "Hilfe" is pressed in a box that shows it; the box stays open.
   void SetHelpHandler(std::function<void()> handler) { m_help = std::move(handler); }
 
-  /// Buttons, icon and default button from the MB_ flags; the answer as IDOK,
-  /// IDCANCEL, IDYES or IDNO. Closing the box counts as its escape button:
+  /// A QMessageBox with the German buttons, the icon of the message's kind
+  /// and its default button. Closing the box counts as its escape button:
   /// "Abbrechen" where there is one, else "Nein", else "OK".
-  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+  Answer Show(const UserMessage& message) override;
   std::vector<std::string> GetOpenFileNames(const std::string& title, const std::string& filter,
                                             const std::string& initialFolder,
                                             bool multiple) override;
+  std::string GetSaveFileName(const std::string& title, const std::string& filter,
+                              const std::string& proposed) override;
   std::optional<std::string> ChooseFolder(const std::string& title,
                                           const std::string& initialFolder) override;
   /// Nest; an EndWaitCursor without a matching BeginWaitCursor is ignored.
