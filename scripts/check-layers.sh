@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Fails when a source file includes a header of a layer it must not see. The order, bottom up:
+#   string table (res) and platform interfaces (platform/*.h)
+#   < core < collab, maintenance < Qt platform layer (platform/qt, then platform/qt/widgets)
+#   < views < app;
+# the command-line tool (cli) sits above core, collab, maintenance and platform/qt (QtCore only).
+# The layers below the Qt platform layer include no Qt header at all.
+# Usage: scripts/check-layers.sh [SRC-FOLDER]   (default: the project's src/)
+set -euo pipefail
+
+src=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/src}
+[[ -d $src ]] || { echo "check-layers: no folder $src" >&2; exit 2; }
+
+# What each layer may include besides itself.
+declare -A may_include=(
+  [res]=""
+  [platform]=""
+  [core]="res platform"
+  [collab]="res platform core"
+  [maintenance]="res platform core"
+  [platform_qtcore]="res platform core collab maintenance"
+  [platform_qt]="res platform core collab maintenance platform_qtcore"
+  [views]="res platform core collab maintenance platform_qtcore platform_qt"
+  [app]="res platform core collab maintenance platform_qtcore platform_qt views"
+  [cli]="res platform core collab maintenance platform_qtcore"
+)
+qt_free="res platform core collab maintenance"
+folders=" res platform core collab maintenance views app cli "
+include_re='^[[:space:]]*#[[:space:]]*include[[:space:]]*(["<])([^">]+)'
+
+# layer_of PATH: the layer of a path relative to src/; empty when it is in none.
+layer_of() {
+  case $1 in
+    platform/qt/widgets/*) echo platform_qt ;;
+    platform/qt/*) echo platform_qtcore ;;
+    platform/*/*) ;;
+    platform/*) echo platform ;;
+    res/qtres.cpp) echo res_qt ;;  # holds the compiled-in icons for the desktop program
+    res/* | core/* | collab/* | maintenance/* | views/* | app/* | cli/*) echo "${1%%/*}" ;;
+  esac
+}
+
+errors=0
+fail() {
+  echo "$1"
+  errors=$((errors + 1))
+}
+
+while IFS= read -r file; do
+  rel=${file#"$src"/}
+  layer=$(layer_of "$rel")
+  if [[ -z $layer ]]; then
+    fail "$rel: in no layer; give its folder a place in scripts/check-layers.sh"
+    continue
+  fi
+  [[ $layer == res_qt ]] && continue
+  lineno=0
+  while IFS= read -r line; do
+    lineno=$((lineno + 1))
+    [[ $line =~ $include_re ]] || continue
+    kind=${BASH_REMATCH[1]} header=${BASH_REMATCH[2]}
+    if [[ $kind == '<' ]]; then
+      if [[ " $qt_free " == *" $layer "* && $header =~ ^Q ]]; then
+        fail "$rel:$lineno: $layer is standard library only but includes <$header>"
+      fi
+      continue
+    fi
+    # A name without a folder is the file's neighbour or generated (ui_*.h).
+    [[ $header == */* ]] || continue
+    # Other include roots (tests, generated files) are not ours to order.
+    [[ $folders == *" ${header%%/*} "* ]] || continue
+    target=$(layer_of "$header")
+    [[ $target == "$layer" ]] && continue
+    if [[ -z $target || " ${may_include[$layer]} " != *" $target "* ]]; then
+      fail "$rel:$lineno: $layer may not include $header"
+    fi
+  done <"$file"
+done < <(find "$src" -mindepth 2 -type f \( -name '*.h' -o -name '*.cpp' \) | sort)
+
+if ((errors > 0)); then
+  echo "check-layers: $errors include(s) against the layer order"
+  exit 1
+fi
+echo "check-layers: every include follows the layer order"
