@@ -246,11 +246,12 @@ TEST_F(CliPictures, DeleteTrashesOnlyThePictureFile) {
     const CliResult r = Run({"delete", album.string(), c.id, "--trash"}, m_trashEnv);
     EXPECT_EQ(r.exitCode, c.exitCode) << c.id << r.err;
     EXPECT_TRUE(fs::exists(c.stays)) << c.id;
-    if (c.exitCode != 0)
+    if (c.exitCode != 0) {
       EXPECT_NE(r.err.find("wurde nicht in den Papierkorb verschoben. Unter diesem Namen steht ein "
                            "Ordner"),
                 std::string::npos)
           << r.err;
+    }
   }
   EXPECT_FALSE(fs::exists(picture)) << "the album's own x:y.jpg went to the trash";
   EXPECT_TRUE(Pictures("alben/album.kvo").empty()) << "every record is removed as asked";

@@ -172,7 +172,9 @@ TEST(TransactionFile, NamesOfOneSecondSortInTheOrderOfWriting) {
   for (int i = 0; i < 1002; ++i) {
     // An earlier file that stays empty goes again: its name is not taken later.
     auto empty = i == 500 ? std::make_unique<CTransactionFile>(dir.Path()) : nullptr;
-    if (empty) ASSERT_TRUE(empty->Open());
+    if (empty) {
+      ASSERT_TRUE(empty->Open());
+    }
     CTransactionFile log(dir.Path());
     ASSERT_TRUE(log.Open()) << "file " << i + 1;
     log.WritePerson(i, "p");

@@ -573,7 +573,9 @@ TEST_F(AlbumTest, SaveKeepsTheModeOwnerAndGroupOfTheFileItReplaces) {
   const std::string path = m_dir / "Album.kvo";
   test::WriteFileBytes(path, "alt");
   // Root may keep another user's ownership, everybody their own group.
-  if (::geteuid() == 0) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  }
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   struct stat old {};
   ASSERT_EQ(::stat(path.c_str(), &old), 0);
@@ -695,7 +697,9 @@ TEST_F(AlbumTest, SaveWritesInPlaceWhereARenameCannotServe) {
     if (linked) fs::create_hard_link(path, folder + "/Zweit.kvo");
     struct stat before {};
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
-    if (!linked) ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    if (!linked) {
+      ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    }
 
     auto doc = FilledDoc();
     std::string error;
@@ -706,7 +710,9 @@ TEST_F(AlbumTest, SaveWritesInPlaceWhereARenameCannotServe) {
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode & 07777, 0640u);
     EXPECT_EQ(test::ReadFileBytes(path), Stored(*doc));
-    if (linked) EXPECT_EQ(test::ReadFileBytes(folder + "/Zweit.kvo"), Stored(*doc));
+    if (linked) {
+      EXPECT_EQ(test::ReadFileBytes(folder + "/Zweit.kvo"), Stored(*doc));
+    }
     EXPECT_EQ(FolderEntries(folder).size(), linked ? 2u : 1u);
     EXPECT_FALSE(doc->ChangedOnDisk());
   }

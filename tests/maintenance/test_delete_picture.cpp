@@ -118,8 +118,9 @@ TEST_F(DeletePictureTest, TrashesOnlyTheRegularFileTheNameLeadsTo) {
                                                : std::vector<std::string>{c.trashed})
         << c.stored;
     ASSERT_EQ(ui.messages.size(), c.told ? 1u : 0u) << c.stored;
-    if (c.told)
+    if (c.told) {
       EXPECT_EQ(ui.messages[0].text.rfind("Das Bild wurde aus der Datenbank entfernt, aber ", 0), 0u);
+    }
   }
   EXPECT_TRUE(std::filesystem::is_directory(album / "opfer/ordner"));
   doc.SetUserQuestions(nullptr);
