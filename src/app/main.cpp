@@ -103,13 +103,9 @@ int main(int argc, char** argv) {
   CQtSettings settings;
   CQtUserQuestions questions;
   CQtFileOperations fileOps;
-  SetTimestampTextFormatter(LocaleTimestampText);
-  SetTransactionWriteErrorHandler([&questions](int error, const std::string& path) {
-    questions.Warn(TransactionWriteErrorText(error, path));
-  });
 
   CMeriskApp app(settings, questions, &fileOps);
-  app.Document().SetTransactionLogFactory(MakeTransactionFileFactory());
+  app.Document().SetTransactionLogFactory(MakeTransactionFileFactory(&questions, LocaleTimestampText));
   if (!app.InitInstance(args, QCoreApplication::applicationFilePath().toStdString())) return app.ExitCode();
   questions.SetParent(app.MainFrame());
   fileOps.SetParent(app.MainFrame());

@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <cerrno>
 #include <string_view>
 
 #include "res/version.h"
@@ -60,21 +59,6 @@ std::optional<std::string> NormalizeRootFolder(const std::string& value) {
   }
   if (!changed) return std::nullopt;
   return out;
-}
-
-std::string TransactionWriteErrorText(int error, const std::string& path) {
-  std::string cause;
-  switch (error) {
-    case ENOSPC:
-    case EDQUOT: cause = "Der Datenträger ist voll."; break;
-    case EACCES:
-    case EPERM:
-    case EROFS: cause = "Der Zugriff wurde verweigert."; break;
-    case ENOENT: cause = "Das Verzeichnis wurde nicht gefunden."; break;
-    default: cause = "Schreibfehler " + std::to_string(error) + ".";
-  }
-  return "Die Änderungs-Datei " + path + " kann nicht geschrieben werden.\n" + cause +
-         "\nWeitere Änderungen werden nicht mehr aufgezeichnet.";
 }
 
 }  // namespace kolvaro

@@ -25,7 +25,4 @@ std::string UsageText();
 /// trailing '/' is added. Returns nothing when the value needs no change.
 std::optional<std::string> NormalizeRootFolder(const std::string& value);
 
-/// The German message when writing the transaction file failed.
-std::string TransactionWriteErrorText(int error, const std::string& path);
-
 }  // namespace kolvaro

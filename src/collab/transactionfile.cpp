@@ -17,16 +17,6 @@
 namespace kolvaro {
 namespace {
 
-TimestampTextFormatter& InstalledFormatter() {
-  static TimestampTextFormatter formatter;
-  return formatter;
-}
-
-TransactionWriteErrorHandler& InstalledErrorHandler() {
-  static TransactionWriteErrorHandler handler;
-  return handler;
-}
-
 // Lines end as a Windows program in text mode writes them.
 constexpr std::string_view kEol = "\r\n";
 
@@ -97,12 +87,19 @@ std::string WithSlash(std::string folder) {
 
 }  // namespace
 
-void SetTimestampTextFormatter(TimestampTextFormatter formatter) {
-  InstalledFormatter() = std::move(formatter);
-}
-
-void SetTransactionWriteErrorHandler(TransactionWriteErrorHandler handler) {
-  InstalledErrorHandler() = std::move(handler);
+std::string TransactionWriteErrorText(int error, const std::string& path) {
+  std::string cause;
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: cause = "Der Datenträger ist voll."; break;
+    case EACCES:
+    case EPERM:
+    case EROFS: cause = "Der Zugriff wurde verweigert."; break;
+    case ENOENT: cause = "Das Verzeichnis wurde nicht gefunden."; break;
+    default: cause = "Schreibfehler " + std::to_string(error) + ".";
+  }
+  return "Die Änderungs-Datei " + path + " kann nicht geschrieben werden.\n" + cause +
+         "\nWeitere Änderungen werden nicht mehr aufgezeichnet.";
 }
 
 std::string GermanTimestampText(const COleDateTime& date) {
@@ -114,8 +111,8 @@ std::string GermanTimestampText(const COleDateTime& date) {
   return date.Format("%d.%m.%Y %H:%M:%S");
 }
 
-CTransactionRecordFormatter::CTransactionRecordFormatter()
-    : m_formatter(InstalledFormatter() ? InstalledFormatter() : GermanTimestampText) {}
+CTransactionRecordFormatter::CTransactionRecordFormatter(TimestampTextFormatter formatter)
+    : m_formatter(formatter ? std::move(formatter) : GermanTimestampText) {}
 
 std::string CTransactionRecordFormatter::TimestampText(const COleDateTime& date) const {
   // The import tells invalid and null dates by these two texts, whatever
@@ -178,8 +175,9 @@ int NextLogNumber(const std::string& folder, const std::string& stamp) {
 
 }  // namespace
 
-CTransactionFile::CTransactionFile(std::string folder)
-    : m_strFolder(std::move(folder)), m_onError(InstalledErrorHandler()) {}
+CTransactionFile::CTransactionFile(std::string folder, IUserQuestions* ui,
+                                   TimestampTextFormatter formatter)
+    : CTransactionRecordFormatter(std::move(formatter)), m_strFolder(std::move(folder)), m_ui(ui) {}
 
 CTransactionFile::~CTransactionFile() {
   const bool empty = m_bHasRecords == 0 && !m_strPath.empty();
@@ -283,7 +281,7 @@ void CTransactionFile::Emit(std::string& record) {
   }
   // Later records are not written either: a file with a gap would make
   // the other editors' albums differ without anyone noticing.
-  if (m_onError) m_onError(m_nWriteError, m_strPath);
+  if (m_ui) m_ui->Warn(TransactionWriteErrorText(m_nWriteError, m_strPath));
 }
 
 void CTransactionRecordFormatter::WritePicture(std::int32_t id, const std::string& filename,
@@ -413,9 +411,10 @@ std::string TransactionFolder(ISettings& settings) {
   return folder.empty() ? HomeFolder() : folder;
 }
 
-CMeriskDoc::TransactionLogFactory MakeTransactionFileFactory() {
-  return [](CMeriskDoc& doc) -> std::unique_ptr<ITransactionLog> {
-    auto log = std::make_unique<CTransactionFile>(TransactionFolder(doc.Settings()));
+CMeriskDoc::TransactionLogFactory MakeTransactionFileFactory(IUserQuestions* ui,
+                                                             TimestampTextFormatter formatter) {
+  return [ui, formatter = std::move(formatter)](CMeriskDoc& doc) -> std::unique_ptr<ITransactionLog> {
+    auto log = std::make_unique<CTransactionFile>(TransactionFolder(doc.Settings()), ui, formatter);
     log->Open();
     return log;
   };

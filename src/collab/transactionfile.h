@@ -11,33 +11,28 @@
 #include "core/meriskdoc.h"
 #include "core/oledate.h"
 #include "core/transactionlog.h"
+#include "platform/userquestions.h"
 
 namespace kolvaro {
 
 /// Turns a capture date into the text of `timestamp-text` in the user's
-/// locale. The program installs one for its locale; the default writes the
-/// German form "07.12.2026 19:12:50".
+/// locale. The program passes one for its locale; without one a writer uses
+/// the German form "07.12.2026 19:12:50".
 using TimestampTextFormatter = std::function<std::string(const COleDateTime&)>;
-
-/// Installs the formatter writers created from now on use; an empty one
-/// restores the default.
-void SetTimestampTextFormatter(TimestampTextFormatter formatter);
 
 /// The default formatter: "Invalid DateTime" for an invalid date, "" for a
 /// null one, otherwise "dd.mm.yyyy hh:mm:ss", leaving out the time at
 /// midnight and the date on 30.12.1899, as the system's conversion does.
 std::string GermanTimestampText(const COleDateTime& date);
 
-/// Called once when writing a record fails; the writer then stops writing.
-/// Arguments: errno and the file's path.
-using TransactionWriteErrorHandler = std::function<void(int, const std::string&)>;
-void SetTransactionWriteErrorHandler(TransactionWriteErrorHandler handler);
+/// The German message when writing the transaction file failed.
+std::string TransactionWriteErrorText(int error, const std::string& path);
 
 /// Formats each record as the transaction file holds it (code page 1252,
 /// CR LF) and hands it on whole.
 class CTransactionRecordFormatter : public ITransactionLog {
  public:
-  CTransactionRecordFormatter();
+  explicit CTransactionRecordFormatter(TimestampTextFormatter formatter = {});
 
   void WritePicture(std::int32_t id, const std::string& filename,
                     const COleDateTime& timestamp, std::uint64_t size,
@@ -83,8 +78,10 @@ class CTransactionText final : public CTransactionRecordFormatter {
 
 class CTransactionFile final : public CTransactionRecordFormatter {
  public:
-  /// A writer whose files go into `folder` (created when missing).
-  explicit CTransactionFile(std::string folder);
+  /// A writer whose files go into `folder` (created when missing). The first
+  /// failed write is reported to `ui` as a warning, when given.
+  explicit CTransactionFile(std::string folder, IUserQuestions* ui = nullptr,
+                            TimestampTextFormatter formatter = {});
   /// Finishes the file; a file that holds no record is deleted.
   ~CTransactionFile() override;
   CTransactionFile(const CTransactionFile&) = delete;
@@ -118,7 +115,7 @@ class CTransactionFile final : public CTransactionRecordFormatter {
   int m_fd = -1;
   std::uint8_t m_bHasRecords = 0;
   int m_nWriteError = 0;
-  TransactionWriteErrorHandler m_onError;
+  IUserQuestions* m_ui;
 };
 
 /// Where transaction files go: `Settings`/`TransactionFolder`, by default
@@ -127,7 +124,9 @@ std::string TransactionFolder(ISettings& settings);
 
 /// The factory the document uses while collaboration is on: a writer for
 /// the folder above, with its file opened (the writer stays even when
-/// opening failed, writing nothing).
-CMeriskDoc::TransactionLogFactory MakeTransactionFileFactory();
+/// opening failed, writing nothing), reporting to `ui` and writing dates
+/// with `formatter` (both optional).
+CMeriskDoc::TransactionLogFactory MakeTransactionFileFactory(IUserQuestions* ui = nullptr,
+                                                             TimestampTextFormatter formatter = {});
 
 }  // namespace kolvaro

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "app/startup.h"
+#include "collab/transactionfile.h"
 #include "app_testutil.h"
 
 namespace kolvaro {

@@ -21,11 +21,11 @@ using test::ReadFile;
 
 /// A document that logs into `folder` whenever it starts a new album.
 struct CollabDoc {
-  explicit CollabDoc(const std::string& folder) {
+  explicit CollabDoc(const std::string& folder, TimestampTextFormatter formatter = {}) {
     settings.SetInt("Settings", "Zusammenarbeit", 1);
     settings.SetString("Settings", "TransactionFolder", folder);
     doc = std::make_unique<CMeriskDoc>(settings);
-    doc->SetTransactionLogFactory(MakeTransactionFileFactory());
+    doc->SetTransactionLogFactory(MakeTransactionFileFactory(nullptr, std::move(formatter)));
     doc->OnNewDocument();
   }
   CTransactionFile* Log() { return dynamic_cast<CTransactionFile*>(doc->m_pTransactionLog.get()); }
@@ -115,12 +115,10 @@ TEST(TransactionFile, TimestampTextFollowsTheSystemsRules) {
 
 TEST(TransactionFile, TheProgramsFormatterWritesValidDates) {
   test::TempDir dir;
-  SetTimestampTextFormatter([](const COleDateTime&) { return std::string("7. Dez.\n2026"); });
   {
-    CollabDoc c(dir.Path());
+    CollabDoc c(dir.Path(), [](const COleDateTime&) { return std::string("7. Dez.\n2026"); });
     c.doc->AddOrUpdatePicture(1, "a.jpg", COleDateTime::FromCalendar(2026, 12, 7, 1, 2, 3), 1, "");
   }
-  SetTimestampTextFormatter({});
   const std::string text = ReadFile(ListLogs(dir.Path()).at(0));
   EXPECT_NE(text.find("\t<timestamp-text>7. Dez.&#10;2026</timestamp-text>\r\n"),
             std::string::npos);
@@ -261,14 +259,8 @@ TEST(TransactionFile, TwoAlbumsOpenedInTurnShareOneLog) {
 
 TEST(TransactionFile, AFailedWriteKeepsTheFileReadableAndStopsTheLog) {
   test::TempDir dir;
-  int reportedError = 0;
-  int reports = 0;
-  SetTransactionWriteErrorHandler([&](int err, const std::string&) {
-    reportedError = err;
-    ++reports;
-  });
-  CTransactionFile log(dir.Path());
-  SetTransactionWriteErrorHandler({});
+  test::FakeUi reporter;
+  CTransactionFile log(dir.Path(), &reporter);
   ASSERT_TRUE(log.Open());
   log.WritePerson(1, "vorher");
   const std::string good = ReadFile(log.GetFilePath());
@@ -285,8 +277,9 @@ TEST(TransactionFile, AFailedWriteKeepsTheFileReadableAndStopsTheLog) {
   std::signal(SIGXFSZ, oldHandler);
 
   log.WritePerson(3, "nachher");
-  EXPECT_EQ(reports, 1);
-  EXPECT_EQ(reportedError, EFBIG);
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.messages[0].first, TransactionWriteErrorText(EFBIG, log.GetFilePath()));
+  EXPECT_EQ(reporter.messages[0].second, UserMessage::Kind::Warning);
   EXPECT_EQ(log.WriteError(), EFBIG);
   log.Close();
   // Only the complete first record, no partial one and nothing after it.
