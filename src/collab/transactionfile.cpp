@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "collab/transactionformat.h"
+#include "res/strings.h"
 
 namespace kolvaro {
 namespace {
@@ -89,17 +90,15 @@ std::string WithSlash(std::string folder) {
 
 std::string TransactionWriteErrorText(int error, const std::string& path) {
   std::string cause;
-  switch (error) {
-    case ENOSPC:
-    case EDQUOT: cause = "Der Datenträger ist voll."; break;
-    case EACCES:
-    case EPERM:
-    case EROFS: cause = "Der Zugriff wurde verweigert."; break;
-    case ENOENT: cause = "Das Verzeichnis wurde nicht gefunden."; break;
-    default: cause = "Schreibfehler " + std::to_string(error) + ".";
+  switch (FileFailureOf(error)) {
+    case FileFailure::kDiskFull:
+    case FileFailure::kQuotaExhausted: cause = LoadString(IDS_LOG_DISK_FULL); break;
+    case FileFailure::kAccessDenied:
+    case FileFailure::kReadOnly: cause = LoadString(IDS_LOG_ACCESS_DENIED); break;
+    case FileFailure::kNotFound: cause = LoadString(IDS_LOG_FOLDER_NOT_FOUND); break;
+    default: cause = FormatMessage(LoadString(IDS_LOG_WRITE_ERROR), {static_cast<long long>(error)});
   }
-  return "Die Änderungs-Datei " + path + " kann nicht geschrieben werden.\n" + cause +
-         "\nWeitere Änderungen werden nicht mehr aufgezeichnet.";
+  return FormatMessage(LoadString(IDS_LOG_WRITE_FAILED), {path, cause});
 }
 
 std::string GermanTimestampText(const COleDateTime& date) {

@@ -11,45 +11,41 @@
 
 #include "core/archive.h"
 #include "core/safefile.h"
+#include "res/strings.h"
 
 namespace kolvaro {
 namespace {
 
-std::string Substitute(std::string text, const std::string& arg) {
-  const auto at = text.find("%1");
-  if (at != std::string::npos) text.replace(at, 2, arg);
-  return text;
+std::string WithPath(StringId id, const std::string& path) {
+  return FormatMessage(LoadString(id), {path});
 }
 
+// The framework's load and save messages, coarser than the causes.
 std::string OpenErrorText(int err, const std::string& path) {
-  switch (err) {
-    case kNotARegularFile:
-      return NotARegularFileText(path);
-    case ENOENT:
-    case ENOTDIR:
-      return Substitute("%1 wurde nicht gefunden.", path);
-    case EACCES:
-    case EPERM:
-      return Substitute("Zugriff auf %1 wurde verweigert.", path);
+  if (err == kNotARegularFile) return NotARegularFileText(path);
+  switch (FileFailureOf(err)) {
+    case FileFailure::kNotFound:
+    case FileFailure::kNotAFolder:
+      return WithPath(IDS_FILE_NOT_FOUND, path);
+    case FileFailure::kAccessDenied:
+      return WithPath(IDS_ACCESS_DENIED, path);
     default:
-      return "Fehler beim Öffnen des Dokuments.";
+      return std::string(LoadString(IDS_FAILED_TO_OPEN_DOC));
   }
 }
 
 std::string SaveErrorText(int err, const std::string& path) {
-  switch (err) {
-    case kNotARegularFile:
-      return NotARegularFileText(path);
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return Substitute("Beim Zugriff auf %1 wurde ein voller Datenträger gemeldet.", path);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return Substitute("Zugriff auf %1 wurde verweigert.", path);
+  if (err == kNotARegularFile) return NotARegularFileText(path);
+  switch (FileFailureOf(err)) {
+    case FileFailure::kDiskFull:
+    case FileFailure::kQuotaExhausted:
+    case FileFailure::kTooLarge:
+      return WithPath(IDS_DISK_FULL, path);
+    case FileFailure::kAccessDenied:
+    case FileFailure::kReadOnly:
+      return WithPath(IDS_ACCESS_DENIED, path);
     default:
-      return "Fehler beim Speichern des Dokuments.";
+      return std::string(LoadString(IDS_FAILED_TO_SAVE_DOC));
   }
 }
 
@@ -393,9 +389,8 @@ void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
     if (kind == PictureFileKind::kRegular) {
       m_fileOps->MoveToTrash(path);
     } else if (kind != PictureFileKind::kMissing && m_userQuestions) {
-      m_userQuestions->Warn("Das Bild wurde aus der Datenbank entfernt, aber " +
-                            PrintableName(path) + " wurde nicht in den Papierkorb verschoben. " +
-                            PictureFileRefusal(kind));
+      m_userQuestions->Warn(
+          FormatMessage(LoadString(IDS_REMOVED_NOT_TRASHED), {PrintableName(path), PictureFileRefusal(kind)}));
     }
   }
   SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/cp1252.h"
+#include "res/strings.h"
 
 namespace kolvaro {
 namespace {
@@ -286,16 +287,15 @@ std::string PictureFileRefusal(PictureFileKind kind) {
     case PictureFileKind::kMissing:
       return {};
     case PictureFileKind::kNotHere:
-      return "Der Name führt zu keiner Datei dieses Rechners (etwa ein Windows-Pfad).";
+      return std::string(LoadString(IDS_REFUSE_NOT_HERE));
     case PictureFileKind::kFolder:
-      return "Unter diesem Namen steht ein Ordner, keine Bilddatei.";
+      return std::string(LoadString(IDS_REFUSE_FOLDER));
     case PictureFileKind::kSymlink:
-      return "Unter diesem Namen steht eine symbolische Verknüpfung; ihr Ziel bleibt unberührt.";
+      return std::string(LoadString(IDS_REFUSE_SYMLINK));
     case PictureFileKind::kSpecial:
-      return "Unter diesem Namen steht keine gewöhnliche Datei, sondern ein Gerät, eine Pipe "
-             "oder ein Socket.";
+      return std::string(LoadString(IDS_REFUSE_SPECIAL));
     case PictureFileKind::kUnknown:
-      return "Der Zustand der Datei lässt sich nicht abfragen.";
+      return std::string(LoadString(IDS_REFUSE_UNKNOWN));
   }
   return {};
 }

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "res/strings.h"
+
 namespace kolvaro {
 namespace {
 
@@ -221,7 +223,7 @@ int WriteInPlace(const std::string& target, const std::string& bytes, FileIdenti
 }  // namespace
 
 std::string NotARegularFileText(const std::string& path) {
-  return path + " ist keine gewöhnliche Datei.";
+  return FormatMessage(LoadString(IDS_NOT_A_REGULAR_FILE), {path});
 }
 
 int OpenRegularFile(const std::string& path, int& error) {

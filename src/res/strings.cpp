@@ -3,6 +3,7 @@
 #include "res/commands.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -87,6 +88,35 @@ constexpr std::array kTable = {
     Entry{IDS_PICTURE_FILE_UNREADABLE, "Die Datei kann nicht als Bild gelesen werden:\n%1!s!"},
     Entry{IDS_STATUS_PICTURES_ADDED, "Hinzugefügte Bilder: %1!i!. „Los!“ zeigt sie an."},
     Entry{IDS_STATUS_CHANGES_APPLIED, "Eingespielte Änderungen: %1!li!."},
+    Entry{IDS_CAUSE_NOT_FOUND, "Die Datei oder der Ordner wurde nicht gefunden."},
+    Entry{IDS_CAUSE_ACCESS_DENIED, "Zugriff verweigert."},
+    Entry{IDS_CAUSE_DISK_FULL, "Auf dem Datenträger ist nicht genug Speicherplatz frei."},
+    Entry{IDS_CAUSE_QUOTA_EXHAUSTED, "Ihr Speicherkontingent ist erschöpft."},
+    Entry{IDS_CAUSE_READ_ONLY, "Der Datenträger ist schreibgeschützt."},
+    Entry{IDS_CAUSE_TOO_LARGE, "Die Datei ist zu groß für den Zieldatenträger."},
+    Entry{IDS_CAUSE_NAME_TOO_LONG, "Der Dateiname ist zu lang."},
+    Entry{IDS_CAUSE_NOT_A_FOLDER, "Ein Teil des Pfades ist kein Ordner."},
+    Entry{IDS_CAUSE_IS_A_FOLDER, "Das ist ein Ordner, keine Datei."},
+    Entry{IDS_CAUSE_NOT_REGULAR, "Das ist keine gewöhnliche Datei."},
+    Entry{IDS_CAUSE_IO_ERROR, "Beim Lesen oder Schreiben ist ein Ein-/Ausgabefehler aufgetreten."},
+    Entry{IDS_CAUSE_BUSY, "Die Datei ist in Gebrauch."},
+    Entry{IDS_CAUSE_TOO_MANY_OPEN, "Es sind zu viele Dateien geöffnet."},
+    Entry{IDS_LOG_WRITE_FAILED,
+          "Die Änderungs-Datei %1 kann nicht geschrieben werden.\n%2\nWeitere Änderungen werden nicht mehr "
+          "aufgezeichnet."},
+    Entry{IDS_LOG_DISK_FULL, "Der Datenträger ist voll."},
+    Entry{IDS_LOG_ACCESS_DENIED, "Der Zugriff wurde verweigert."},
+    Entry{IDS_LOG_FOLDER_NOT_FOUND, "Das Verzeichnis wurde nicht gefunden."},
+    Entry{IDS_LOG_WRITE_ERROR, "Schreibfehler %1!i!."},
+    Entry{IDS_NOT_A_REGULAR_FILE, "%1 ist keine gewöhnliche Datei."},
+    Entry{IDS_REMOVED_NOT_TRASHED,
+          "Das Bild wurde aus der Datenbank entfernt, aber %1 wurde nicht in den Papierkorb verschoben. %2"},
+    Entry{IDS_REFUSE_NOT_HERE, "Der Name führt zu keiner Datei dieses Rechners (etwa ein Windows-Pfad)."},
+    Entry{IDS_REFUSE_FOLDER, "Unter diesem Namen steht ein Ordner, keine Bilddatei."},
+    Entry{IDS_REFUSE_SYMLINK, "Unter diesem Namen steht eine symbolische Verknüpfung; ihr Ziel bleibt unberührt."},
+    Entry{IDS_REFUSE_SPECIAL,
+          "Unter diesem Namen steht keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket."},
+    Entry{IDS_REFUSE_UNKNOWN, "Der Zustand der Datei lässt sich nicht abfragen."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
@@ -239,6 +269,35 @@ std::string FormatOne(const MessageArg& arg, std::string_view directive) {
 }  // namespace
 
 std::string_view LoadString(int id) { return Find(id); }
+
+// FileFailureText counts the causes' identifiers in the enum's order.
+static_assert(IDS_CAUSE_TOO_MANY_OPEN - IDS_CAUSE_NOT_FOUND == static_cast<int>(FileFailure::kTooManyOpenFiles));
+
+FileFailure FileFailureOf(int error) {
+  switch (error) {
+    case ENOENT: return FileFailure::kNotFound;
+    case EACCES:
+    case EPERM: return FileFailure::kAccessDenied;
+    case ENOSPC: return FileFailure::kDiskFull;
+    case EDQUOT: return FileFailure::kQuotaExhausted;
+    case EROFS: return FileFailure::kReadOnly;
+    case EFBIG: return FileFailure::kTooLarge;
+    case ENAMETOOLONG: return FileFailure::kNameTooLong;
+    case ENOTDIR: return FileFailure::kNotAFolder;
+    case EISDIR: return FileFailure::kIsAFolder;
+    case EINVAL: return FileFailure::kNotRegular;
+    case EIO: return FileFailure::kIoError;
+    case EBUSY: return FileFailure::kBusy;
+    case EMFILE:
+    case ENFILE: return FileFailure::kTooManyOpenFiles;
+    default: return FileFailure::kOther;
+  }
+}
+
+std::string_view FileFailureText(FileFailure failure) {
+  if (failure == FileFailure::kOther) return {};
+  return Find(IDS_CAUSE_NOT_FOUND + static_cast<int>(failure));
+}
 
 std::string_view StatusPrompt(int command) {
   const std::string_view text = Find(command);

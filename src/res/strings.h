@@ -71,6 +71,31 @@ namespace kolvaro {
   X(IDS_PICTURE_FILE_UNREADABLE, 1068)  /* picture control: %1!s! = path, no picture */        \
   X(IDS_STATUS_PICTURES_ADDED, 1069)    /* status bar: %1!i! = count added */                  \
   X(IDS_STATUS_CHANGES_APPLIED, 1070)   /* status bar: %1!li! = records replayed */           \
+  X(IDS_CAUSE_NOT_FOUND, 2000)          /* causes of a failed file operation (FileFailure) */ \
+  X(IDS_CAUSE_ACCESS_DENIED, 2001)                                                             \
+  X(IDS_CAUSE_DISK_FULL, 2002)                                                                 \
+  X(IDS_CAUSE_QUOTA_EXHAUSTED, 2003)                                                           \
+  X(IDS_CAUSE_READ_ONLY, 2004)                                                                 \
+  X(IDS_CAUSE_TOO_LARGE, 2005)                                                                 \
+  X(IDS_CAUSE_NAME_TOO_LONG, 2006)                                                             \
+  X(IDS_CAUSE_NOT_A_FOLDER, 2007)                                                              \
+  X(IDS_CAUSE_IS_A_FOLDER, 2008)                                                               \
+  X(IDS_CAUSE_NOT_REGULAR, 2009)                                                               \
+  X(IDS_CAUSE_IO_ERROR, 2010)                                                                  \
+  X(IDS_CAUSE_BUSY, 2011)                                                                      \
+  X(IDS_CAUSE_TOO_MANY_OPEN, 2012)                                                             \
+  X(IDS_LOG_WRITE_FAILED, 2020)         /* %1 = transaction file, %2 = cause */               \
+  X(IDS_LOG_DISK_FULL, 2021)            /* short causes of that message */                    \
+  X(IDS_LOG_ACCESS_DENIED, 2022)                                                               \
+  X(IDS_LOG_FOLDER_NOT_FOUND, 2023)                                                            \
+  X(IDS_LOG_WRITE_ERROR, 2024)          /* %1!i! = errno */                                   \
+  X(IDS_NOT_A_REGULAR_FILE, 2030)       /* %1 = path */                                       \
+  X(IDS_REMOVED_NOT_TRASHED, 2031)      /* %1 = picture file, %2 = why */                     \
+  X(IDS_REFUSE_NOT_HERE, 2032)          /* why a picture file is left alone */                \
+  X(IDS_REFUSE_FOLDER, 2033)                                                                   \
+  X(IDS_REFUSE_SYMLINK, 2034)                                                                  \
+  X(IDS_REFUSE_SPECIAL, 2035)                                                                  \
+  X(IDS_REFUSE_UNKNOWN, 2036)                                                                  \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
@@ -122,6 +147,16 @@ std::string_view ToolTip(int command);
 
 /// The application title, the caption of message boxes without their own.
 inline constexpr std::string_view kAppTitle = "Merisk";
+
+/// Why a file operation failed, as the user is told; the one place that
+/// reads errno values.
+enum class FileFailure {
+  kNotFound, kAccessDenied, kDiskFull, kQuotaExhausted, kReadOnly, kTooLarge, kNameTooLong,
+  kNotAFolder, kIsAFolder, kNotRegular, kIoError, kBusy, kTooManyOpenFiles, kOther
+};
+FileFailure FileFailureOf(int error);
+/// The German sentence for a cause; "" for kOther (the system's text then).
+std::string_view FileFailureText(FileFailure failure);
 
 /// An argument of FormatMessage: a number or a text.
 using MessageArg = std::variant<long long, double, std::string>;

@@ -2,6 +2,7 @@
 
 #include "res/strings.h"
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,22 @@ TEST(StringTable, MessagesWithPlaceholders) {
             "Änderungen in Reise.kvo speichern?");
   EXPECT_EQ(FormatMessage(LoadString(IDS_FILE_NOT_ACCESSIBLE), {std::string()}),
             "Auf die Datei  kann nicht zugegriffen werden!");
+}
+
+// Every errno the messages name has its own cause; anything else is left to
+// the system's text.
+TEST(FileFailure, ErrnoValuesMapToCausesWithText) {
+  const struct {
+    int error;
+    FileFailure failure;
+  } cases[] = {{ENOENT, FileFailure::kNotFound},      {EPERM, FileFailure::kAccessDenied},
+               {EACCES, FileFailure::kAccessDenied},  {EDQUOT, FileFailure::kQuotaExhausted},
+               {EROFS, FileFailure::kReadOnly},       {ENOTDIR, FileFailure::kNotAFolder},
+               {ENFILE, FileFailure::kTooManyOpenFiles}, {EAGAIN, FileFailure::kOther}};
+  for (const auto& c : cases) EXPECT_EQ(FileFailureOf(c.error), c.failure) << c.error;
+  EXPECT_EQ(FileFailureText(FileFailure::kNotFound), "Die Datei oder der Ordner wurde nicht gefunden.");
+  EXPECT_EQ(FileFailureText(FileFailure::kTooManyOpenFiles), "Es sind zu viele Dateien geöffnet.");
+  EXPECT_EQ(FileFailureText(FileFailure::kOther), "");
 }
 
 TEST(CommandStrings, PromptAndTooltipSplitting) {
