@@ -1,6 +1,5 @@
 // kolvaro: the desktop program.
 #include <QApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -18,29 +17,11 @@
 #include "platform/qt/widgets/qtuserquestions.h"
 #include "res/strings.h"
 #include "res/version.h"
+#include "views/datetext.h"
 
 using namespace kolvaro;
 
 namespace {
-
-// "timestamp-text" of transaction files in the user's locale; German users
-// get exactly the form other editors write.
-std::string LocaleTimestampText(const COleDateTime& date) {
-  if (QLocale().language() == QLocale::German) return GermanTimestampText(date);
-  const auto cal = date.ToCalendar();
-  if (!cal) return GermanTimestampText(date);
-  const QDate day(cal->year, cal->month, cal->day);
-  const QTime time(cal->hour, cal->minute, cal->second);
-  const bool midnight = time == QTime(0, 0);
-  const bool epochDay = day == QDate(1899, 12, 30);
-  QString text;
-  if (!epochDay) text = QLocale().toString(day, QLocale::ShortFormat);
-  if (!midnight || epochDay) {
-    if (!text.isEmpty()) text += QLatin1Char(' ');
-    text += QLocale().toString(time, QLocale::LongFormat);
-  }
-  return text.toStdString();
-}
 
 // Ends the program once the main window has been painted: start-up timing
 // and the end-to-end check use it.
@@ -105,7 +86,8 @@ int main(int argc, char** argv) {
   CQtFileOperations fileOps;
 
   CMeriskApp app(settings, questions, &fileOps);
-  app.Document().SetTransactionLogFactory(MakeTransactionFileFactory(&questions, LocaleTimestampText));
+  app.Document().SetTransactionLogFactory(MakeTransactionFileFactory(
+      &questions, [](const COleDateTime& date) { return LocaleTimestampText(date); }));
   if (!app.InitInstance(args, QCoreApplication::applicationFilePath().toStdString())) return app.ExitCode();
   questions.SetParent(app.MainFrame());
   fileOps.SetParent(app.MainFrame());

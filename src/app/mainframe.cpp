@@ -19,14 +19,13 @@
 #include "app/meriskapp.h"
 #include "app/selectview.h"
 #include "core/meriskdoc.h"
+#include "platform/qt/qtstring.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"
 
 namespace kolvaro {
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // The commands the program offers. A command joins this list when its
 // handler is built; the menus and the toolbar show nothing else.
@@ -57,7 +56,7 @@ CMainFrame::CMainFrame(CMeriskApp& app) : m_app(app), m_doc(app.Document()) {
   m_docCommands = std::make_unique<CDocumentCommands>(m_doc, app.UserQuestions(), *this);
   CreateActions();
   for (const MenuEntry& popup : MainMenu()) {
-    auto* menu = new QMenu(Q(popup.text), this);
+    auto* menu = new QMenu(ToQString(popup.text), this);
     BuildMenu(menu, popup.items);
     if (menu->actions().isEmpty()) {
       delete menu;
@@ -104,7 +103,7 @@ void CMainFrame::SaveLayout() {
 
 bool CMainFrame::CommitEdits() { return !m_description || m_description->CommitEdits(); }
 
-void CMainFrame::ShowStatus(const std::string& text) { statusBar()->showMessage(Q(text)); }
+void CMainFrame::ShowStatus(const std::string& text) { statusBar()->showMessage(ToQString(text)); }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
@@ -152,10 +151,10 @@ void CMainFrame::CreateActions() {
   for (const MenuEntry& popup : MainMenu()) collect(popup.items);
   for (const int id : OfferedCommands()) {
     const auto text = texts.find(id);
-    auto* action = new QAction(text != texts.end() ? Q(text->second) : Q(ToolTip(id)), this);
+    auto* action = new QAction(text != texts.end() ? ToQString(text->second) : ToQString(ToolTip(id)), this);
     action->setData(id);
-    action->setStatusTip(Q(StatusPrompt(id)));
-    if (!ToolTip(id).empty()) action->setToolTip(Q(ToolTip(id)));
+    action->setStatusTip(ToQString(StatusPrompt(id)));
+    if (!ToolTip(id).empty()) action->setToolTip(ToQString(ToolTip(id)));
     action->setCheckable(IsCheckable(id));
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
@@ -164,7 +163,7 @@ void CMainFrame::CreateActions() {
   }
   std::map<int, QList<QKeySequence>> keys;
   for (const Accelerator& acc : MainAccelerators())
-    if (IsOffered(acc.command)) keys[acc.command].append(QKeySequence(Q(acc.keys), QKeySequence::PortableText));
+    if (IsOffered(acc.command)) keys[acc.command].append(QKeySequence(ToQString(acc.keys), QKeySequence::PortableText));
   for (auto& [id, list] : keys) m_actions[id]->setShortcuts(list);
   for (int i = 0; i < CRecentFileList::kSize; ++i) {
     auto* action = new QAction(this);
@@ -194,7 +193,7 @@ void CMainFrame::BuildMenu(QMenu* menu, const std::vector<MenuEntry>& items) {
         }
         break;
       case MenuEntry::Popup: {
-        auto* sub = new QMenu(Q(e.text), menu);
+        auto* sub = new QMenu(ToQString(e.text), menu);
         BuildMenu(sub, e.items);
         if (sub->actions().isEmpty()) {
           delete sub;
@@ -234,7 +233,7 @@ void CMainFrame::CreateToolBar() {
     if (pendingSeparator) m_toolBar->addSeparator();
     pendingSeparator = false;
     const std::string_view icon = CommandIcon(id);
-    if (!icon.empty()) a->setIcon(QIcon(Q(icon)));
+    if (!icon.empty()) a->setIcon(QIcon(ToQString(icon)));
     m_toolBar->addAction(a);
   }
   addToolBar(Qt::TopToolBarArea, m_toolBar);
@@ -243,7 +242,7 @@ void CMainFrame::CreateToolBar() {
 void CMainFrame::CreateStatusBar() {
   // The lock-key panes are left out: the platform does not report them.
   statusBar()->setObjectName(QStringLiteral("statusBar"));
-  const QString idle = Q(LoadString(IDS_IDLE_MESSAGE));
+  const QString idle = ToQString(LoadString(IDS_IDLE_MESSAGE));
   statusBar()->showMessage(idle);
   connect(statusBar(), &QStatusBar::messageChanged, this, [this, idle](const QString& text) {
     if (text.isEmpty()) statusBar()->showMessage(idle);
@@ -319,7 +318,7 @@ void CMainFrame::RemoveCollaborationMenuIfOff(bool deferred) {
   if (m_doc.Settings().GetInt("Settings", "Zusammenarbeit", 0) != 0) return;
   auto remove = [bar = QPointer<QMenuBar>(menuBar())] {
     if (!bar) return;
-    const QString text = Q(LoadString(IDS_COLLABORATION_MENU));
+    const QString text = ToQString(LoadString(IDS_COLLABORATION_MENU));
     for (QAction* a : bar->actions()) {
       if (a->text() == text) {
         if (a->menu()) a->menu()->hide();

@@ -9,14 +9,13 @@
 
 #include "app/mainframe.h"
 #include "core/safefile.h"
+#include "platform/qt/qtstring.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "res/version.h"
 
 namespace kolvaro {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 /// A folder in the stored form of "RootFolder": ':' written as '|', ending in '/'.
 std::string StoredRootFolder(const QString& folder) {
@@ -119,7 +118,7 @@ void CMeriskApp::UseHomeForMissingRootFolder() {
   // Pictures added to an album based in a folder that is not there would be
   // stored relative to nothing the user has; the setting itself stays, the
   // folder may be a disk that is not plugged in.
-  if (QFileInfo(Q(m_doc.m_strAlbumFolder)).isDir()) return;
+  if (QFileInfo(ToQString(m_doc.m_strAlbumFolder)).isDir()) return;
   const QString home = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
   m_doc.m_strAlbumFolder = home.toStdString() + (home.endsWith(QLatin1Char('/')) ? "" : "/");
   m_doc.m_strAlbumFolderStored = StoredRootFolder(home);
@@ -218,7 +217,7 @@ bool CMeriskApp::OnFileSaveAs() {
   if (proposed.empty()) proposed = m_doc.m_strAlbumFolder + "Kolvaro.kvo";
   std::string path = m_ui.GetSaveFileName("Speichern unter", kAlbumFilter, proposed);
   if (path.empty()) return false;
-  if (QFileInfo(Q(path)).suffix().isEmpty()) path += ".kvo";
+  if (QFileInfo(ToQString(path)).suffix().isEmpty()) path += ".kvo";
   return DoSave(path);
 }
 

@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "core/meriskdoc.h"
+#include "platform/qt/qtstring.h"
 #include "res/strings.h"
 
 namespace kolvaro {
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 const QCollator& ListCollator() {
   static const QCollator collator = [] {
@@ -65,7 +64,7 @@ CSelectView::CSelectView(CMeriskDoc& doc, QWidget* parent) : QWidget(parent), m_
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(6, 4, 6, 4);
   auto addList = [&](std::string_view label, const char* name) {
-    auto* text = new QLabel(Q(label), this);
+    auto* text = new QLabel(ToQString(label), this);
     auto* list = new CSortedComboBox(this);
     list->setObjectName(QString::fromLatin1(name));
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -99,7 +98,7 @@ void CSelectView::OnInitialUpdate() {
   std::size_t start = 0;
   for (std::size_t nl = entries.find('\n'); nl != std::string_view::npos;
        start = nl + 1, nl = entries.find('\n', start))
-    m_sort->AddSorted(Q(entries.substr(start, nl - start)), 0);
+    m_sort->AddSorted(ToQString(entries.substr(start, nl - start)), 0);
   m_sort->setCurrentIndex(-1);
   m_sort->FitDropDownWidth();
   FillPersons();
@@ -124,8 +123,8 @@ void FillList(CSortedComboBox* list, const Table& table, std::string_view all, s
   };
   std::vector<Entry> entries;
   entries.reserve(static_cast<std::size_t>(table.GetCount()) + 2);
-  entries.push_back({Q(all), 0});
-  entries.push_back({Q(none), -2});
+  entries.push_back({ToQString(all), 0});
+  entries.push_back({ToQString(none), -2});
   std::int32_t id;
   std::string name;
   for (POSITION pos = table.GetStartPosition(); pos != kNullPosition;) {

@@ -4,23 +4,16 @@
 // selection, editing headline and date, marking persons on the picture and
 // removing themes, persons and the picture itself.
 
-#include <QBasicTimer>
-#include <QLocale>
-#include <QPushButton>
-#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 
 #include "core/document.h"
 #include "core/oledate.h"
 #include "core/types.h"
 #include "views/commandtarget.h"
-
-class QScrollBar;
 
 namespace Ui {
 class ImageDescriptionForm;
@@ -28,44 +21,10 @@ class ImageDescriptionForm;
 
 namespace kolvaro {
 
+class CDescriptionLayout;
 class CMeriskDoc;
 class CPictureCtrl;
 class IUserQuestions;
-struct NMPICTURE;
-
-/// The date as the date field shows it, in `locale` with four-digit years and
-/// seconds ("07.12.2026 19:12:50"); the time is left out at midnight and the
-/// date on 30.12.1899, as Windows' date conversion does. "" for a null or
-/// invalid date.
-QString FormatOleDate(const COleDateTime& date, const QLocale& locale = QLocale());
-/// Reads a date and/or a time typed in `locale`'s short forms (with or without
-/// seconds, two- or four-digit years, a time alone meaning 30.12.1899);
-/// empty when the text is no such moment.
-std::optional<COleDateTime> ParseOleDate(const QString& text, const QLocale& locale = QLocale());
-
-/// The marked rectangle limited to the picture: left and top at least 0,
-/// right and bottom at most the picture's width and height.
-Rect ClampToPicture(const Rect& r, unsigned width, unsigned height);
-
-/// The flat button beside the date that unlocks the date field. While hover
-/// is enabled it shows a raised frame as long as the mouse is over it.
-class CDateLockButton : public QPushButton {
-  Q_OBJECT
- public:
-  explicit CDateLockButton(QWidget* parent = nullptr);
-  void EnableHover(bool on) { m_bHoverEnabled = on; }
-  bool IsRaised() const { return m_bRaised; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void timerEvent(QTimerEvent* event) override;
-
- private:
-  bool m_bHoverEnabled = false;
-  bool m_bRaised = false;
-  QBasicTimer m_timer;  // ends the raised state once the mouse has left
-};
 
 class CImageDescription : public QWidget, public IDocumentObserver, public ICommandTarget {
   Q_OBJECT
@@ -80,8 +39,6 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   bool OnUpdateCommand(int id, CmdState& state) override;
 
   CPictureCtrl* PictureCtrl();
-  /// The control with the given dialog identifier (1004, 1017, 1042, ...), or null.
-  QWidget* GetDlgItem(int id) const;
 
   /// Shows picture `id` (usually the document's current picture); -1 shows none.
   void Refresh(std::int32_t id);
@@ -95,13 +52,13 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
 
   std::int32_t ShownPicture() const { return m_nShownPicture; }
   bool IsMarking() const { return m_bMarking; }
-  bool IsEnlarged() const { return m_bEnlarged; }
+  bool IsEnlarged() const;
   /// The rectangles of the persons marked on the shown picture, by person.
   const std::map<std::uint32_t, Rect>& PersonRects() const { return m_personRects; }
   /// How far the data column is scrolled up (0 while the view is tall enough).
-  int ColumnOffset() const { return m_nColumnOffset; }
+  int ColumnOffset() const;
   /// The height below which the data column scrolls.
-  int FormHeight() const { return m_designSize.height(); }
+  int FormHeight() const;
 
  signals:
   /// A command's state may have changed; the frame asks again.
@@ -127,14 +84,9 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   void OnSliderChangeEnd();
   void OnSpin(int delta);
 
-  void OnSize(int cx, int cy);
-  void ScrollColumnTo(int offset);
-  void ShowInColumn(QWidget* focus);
-  void ToggleEnlarge();
 
   void EnterMarking();
   void LeaveMarking();
-  void OnPictureNotify(const NMPICTURE& nm);
   void OnRectMarked(const Rect& marked);
 
   void OnFramesClicked();
@@ -151,7 +103,6 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   CMeriskDoc& m_doc;
   IUserQuestions& m_ui;
   std::unique_ptr<Ui::ImageDescriptionForm> m_form;
-  std::map<int, QWidget*> m_controls;
 
   // Bound fields.
   QString m_strSize;
@@ -164,16 +115,10 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   std::map<std::uint32_t, Rect> m_personRects;
   int m_nSavedFramesVisible = 0;
   bool m_bMarking = false;
-  bool m_bEnlarged = false;
-  int m_nEnlargeOffset = 0;  // how far enlarging moved the data column
   bool m_bUpdatingSuspended = false;
   bool m_bSettingSlider = false;
   bool m_bCommitting = false;
-  QSize m_designSize;
-  QSize m_initialSize;  // empty until the first initial update
-  QSize m_lastSize;
-  QScrollBar* m_columnScroll = nullptr;  // shown while the view is lower than its form
-  int m_nColumnOffset = 0;
+  std::unique_ptr<CDescriptionLayout> m_layout;
 };
 
 }  // namespace kolvaro

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "core/meriskdoc.h"
+#include "platform/qt/qtstring.h"
 #include "platform/qt/widgets/inputdlg.h"
 #include "platform/userquestions.h"
 #include "res/strings.h"
@@ -18,8 +19,6 @@ namespace kolvaro {
 namespace {
 
 constexpr int kPreviewMs = 500;
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 const QCollator& ListCollator() {
   static const QCollator collator = [] {
@@ -82,7 +81,7 @@ void CPersonsDlg::OnInitDialog() {
     std::int32_t id = 0;
     std::string name;
     m_doc.m_persons.GetNext(pos, id, name);
-    AddSortedComboItem(combo, Q(name), id);
+    AddSortedComboItem(combo, ToQString(name), id);
   }
 
   QListWidget* list = m_form->listMarked;
@@ -92,7 +91,7 @@ void CPersonsDlg::OnInitDialog() {
   std::int64_t best = std::numeric_limits<std::int64_t>::max();
   m_nNearest = 0;
   m_doc.m_personsOnPictures.ForEachOnPicture(m_nPicture, [&](std::int32_t person, const Rect& rect) {
-    auto* item = new CSortedListItem(Q(m_doc.m_persons.GetName(person)));
+    auto* item = new CSortedListItem(ToQString(m_doc.m_persons.GetName(person)));
     item->setData(Qt::UserRole, person);
     list->addItem(item);
     const std::int64_t dx = CentreX(rect) - cx, dy = CentreY(rect) - cy;
@@ -184,8 +183,8 @@ void CPersonsDlg::OnEnter() {
 
 void CPersonsDlg::OnNewPerson() {
   CInputDlg input(this);
-  input.m_strCaption = Q(LoadString(IDS_NEW_PERSON_CAPTION));
-  input.m_strPrompt = Q(LoadString(IDS_NEW_PERSON_PROMPT));
+  input.m_strCaption = ToQString(LoadString(IDS_NEW_PERSON_CAPTION));
+  input.m_strPrompt = ToQString(LoadString(IDS_NEW_PERSON_PROMPT));
   if (input.exec() != QDialog::Accepted) return;
   const std::int32_t id = m_doc.m_persons.NextId();
   m_doc.AddOrUpdatePerson(id, input.m_strValue.toStdString());

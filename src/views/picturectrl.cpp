@@ -48,9 +48,8 @@ class WaitCursor {
 
 }  // namespace
 
-CPictureCtrl::CPictureCtrl(QWidget* parent, unsigned id)
+CPictureCtrl::CPictureCtrl(QWidget* parent)
     : QWidget(parent),
-      m_nId(id),
       m_markingCursor(SvgCursor("marking", 0, 0, Qt::CrossCursor)),
       m_personCursor(SvgCursor("person", 0, 0, Qt::ArrowCursor)),
       m_normalCursor(SvgCursor("hand", 13, 1, Qt::PointingHandCursor)) {
@@ -278,20 +277,8 @@ void CPictureCtrl::enterEvent(QEnterEvent* event) {
   QWidget::enterEvent(event);
 }
 
-void CPictureCtrl::Send(unsigned code, const Rect& r) {
-  NMPICTURE nm;
-  nm.hwndFrom = this;
-  nm.idFrom = m_nId;
-  nm.code = code;
-  nm.left = r.left;
-  nm.top = r.top;
-  nm.right = r.right;
-  nm.bottom = r.bottom;
-  emit Notify(nm);
-}
-
 // Mouse events are taken here rather than passed on to the owner: they are
-// reported through Notify.
+// reported through the signals.
 void CPictureCtrl::mousePressEvent(QMouseEvent* event) {
   event->accept();
   if (m_bTracking) {
@@ -322,7 +309,7 @@ void CPictureCtrl::mouseMoveEvent(QMouseEvent* event) {
     PicturePoint p = MouseToPicture(pos.x(), pos.y(), m_display, static_cast<unsigned>(shown.width()));
     const int orientation = m_picture.Orientation();
     if (orientation != 1) p = DisplayedPixelToStored(p, m_nPictureWidth, m_nPictureHeight, orientation);
-    Send(PCN_MOUSEMOVE, Rect{p.x, p.y, 0, 0});
+    emit MouseMoved(p);
   }
   event->accept();
 }
@@ -335,7 +322,7 @@ void CPictureCtrl::mouseReleaseEvent(QMouseEvent* event) {
     if (moved) {
       Rect r = NormaliseRect(Rect{m_trackOrigin.x(), m_trackOrigin.y(), m_trackPoint.x(), m_trackPoint.y()});
       ClientToPicture(r);
-      Send(PCN_RECTMARKED, r);  // the owner cuts it to the picture
+      emit RectMarked(r);  // the owner cuts it to the picture
     }
   }
   event->accept();
@@ -359,7 +346,7 @@ void CPictureCtrl::EndTracking() {
 
 void CPictureCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
   // Not passed on as a press: the second click starts no rubber band.
-  if (event->button() == Qt::LeftButton) Send(PCN_DBLCLK, Rect{});
+  if (event->button() == Qt::LeftButton) emit DoubleClicked();
   event->accept();
 }
 

@@ -12,25 +12,17 @@
 
 #include "core/types.h"
 #include "views/loadedpicture.h"
+#include "views/picturelayout.h"
 
 class QPainter;
 class QRubberBand;
 
 namespace kolvaro {
 
-enum PictureNotification : unsigned { PCN_DBLCLK = 1, PCN_RECTMARKED = 101, PCN_MOUSEMOVE = 104 };
-
-struct NMPICTURE {
-  QWidget* hwndFrom = nullptr;
-  unsigned idFrom = 0;
-  unsigned code = 0;
-  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-
 class CPictureCtrl : public QWidget {
   Q_OBJECT
  public:
-  explicit CPictureCtrl(QWidget* parent = nullptr, unsigned id = 1028);
+  explicit CPictureCtrl(QWidget* parent = nullptr);
   ~CPictureCtrl() override;
 
   /// Shows the file (an empty path shows nothing); clears the frames and stops blinking.
@@ -53,7 +45,6 @@ class CPictureCtrl : public QWidget {
   QRect DisplayRect() const;
   const std::vector<Rect>& FixedFrames() const { return m_fixedFrames; }
   const std::vector<Rect>& BlinkingFrames() const { return m_blinkingFrames; }
-  unsigned Id() const { return m_nId; }
 
   /// The loaded picture (empty when nothing is shown).
   const CLoadedPicture& Picture() const { return m_picture; }
@@ -77,8 +68,15 @@ class CPictureCtrl : public QWidget {
   int m_nMode = 0;  // 0 normal, 1 marking, 2 person cursor
 
  signals:
-  /// PCN_DBLCLK, PCN_RECTMARKED and PCN_MOUSEMOVE, sent synchronously.
-  void Notify(const kolvaro::NMPICTURE& nm);
+  // All sent synchronously; positions are picture pixels of the stored grid.
+  /// A left double click anywhere in the control.
+  void DoubleClicked();
+  /// A rubber-band drag in a marking mode ended away from where it began;
+  /// the rectangle is normalised and may reach beyond the picture.
+  void RectMarked(const kolvaro::Rect& rect);
+  /// The mouse moved over the control (outside the picture the point lies
+  /// outside it, and is sent as it is).
+  void MouseMoved(kolvaro::PicturePoint point);
 
   // The implementation adds what it needs below (paint, mouse, timer, cache).
  protected:
@@ -93,7 +91,6 @@ class CPictureCtrl : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Send(unsigned code, const Rect& r);
   void EnsureScaled();
   void DropPicture();
   void DrawFrames(QPainter& painter, const std::vector<Rect>& frames) const;
@@ -103,7 +100,6 @@ class CPictureCtrl : public QWidget {
   QSize DisplayedSize() const;
 
   bool m_bBlinking = false;
-  unsigned m_nId;
   unsigned m_nPictureWidth = 0;
   unsigned m_nPictureHeight = 0;
   std::vector<Rect> m_fixedFrames;

@@ -135,4 +135,12 @@ PicturePoint DisplayedPixelToStored(PicturePoint p, unsigned storedW, unsigned s
   return PicturePoint{stored.left, stored.top};
 }
 
+Rect ClampToPicture(const Rect& r, unsigned width, unsigned height) {
+  const auto limit = [](unsigned v) {
+    return static_cast<std::int32_t>(std::min<unsigned>(v, std::numeric_limits<std::int32_t>::max()));
+  };
+  return Rect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, limit(width)),
+              std::min(r.bottom, limit(height))};
+}
+
 }  // namespace kolvaro

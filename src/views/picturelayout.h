@@ -54,4 +54,8 @@ PicturePoint DisplayedPixelToStored(PicturePoint p, unsigned storedW, unsigned s
 /// The rectangle with left <= right and top <= bottom.
 Rect NormaliseRect(const Rect& r);
 
+/// A marked rectangle limited to a picture of width x height: left and top
+/// at least 0, right and bottom at most the width and height.
+Rect ClampToPicture(const Rect& r, unsigned width, unsigned height);
+
 }  // namespace kolvaro

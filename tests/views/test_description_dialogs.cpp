@@ -1,6 +1,5 @@
-// "Personen im Bild" and "Bild löschen", and the date text of the picture
-// view: nearest-person choice, the overwrite question, typed coordinates,
-// the half-second preview, new persons, and dates in the German locale.
+// "Personen im Bild" and "Bild löschen": nearest-person choice, the
+// overwrite question, typed coordinates, the half-second preview, new persons.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -200,35 +199,6 @@ TEST_F(PersonsDialog, DeleteDialogShowsThePictureAndDefaultsToNo) {
   CDeletePictureDlg gone(doc, picture);
   EXPECT_EQ(gone.Preview()->MessageText(),
             QStringLiteral("Die Bilddatei wurde nicht gefunden:\n") + folder.filePath(QStringLiteral("a.jpg")));
-}
-
-TEST(DescriptionDates, ShownInTheGermanLocaleAndReadBack) {
-  const QLocale de(QLocale::German, QLocale::Germany);
-  const COleDateTime evening = COleDateTime::FromCalendar(2026, 12, 7, 19, 12, 50);
-  EXPECT_EQ(FormatOleDate(evening, de), QStringLiteral("07.12.2026 19:12:50"));
-  EXPECT_EQ(ParseOleDate(QStringLiteral("07.12.2026 19:12:50"), de), evening);
-  EXPECT_EQ(ParseOleDate(QStringLiteral(" 7.12.2026 19:12:50 "), de), evening);
-  EXPECT_EQ(ParseOleDate(QStringLiteral("07.12.2026 19:12"), de),
-            COleDateTime::FromCalendar(2026, 12, 7, 19, 12, 0));
-  EXPECT_EQ(ParseOleDate(QStringLiteral("7.12.26 19:12"), de), COleDateTime::FromCalendar(2026, 12, 7, 19, 12, 0));
-  EXPECT_EQ(ParseOleDate(QStringLiteral("07.12.45"), de), COleDateTime::FromCalendar(1945, 12, 7, 0, 0, 0));
-
-  const COleDateTime midnight = COleDateTime::FromCalendar(2026, 12, 7, 0, 0, 0);
-  EXPECT_EQ(FormatOleDate(midnight, de), QStringLiteral("07.12.2026"));
-  EXPECT_EQ(ParseOleDate(QStringLiteral("07.12.2026"), de), midnight);
-  const COleDateTime timeOnly = COleDateTime::FromCalendar(1899, 12, 30, 8, 5, 0);
-  EXPECT_EQ(FormatOleDate(timeOnly, de), QStringLiteral("08:05:00"));
-  EXPECT_EQ(ParseOleDate(QStringLiteral("08:05:00"), de), timeOnly);
-
-  EXPECT_EQ(FormatOleDate(COleDateTime(COleDateTime::null, 0.0), de), QString());
-  EXPECT_EQ(FormatOleDate(COleDateTime(COleDateTime::invalid, 0.0), de), QString());
-  for (const char* bad : {"", "morgen", "31.02.2023 10:00:00", "07.13.2026", "25:00:00"})
-    EXPECT_FALSE(ParseOleDate(QString::fromUtf8(bad), de)) << bad;
-}
-
-TEST(DescriptionDates, MarkedRectangleIsClampedToThePicture) {
-  EXPECT_EQ(ClampToPicture(Rect(-5, -1, 500, 301), 400, 300), Rect(0, 0, 400, 300));
-  EXPECT_EQ(ClampToPicture(Rect(10, 20, 30, 40), 400, 300), Rect(10, 20, 30, 40));
 }
 
 }  // namespace

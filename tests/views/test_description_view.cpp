@@ -17,6 +17,7 @@
 #include "qt_testutil.h"
 #include "res/commands.h"
 #include "test_description_util.h"
+#include "views/datelockbutton.h"
 #include "views/deletepicturedlg.h"
 #include "views/imagedescription.h"
 #include "views/personsdlg.h"
@@ -41,16 +42,17 @@ class DescriptionView : public DescriptionAlbum {
     view = std::make_unique<CImageDescription>(doc, ui);
     view->OnInitialUpdate();
   }
-  QString Text(int id) const {
-    QWidget* w = view->GetDlgItem(id);
+  QWidget* Control(const char* name) const { return view->findChild<QWidget*>(QString::fromLatin1(name)); }
+  QString Text(const char* name) const {
+    QWidget* w = Control(name);
     if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
     if (auto* p = qobject_cast<QPlainTextEdit*>(w)) return p->toPlainText();
     return {};
   }
-  QListWidget* List(int id) const { return qobject_cast<QListWidget*>(view->GetDlgItem(id)); }
-  QPlainTextEdit* Headline() const { return qobject_cast<QPlainTextEdit*>(view->GetDlgItem(1042)); }
-  QLineEdit* Date() const { return qobject_cast<QLineEdit*>(view->GetDlgItem(1005)); }
+  QListWidget* List(const char* name) const { return qobject_cast<QListWidget*>(Control(name)); }
+  QPlainTextEdit* Headline() const { return qobject_cast<QPlainTextEdit*>(Control("editHeadline")); }
+  QLineEdit* Date() const { return qobject_cast<QLineEdit*>(Control("editDate")); }
   void Type(QPlainTextEdit* e, const QString& text) {
     e->selectAll();
     e->insertPlainText(text);
@@ -74,24 +76,24 @@ class DescriptionView : public DescriptionAlbum {
 
 TEST_F(DescriptionView, PositionTextFollowsCountAndPosition) {
   MakeView();
-  EXPECT_EQ(Text(1017), QStringLiteral("Keine Bilder gefunden"));
-  EXPECT_TRUE(Text(1004).isEmpty());
+  EXPECT_EQ(Text("textPosition"), QStringLiteral("Keine Bilder gefunden"));
+  EXPECT_TRUE(Text("editFileName").isEmpty());
 
   AddPicture("a.jpg");
   SelectAll();
-  EXPECT_EQ(Text(1017), QStringLiteral("1 Bild gefunden"));
+  EXPECT_EQ(Text("textPosition"), QStringLiteral("1 Bild gefunden"));
 
   AddPicture("b.jpg");
   AddPicture("c.jpg");
   doc.SelectPictures(-1, -1, 1);
-  EXPECT_EQ(Text(1017), QStringLiteral("3 Bilder gefunden"));
+  EXPECT_EQ(Text("textPosition"), QStringLiteral("3 Bilder gefunden"));
   view->OnCommand(ID_NEXT_PICTURE);
-  EXPECT_EQ(Text(1017), QStringLiteral("2 / 3"));
+  EXPECT_EQ(Text("textPosition"), QStringLiteral("2 / 3"));
 }
 
 TEST_F(DescriptionView, NextAndPreviousWrapAroundSpinAndSliderDoNot) {
   MakeAlbum();
-  auto* slider = qobject_cast<QSlider*>(view->GetDlgItem(1018));
+  auto* slider = qobject_cast<QSlider*>(Control("sliderPosition"));
   EXPECT_EQ(view->ShownPicture(), a);
   EXPECT_EQ(slider->maximum(), 2);
 
@@ -102,12 +104,12 @@ TEST_F(DescriptionView, NextAndPreviousWrapAroundSpinAndSliderDoNot) {
 
   view->OnCommand(ID_NEXT_PICTURE);
   EXPECT_EQ(view->ShownPicture(), a);
-  EXPECT_EQ(Text(1042), QStringLiteral("Alpha"));
-  EXPECT_EQ(Text(1004), folder.filePath(QStringLiteral("a.jpg")));
-  EXPECT_EQ(Text(1006), QStringLiteral("40 x 30 (2.0 kB)"));
+  EXPECT_EQ(Text("editHeadline"), QStringLiteral("Alpha"));
+  EXPECT_EQ(Text("editFileName"), folder.filePath(QStringLiteral("a.jpg")));
+  EXPECT_EQ(Text("editSize"), QStringLiteral("40 x 30 (2.0 kB)"));
 
   // The spin and the slider do not wrap.
-  QWidget* spin = view->GetDlgItem(1019);
+  QWidget* spin = Control("spinPosition");
   auto* left = spin->findChild<QAbstractButton*>(QStringLiteral("spinLeft"));
   auto* right = spin->findChild<QAbstractButton*>(QStringLiteral("spinRight"));
   left->click();  // before the first: stays
@@ -143,7 +145,7 @@ TEST_F(DescriptionView, HeadlineIsWrittenOnlyWhenChanged) {
 
   // Shown again, the stored line break is no edit; leaving the field commits.
   view->OnCommand(ID_PREV_PICTURE);
-  EXPECT_EQ(Text(1042), QStringLiteral("Am See\nmit Oma"));
+  EXPECT_EQ(Text("editHeadline"), QStringLiteral("Am See\nmit Oma"));
   view->OnCommand(ID_NEXT_PICTURE);
   EXPECT_EQ(records.size(), 1u);
   Type(Headline(), QStringLiteral("Neu"));
@@ -154,9 +156,9 @@ TEST_F(DescriptionView, HeadlineIsWrittenOnlyWhenChanged) {
 
 TEST_F(DescriptionView, DateIsUnlockedParsedAndWrittenOnlyWhenChanged) {
   MakeAlbum();
-  EXPECT_EQ(Text(1005), QStringLiteral("01.05.2024 12:00:00"));
+  EXPECT_EQ(Text("editDate"), QStringLiteral("01.05.2024 12:00:00"));
   EXPECT_TRUE(Date()->isReadOnly());
-  qobject_cast<QPushButton*>(view->GetDlgItem(1027))->click();
+  qobject_cast<QPushButton*>(Control("buttonDateLock"))->click();
   EXPECT_FALSE(Date()->isReadOnly());
 
   Type(Date(), QStringLiteral("24.12.2023 18:30:05"));
@@ -194,7 +196,7 @@ TEST_F(DescriptionView, UntouchedDateKeepsItsFractionOfASecond) {
 TEST_F(DescriptionView, RelativePathShowsTheStoredName) {
   settings.SetInt("Settings", "RelativePath", 1);
   MakeAlbum();
-  EXPECT_EQ(Text(1004), QStringLiteral("a.jpg"));
+  EXPECT_EQ(Text("editFileName"), QStringLiteral("a.jpg"));
   EXPECT_EQ(view->PictureCtrl()->PictureWidth(), 40u);  // still loaded from the full path
 }
 
@@ -206,14 +208,14 @@ TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
   doc.m_themesOfPictures.AddOrUpdate(2, a);
   SelectAll();
   MakeView();
-  QListWidget* themes = List(1014);
+  QListWidget* themes = List("listThemes");
   ASSERT_EQ(themes->count(), 2);
   EXPECT_EQ(themes->item(0)->text(), QStringLiteral("Familie"));  // sorted
-  EXPECT_FALSE(view->GetDlgItem(1078)->isEnabled());
+  EXPECT_FALSE(Control("buttonRemoveThemes")->isEnabled());
   EXPECT_FALSE(Enabled(ID_REMOVE_THEMES));
 
   SelectAllIn(themes);
-  EXPECT_TRUE(view->GetDlgItem(1078)->isEnabled());
+  EXPECT_TRUE(Control("buttonRemoveThemes")->isEnabled());
   EXPECT_TRUE(Enabled(ID_REMOVE_THEMES));
   ui.answers = {Answer::No};
   view->OnCommand(ID_REMOVE_THEMES);
@@ -230,38 +232,24 @@ TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
   EXPECT_FALSE(doc.m_themesOfPictures.Lookup(1, a));
   EXPECT_FALSE(doc.m_themesOfPictures.Lookup(2, a));
   EXPECT_EQ(records.size(), 2u);
-  EXPECT_FALSE(view->GetDlgItem(1078)->isEnabled());
+  EXPECT_FALSE(Control("buttonRemoveThemes")->isEnabled());
 }
 
-TEST_F(DescriptionView, RemovingOneThemeOrPersonsWithoutConfirmation) {
+// What is asked and removed is CRemoveFromPicture's; the view hands over its
+// selection and shows the outcome.
+TEST_F(DescriptionView, RemovedPersonsLeaveTheList) {
   a = AddPicture("a.jpg");
-  doc.m_themes.AddOrUpdate(1, "Urlaub");
-  doc.m_themesOfPictures.AddOrUpdate(1, a);
   doc.m_persons.AddOrUpdate(7, "Oma");
   doc.m_persons.AddOrUpdate(8, "Opa");
   doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
   doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
   SelectAll();
   MakeView();
-
-  SelectAllIn(List(1014));
-  ui.answers = {Answer::No};
-  view->OnCommand(ID_REMOVE_THEMES);
-  EXPECT_EQ(ui.messages.back().text, "Möchten Sie dieses Thema wirklich löschen?\nUrlaub\n");
-
-  SelectAllIn(List(1015));
-  ui.answers = {Answer::No};
+  SelectAllIn(List("listPersons"));
+  ui.answers = {Answer::Yes};
   view->OnCommand(ID_REMOVE_PERSONS);
-  EXPECT_EQ(ui.messages.back().text, "Möchten Sie\nOma\nOpa\nvon diesem Bild steichen?");
-  EXPECT_EQ(ui.messages.back().caption, "Person löschen");
-
-  settings.SetInt("Settings", "AskOverwriteDelete", 0);
-  const std::size_t asked = ui.messages.size();
-  view->OnCommand(ID_REMOVE_PERSONS);
-  EXPECT_EQ(ui.messages.size(), asked);
-  EXPECT_EQ(List(1015)->count(), 0);
-  EXPECT_EQ(doc.m_personsOnPictures.GetCount(), 0);
-  EXPECT_TRUE(doc.m_persons.GetName(7) == "Oma");  // only the marks go
+  EXPECT_EQ(List("listPersons")->count(), 0);
+  EXPECT_TRUE(view->PersonRects().empty());
 }
 
 TEST_F(DescriptionView, SelectedPersonsBlinkUnlessTheFramesSwitchIsOn) {
@@ -273,7 +261,7 @@ TEST_F(DescriptionView, SelectedPersonsBlinkUnlessTheFramesSwitchIsOn) {
   SelectAll();
   MakeView();
   CPictureCtrl* picture = view->PictureCtrl();
-  QListWidget* persons = List(1015);
+  QListWidget* persons = List("listPersons");
 
   persons->item(1)->setSelected(true);  // "Opa"
   EXPECT_TRUE(picture->IsBlinking());
@@ -283,7 +271,7 @@ TEST_F(DescriptionView, SelectedPersonsBlinkUnlessTheFramesSwitchIsOn) {
   persons->clearSelection();
   EXPECT_FALSE(picture->IsBlinking());
 
-  auto* frames = qobject_cast<QPushButton*>(view->GetDlgItem(1024));
+  auto* frames = qobject_cast<QPushButton*>(Control("checkFrames"));
   frames->click();  // no selection: all persons blink
   EXPECT_EQ(picture->m_bFramesVisible, 1);
   EXPECT_TRUE(picture->IsBlinking());
@@ -305,7 +293,7 @@ TEST_F(DescriptionView, ANewPictureStopsTheBlinking) {
   doc.m_personsOnPictures.AddOrUpdate(7, b, Rect{2, 2, 10, 10});
   SelectAll();
   MakeView();
-  qobject_cast<QPushButton*>(view->GetDlgItem(1024))->click();
+  qobject_cast<QPushButton*>(Control("checkFrames"))->click();
   ASSERT_TRUE(view->PictureCtrl()->IsBlinking());
   view->OnCommand(ID_NEXT_PICTURE);
   EXPECT_FALSE(view->PictureCtrl()->IsBlinking());
@@ -324,7 +312,7 @@ TEST_F(DescriptionView, RemovalAsksAndRemovesInListOrder) {
   doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
   SelectAll();
   MakeView();
-  for (QListWidget* list : {List(1014), List(1015)}) {  // the lower entry clicked first
+  for (QListWidget* list : {List("listThemes"), List("listPersons")}) {  // the lower entry clicked first
     list->item(1)->setSelected(true);
     list->item(0)->setSelected(true);
   }
@@ -348,14 +336,14 @@ TEST_F(DescriptionView, MarkingDisablesTheFormUntilLeft) {
   EXPECT_EQ(view->PictureCtrl()->m_nMode, 1);
   EXPECT_EQ(view->PictureCtrl()->m_bFramesVisible, 1);
   EXPECT_TRUE(view->PictureCtrl()->isEnabled());
-  EXPECT_FALSE(view->GetDlgItem(1042)->isEnabled());
+  EXPECT_FALSE(Control("editHeadline")->isEnabled());
   EXPECT_TRUE(Enabled(ID_CANCEL_ADD_PERSON));
 
   view->OnCommand(ID_CANCEL_ADD_PERSON);
   EXPECT_FALSE(view->IsMarking());
   EXPECT_EQ(view->PictureCtrl()->m_bFramesVisible, 0);
-  EXPECT_TRUE(view->GetDlgItem(1042)->isEnabled());
-  EXPECT_FALSE(view->GetDlgItem(1080)->isEnabled());  // nothing selected
+  EXPECT_TRUE(Control("editHeadline")->isEnabled());
+  EXPECT_FALSE(Control("buttonRemovePersons")->isEnabled());  // nothing selected
 }
 
 TEST_F(DescriptionView, FinishedDragOpensThePersonsDialogWithTheClampedRectangle) {
@@ -372,14 +360,11 @@ TEST_F(DescriptionView, FinishedDragOpensThePersonsDialogWithTheClampedRectangle
     dlg->findChild<QComboBox*>()->setCurrentIndex(0);
     dlg->OnEnter();
   });
-  NMPICTURE nm;
-  nm.code = PCN_RECTMARKED;
-  nm.left = -5, nm.top = 3, nm.right = 70, nm.bottom = 31;  // the picture is 40 x 30
-  emit view->PictureCtrl()->Notify(nm);
+  emit view->PictureCtrl()->RectMarked(Rect{-5, 3, 70, 31});  // the picture is 40 x 30
   EXPECT_FALSE(view->IsMarking());
   EXPECT_EQ(handedOver, Rect(0, 3, 40, 30));
   EXPECT_EQ(picture, a);
-  ASSERT_EQ(List(1015)->count(), 1);  // refreshed after OK
+  ASSERT_EQ(List("listPersons")->count(), 1);  // refreshed after OK
   EXPECT_EQ(view->PersonRects().at(7), Rect(0, 3, 40, 30));
 }
 
@@ -396,7 +381,7 @@ TEST_F(DescriptionView, DeletingTheLastPictureLeavesNoCurrentPicture) {
   EXPECT_EQ(doc.m_pictures.Find(c), nullptr);
   EXPECT_EQ(doc.CurrentPicture(), -1);
   EXPECT_EQ(view->ShownPicture(), -1);
-  EXPECT_EQ(Text(1017), QStringLiteral("Keine Bilder gefunden"));
+  EXPECT_EQ(Text("textPosition"), QStringLiteral("Keine Bilder gefunden"));
   EXPECT_EQ(files.trashed, std::vector<std::string>{folder.filePath(QStringLiteral("c.jpg")).toStdString()});
   EXPECT_EQ(records.back(), "remove-picture " + std::to_string(c));
 }
@@ -418,47 +403,47 @@ TEST_F(DescriptionView, DeleteCancelledThenAcceptedInTheMiddle) {
   test::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
   view->OnCommand(ID_DELETE_PICTURE);
   EXPECT_EQ(view->ShownPicture(), c);
-  EXPECT_EQ(Text(1017), QStringLiteral("2 / 2"));
+  EXPECT_EQ(Text("textPosition"), QStringLiteral("2 / 2"));
   EXPECT_TRUE(files.trashed.empty());
 }
 
 TEST_F(DescriptionView, EnlargingMovesTheDataColumnAndRestoresItExactly) {
   MakeAlbum();
-  std::map<int, QRect> before;
-  for (int id = 1000; id < 1100; ++id)
-    if (QWidget* w = view->GetDlgItem(id)) before[id] = w->geometry();
-  const int half = before[1042].width() / 2;
-  const int label = before[1074].width();
+  std::map<std::string, QRect> before;
+  for (QWidget* w : view->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    if (!w->objectName().isEmpty()) before[w->objectName().toStdString()] = w->geometry();
+  const int half = before["editHeadline"].width() / 2;
+  const int label = before["labelThemes"].width();
 
   view->OnCommand(ID_ENLARGE);
   CmdState s;
   view->OnUpdateCommand(ID_ENLARGE, s);
   EXPECT_TRUE(s.checked);
-  EXPECT_TRUE(view->GetDlgItem(1074)->isHidden());
-  EXPECT_TRUE(view->GetDlgItem(1017)->isHidden());
-  EXPECT_EQ(view->GetDlgItem(1080)->geometry(), before[1080].translated(half, 0));
-  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), before[1042].adjusted(half, 0, 0, 0));
-  EXPECT_EQ(view->GetDlgItem(1019)->geometry(), before[1019].adjusted(half, 0, 0, 0));
-  EXPECT_EQ(view->PictureCtrl()->width(), before[1028].width() + half + label);
+  EXPECT_TRUE(Control("labelThemes")->isHidden());
+  EXPECT_TRUE(Control("textPosition")->isHidden());
+  EXPECT_EQ(Control("buttonRemovePersons")->geometry(), before["buttonRemovePersons"].translated(half, 0));
+  EXPECT_EQ(Control("editHeadline")->geometry(), before["editHeadline"].adjusted(half, 0, 0, 0));
+  EXPECT_EQ(Control("spinPosition")->geometry(), before["spinPosition"].adjusted(half, 0, 0, 0));
+  EXPECT_EQ(view->PictureCtrl()->width(), before["pictureCtrl"].width() + half + label);
   // The picture stays clear of the narrowed column.
-  EXPECT_LT(view->PictureCtrl()->geometry().right(), view->GetDlgItem(1042)->x());
+  EXPECT_LT(view->PictureCtrl()->geometry().right(), Control("editHeadline")->x());
 
   view->OnCommand(ID_ENLARGE);
-  for (const auto& [id, rect] : before) EXPECT_EQ(view->GetDlgItem(id)->geometry(), rect) << id;
-  EXPECT_FALSE(view->GetDlgItem(1074)->isHidden());
+  for (const auto& [name, rect] : before) EXPECT_EQ(Control(name.c_str())->geometry(), rect) << name;
+  EXPECT_FALSE(Control("labelThemes")->isHidden());
 }
 
 TEST_F(DescriptionView, ResizeMovesTheColumnAndALowViewScrollsIt) {
   MakeAlbum();
   view->show();  // a hidden widget gets its resize events only when shown
   const QSize initial = view->size();
-  const QRect headline = view->GetDlgItem(1042)->geometry();
-  const QRect slider = view->GetDlgItem(1018)->geometry();
+  const QRect headline = Control("editHeadline")->geometry();
+  const QRect slider = Control("sliderPosition")->geometry();
   const QRect picture = view->PictureCtrl()->geometry();
 
   view->resize(initial + QSize(100, 50));
-  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), headline.translated(100, 0));
-  EXPECT_EQ(view->GetDlgItem(1018)->geometry(), slider.translated(100, 0));
+  EXPECT_EQ(Control("editHeadline")->geometry(), headline.translated(100, 0));
+  EXPECT_EQ(Control("sliderPosition")->geometry(), slider.translated(100, 0));
   EXPECT_EQ(view->PictureCtrl()->geometry(), picture.adjusted(0, 0, 100, 50));
 
   // Lower than its form the picture shrinks and the column scrolls; the
@@ -467,31 +452,31 @@ TEST_F(DescriptionView, ResizeMovesTheColumnAndALowViewScrollsIt) {
   auto* scroll = view->findChild<QScrollBar*>(QStringLiteral("columnScroll"));
   ASSERT_TRUE(scroll && scroll->isVisible());
   EXPECT_EQ(view->width(), initial.width());
-  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), headline.translated(-scroll->width(), 0));
+  EXPECT_EQ(Control("editHeadline")->geometry(), headline.translated(-scroll->width(), 0));
   EXPECT_EQ(view->PictureCtrl()->geometry(), picture.adjusted(0, 0, -scroll->width(), -200));
   scroll->setValue(scroll->maximum());
-  EXPECT_LE(view->GetDlgItem(1019)->geometry().bottom(), view->height());
-  EXPECT_EQ(view->GetDlgItem(1042)->y(), headline.y() - 200);
+  EXPECT_LE(Control("spinPosition")->geometry().bottom(), view->height());
+  EXPECT_EQ(Control("editHeadline")->y(), headline.y() - 200);
   // The keyboard brings a control it reaches into sight.
   QApplication::setActiveWindow(view.get());
   Headline()->setFocus();
   EXPECT_EQ(view->ColumnOffset(), 0);
   view->resize(initial);
   EXPECT_FALSE(scroll->isVisible());
-  EXPECT_EQ(view->GetDlgItem(1042)->geometry(), headline);
+  EXPECT_EQ(Control("editHeadline")->geometry(), headline);
 
   // A view already larger at its first update starts from the form's own size.
   CImageDescription wide(doc, ui);
   wide.resize(initial + QSize(60, 0));
   wide.OnInitialUpdate();
-  EXPECT_EQ(wide.GetDlgItem(1042)->geometry(), headline.translated(60, 0));
+  EXPECT_EQ(wide.findChild<QWidget*>(QStringLiteral("editHeadline"))->geometry(), headline.translated(60, 0));
 }
 
 TEST_F(DescriptionView, DateLockButtonRaisesOnHoverOnlyWithCollaboration) {
   for (const int collaboration : {0, 1}) {
     settings.SetInt("Settings", "Zusammenarbeit", collaboration);
     MakeView();
-    auto* lock = qobject_cast<CDateLockButton*>(view->GetDlgItem(1027));
+    auto* lock = qobject_cast<CDateLockButton*>(Control("buttonDateLock"));
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(lock, &move);

@@ -169,7 +169,9 @@ class PictureCtrlTest : public PictureTest {
   void SetUp() override {
     m_ctrl.resize(300, 300);
     m_ctrl.show();
-    QObject::connect(&m_ctrl, &CPictureCtrl::Notify, [this](const NMPICTURE& nm) { m_sent.push_back(nm); });
+    QObject::connect(&m_ctrl, &CPictureCtrl::DoubleClicked, [this] { ++m_doubleClicks; });
+    QObject::connect(&m_ctrl, &CPictureCtrl::RectMarked, [this](const Rect& r) { m_marked.push_back(r); });
+    QObject::connect(&m_ctrl, &CPictureCtrl::MouseMoved, [this](PicturePoint p) { m_moves.push_back(p); });
   }
   QImage Paint() {
     QImage image(m_ctrl.size(), QImage::Format_RGB32);
@@ -187,14 +189,10 @@ class PictureCtrlTest : public PictureTest {
     Mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
   }
-  std::vector<NMPICTURE> Sent(unsigned code) const {
-    std::vector<NMPICTURE> result;
-    for (const NMPICTURE& nm : m_sent)
-      if (nm.code == code) result.push_back(nm);
-    return result;
-  }
-  CPictureCtrl m_ctrl{nullptr, 1028};
-  std::vector<NMPICTURE> m_sent;
+  CPictureCtrl m_ctrl;
+  int m_doubleClicks = 0;
+  std::vector<Rect> m_marked;
+  std::vector<PicturePoint> m_moves;
 };
 
 TEST_F(PictureCtrlTest, EmptyControlShowsTheMessageFromTheMiddleDown) {
@@ -307,13 +305,9 @@ TEST_F(PictureCtrlTest, RubberBandReportsANormalisedRectangleInPicturePixels) {
   m_ctrl.Load(WriteImage(QStringLiteral("p.png"), Filled(600, 600, kBlue)));  // scale 1/2
   m_ctrl.m_nMode = 1;
   Drag(QPoint(250, 200), QPoint(50, 100));
-  const std::vector<NMPICTURE> marked = Sent(PCN_RECTMARKED);
-  ASSERT_EQ(marked.size(), 1u);
-  EXPECT_EQ(marked[0].idFrom, 1028u);
-  EXPECT_EQ(marked[0].hwndFrom, &m_ctrl);
-  EXPECT_EQ((Rect{marked[0].left, marked[0].top, marked[0].right, marked[0].bottom}), (Rect{100, 200, 500, 400}));
-  // No PCN_MOUSEMOVE while the band is dragged.
-  EXPECT_TRUE(Sent(PCN_MOUSEMOVE).empty());
+  EXPECT_EQ(m_marked, std::vector<Rect>{(Rect{100, 200, 500, 400})});
+  // No mouse moves while the band is dragged.
+  EXPECT_TRUE(m_moves.empty());
 }
 
 TEST_F(PictureCtrlTest, ClicksEscapeAndTheRightButtonMarkNothing) {
@@ -338,12 +332,12 @@ TEST_F(PictureCtrlTest, ClicksEscapeAndTheRightButtonMarkNothing) {
 
   m_ctrl.m_nMode = 0;  // normal mode never marks
   Drag(QPoint(10, 10), QPoint(90, 90));
-  EXPECT_TRUE(Sent(PCN_RECTMARKED).empty());
+  EXPECT_TRUE(m_marked.empty());
 
   // The control still marks after all that.
   m_ctrl.m_nMode = 2;
   Drag(QPoint(10, 10), QPoint(90, 90));
-  EXPECT_EQ(Sent(PCN_RECTMARKED).size(), 1u);
+  EXPECT_EQ(m_marked.size(), 1u);
 }
 
 TEST_F(PictureCtrlTest, DoubleClickAndMouseMoveAreReported) {
@@ -351,18 +345,13 @@ TEST_F(PictureCtrlTest, DoubleClickAndMouseMoveAreReported) {
   m_ctrl.m_nMode = 1;
   Mouse(QEvent::MouseButtonDblClick, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
   Mouse(QEvent::MouseButtonRelease, QPoint(5, 5), Qt::LeftButton, Qt::NoButton);
-  ASSERT_EQ(Sent(PCN_DBLCLK).size(), 1u);
-  EXPECT_EQ(Sent(PCN_DBLCLK)[0].idFrom, 1028u);
-  EXPECT_TRUE(Sent(PCN_RECTMARKED).empty());  // the second click starts no band
+  EXPECT_EQ(m_doubleClicks, 1);
+  EXPECT_TRUE(m_marked.empty());  // the second click starts no band
 
   Mouse(QEvent::MouseMove, QPoint(150, 150), Qt::NoButton, Qt::NoButton);
   Mouse(QEvent::MouseMove, QPoint(10, 299), Qt::NoButton, Qt::NoButton);
-  const std::vector<NMPICTURE> moves = Sent(PCN_MOUSEMOVE);
-  ASSERT_EQ(moves.size(), 2u);
-  EXPECT_EQ(moves[0].left, 25);
-  EXPECT_EQ(moves[0].top, 50);
-  EXPECT_EQ(moves[1].left, -21);  // outside the picture, sent as it is
-  EXPECT_EQ(moves[1].top, 99);
+  // The second lies outside the picture and is sent as it is.
+  EXPECT_EQ(m_moves, (std::vector<PicturePoint>{{25, 50}, {-21, 99}}));
 }
 
 // A picture turned a quarter clockwise: the control fits and shows it
@@ -389,16 +378,13 @@ TEST_F(PictureCtrlTest, TurnedPictureKeepsRectanglesInTheStoredGrid) {
   // A band over the strip on screen comes back as the strip in the file.
   m_ctrl.m_nMode = 1;
   Drag(QPoint(225, 75), QPoint(195, 0));
-  const std::vector<NMPICTURE> marked = Sent(PCN_RECTMARKED);
-  ASSERT_EQ(marked.size(), 1u);
-  EXPECT_EQ((Rect{marked[0].left, marked[0].top, marked[0].right, marked[0].bottom}), (Rect{0, 0, 50, 20}));
+  EXPECT_EQ(m_marked, std::vector<Rect>{(Rect{0, 0, 50, 20})});
 
   // The displayed top-left pixel is the stored bottom-left one.
   m_ctrl.m_nMode = 0;
   Mouse(QEvent::MouseMove, QPoint(75, 0), Qt::NoButton, Qt::NoButton);
-  ASSERT_FALSE(Sent(PCN_MOUSEMOVE).empty());
-  EXPECT_EQ(Sent(PCN_MOUSEMOVE).back().left, 0);
-  EXPECT_EQ(Sent(PCN_MOUSEMOVE).back().top, 99);
+  ASSERT_FALSE(m_moves.empty());
+  EXPECT_EQ(m_moves.back(), (PicturePoint{0, 99}));
 }
 
 }  // namespace

@@ -51,6 +51,11 @@ TEST(PictureLayout, TruncToIntSaturatesAndTruncatesTowardZero) {
   EXPECT_EQ(TruncToInt(-std::numeric_limits<double>::infinity()), INT_MIN);
 }
 
+TEST(PictureLayout, MarkedRectangleIsClampedToThePicture) {
+  EXPECT_EQ(ClampToPicture(Rect(-5, -1, 500, 301), 400, 300), Rect(0, 0, 400, 300));
+  EXPECT_EQ(ClampToPicture(Rect(10, 20, 30, 40), 400, 300), Rect(10, 20, 30, 40));
+}
+
 TEST(PictureConversion, PictureToClientScalesByWidthOnBothAxes) {
   const Rect display{0, 75, 300, 225};  // 100 x 50 picture in 300 x 300
   EXPECT_EQ(PictureToClientRect(Rect{10, 20, 30, 40}, display, 100), (Rect{30, 135, 90, 195}));

@@ -21,14 +21,13 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "platform/qt/qtstring.h"
 
 namespace kolvaro {
 namespace {
 
 constexpr int kCancelled = -1;
 constexpr std::size_t kChunk = 1 << 20;
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QString Cause(int error) {
   switch (error) {
@@ -158,7 +157,7 @@ class CTransfer {
       if (::stat(source.c_str(), &st) == 0) m_total += static_cast<std::uint64_t>(st.st_size);
     }
     QProgressDialog progress(m_ui.Parent());
-    progress.setWindowTitle(Q(title));
+    progress.setWindowTitle(ToQString(title));
     progress.setCancelButtonText(QStringLiteral("Abbrechen"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setRange(0, 1000);
@@ -172,7 +171,7 @@ class CTransfer {
       const std::size_t slash = source.rfind('/');
       const std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
       const std::string target = (folder == "/" ? std::string() : folder) + "/" + name;
-      progress.setLabelText(Q(name) + QStringLiteral("\nnach ") + Q(folder));
+      progress.setLabelText(ToQString(name) + QStringLiteral("\nnach ") + ToQString(folder));
 
       struct stat src {};
       if (name.empty() || ::stat(source.c_str(), &src) != 0)
@@ -213,7 +212,7 @@ class CTransfer {
         progress.hide();
         m_ui.ReportError(QStringLiteral("Die Datei „%1“ wurde nach „%2“ kopiert, konnte aber an ihrem "
                                         "alten Ort nicht gelöscht werden.\n\n%3")
-                             .arg(Q(source), Q(folder), Cause(error))
+                             .arg(ToQString(source), ToQString(folder), Cause(error))
                              .toStdString());
         return false;
       }
@@ -242,7 +241,7 @@ class CTransfer {
     const QString text =
         QStringLiteral("Im Ordner „%1“ gibt es bereits eine Datei „%2“.\n\n"
                        "Soll die vorhandene Datei (%3) durch die neue (%4) ersetzt werden?")
-            .arg(Q(folder), Q(name), Described(existing), Described(incoming));
+            .arg(ToQString(folder), ToQString(name), Described(existing), Described(incoming));
     switch (m_ui.AskYesNoCancel(text.toStdString())) {
       case Answer::Yes: return Replace::Yes;
       case Answer::No: return Replace::No;
@@ -254,7 +253,7 @@ class CTransfer {
     if (m_progress) m_progress->hide();
     const QString text = m_move ? QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ verschoben werden.\n\n%3")
                                 : QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ kopiert werden.\n\n%3");
-    m_ui.ReportError(text.arg(Q(source), Q(folder), cause.trimmed()).toStdString());
+    m_ui.ReportError(text.arg(ToQString(source), ToQString(folder), cause.trimmed()).toStdString());
     return false;
   }
 
@@ -285,14 +284,14 @@ bool CQtFileOperations::MoveToTrash(const std::string& path) {
   // the trash's "files" and "info" into the working folder.
   const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (!dataHome.isEmpty()) QDir().mkpath(dataHome);
-  if (QFile::moveToTrash(Q(path))) return true;
+  if (QFile::moveToTrash(ToQString(path))) return true;
   m_ui.ReportError(
-      QStringLiteral("Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden.").arg(Q(path)).toStdString());
+      QStringLiteral("Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden.").arg(ToQString(path)).toStdString());
   return false;
 }
 
 bool CQtFileOperations::OpenWithDefaultProgram(const std::string& path) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
 }
 
 bool CQtFileOperations::CopyFiles(const std::vector<std::string>& sources,
