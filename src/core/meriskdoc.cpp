@@ -111,7 +111,7 @@ bool CMeriskDoc::OnNewDocument() {
   if (m_settings.GetInt("Settings", "Zusammenarbeit", 0) != 0 && m_transactionLogFactory)
     m_pTransactionLog = m_transactionLogFactory(*this);
   m_strPathName.clear();
-  m_strTitle = "Unbenannt";
+  m_strTitle = LoadString(IDS_UNTITLED);
   SetModifiedFlag(false);
   return true;
 }
@@ -183,7 +183,7 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
     } catch (const CFileIoException& e) {
       failure = OpenErrorText(e.Error(), path);
     } catch (const std::bad_alloc&) {
-      failure = "Fehler beim Öffnen des Dokuments.";
+      failure = LoadString(IDS_FAILED_TO_OPEN_DOC);
     }
   }
   std::fclose(file);
@@ -191,7 +191,7 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
     // A half-read album must never be saved over the file on disk.
     ResetContents();
     m_strPathName.clear();
-    m_strTitle = "Unbenannt";
+    m_strTitle = LoadString(IDS_UNTITLED);
     SetModifiedFlag(false);
     SetError(error, failure);
     return false;

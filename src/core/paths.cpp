@@ -69,12 +69,6 @@ std::string Lexical(PathStyle style, std::string_view path) {
   return result;
 }
 
-std::string Replace(std::string text, std::string_view placeholder, std::string_view value) {
-  const auto at = text.find(placeholder);
-  if (at != std::string::npos) text.replace(at, placeholder.size(), value);
-  return text;
-}
-
 // The cut-and-climb of the stored-path rule, over directories without their
 // trailing separator.
 std::string RelativeDirs(std::string dirP, std::string dirB, char sep) {
@@ -244,26 +238,22 @@ StoredNameProblem CheckStoredName(PathStyle style, std::string_view path, std::s
 }
 
 std::string StoredNameProblemText(StoredNameProblem problem, std::string_view path) {
-  const char* why = "";
+  StringId why = IDS_NAME_NOT_UTF8;
   switch (problem) {
     case StoredNameProblem::kNone:
       return {};
     case StoredNameProblem::kNotUtf8:
-      why = "Ihr Name ist kein gültiger UTF-8-Text (etwa Latin-1 aus einem alten Archiv) und "
-            "ließe sich nicht unverändert speichern. Bitte benennen Sie die Datei um.";
+      why = IDS_NAME_NOT_UTF8;
       break;
     case StoredNameProblem::kBackslash:
-      why = "Ihr Pfad enthält einen umgekehrten Schrägstrich (\\), den die Datenbank als "
-            "Trennzeichen zwischen Ordnern liest. Bitte benennen Sie die Datei um.";
+      why = IDS_NAME_BACKSLASH;
       break;
     case StoredNameProblem::kOtherFile:
-      why = "Ihr Name in der Datenbank würde als Windows-Laufwerk (etwa C:\\) gelesen und "
-            "nicht zu dieser Datei führen. Bitte benennen Sie den Ordner um.";
+      why = IDS_NAME_DRIVE_FORM;
       break;
   }
-  return Replace("Die Datei %1 kann nicht in die Datenbank aufgenommen werden: ", "%1",
-                 PrintableName(path)) +
-         why;
+  return FormatMessage(LoadString(IDS_STORED_NAME_REFUSED),
+                       {PrintableName(path), std::string(LoadString(why))});
 }
 
 PictureFileKind ExaminePictureFile(const std::string& path) {

@@ -117,6 +117,17 @@ constexpr std::array kTable = {
     Entry{IDS_REFUSE_SPECIAL,
           "Unter diesem Namen steht keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket."},
     Entry{IDS_REFUSE_UNKNOWN, "Der Zustand der Datei lässt sich nicht abfragen."},
+    Entry{IDS_STORED_NAME_REFUSED, "Die Datei %1 kann nicht in die Datenbank aufgenommen werden: %2"},
+    Entry{IDS_NAME_NOT_UTF8,
+          "Ihr Name ist kein gültiger UTF-8-Text (etwa Latin-1 aus einem alten Archiv) und ließe sich nicht "
+          "unverändert speichern. Bitte benennen Sie die Datei um."},
+    Entry{IDS_NAME_BACKSLASH,
+          "Ihr Pfad enthält einen umgekehrten Schrägstrich (\\), den die Datenbank als Trennzeichen zwischen "
+          "Ordnern liest. Bitte benennen Sie die Datei um."},
+    Entry{IDS_NAME_DRIVE_FORM,
+          "Ihr Name in der Datenbank würde als Windows-Laufwerk (etwa C:\\) gelesen und nicht zu dieser Datei "
+          "führen. Bitte benennen Sie den Ordner um."},
+    Entry{IDS_UNTITLED, "Unbenannt"},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -96,6 +96,11 @@ namespace kolvaro {
   X(IDS_REFUSE_SYMLINK, 2034)                                                                  \
   X(IDS_REFUSE_SPECIAL, 2035)                                                                  \
   X(IDS_REFUSE_UNKNOWN, 2036)                                                                  \
+  X(IDS_STORED_NAME_REFUSED, 2037)      /* %1 = file, %2 = why (one of the next three) */     \
+  X(IDS_NAME_NOT_UTF8, 2038)                                                                   \
+  X(IDS_NAME_BACKSLASH, 2039)                                                                  \
+  X(IDS_NAME_DRIVE_FORM, 2040)                                                                 \
+  X(IDS_UNTITLED, 2041)                 /* title of an album never saved */                   \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
