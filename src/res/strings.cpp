@@ -128,6 +128,23 @@ constexpr std::array kTable = {
           "Ihr Name in der Datenbank würde als Windows-Laufwerk (etwa C:\\) gelesen und nicht zu dieser Datei "
           "führen. Bitte benennen Sie den Ordner um."},
     Entry{IDS_UNTITLED, "Unbenannt"},
+    Entry{IDS_FILE_DESCRIBED, "%1, geändert am %2"},
+    Entry{IDS_TARGET_FOLDER_NOT_FOUND, "Der Zielordner wurde nicht gefunden."},
+    Entry{IDS_TARGET_NOT_A_FOLDER, "Das Ziel ist kein Ordner."},
+    Entry{IDS_TRANSFER_PROGRESS, "%1\nnach %2"},
+    Entry{IDS_SOURCE_NOT_A_FILE, "Das ist keine Datei."},
+    Entry{IDS_SAME_FILE, "Quelle und Ziel sind dieselbe Datei."},
+    Entry{IDS_FOLDER_OF_THAT_NAME, "Im Zielordner gibt es bereits einen Ordner dieses Namens."},
+    Entry{IDS_MOVED_COPY_KEPT,
+          "Die Datei „%1“ wurde nach „%2“ kopiert, konnte aber an ihrem alten Ort nicht gelöscht werden.\n\n%3"},
+    Entry{IDS_REPLACE_FILE,
+          "Im Ordner „%1“ gibt es bereits eine Datei „%2“.\n\n"
+          "Soll die vorhandene Datei (%3) durch die neue (%4) ersetzt werden?"},
+    Entry{IDS_MOVE_FAILED, "Die Datei „%1“ konnte nicht nach „%2“ verschoben werden.\n\n%3"},
+    Entry{IDS_COPY_FAILED, "Die Datei „%1“ konnte nicht nach „%2“ kopiert werden.\n\n%3"},
+    Entry{IDS_TRASH_REFUSED, "Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden. %2"},
+    Entry{IDS_TRASH_FILE_MISSING, "Die Datei wurde nicht gefunden."},
+    Entry{IDS_TRASH_FAILED, "Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -101,6 +101,20 @@ namespace kolvaro {
   X(IDS_NAME_BACKSLASH, 2039)                                                                  \
   X(IDS_NAME_DRIVE_FORM, 2040)                                                                 \
   X(IDS_UNTITLED, 2041)                 /* title of an album never saved */                   \
+  X(IDS_FILE_DESCRIBED, 2050)           /* copy and move: %1 = size, %2 = date changed */     \
+  X(IDS_TARGET_FOLDER_NOT_FOUND, 2051)                                                         \
+  X(IDS_TARGET_NOT_A_FOLDER, 2052)                                                             \
+  X(IDS_TRANSFER_PROGRESS, 2053)        /* %1 = file name, %2 = target folder */              \
+  X(IDS_SOURCE_NOT_A_FILE, 2054)                                                               \
+  X(IDS_SAME_FILE, 2055)                                                                       \
+  X(IDS_FOLDER_OF_THAT_NAME, 2056)                                                             \
+  X(IDS_MOVED_COPY_KEPT, 2057)          /* %1 = file, %2 = folder, %3 = cause */              \
+  X(IDS_REPLACE_FILE, 2058)             /* %1 = folder, %2 = name, %3 old, %4 new (described) */ \
+  X(IDS_MOVE_FAILED, 2059)              /* %1 = file, %2 = folder, %3 = cause */              \
+  X(IDS_COPY_FAILED, 2060)              /* %1 = file, %2 = folder, %3 = cause */              \
+  X(IDS_TRASH_REFUSED, 2061)            /* %1 = file, %2 = why */                             \
+  X(IDS_TRASH_FILE_MISSING, 2062)                                                              \
+  X(IDS_TRASH_FAILED, 2063)             /* %1 = file */                                       \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -22,6 +22,7 @@
 
 #include "core/paths.h"
 #include "platform/qt/qtstring.h"
+#include "res/strings.h"
 
 namespace kolvaro {
 namespace {
@@ -29,25 +30,11 @@ namespace {
 constexpr int kCancelled = -1;
 constexpr std::size_t kChunk = 1 << 20;
 
+QString Text(StringId id) { return ToQString(LoadString(id)); }
+
 QString Cause(int error) {
-  switch (error) {
-    case ENOENT: return QStringLiteral("Die Datei oder der Ordner wurde nicht gefunden.");
-    case EACCES:
-    case EPERM: return QStringLiteral("Zugriff verweigert.");
-    case ENOSPC: return QStringLiteral("Auf dem Datenträger ist nicht genug Speicherplatz frei.");
-    case EDQUOT: return QStringLiteral("Ihr Speicherkontingent ist erschöpft.");
-    case EROFS: return QStringLiteral("Der Datenträger ist schreibgeschützt.");
-    case EFBIG: return QStringLiteral("Die Datei ist zu groß für den Zieldatenträger.");
-    case ENAMETOOLONG: return QStringLiteral("Der Dateiname ist zu lang.");
-    case ENOTDIR: return QStringLiteral("Ein Teil des Pfades ist kein Ordner.");
-    case EISDIR: return QStringLiteral("Das ist ein Ordner, keine Datei.");
-    case EINVAL: return QStringLiteral("Das ist keine gewöhnliche Datei.");
-    case EIO: return QStringLiteral("Beim Lesen oder Schreiben ist ein Ein-/Ausgabefehler aufgetreten.");
-    case EBUSY: return QStringLiteral("Die Datei ist in Gebrauch.");
-    case EMFILE:
-    case ENFILE: return QStringLiteral("Es sind zu viele Dateien geöffnet.");
-    default: return QString::fromLocal8Bit(std::strerror(error));
-  }
+  const std::string_view text = FileFailureText(FileFailureOf(error));
+  return text.empty() ? QString::fromLocal8Bit(std::strerror(error)) : ToQString(text);
 }
 
 // Closes the descriptor and, unless released, removes the file at `path`
@@ -132,9 +119,9 @@ enum class Replace { Yes, No, Cancel };
 QString Described(const struct stat& st) {
   const QLocale locale;
   const QDateTime changed = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
-  return locale.formattedDataSize(static_cast<qint64>(st.st_size), 1,
-                                  QLocale::DataSizeTraditionalFormat) +
-         QStringLiteral(", geändert am ") + locale.toString(changed, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+  return Text(IDS_FILE_DESCRIBED)
+      .arg(locale.formattedDataSize(static_cast<qint64>(st.st_size), 1, QLocale::DataSizeTraditionalFormat),
+           locale.toString(changed, QStringLiteral("dd.MM.yyyy HH:mm:ss")));
 }
 
 // One run of CopyFiles or MoveFiles.
@@ -148,9 +135,9 @@ class CTransfer {
     struct stat dir {};
     if (::stat(folder.c_str(), &dir) != 0)
       return Fail(sources.front(), folder,
-                  errno == ENOENT ? QStringLiteral("Der Zielordner wurde nicht gefunden.") : Cause(errno));
+                  errno == ENOENT ? Text(IDS_TARGET_FOLDER_NOT_FOUND) : Cause(errno));
     if (!S_ISDIR(dir.st_mode))
-      return Fail(sources.front(), folder, QStringLiteral("Das Ziel ist kein Ordner."));
+      return Fail(sources.front(), folder, Text(IDS_TARGET_NOT_A_FOLDER));
 
     for (const std::string& source : sources) {
       struct stat st {};
@@ -158,7 +145,7 @@ class CTransfer {
     }
     QProgressDialog progress(m_ui.Parent());
     progress.setWindowTitle(ToQString(title));
-    progress.setCancelButtonText(QStringLiteral("Abbrechen"));
+    progress.setCancelButtonText(Text(IDS_BUTTON_CANCEL));
     progress.setWindowModality(Qt::WindowModal);
     progress.setRange(0, 1000);
     progress.setMinimumDuration(1000);
@@ -171,21 +158,20 @@ class CTransfer {
       const std::size_t slash = source.rfind('/');
       const std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
       const std::string target = (folder == "/" ? std::string() : folder) + "/" + name;
-      progress.setLabelText(ToQString(name) + QStringLiteral("\nnach ") + ToQString(folder));
+      progress.setLabelText(Text(IDS_TRANSFER_PROGRESS).arg(ToQString(name), ToQString(folder)));
 
       struct stat src {};
       if (name.empty() || ::stat(source.c_str(), &src) != 0)
         return Fail(source, folder, Cause(name.empty() ? EISDIR : errno));
-      if (!S_ISREG(src.st_mode)) return Fail(source, folder, QStringLiteral("Das ist keine Datei."));
+      if (!S_ISREG(src.st_mode)) return Fail(source, folder, Text(IDS_SOURCE_NOT_A_FILE));
 
       struct stat link {}, existing{};
       if (::lstat(target.c_str(), &link) == 0) {
         const bool resolved = ::stat(target.c_str(), &existing) == 0;
         if (resolved && existing.st_dev == src.st_dev && existing.st_ino == src.st_ino)
-          return Fail(source, folder, QStringLiteral("Quelle und Ziel sind dieselbe Datei."));
+          return Fail(source, folder, Text(IDS_SAME_FILE));
         if (resolved && S_ISDIR(existing.st_mode))
-          return Fail(source, folder,
-                      QStringLiteral("Im Zielordner gibt es bereits einen Ordner dieses Namens."));
+          return Fail(source, folder, Text(IDS_FOLDER_OF_THAT_NAME));
         switch (AskReplace(name, folder, src, resolved ? existing : link)) {
           case Replace::Yes: break;
           case Replace::No:
@@ -210,8 +196,7 @@ class CTransfer {
       if (m_move && ::unlink(source.c_str()) != 0) {
         const int error = errno;
         progress.hide();
-        m_ui.ReportError(QStringLiteral("Die Datei „%1“ wurde nach „%2“ kopiert, konnte aber an ihrem "
-                                        "alten Ort nicht gelöscht werden.\n\n%3")
+        m_ui.ReportError(Text(IDS_MOVED_COPY_KEPT)
                              .arg(ToQString(source), ToQString(folder), Cause(error))
                              .toStdString());
         return false;
@@ -239,8 +224,7 @@ class CTransfer {
     // Not yet shown, the progress dialog would pop up over the question.
     if (!m_progress->isVisible()) m_progress->reset();
     const QString text =
-        QStringLiteral("Im Ordner „%1“ gibt es bereits eine Datei „%2“.\n\n"
-                       "Soll die vorhandene Datei (%3) durch die neue (%4) ersetzt werden?")
+        Text(IDS_REPLACE_FILE)
             .arg(ToQString(folder), ToQString(name), Described(existing), Described(incoming));
     switch (m_ui.AskYesNoCancel(text.toStdString())) {
       case Answer::Yes: return Replace::Yes;
@@ -251,8 +235,7 @@ class CTransfer {
 
   bool Fail(const std::string& source, const std::string& folder, const QString& cause) {
     if (m_progress) m_progress->hide();
-    const QString text = m_move ? QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ verschoben werden.\n\n%3")
-                                : QStringLiteral("Die Datei „%1“ konnte nicht nach „%2“ kopiert werden.\n\n%3");
+    const QString text = Text(m_move ? IDS_MOVE_FAILED : IDS_COPY_FAILED);
     m_ui.ReportError(text.arg(ToQString(source), ToQString(folder), cause.trimmed()).toStdString());
     return false;
   }
@@ -274,10 +257,9 @@ bool CQtFileOperations::MoveToTrash(const std::string& path) {
   const PictureFileKind kind = ExaminePictureFile(path);
   if (kind != PictureFileKind::kRegular) {
     const std::string why = kind == PictureFileKind::kMissing
-                                ? "Die Datei wurde nicht gefunden."
+                                ? std::string(LoadString(IDS_TRASH_FILE_MISSING))
                                 : PictureFileRefusal(kind);
-    m_ui.ReportError("Die Datei „" + PrintableName(path) +
-                     "“ konnte nicht in den Papierkorb verschoben werden. " + why);
+    m_ui.ReportError(FormatMessage(LoadString(IDS_TRASH_REFUSED), {PrintableName(path), why}));
     return false;
   }
   // Without the data folder (a fresh account) Qt 6.4 does not fail but puts
@@ -285,8 +267,7 @@ bool CQtFileOperations::MoveToTrash(const std::string& path) {
   const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (!dataHome.isEmpty()) QDir().mkpath(dataHome);
   if (QFile::moveToTrash(ToQString(path))) return true;
-  m_ui.ReportError(
-      QStringLiteral("Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden.").arg(ToQString(path)).toStdString());
+  m_ui.ReportError(Text(IDS_TRASH_FAILED).arg(ToQString(path)).toStdString());
   return false;
 }
 
