@@ -169,7 +169,7 @@ void CMainFrame::CreateActions() {
     auto* action = new QAction(this);
     const int id = ID_FILE_MRU_FILE1 + i;
     action->setData(id);
-    action->setStatusTip(QStringLiteral("Dieses Album öffnen"));
+    action->setStatusTip(ToQString(LoadString(IDS_OPEN_RECENT_PROMPT)));
     connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
     m_recentActions.push_back(action);
   }

@@ -172,8 +172,7 @@ bool CMeriskApp::DoSave(const std::string& path) {
   if (path == m_doc.GetPathName()) {
     CWaitCursorGuard wait(&m_ui);
     if (lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
-      m_ui.Warn(path + " wird gerade von einem anderen Programm bearbeitet. Bitte später "
-                       "noch einmal speichern.");
+      m_ui.Warn(FormatMessage(LoadString(IDS_ALBUM_BUSY), {path}));
       return false;
     }
   }
@@ -181,10 +180,7 @@ bool CMeriskApp::DoSave(const std::string& path) {
   // never overwritten without asking.
   if (path == m_doc.GetPathName() && m_doc.ChangedOnDisk()) {
     const Answer answer = m_ui.AskYesNoCancel(
-        path + " wurde seit dem Öffnen oder letzten Speichern von einem anderen Programm "
-               "geändert.\n\nSoll die andere Änderung überschrieben werden?\n\n"
-               "Ja: überschreiben\nNein: unter einem anderen Namen speichern\n"
-               "Abbrechen: nicht speichern",
+        FormatMessage(LoadString(IDS_ALBUM_CHANGED_ON_DISK), {path}),
         "", QuestionIcon::Warning, DefaultButton::No);
     if (answer == Answer::No) {
       lock.Release();  // the other name may be this one again
@@ -215,7 +211,7 @@ bool CMeriskApp::OnFileSaveAs() {
   if (!CommitEdits()) return false;
   std::string proposed = m_doc.GetPathName();
   if (proposed.empty()) proposed = m_doc.m_strAlbumFolder + "Kolvaro.kvo";
-  std::string path = m_ui.GetSaveFileName("Speichern unter", kAlbumFilter, proposed);
+  std::string path = m_ui.GetSaveFileName(std::string(LoadString(IDS_SAVE_AS_TITLE)), kAlbumFilter, proposed);
   if (path.empty()) return false;
   if (QFileInfo(ToQString(path)).suffix().isEmpty()) path += ".kvo";
   return DoSave(path);

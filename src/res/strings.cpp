@@ -145,6 +145,13 @@ constexpr std::array kTable = {
     Entry{IDS_TRASH_REFUSED, "Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden. %2"},
     Entry{IDS_TRASH_FILE_MISSING, "Die Datei wurde nicht gefunden."},
     Entry{IDS_TRASH_FAILED, "Die Datei „%1“ konnte nicht in den Papierkorb verschoben werden."},
+    Entry{IDS_ALBUM_BUSY, "%1 wird gerade von einem anderen Programm bearbeitet. Bitte später noch einmal speichern."},
+    Entry{IDS_ALBUM_CHANGED_ON_DISK,
+          "%1 wurde seit dem Öffnen oder letzten Speichern von einem anderen Programm geändert.\n\n"
+          "Soll die andere Änderung überschrieben werden?\n\n"
+          "Ja: überschreiben\nNein: unter einem anderen Namen speichern\nAbbrechen: nicht speichern"},
+    Entry{IDS_SAVE_AS_TITLE, "Speichern unter"},
+    Entry{IDS_OPEN_RECENT_PROMPT, "Dieses Album öffnen"},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

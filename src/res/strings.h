@@ -115,6 +115,10 @@ namespace kolvaro {
   X(IDS_TRASH_REFUSED, 2061)            /* %1 = file, %2 = why */                             \
   X(IDS_TRASH_FILE_MISSING, 2062)                                                              \
   X(IDS_TRASH_FAILED, 2063)             /* %1 = file */                                       \
+  X(IDS_ALBUM_BUSY, 2070)               /* saving: %1 = album, locked by another program */   \
+  X(IDS_ALBUM_CHANGED_ON_DISK, 2071)    /* saving: %1 = album; yes/no/cancel */               \
+  X(IDS_SAVE_AS_TITLE, 2072)            /* "Speichern unter" */                               \
+  X(IDS_OPEN_RECENT_PROMPT, 2073)       /* status tip of the recent-file entries */           \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
