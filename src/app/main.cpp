@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   CMeriskApp app(settings, questions, &fileOps);
   app.Document().SetTransactionLogFactory(MakeTransactionFileFactory(
       &questions, [](const COleDateTime& date) { return LocaleTimestampText(date); }));
-  if (!app.InitInstance(args, QCoreApplication::applicationFilePath().toStdString())) return app.ExitCode();
+  if (!app.InitInstance(cl, QCoreApplication::applicationFilePath().toStdString())) return app.ExitCode();
   questions.SetParent(app.MainFrame());
   fileOps.SetParent(app.MainFrame());
   std::unique_ptr<QuitAfterFirstPaint> quitter;

@@ -5,26 +5,15 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
-#include <cstdio>
 
 #include "app/mainframe.h"
 #include "core/safefile.h"
 #include "platform/qt/qtstring.h"
 #include "res/commands.h"
 #include "res/strings.h"
-#include "res/version.h"
 
 namespace kolvaro {
 namespace {
-
-/// A folder in the stored form of "RootFolder": ':' written as '|', ending in '/'.
-std::string StoredRootFolder(const QString& folder) {
-  std::string stored = folder.toStdString();
-  for (char& c : stored)
-    if (c == ':') c = '|';
-  if (stored.empty() || stored.back() != '/') stored += '/';
-  return stored;
-}
 
 /// The default of "RootFolder": the user's pictures folder in stored form,
 /// or the home folder on an account that has none.
@@ -32,7 +21,7 @@ std::string DefaultRootFolder() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
   if (folder.isEmpty() || !QFileInfo(folder).isDir())
     folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
-  return StoredRootFolder(folder);
+  return StoredRootFolder(folder.toStdString());
 }
 
 }  // namespace
@@ -48,22 +37,8 @@ CMeriskApp::~CMeriskApp() {
   m_frame.reset();
 }
 
-bool CMeriskApp::InitInstance(const std::vector<std::string>& args, const std::string& programPath) {
-  m_commandLine = ParseCommandLine(args);
-  if (!m_commandLine.error.empty()) {
-    std::fprintf(stderr, "kolvaro: %s\n", m_commandLine.error.c_str());
-    m_exitCode = 2;
-    return false;
-  }
-  if (m_commandLine.help) {
-    std::fputs(UsageText().c_str(), stdout);
-    return false;
-  }
-  if (m_commandLine.version) {
-    std::printf("Kolvaro %.*s\n", static_cast<int>(kProductVersion.size()), kProductVersion.data());
-    return false;
-  }
-
+bool CMeriskApp::InitInstance(const CommandLine& commandLine, const std::string& programPath) {
+  m_commandLine = commandLine;
   m_recent.ReadList();
   // A first start stores the platform's default, so that new albums, this
   // program and kolvaro-cli all start from the user's pictures folder.
@@ -121,7 +96,7 @@ void CMeriskApp::UseHomeForMissingRootFolder() {
   if (QFileInfo(ToQString(m_doc.m_strAlbumFolder)).isDir()) return;
   const QString home = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
   m_doc.m_strAlbumFolder = home.toStdString() + (home.endsWith(QLatin1Char('/')) ? "" : "/");
-  m_doc.m_strAlbumFolderStored = StoredRootFolder(home);
+  m_doc.m_strAlbumFolderStored = StoredRootFolder(home.toStdString());
 }
 
 bool CMeriskApp::CommitEdits() {

@@ -30,8 +30,10 @@ class CMeriskApp : public QObject, public ICommandTarget {
   CMeriskApp(ISettings& settings, IUserQuestions& ui, IFileOperations* fileOps);
   ~CMeriskApp() override;
 
-  /// Start-up. False: the program ends with ExitCode() (also after --help).
-  bool InitInstance(const std::vector<std::string>& args, const std::string& programPath);
+  /// Start-up with the command line as main() parsed it (help, version and
+  /// errors are answered there, before any window). False: the program ends
+  /// with ExitCode().
+  bool InitInstance(const CommandLine& commandLine, const std::string& programPath);
   int ExitCode() const { return m_exitCode; }
   bool QuitAfterShow() const { return m_commandLine.quitAfterShow; }
 

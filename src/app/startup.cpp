@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/paths.h"
 #include "res/version.h"
 
 namespace kolvaro {
@@ -41,24 +42,21 @@ std::string UsageText() {
          "      --quit-after-show  beenden, sobald das Hauptfenster gezeigt ist\n";
 }
 
+std::string StoredRootFolder(std::string_view folder) {
+  std::string stored = ToStoredFolder(PathStyle::Posix, folder);
+  if (stored.empty() || stored.back() != '/') stored += '/';
+  return stored;
+}
+
 std::optional<std::string> NormalizeRootFolder(const std::string& value) {
-  std::string out = value;
-  bool changed = false;
   // Byte-wise is multibyte-safe here: in UTF-8 no byte of a longer
   // character equals '\' or ':'.
-  if (out.find_first_of("\\:") != std::string::npos) {
-    for (char& c : out) {
-      if (c == '\\') c = '/';
-      else if (c == ':') c = '|';
-    }
-    changed = true;
-  }
-  if (out.empty() || out.back() != '/') {
-    out += '/';
-    changed = true;
-  }
-  if (!changed) return std::nullopt;
-  return out;
+  std::string slashes = value;
+  for (char& c : slashes)
+    if (c == '\\') c = '/';
+  std::string stored = StoredRootFolder(slashes);
+  if (stored == value) return std::nullopt;
+  return stored;
 }
 
 }  // namespace kolvaro

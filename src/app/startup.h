@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kolvaro {
@@ -21,8 +22,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 /// The German usage text of `kolvaro --help`.
 std::string UsageText();
 
-/// "RootFolder" in its stored form: '\' becomes '/', ':' becomes '|', and a
-/// trailing '/' is added. Returns nothing when the value needs no change.
+/// A folder in the stored form of "RootFolder": ':' written as '|', ending in '/'.
+std::string StoredRootFolder(std::string_view folder);
+
+/// A "RootFolder" value in its stored form, also from a Windows value: '\'
+/// becomes '/', then as StoredRootFolder. Returns nothing when the value
+/// needs no change.
 std::optional<std::string> NormalizeRootFolder(const std::string& value);
 
 }  // namespace kolvaro

@@ -46,7 +46,7 @@ TEST(MainFrameTest, CollaborationMenuStaysWhileSwitchedOn) {
   test::AppFixture f;
   f.settings.SetInt("Settings", "Zusammenarbeit", 1);
   const std::string album = f.WriteAlbum("a.kvo");
-  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   EXPECT_TRUE(MenuTitles(f.app->MainFrame()).contains(QStringLiteral("&Zusammenarbeit")));
   // Also the state update of its command leaves it alone.
   f.app->MainFrame()->UpdateCommandStates({f.app->MainFrame()->Action(ID_IMPORT_TRANSACTIONS)});
@@ -90,7 +90,7 @@ TEST(MainFrameTest, OnlyBuiltCommandsAreOnMenusAndToolbar) {
 TEST(SelectViewTest, ListsSortAngleEntriesFirstAndKeepTheChosenTheme) {
   test::AppFixture f;
   const std::string album = f.WriteAlbum("a.kvo", {"Zoe", "anna", "Bert"}, {"Urlaub", "Familie"});
-  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   CSelectView* bar = f.app->MainFrame()->SelectView();
   QStringList persons;
   for (int i = 0; i < bar->PersonList()->count(); ++i) persons << bar->PersonList()->itemText(i);
@@ -115,7 +115,7 @@ TEST(SelectViewTest, ListsSortAngleEntriesFirstAndKeepTheChosenTheme) {
 TEST(SelectViewTest, GoWithNothingChosenSelectsEverythingUnsorted) {
   test::AppFixture f;
   const std::string album = f.WriteAlbum("a.kvo", {}, {}, 5);
-  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   CMeriskDoc& doc = f.app->Document();
   f.app->MainFrame()->SelectView()->GoButton()->click();
   EXPECT_EQ(doc.m_nFilterTheme, -1);
@@ -128,7 +128,7 @@ TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
   test::AppFixture f;
   const std::string album = f.WriteAlbum("a.kvo");
   const std::string other = f.WriteAlbum("b.kvo");
-  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   CMeriskDoc& doc = f.app->Document();
   doc.AddOrUpdatePerson(1, "Neu");
 
@@ -184,7 +184,7 @@ TEST(SavePromptTest, AnAlbumChangedOnDiskIsOverwrittenOnlyAfterAsking) {
   test::AppFixture f;
   const std::string album = f.WriteAlbum("a.kvo");
   const std::string copy = f.Path("kopie.kvo");
-  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   f.ui.chosenSaveFile = copy;
   f.app->Document().AddOrUpdatePerson(1, "Hier");
   auto otherProgramSaves = [](const std::string& path) {
@@ -276,7 +276,7 @@ TEST(MainFrameTest, AcceleratorsFollowTheCommandStates) {
   const std::string album = f.WriteAlbum("a.kvo", {}, {}, 2);
   f.WriteJpeg("bild1.jpg");
   f.WriteJpeg("bild2.jpg");
-  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   CMainFrame* frame = f.app->MainFrame();
   frame->show();
   QApplication::setActiveWindow(frame);

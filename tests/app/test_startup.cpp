@@ -86,7 +86,7 @@ TEST(StartupTest, ANamedAlbumThatCannotBeOpenedEndsTheProgram) {
   FILE* file = std::fopen(broken.c_str(), "wb");
   std::fputs("kein Album", file);
   std::fclose(file);
-  EXPECT_FALSE(f.app->InitInstance({broken}, "/usr/bin/kolvaro"));
+  EXPECT_FALSE(f.app->InitInstance(ParseCommandLine({broken}), "/usr/bin/kolvaro"));
   EXPECT_EQ(f.app->ExitCode(), 1);
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text, "Unerwartetes Dateiformat.");
@@ -98,7 +98,7 @@ TEST(StartupTest, ANamedAlbumOpensAndGoesFirstInTheRecentList) {
   const std::string older = f.WriteAlbum("alt.kvo");
   const std::string album = f.WriteAlbum("neu.kvo", {}, {}, 3);
   f.settings.SetString("Recent File List", "File1", older);
-  ASSERT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   QApplication::processEvents();
   EXPECT_EQ(f.app->Document().GetPathName(), album);
   EXPECT_EQ(f.app->Document().m_nSelectedCount, 3);

@@ -33,7 +33,7 @@ struct Started {
   explicit Started(int pictures = 2) {
     album = f.WriteAlbum("a.kvo", {}, {}, pictures);
     for (int i = 1; i <= pictures; ++i) f.WriteJpeg("bild" + std::to_string(i) + ".jpg");
-    EXPECT_TRUE(f.app->InitInstance({album}, "/usr/bin/kolvaro"));
+    EXPECT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
     frame = f.app->MainFrame();
     view = frame->DescriptionView();
   }
