@@ -7,6 +7,7 @@
 #include "cli/cliplatform.h"
 #include "cli/logfolder.h"
 #include "maintenance/addpictures.h"
+#include "res/strings.h"
 
 namespace kolvaro::cli {
 namespace {
@@ -21,7 +22,7 @@ int RunAdd(Context& ctx, const std::vector<std::string>& argsIn) {
   const std::vector<std::string> files(args.begin() + 1, args.end());
   for (const std::string& f : files) {
     std::error_code ec;
-    if (!fs::is_regular_file(f, ec)) return Fail(ctx, f + " wurde nicht gefunden.");
+    if (!fs::is_regular_file(f, ec)) return Fail(ctx, FormatMessage(LoadString(IDS_FILE_NOT_FOUND), {f}));
   }
   CAlbumFile album(ctx);
   if (!album.Open(args[0]) || !log.Start(ctx, album.Doc())) return kExitFailure;
@@ -41,7 +42,7 @@ int RunAddFolder(Context& ctx, const std::vector<std::string>& argsIn) {
   CLogFolderOption log;
   if (!log.Take(args) || args.size() != 2) return UsageError(ctx, "add-folder");
   std::error_code ec;
-  if (!fs::is_directory(args[1], ec)) return Fail(ctx, args[1] + " ist kein Verzeichnis.");
+  if (!fs::is_directory(args[1], ec)) return Fail(ctx, FormatMessage(LoadString(IDS_NOT_A_FOLDER), {args[1]}));
   CAlbumFile album(ctx);
   if (!album.Open(args[0]) || !log.Start(ctx, album.Doc())) return kExitFailure;
   CCliUserQuestions ui(ctx.err);

@@ -643,9 +643,7 @@ TransactionImportOutcome ImportOpenedFile(CMeriskDoc& doc, const std::string& pa
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
     if (ui)
-      ui->Warn("Die Änderungsdatei " + PrintableName(path) +
-               " ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine "
-               "Pipe oder ein Socket.\nKeine Änderungen vorgenommen!");
+      ui->Warn(FormatMessage(LoadString(IDS_TRANSACTION_NOT_REGULAR), {PrintableName(path)}));
     return {TransactionImportResult::Damaged, 0};
   }
   TransactionImportOutcome outcome;

@@ -152,6 +152,10 @@ constexpr std::array kTable = {
           "Ja: überschreiben\nNein: unter einem anderen Namen speichern\nAbbrechen: nicht speichern"},
     Entry{IDS_SAVE_AS_TITLE, "Speichern unter"},
     Entry{IDS_OPEN_RECENT_PROMPT, "Dieses Album öffnen"},
+    Entry{IDS_TRANSACTION_NOT_REGULAR,
+          "Die Änderungsdatei %1 ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine Pipe oder ein "
+          "Socket.\nKeine Änderungen vorgenommen!"},
+    Entry{IDS_NOT_A_FOLDER, "%1 ist kein Verzeichnis."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -119,6 +119,8 @@ namespace kolvaro {
   X(IDS_ALBUM_CHANGED_ON_DISK, 2071)    /* saving: %1 = album; yes/no/cancel */               \
   X(IDS_SAVE_AS_TITLE, 2072)            /* "Speichern unter" */                               \
   X(IDS_OPEN_RECENT_PROMPT, 2073)       /* status tip of the recent-file entries */           \
+  X(IDS_TRANSACTION_NOT_REGULAR, 2080)  /* %1 = transaction file; nothing applied */          \
+  X(IDS_NOT_A_FOLDER, 2081)             /* %1 = path */                                       \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
