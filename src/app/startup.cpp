@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "core/paths.h"
+#include "res/strings.h"
 #include "res/version.h"
 
 namespace kolvaro {
@@ -20,26 +21,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (!optionsEnded && arg == "--quit-after-show") {
       cl.quitAfterShow = true;
     } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      cl.error = "Unbekannte Option: " + arg + "\nHilfe mit: kolvaro --help";
+      cl.error = FormatMessage(LoadString(IDS_UNKNOWN_OPTION), {arg});
     } else if (cl.file.empty()) {
       cl.file = arg;
     } else {
-      cl.error = "Es kann nur ein Album geöffnet werden: " + arg;
+      cl.error = FormatMessage(LoadString(IDS_ONE_ALBUM_ONLY), {arg});
     }
   }
   return cl;
 }
 
 std::string UsageText() {
-  return "Aufruf: kolvaro [OPTION] [ALBUM.kvo]\n"
-         "Kolvaro, der Katalog für digitale Photos.\n"
-         "\n"
-         "Ohne ALBUM öffnet Kolvaro das zuletzt benutzte Album.\n"
-         "\n"
-         "Optionen:\n"
-         "  -h, --help           diese Hilfe anzeigen und beenden\n"
-         "  -v, --version        die Version anzeigen und beenden\n"
-         "      --quit-after-show  beenden, sobald das Hauptfenster gezeigt ist\n";
+  return std::string(LoadString(IDS_USAGE));
 }
 
 std::string StoredRootFolder(std::string_view folder) {

@@ -156,6 +156,18 @@ constexpr std::array kTable = {
           "Die Änderungsdatei %1 ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine Pipe oder ein "
           "Socket.\nKeine Änderungen vorgenommen!"},
     Entry{IDS_NOT_A_FOLDER, "%1 ist kein Verzeichnis."},
+    Entry{IDS_UNKNOWN_OPTION, "Unbekannte Option: %1\nHilfe mit: kolvaro --help"},
+    Entry{IDS_ONE_ALBUM_ONLY, "Es kann nur ein Album geöffnet werden: %1"},
+    Entry{IDS_USAGE,
+          "Aufruf: kolvaro [OPTION] [ALBUM.kvo]\n"
+          "Kolvaro, der Katalog für digitale Photos.\n"
+          "\n"
+          "Ohne ALBUM öffnet Kolvaro das zuletzt benutzte Album.\n"
+          "\n"
+          "Optionen:\n"
+          "  -h, --help           diese Hilfe anzeigen und beenden\n"
+          "  -v, --version        die Version anzeigen und beenden\n"
+          "      --quit-after-show  beenden, sobald das Hauptfenster gezeigt ist\n"},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -121,6 +121,9 @@ namespace kolvaro {
   X(IDS_OPEN_RECENT_PROMPT, 2073)       /* status tip of the recent-file entries */           \
   X(IDS_TRANSACTION_NOT_REGULAR, 2080)  /* %1 = transaction file; nothing applied */          \
   X(IDS_NOT_A_FOLDER, 2081)             /* %1 = path */                                       \
+  X(IDS_UNKNOWN_OPTION, 2082)           /* kolvaro's command line: %1 = the option */         \
+  X(IDS_ONE_ALBUM_ONLY, 2083)           /* kolvaro's command line: %1 = the second album */   \
+  X(IDS_USAGE, 2084)                    /* kolvaro --help */                                  \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
