@@ -47,7 +47,8 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   f.editHeadline->installEventFilter(this);
   f.editDate->installEventFilter(this);
   // A control reached with the keyboard is scrolled into sight.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { m_layout->ShowInColumn(now); });
+  m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
+                              [this](QWidget*, QWidget* now) { m_layout->ShowInColumn(now); });
 
   connect(f.pictureCtrl, &CPictureCtrl::DoubleClicked, this, [this] {
     if (m_doc.CurrentPicture() != -1) m_doc.OpenPictureFile(m_doc.CurrentPicture());
@@ -83,9 +84,11 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
 }
 
 CImageDescription::~CImageDescription() {
-  // No commits while the form goes away.
+  // No commits and no scrolling while the form goes away: focus moves as
+  // its controls are deleted, after the layout is gone.
   m_form->editHeadline->removeEventFilter(this);
   m_form->editDate->removeEventFilter(this);
+  disconnect(m_focusConnection);
   m_doc.RemoveView(this);
 }
 

@@ -119,6 +119,7 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   bool m_bSettingSlider = false;
   bool m_bCommitting = false;
   std::unique_ptr<CDescriptionLayout> m_layout;
+  QMetaObject::Connection m_focusConnection;
 };
 
 }  // namespace kolvaro
