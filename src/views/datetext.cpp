@@ -37,10 +37,11 @@ QString FormatOleDate(const COleDateTime& date, const QLocale& locale) {
   if (!c) return {};
   const QDate day(c->year, c->month, c->day);
   const QTime time(c->hour, c->minute, c->second);
-  if (c->year == 1899 && c->month == 12 && c->day == 30) return locale.toString(time, SecondsTimeFormat(locale));
+  if (c->year == 1899 && c->month == 12 && c->day == 30)
+    return locale.toString(time, SecondsTimeFormat(locale));
   if (time == QTime(0, 0)) return locale.toString(day, LongYearDateFormat(locale));
-  return locale.toString(QDateTime(day, time), LongYearDateFormat(locale) + QLatin1Char(' ') +
-                                                    SecondsTimeFormat(locale));
+  return locale.toString(QDateTime(day, time),
+                         LongYearDateFormat(locale) + QLatin1Char(' ') + SecondsTimeFormat(locale));
 }
 
 std::optional<COleDateTime> ParseOleDate(const QString& input, const QLocale& locale) {
@@ -50,7 +51,8 @@ std::optional<COleDateTime> ParseOleDate(const QString& input, const QLocale& lo
   QStringList shortYear;
   const QString localeDate = locale.dateFormat(QLocale::ShortFormat);
   if (!localeDate.contains(QStringLiteral("yyyy"))) shortYear = Lenient(localeDate);
-  QStringList times = Lenient(SecondsTimeFormat(locale)) + Lenient(locale.timeFormat(QLocale::ShortFormat));
+  QStringList times =
+      Lenient(SecondsTimeFormat(locale)) + Lenient(locale.timeFormat(QLocale::ShortFormat));
   times.removeDuplicates();
 
   auto make = [](const QDate& d, const QTime& t) -> std::optional<COleDateTime> {

@@ -19,11 +19,13 @@ constexpr int kMinViewHeight = 200;
 CDescriptionLayout::CDescriptionLayout(QWidget& view, Ui::ImageDescriptionForm& form)
     : m_view(view), m_form(form), m_designSize(view.size()) {
   Ui::ImageDescriptionForm& f = m_form;
-  m_column = {f.labelHeadline,   f.labelFileName, f.labelDate,           f.labelSize,    f.labelThemes,
-              f.labelPersons,    f.editHeadline,  f.editFileName,        f.editDate,     f.editSize,
-              f.listThemes,      f.listPersons,   f.buttonDateLock,      f.buttonAddThemes, f.buttonRemoveThemes,
-              f.buttonAddPerson, f.checkFrames,   f.buttonRemovePersons, f.spinPosition, f.textPosition,
-              f.sliderPosition};
+  m_column = {f.labelHeadline,   f.labelFileName,   f.labelDate,
+              f.labelSize,       f.labelThemes,     f.labelPersons,
+              f.editHeadline,    f.editFileName,    f.editDate,
+              f.editSize,        f.listThemes,      f.listPersons,
+              f.buttonDateLock,  f.buttonAddThemes, f.buttonRemoveThemes,
+              f.buttonAddPerson, f.checkFrames,     f.buttonRemovePersons,
+              f.spinPosition,    f.textPosition,    f.sliderPosition};
   // The column's scroll bar takes its width from the picture, never from the column.
   m_columnScroll = new QScrollBar(Qt::Vertical, &m_view);
   m_columnScroll->setObjectName(QStringLiteral("columnScroll"));
@@ -97,14 +99,17 @@ void CDescriptionLayout::ToggleEnlarge() {
   if (m_bEnlarged) m_nEnlargeOffset = half;
 
   Ui::ImageDescriptionForm& f = m_form;
-  for (QWidget* w : std::initializer_list<QWidget*>{f.labelHeadline, f.labelFileName, f.labelDate, f.labelSize,
-                                                    f.labelThemes, f.labelPersons, f.textPosition})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{f.labelHeadline, f.labelFileName, f.labelDate, f.labelSize,
+                                       f.labelThemes, f.labelPersons, f.textPosition})
     w->setVisible(!m_bEnlarged);
-  for (QWidget* w : std::initializer_list<QWidget*>{f.buttonDateLock, f.buttonAddThemes, f.buttonRemoveThemes,
-                                                    f.buttonAddPerson, f.checkFrames, f.buttonRemovePersons})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{f.buttonDateLock, f.buttonAddThemes, f.buttonRemoveThemes,
+                                       f.buttonAddPerson, f.checkFrames, f.buttonRemovePersons})
     w->move(w->x() + b, w->y());
-  for (QWidget* w : std::initializer_list<QWidget*>{f.editHeadline, f.editFileName, f.editDate, f.editSize,
-                                                    f.listThemes, f.listPersons, f.sliderPosition, f.spinPosition})
+  for (QWidget* w : std::initializer_list<QWidget*>{f.editHeadline, f.editFileName, f.editDate,
+                                                    f.editSize, f.listThemes, f.listPersons,
+                                                    f.sliderPosition, f.spinPosition})
     w->setGeometry(w->geometry().adjusted(b, 0, 0, 0));
   const int label = f.labelThemes->width();
   CPictureCtrl* picture = f.pictureCtrl;

@@ -43,7 +43,7 @@ class CDescriptionLayout {
 
   QWidget& m_view;
   Ui::ImageDescriptionForm& m_form;
-  std::vector<QWidget*> m_column;  // every control but the picture
+  std::vector<QWidget*> m_column;        // every control but the picture
   QScrollBar* m_columnScroll = nullptr;  // shown while the view is lower than its form
   QSize m_designSize;
   QSize m_initialSize;  // empty until Start

@@ -20,7 +20,8 @@ bool CRemoveFromPicture::RemoveThemes(std::int32_t picture, const std::vector<Na
   return true;
 }
 
-bool CRemoveFromPicture::RemovePersons(std::int32_t picture, const std::vector<NamedEntry>& persons) {
+bool CRemoveFromPicture::RemovePersons(std::int32_t picture,
+                                       const std::vector<NamedEntry>& persons) {
   if (persons.empty()) return false;
   std::string names;
   for (const NamedEntry& person : persons) names += person.name + "\n";

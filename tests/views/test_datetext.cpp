@@ -14,8 +14,10 @@ TEST(DateText, ShownInTheGermanLocaleAndReadBack) {
   EXPECT_EQ(ParseOleDate(QStringLiteral(" 7.12.2026 19:12:50 "), de), evening);
   EXPECT_EQ(ParseOleDate(QStringLiteral("07.12.2026 19:12"), de),
             COleDateTime::FromCalendar(2026, 12, 7, 19, 12, 0));
-  EXPECT_EQ(ParseOleDate(QStringLiteral("7.12.26 19:12"), de), COleDateTime::FromCalendar(2026, 12, 7, 19, 12, 0));
-  EXPECT_EQ(ParseOleDate(QStringLiteral("07.12.45"), de), COleDateTime::FromCalendar(1945, 12, 7, 0, 0, 0));
+  EXPECT_EQ(ParseOleDate(QStringLiteral("7.12.26 19:12"), de),
+            COleDateTime::FromCalendar(2026, 12, 7, 19, 12, 0));
+  EXPECT_EQ(ParseOleDate(QStringLiteral("07.12.45"), de),
+            COleDateTime::FromCalendar(1945, 12, 7, 0, 0, 0));
 
   const COleDateTime midnight = COleDateTime::FromCalendar(2026, 12, 7, 0, 0, 0);
   EXPECT_EQ(FormatOleDate(midnight, de), QStringLiteral("07.12.2026"));
@@ -34,8 +36,10 @@ TEST(DateText, ShownInTheGermanLocaleAndReadBack) {
 TEST(DateText, TimestampTextIsTheWritersDefaultInGermanAndTheLocalesOtherwise) {
   const COleDateTime midnight = COleDateTime::FromCalendar(2026, 12, 7, 0, 0, 0);
   EXPECT_EQ(LocaleTimestampText(midnight, QLocale(QLocale::German, QLocale::Germany)), "");
-  EXPECT_EQ(LocaleTimestampText(midnight, QLocale(QLocale::English, QLocale::UnitedStates)), "12/7/26");
-  EXPECT_EQ(LocaleTimestampText(COleDateTime(COleDateTime::invalid, 0.0), QLocale(QLocale::English)), "");
+  EXPECT_EQ(LocaleTimestampText(midnight, QLocale(QLocale::English, QLocale::UnitedStates)),
+            "12/7/26");
+  EXPECT_EQ(
+      LocaleTimestampText(COleDateTime(COleDateTime::invalid, 0.0), QLocale(QLocale::English)), "");
 }
 
 }  // namespace

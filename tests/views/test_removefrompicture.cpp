@@ -36,6 +36,7 @@ TEST_F(RemoveFromPicture, AsksWithDefaultNoUnlessTurnedOffAndRemovesOnlyOnYes) {
     std::string caption;
     int linksLeft;
   };
+  // clang-format off
   const Case cases[] = {
       {"one theme, No", true, {{1, "Urlaub"}}, 1, Answer::No,
        "Möchten Sie dieses Thema wirklich löschen?\nUrlaub\n", "Thema löschen", 2},
@@ -45,12 +46,14 @@ TEST_F(RemoveFromPicture, AsksWithDefaultNoUnlessTurnedOffAndRemovesOnlyOnYes) {
        "Möchten Sie\nOma\nOpa\nvon diesem Bild steichen?", "Person löschen", 2},
       {"one person, not asked", false, {{8, "Opa"}}, 0, Answer::No, "", "", 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     MakeAlbum();
     settings.SetInt("Settings", "AskOverwriteDelete", c.askOverwriteDelete);
     ui.answers = {c.answer};
     CRemoveFromPicture remove(doc, ui);
-    const bool removed = c.themes ? remove.RemoveThemes(a, c.entries) : remove.RemovePersons(a, c.entries);
+    const bool removed =
+        c.themes ? remove.RemoveThemes(a, c.entries) : remove.RemovePersons(a, c.entries);
     int left = 0;
     if (c.themes)
       doc.m_themesOfPictures.ForEachOnPicture(a, [&](std::int32_t) { ++left; });
