@@ -31,7 +31,7 @@ bool Load(CMeriskDoc& doc, std::span<const std::uint8_t> bytes) {
     doc.Serialize(ar);
     return true;
   } catch (const CArchiveException& e) {
-    if (std::strcmp(e.what(), kUnexpectedFormat) != 0) Fail("format error with another text");
+    if (std::strcmp(e.what(), CArchiveException().what()) != 0) Fail("format error with another text");
     return false;
   }
 }

@@ -4,13 +4,15 @@
 #include <cstring>
 
 #include "core/cp1252.h"
+#include "res/strings.h"
 
 namespace kolvaro {
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
-CArchiveException::CArchiveException() : std::runtime_error(kUnexpectedFormat) {}
+CArchiveException::CArchiveException()
+    : std::runtime_error(std::string(LoadString(IDS_UNEXPECTED_FORMAT))) {}
 
 CFileIoException::CFileIoException(int err) : std::runtime_error(std::strerror(err)), m_err(err) {}
 

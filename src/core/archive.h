@@ -90,7 +90,4 @@ class CArchive {
   std::vector<std::uint8_t> m_buffer;
 };
 
-/// The German message of a failed load for a malformed file.
-inline constexpr const char* kUnexpectedFormat = "Unerwartetes Dateiformat.";
-
 }  // namespace kolvaro
