@@ -168,6 +168,7 @@ constexpr std::array kTable = {
           "  -h, --help           diese Hilfe anzeigen und beenden\n"
           "  -v, --version        die Version anzeigen und beenden\n"
           "      --quit-after-show  beenden, sobald das Hauptfenster gezeigt ist\n"},
+    Entry{IDS_OPEN_TITLE, "Öffnen"},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

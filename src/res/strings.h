@@ -124,6 +124,7 @@ namespace kolvaro {
   X(IDS_UNKNOWN_OPTION, 2082)           /* kolvaro's command line: %1 = the option */         \
   X(IDS_ONE_ALBUM_ONLY, 2083)           /* kolvaro's command line: %1 = the second album */   \
   X(IDS_USAGE, 2084)                    /* kolvaro --help */                                  \
+  X(IDS_OPEN_TITLE, 2085)               /* open-file dialog without a title of its own */     \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -16,6 +16,8 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString Text(StringId id) { return FromUtf8(LoadString(id)); }
+
 // Windows matched "*.*" against every name; here it would miss "README".
 QStringList Patterns(const QString& text) {
   static const QRegularExpression separators(QStringLiteral("[;\\s]+"));
@@ -82,8 +84,8 @@ Answer CQtUserQuestions::Show(const UserMessage& message) {
   const auto add = [&](const QString& label, QMessageBox::ButtonRole role, Answer result) {
     choices.push_back({box.addButton(label, role), result});
   };
-  const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("Abbrechen");
-  const QString yes = QStringLiteral("&Ja"), no = QStringLiteral("&Nein");
+  const QString ok = Text(IDS_BUTTON_OK), cancel = Text(IDS_BUTTON_CANCEL);
+  const QString yes = Text(IDS_BUTTON_YES), no = Text(IDS_BUTTON_NO);
   switch (message.kind) {
     case UserMessage::Kind::YesNoCancel:
       add(yes, QMessageBox::YesRole, Answer::Yes);
@@ -99,7 +101,7 @@ Answer CQtUserQuestions::Show(const UserMessage& message) {
       break;
   }
   QPushButton* help = message.help == HelpButton::Shown
-                          ? box.addButton(QStringLiteral("Hilfe"), QMessageBox::HelpRole)
+                          ? box.addButton(Text(IDS_BUTTON_HELP), QMessageBox::HelpRole)
                           : nullptr;
 
   const bool second = message.IsQuestion() && message.defaultButton == DefaultButton::No;
@@ -126,7 +128,7 @@ std::vector<std::string> CQtUserQuestions::GetOpenFileNames(const std::string& t
                                                             const std::string& filter,
                                                             const std::string& initialFolder,
                                                             bool multiple) {
-  QFileDialog dialog(m_parent, title.empty() ? QStringLiteral("Öffnen") : QString::fromStdString(title),
+  QFileDialog dialog(m_parent, title.empty() ? Text(IDS_OPEN_TITLE) : QString::fromStdString(title),
                      QString::fromStdString(initialFolder));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
