@@ -12,11 +12,16 @@
 
 #include "cli/json.h"
 #include "core/paths.h"
+#include "res/strings.h"
 
 namespace kolvaro::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string Text(StringId id, const std::string& arg = {}) {
+  return FormatMessage(LoadString(id), {arg});
+}
 
 std::string Absolute(const std::string& path) {
   std::error_code ec;
@@ -112,27 +117,26 @@ bool CCliFileOperations::Report(const std::string& message) {
 }
 
 bool CCliFileOperations::MoveToTrash(const std::string& path) {
-  const std::string cannot =
-      PrintableName(path) + " kann nicht in den Papierkorb verschoben werden";
+  const std::string cannot = Text(IDS_CLI_CANNOT_TRASH, PrintableName(path));
   // Never a name relative to the working folder, a folder, a link or a pipe.
   const PictureFileKind kind = ExaminePictureFile(path);
   if (kind == PictureFileKind::kMissing)
-    return Report(PrintableName(path) + " wurde nicht gefunden.");
+    return Report(Text(IDS_FILE_NOT_FOUND, PrintableName(path)));
   if (kind != PictureFileKind::kRegular) return Report(cannot + ": " + PictureFileRefusal(kind));
   const std::optional<fs::path> dataHome = DataHome();
-  if (!dataHome) return Report(cannot + ": Kein persönlicher Ordner bekannt.");
+  if (!dataHome) return Report(cannot + ": " + Text(IDS_CLI_NO_HOME));
   const fs::path trash = *dataHome / "Trash";
   const fs::path files = trash / "files";
   const fs::path info = trash / "info";
   if (!MakeDirs(files) || !MakeDirs(info))
-    return Report(cannot + ": Der Papierkorb " + trash.string() + " lässt sich nicht anlegen.");
+    return Report(cannot + ": " + Text(IDS_CLI_TRASH_NOT_CREATED, trash.string()));
 
   struct stat file {
   }, home{};
-  if (::lstat(path.c_str(), &file) != 0) return Report(path + " wurde nicht gefunden.");
+  if (::lstat(path.c_str(), &file) != 0) return Report(Text(IDS_FILE_NOT_FOUND, path));
   if (!S_ISREG(file.st_mode)) return Report(cannot + ".");
   if (::stat(files.c_str(), &home) != 0 || file.st_dev != home.st_dev)
-    return Report(cannot + ": Die Datei liegt nicht im Dateisystem des persönlichen Ordners.");
+    return Report(cannot + ": " + Text(IDS_CLI_OTHER_FILE_SYSTEM));
 
   // The info file claims the name; the file follows under the same name.
   const fs::path original = fs::path(path).filename();
@@ -144,14 +148,14 @@ bool CCliFileOperations::MoveToTrash(const std::string& path) {
     const int fd = ::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
       if (errno == EEXIST) continue;
-      return Report(cannot + ": " + infoFile.string() + " lässt sich nicht schreiben.");
+      return Report(cannot + ": " + Text(IDS_CLI_CANNOT_WRITE, infoFile.string()));
     }
     const std::string text =
         "[Trash Info]\nPath=" + TrashInfoPath(path) + "\nDeletionDate=" + LocalTimestamp() + "\n";
     const bool written = WriteAll(fd, text);
     if (::close(fd) != 0 || !written) {
       ::unlink(infoFile.c_str());
-      return Report(cannot + ": " + infoFile.string() + " lässt sich nicht schreiben.");
+      return Report(cannot + ": " + Text(IDS_CLI_CANNOT_WRITE, infoFile.string()));
     }
     const fs::path target = files / name;
     struct stat taken {};
@@ -164,11 +168,11 @@ bool CCliFileOperations::MoveToTrash(const std::string& path) {
     ::unlink(infoFile.c_str());
     return Report(cannot + ".");
   }
-  return Report(cannot + ": Kein freier Name im Papierkorb.");
+  return Report(cannot + ": " + Text(IDS_CLI_NO_FREE_NAME));
 }
 
 bool CCliFileOperations::OpenWithDefaultProgram(const std::string& path) {
-  return Report(path + " kann in kolvaro-cli nicht mit einem Programm geöffnet werden.");
+  return Report(Text(IDS_CLI_CANNOT_OPEN, path));
 }
 
 }  // namespace kolvaro::cli

@@ -169,6 +169,13 @@ constexpr std::array kTable = {
           "  -v, --version        die Version anzeigen und beenden\n"
           "      --quit-after-show  beenden, sobald das Hauptfenster gezeigt ist\n"},
     Entry{IDS_OPEN_TITLE, "Öffnen"},
+    Entry{IDS_CLI_CANNOT_TRASH, "%1 kann nicht in den Papierkorb verschoben werden"},
+    Entry{IDS_CLI_NO_HOME, "Kein persönlicher Ordner bekannt."},
+    Entry{IDS_CLI_TRASH_NOT_CREATED, "Der Papierkorb %1 lässt sich nicht anlegen."},
+    Entry{IDS_CLI_OTHER_FILE_SYSTEM, "Die Datei liegt nicht im Dateisystem des persönlichen Ordners."},
+    Entry{IDS_CLI_CANNOT_WRITE, "%1 lässt sich nicht schreiben."},
+    Entry{IDS_CLI_NO_FREE_NAME, "Kein freier Name im Papierkorb."},
+    Entry{IDS_CLI_CANNOT_OPEN, "%1 kann in kolvaro-cli nicht mit einem Programm geöffnet werden."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

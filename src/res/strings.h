@@ -125,6 +125,13 @@ namespace kolvaro {
   X(IDS_ONE_ALBUM_ONLY, 2083)           /* kolvaro's command line: %1 = the second album */   \
   X(IDS_USAGE, 2084)                    /* kolvaro --help */                                  \
   X(IDS_OPEN_TITLE, 2085)               /* open-file dialog without a title of its own */     \
+  X(IDS_CLI_CANNOT_TRASH, 2090)         /* kolvaro-cli's trash: %1 = file; ": " and why follow */ \
+  X(IDS_CLI_NO_HOME, 2091)                                                                     \
+  X(IDS_CLI_TRASH_NOT_CREATED, 2092)    /* %1 = trash folder */                               \
+  X(IDS_CLI_OTHER_FILE_SYSTEM, 2093)                                                           \
+  X(IDS_CLI_CANNOT_WRITE, 2094)         /* %1 = info file */                                  \
+  X(IDS_CLI_NO_FREE_NAME, 2095)                                                                \
+  X(IDS_CLI_CANNOT_OPEN, 2096)          /* %1 = file */                                       \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
