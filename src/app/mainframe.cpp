@@ -217,7 +217,7 @@ void CMainFrame::BuildMenu(QMenu* menu, const std::vector<MenuEntry>& items) {
 }
 
 void CMainFrame::CreateToolBar() {
-  m_toolBar = new QToolBar(QStringLiteral("Symbolleiste"), this);
+  m_toolBar = new QToolBar(ToQString(LoadString(IDS_TOOLBAR_TITLE)), this);
   m_toolBar->setObjectName(QStringLiteral("toolBar"));
   m_toolBar->setMovable(true);
   m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);

@@ -176,6 +176,7 @@ constexpr std::array kTable = {
     Entry{IDS_CLI_CANNOT_WRITE, "%1 lässt sich nicht schreiben."},
     Entry{IDS_CLI_NO_FREE_NAME, "Kein freier Name im Papierkorb."},
     Entry{IDS_CLI_CANNOT_OPEN, "%1 kann in kolvaro-cli nicht mit einem Programm geöffnet werden."},
+    Entry{IDS_TOOLBAR_TITLE, "Symbolleiste"},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -132,6 +132,7 @@ namespace kolvaro {
   X(IDS_CLI_CANNOT_WRITE, 2094)         /* %1 = info file */                                  \
   X(IDS_CLI_NO_FREE_NAME, 2095)                                                                \
   X(IDS_CLI_CANNOT_OPEN, 2096)          /* %1 = file */                                       \
+  X(IDS_TOOLBAR_TITLE, 2100)            /* the main frame's toolbar */                        \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
