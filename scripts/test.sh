@@ -66,12 +66,16 @@ stop_if_failed() {
   exit 1
 }
 
+# Every pass treats warnings as errors. start.sh leaves the option as build/ has it, so start and
+# test share that folder without rebuilding it.
+WERROR=(-DKOLVARO_WERROR=ON)
+
 ctest_in() {
   ctest --test-dir "$KV_ROOT/$1" --output-on-failure -j "$KV_JOBS" --no-tests=error --timeout 600
 }
 
 main_pass() {
-  kv_configure build g++ "${KV_MAIN_OPTIONS[@]}"
+  kv_configure build g++ "${KV_MAIN_OPTIONS[@]}" "${WERROR[@]}"
   kv_build build
   ctest_in build
 }
@@ -79,16 +83,14 @@ main_pass() {
 asan_pass() {
   # The test binaries run during the build to list their tests, so the options apply there too.
   export "${SANITIZER_ENV[@]}"
-  kv_configure build-asan g++ "${KV_ASAN_OPTIONS[@]}"
+  kv_configure build-asan g++ "${KV_ASAN_OPTIONS[@]}" "${WERROR[@]}"
   # Only what ctest runs: the test binaries with what they link, and the command-line tool.
-  local targets=(tests/all)
-  if kv_has_target build-asan kolvaro-cli; then targets+=(kolvaro-cli); fi
-  kv_build build-asan "${targets[@]}"
+  kv_build build-asan tests/all kolvaro-cli
   ctest_in build-asan
 }
 
 fuzz_build() {
-  kv_configure build-fuzz clang++ "${KV_FUZZ_OPTIONS[@]}"
+  kv_configure build-fuzz clang++ "${KV_FUZZ_OPTIONS[@]}" "${WERROR[@]}"
   kv_build build-fuzz
 }
 
