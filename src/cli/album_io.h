@@ -15,8 +15,9 @@
 //     album.Doc().AddOrUpdateTheme(id, args[2]);
 //     return album.Save() ? kExitOk : kExitFailure;
 //   }
-//   const Registrar kRegistrar({"rename-theme", "rename-theme ALBUM ID NAME",
-//                               "Benennt ein Thema um.", &RunRenameTheme});
+//
+// declared in commands.h and listed in commands.cpp as
+//   {"rename-theme", "rename-theme ALBUM ID NAME", "Benennt ein Thema um.", &RunRenameTheme},
 //
 // The document has no transaction log and no file operations; a command
 // that needs them sets them through Doc() before it changes anything.

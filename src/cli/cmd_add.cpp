@@ -5,12 +5,12 @@
 
 #include "cli/album_io.h"
 #include "cli/cliplatform.h"
+#include "cli/commands.h"
 #include "cli/logfolder.h"
 #include "maintenance/addpictures.h"
 #include "res/strings.h"
 
 namespace kolvaro::cli {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -53,16 +53,4 @@ int RunAddFolder(Context& ctx, const std::vector<std::string>& argsIn) {
   return ui.Warnings() > 0 ? kExitFailure : kExitOk;
 }
 
-const Registrar kAdd({"add", "add ALBUM DATEI... [--log-folder VERZEICHNIS]",
-                      "Nimmt Bilddateien ins Album auf (Aufnahmedatum aus EXIF, sonst "
-                      "Erstellungszeit); schon enthaltene werden gemeldet. Dateien, deren "
-                      "Namen das Album nicht unverändert speichern kann, werden abgewiesen "
-                      "(Exit-Code 1).",
-                      &RunAdd});
-const Registrar kAddFolder({"add-folder", "add-folder ALBUM VERZEICHNIS [--log-folder VERZEICHNIS]",
-                            "Nimmt alle JPEG-Dateien (*.jpg) des Verzeichnisses ins Album auf, "
-                            "ohne Unterverzeichnisse; schon enthaltene werden übergangen.",
-                            &RunAddFolder});
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 #include "cli/json.h"
 
 namespace kolvaro::cli {
@@ -15,6 +16,8 @@ bool PictureFileExists(const std::string& path) {
   const auto status = std::filesystem::status(path, ec);
   return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
+
+}  // namespace
 
 int RunCheck(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError(ctx, "check");
@@ -48,10 +51,4 @@ int RunCheck(Context& ctx, const std::vector<std::string>& args) {
   return kExitFailure;
 }
 
-const Registrar kRegistrar({"check", "check ALBUM",
-                            "Listet die Bilder, deren Datei nicht gefunden wird "
-                            "(Rückgabewert 1, wenn eine fehlt).",
-                            &RunCheck});
-
-}  // namespace
 }  // namespace kolvaro::cli

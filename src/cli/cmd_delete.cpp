@@ -4,10 +4,10 @@
 
 #include "cli/album_io.h"
 #include "cli/cliplatform.h"
+#include "cli/commands.h"
 #include "cli/logfolder.h"
 
 namespace kolvaro::cli {
-namespace {
 
 int RunDelete(Context& ctx, const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
@@ -46,12 +46,4 @@ int RunDelete(Context& ctx, const std::vector<std::string>& argsIn) {
   return files.Failed() || ui.Warnings() > 0 ? kExitFailure : kExitOk;
 }
 
-const Registrar kRegistrar({"delete", "delete ALBUM NUMMER [--trash] [--log-folder VERZEICHNIS]",
-                            "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit "
-                            "--trash kommt die Datei in den Papierkorb, nur eine gewöhnliche "
-                            "Datei (kein Ordner, keine Verknüpfung); sonst bleibt sie, mit "
-                            "Meldung und Exit-Code 1.",
-                            &RunDelete});
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 #include "cli/json.h"
 #include "core/archive.h"
 
@@ -116,6 +117,8 @@ void WriteAlbum(JsonWriter& w, CArchive& ar, const CMeriskDoc& doc) {
   w.Finish();
 }
 
+}  // namespace
+
 int RunDump(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError(ctx, "dump");
   // Opening through the document gives the usual checks and messages, and
@@ -156,10 +159,4 @@ int RunDump(Context& ctx, const std::vector<std::string>& args) {
   return ctx.out ? kExitOk : Fail(ctx, "Die Ausgabe konnte nicht geschrieben werden.");
 }
 
-const Registrar kRegistrar({"dump", "dump ALBUM",
-                            "Gibt das ganze Album als JSON (UTF-8) aus, Tabellen und "
-                            "Einträge in der Reihenfolge der Datei.",
-                            &RunDump});
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 #include "cli/logfolder.h"
 
 namespace kolvaro::cli {
@@ -89,6 +90,8 @@ bool ParseDate(const std::string& text, COleDateTime& date) {
   return date.IsValid();
 }
 
+}  // namespace
+
 int RunTitle(Context& ctx, const std::vector<std::string>& args) {
   return Edit(ctx, "title", args, 3, {1}, [](Context& c, CMeriskDoc& d, const auto& p) {
     const PictureEntry* e = FindPicture(c, d, p[1]);
@@ -111,6 +114,8 @@ int RunDate(Context& ctx, const std::vector<std::string>& args) {
     return kExitOk;
   });
 }
+
+namespace {
 
 // "person" and "theme": add NAME, rename ID NAME, remove ID, and for themes
 // assign/unassign THEME PICTURE.
@@ -171,6 +176,8 @@ int RunNames(Context& ctx, const std::vector<std::string>& argsIn, bool persons)
   return UsageError(ctx, name);
 }
 
+}  // namespace
+
 int RunPerson(Context& ctx, const std::vector<std::string>& args) {
   return RunNames(ctx, args, true);
 }
@@ -199,32 +206,4 @@ int RunUnmark(Context& ctx, const std::vector<std::string>& args) {
   });
 }
 
-#define KOLVARO_LOGGED " Mit --log-folder VERZEICHNIS wird die Änderung dort in einer Änderungsdatei festgehalten."
-
-const Registrar kTitle({"title", "title ALBUM BILD TEXT",
-                        "Setzt die Überschrift eines Bildes." KOLVARO_LOGGED, &RunTitle});
-const Registrar kDate({"date", "date ALBUM BILD \"JJJJ-MM-TT HH:MM:SS\"",
-                       "Setzt das Aufnahmedatum eines Bildes." KOLVARO_LOGGED, &RunDate});
-const Registrar kPerson({"person", "person add|rename|remove ALBUM ...",
-                         "add ALBUM NAME legt eine Person an und gibt ihre Nummer aus, rename "
-                         "ALBUM NUMMER NAME benennt sie um, remove ALBUM NUMMER entfernt sie mit "
-                         "ihren Markierungen." KOLVARO_LOGGED,
-                         &RunPerson});
-const Registrar kTheme({"theme", "theme add|rename|remove|assign|unassign ALBUM ...",
-                        "add ALBUM NAME legt ein Thema an und gibt seine Nummer aus, rename ALBUM "
-                        "NUMMER NAME benennt es um, remove ALBUM NUMMER entfernt es; assign bzw. "
-                        "unassign ALBUM THEMA BILD ordnet ihm ein Bild zu oder nimmt es heraus."
-                        KOLVARO_LOGGED,
-                        &RunTheme});
-const Registrar kMark({"mark", "mark ALBUM PERSON BILD LINKS OBEN RECHTS UNTEN",
-                       "Markiert eine Person auf einem Bild (Rechteck in Bildpunkten)."
-                       KOLVARO_LOGGED,
-                       &RunMark});
-const Registrar kUnmark({"unmark", "unmark ALBUM PERSON BILD",
-                         "Entfernt die Markierung einer Person auf einem Bild." KOLVARO_LOGGED,
-                         &RunUnmark});
-
-#undef KOLVARO_LOGGED
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/command.h"
+#include "cli/commands.h"
 #include "core/exifreader.h"
 #include "core/safefile.h"
 
@@ -24,6 +25,8 @@ bool ParseTag(const std::string& text, std::uint16_t& tag) {
   return true;
 }
 
+}  // namespace
+
 int RunExif(Context& ctx, const std::vector<std::string>& args) {
   if (args.empty() || args.size() > 2) return UsageError(ctx, "exif");
   std::uint16_t tag = CExifReader::kTagDateTimeOriginal;
@@ -39,10 +42,4 @@ int RunExif(Context& ctx, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const Registrar kRegistrar({"exif", "exif DATEI [MERKMAL]",
-                            "Gibt den Text eines EXIF-Merkmals der JPEG-Datei aus (Vorgabe: "
-                            "36867, Aufnahmedatum).",
-                            &RunExif});
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -4,11 +4,11 @@
 #include <ostream>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 #include "cli/logfolder.h"
 #include "maintenance/importpersons.h"
 
 namespace kolvaro::cli {
-namespace {
 
 int RunImportPersons(Context& ctx, const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
@@ -34,12 +34,4 @@ int RunImportPersons(Context& ctx, const std::vector<std::string>& argsIn) {
   return kExitOk;
 }
 
-const Registrar kImportPersons({"import-persons",
-                                "import-persons ALBUM TEXTDATEI",
-                                "Legt für jede Zeile der Textdatei eine Person an. Mit --log-folder "
-                                "VERZEICHNIS werden die Personen dort in einer Änderungsdatei "
-                                "festgehalten.",
-                                &RunImportPersons});
-
-}  // namespace
 }  // namespace kolvaro::cli

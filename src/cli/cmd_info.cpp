@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 #include "cli/json.h"
 
 namespace kolvaro::cli {
@@ -38,6 +39,8 @@ void Line(std::ostream& out, std::string_view label, std::string_view value) {
 
 std::string OrNone(const std::string& s, const char* none) { return s.empty() ? none : s; }
 
+}  // namespace
+
 int RunInfo(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError(ctx, "info");
   CAlbumFile album(ctx);
@@ -67,10 +70,4 @@ int RunInfo(Context& ctx, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const Registrar kRegistrar({"info", "info ALBUM",
-                            "Zeigt Dateiversion, Anzahl der Einträge je Tabelle, Dateiablage, "
-                            "Album-Info, Update-URL und Sperre des Info-Dialogs.",
-                            &RunInfo});
-
-}  // namespace
 }  // namespace kolvaro::cli

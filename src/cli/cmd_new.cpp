@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 
 namespace kolvaro::cli {
-namespace {
 
 int RunNew(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError(ctx, "new");
@@ -19,10 +19,4 @@ int RunNew(Context& ctx, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const Registrar kRegistrar({"new", "new ALBUM",
-                            "Legt ALBUM als neues, leeres Album an (eine vorhandene Datei "
-                            "wird nicht überschrieben).",
-                            &RunNew});
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -5,11 +5,11 @@
 
 #include "cli/album_io.h"
 #include "cli/cliplatform.h"
+#include "cli/commands.h"
 #include "cli/logfolder.h"
 #include "collab/transactionimport.h"
 
 namespace kolvaro::cli {
-namespace {
 
 int RunReplay(Context& ctx, const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
@@ -60,12 +60,4 @@ int RunReplay(Context& ctx, const std::vector<std::string>& argsIn) {
   }
 }
 
-const Registrar kReplay({"replay",
-                         "replay ALBUM ÄNDERUNGSDATEI [--keep-applied]",
-                         "Spielt die Änderungsdatei eines anderen Bearbeiters ein und speichert "
-                         "das Album; bei einer beschädigten Datei wird nichts gespeichert, mit "
-                         "--keep-applied bleiben die bis dahin eingespielten Änderungen.",
-                         &RunReplay});
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 
 namespace kolvaro::cli {
-namespace {
 
 int RunSave(Context& ctx, const std::vector<std::string>& args) {
   if (args.empty() || args.size() > 2) return UsageError(ctx, "save");
@@ -19,10 +19,4 @@ int RunSave(Context& ctx, const std::vector<std::string>& args) {
   return album.Save(target) ? kExitOk : kExitFailure;
 }
 
-const Registrar kRegistrar({"save", "save ALBUM [ZIEL]",
-                            "Öffnet ALBUM und speichert es wieder, oder unter ZIEL (Datei oder "
-                            "Verzeichnis); relative Bildpfade werden dabei neu berechnet.",
-                            &RunSave});
-
-}  // namespace
 }  // namespace kolvaro::cli

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/album_io.h"
+#include "cli/commands.h"
 
 namespace kolvaro::cli {
 namespace {
@@ -13,6 +14,8 @@ bool ParseInt(const std::string& text, std::int32_t& value) {
   const auto r = std::from_chars(text.data(), end, value);
   return r.ec == std::errc() && r.ptr == end && !text.empty();
 }
+
+}  // namespace
 
 int RunSelect(Context& ctx, const std::vector<std::string>& args) {
   if (args.empty()) return UsageError(ctx, "select");
@@ -44,11 +47,4 @@ int RunSelect(Context& ctx, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const Registrar kRegistrar({"select", "select ALBUM [--theme ID] [--person ID] [--sort SCHLÜSSEL]",
-                            "Gibt die ausgewählten Bildnummern in Reihenfolge aus, eine je Zeile "
-                            "(Thema/Person: 0 alle, -2 ohne; Sortierung: 1 Dateiname, 2 Datum, "
-                            "3 Größe).",
-                            &RunSelect});
-
-}  // namespace
 }  // namespace kolvaro::cli

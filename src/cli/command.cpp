@@ -1,36 +1,9 @@
 #include "cli/command.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <ostream>
 
 namespace kolvaro::cli {
-namespace {
-
-// Filled during static initialisation, in whatever order the linker chose.
-std::vector<Command>& Table() {
-  static std::vector<Command> table;
-  return table;
-}
-
-}  // namespace
-
-void RegisterCommand(const Command& command) {
-  auto& table = Table();
-  const auto at = std::lower_bound(
-      table.begin(), table.end(), command,
-      [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
-  table.insert(at, command);
-}
-
-const std::vector<Command>& Commands() { return Table(); }
-
-const Command* FindCommand(std::string_view name) {
-  for (const Command& c : Table())
-    if (name == c.name) return &c;
-  return nullptr;
-}
 
 bool ParseInt(std::string_view text, std::int32_t& value) {
   const char* end = text.data() + text.size();

@@ -1,9 +1,10 @@
 #pragma once
-// kolvaro-cli's subcommands register themselves here; each lives in its own
-// file, so adding one touches nothing else.
+// What every kolvaro-cli command shares; the commands themselves are listed
+// in commands.cpp.
 
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,16 +35,10 @@ struct Command {
   int (*run)(Context& ctx, const std::vector<std::string>& args);
 };
 
-/// Adds a command to the table; use through a static Registrar.
-void RegisterCommand(const Command& command);
-/// Every registered command, sorted by name.
-const std::vector<Command>& Commands();
+/// Every command, in the order --help lists them (by name).
+std::span<const Command> Commands();
 /// The command of that name, or null.
 const Command* FindCommand(std::string_view name);
-
-struct Registrar {
-  explicit Registrar(const Command& command) { RegisterCommand(command); }
-};
 
 /// A whole decimal number in 32 bits ("-1", "42"); false for anything else.
 bool ParseInt(std::string_view text, std::int32_t& value);

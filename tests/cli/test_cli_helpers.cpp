@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <string_view>
 
 #include "cli/cli_testutil.h"
 #include "cli/command.h"
@@ -26,6 +27,22 @@ TEST(CliParseInt, AcceptsWholeDecimal32BitNumbersOnly) {
     std::int32_t v = 7;
     EXPECT_FALSE(cli::ParseInt(text, v)) << text;
   }
+}
+
+// --help lists the table as it stands, so an entry out of place shows there.
+TEST(CliCommands, TableIsSortedByNameAndEachUsageStartsWithItsName) {
+  const auto commands = cli::Commands();
+  ASSERT_FALSE(commands.empty());
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const std::string_view name = commands[i].name;
+    if (i > 0) {
+      EXPECT_LT(std::string_view(commands[i - 1].name), name);
+    }
+    EXPECT_EQ(std::string_view(commands[i].usage).substr(0, name.size() + 1),
+              std::string(name) + ' ');
+    EXPECT_EQ(cli::FindCommand(name), &commands[i]);
+  }
+  EXPECT_EQ(cli::FindCommand("nix"), nullptr);
 }
 
 TEST(CliJson, NumbersRoundTripAndNonFiniteBecomesNull) {
