@@ -12,8 +12,6 @@ namespace {
 // are checked against them before anything is allocated.
 constexpr std::uint64_t kMinPictureRecord = 4 + 1 + 12 + 4 + 12 + 1;
 constexpr std::uint64_t kMinNameRecord = 4 + 1;
-constexpr std::uint64_t kPersonOnPictureRecord = 4 + 4 + 16 + 12;
-constexpr std::uint64_t kThemeLinkRecord = 4 + 4 + 12;
 
 // Reads the count and the table's change date; returns how many records follow.
 std::uint32_t ReadHeader(CArchive& ar, COleDateTime& changed, std::uint64_t minRecord) {
@@ -32,18 +30,6 @@ void EraseKeysIf(Map& map, Pred pred) {
     const std::int64_t key = map.GetNext(p).first;
     if (pred(key)) map.erase(key);
   }
-}
-
-// The next entry from pos whose halves match (-1 = any): its position, with
-// pos already past it, or the null position.
-template <typename Map>
-POSITION FindNextPair(const Map& map, POSITION& pos, std::int32_t high, std::int32_t low) {
-  while (pos != kNullPosition) {
-    const POSITION at = pos;
-    const std::int64_t key = map.GetNext(pos).first;
-    if ((high == -1 || PairHigh(key) == high) && (low == -1 || PairLow(key) == low)) return at;
-  }
-  return kNullPosition;
 }
 
 }  // namespace
@@ -206,44 +192,44 @@ bool CNameMap::erase(std::uint32_t id) {
   return true;
 }
 
-// ---------------------------------------------------------------- persons
+// ---------------------------------------------------------- persons, themes
 
-void CPersonenEx::AddOrUpdate(std::int32_t id, const std::string& name) {
+void NameTable::AddOrUpdate(std::int32_t id, const std::string& name) {
   m_map.set(static_cast<std::uint32_t>(id), name);
   if (id > m_nMaxId) m_nMaxId = id;
   changed = COleDateTime::Now();
 }
 
-void CPersonenEx::Remove(std::int32_t id) {
+void NameTable::Remove(std::int32_t id) {
   m_map.erase(static_cast<std::uint32_t>(id));
   changed = COleDateTime::Now();
 }
 
-bool CPersonenEx::Lookup(std::int32_t id, std::string& name) const {
+bool NameTable::Lookup(std::int32_t id, std::string& name) const {
   const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
   if (!h) return false;
   name = m_map.Name(*h);
   return true;
 }
 
-std::string CPersonenEx::GetName(std::int32_t id) const {
+std::string NameTable::GetName(std::int32_t id) const {
   const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
   return h ? std::string(m_map.Name(*h)) : std::string();
 }
 
-void CPersonenEx::GetNext(POSITION& pos, std::int32_t& id, std::string& name) const {
+void NameTable::GetNext(POSITION& pos, std::int32_t& id, std::string& name) const {
   const auto [key, value] = m_map.GetNext(pos);
   id = static_cast<std::int32_t>(key);
   name = value;
 }
 
-void CPersonenEx::Clear() {
+void NameTable::Clear() {
   m_map.clear();
-  m_nMaxId = 0;
+  m_nMaxId = m_emptyMaxId;
   changed = COleDateTime::Now();
 }
 
-void CPersonenEx::Serialize(CArchive& ar) {
+void NameTable::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar.WriteInt(GetCount());
     ar.WriteDate(changed);
@@ -254,7 +240,8 @@ void CPersonenEx::Serialize(CArchive& ar) {
     }
     return;
   }
-  Clear();
+  m_map.clear();
+  m_nMaxId = 0;
   const std::uint32_t count = ReadHeader(ar, changed, kMinNameRecord);
   // A name takes 16 bytes in the map and at least 5 in the file: the count
   // the file states, checked against the bytes left, is safe to reserve.
@@ -266,7 +253,89 @@ void CPersonenEx::Serialize(CArchive& ar) {
   }
 }
 
-// ------------------------------------------------------- persons on pictures
+// ------------------------------------------------------------- link tables
+
+template <typename Link>
+bool PairLinkTable<Link>::Remove(std::int32_t first, std::int32_t picture) {
+  const bool removed = m_map.erase(PairKey(first, picture));
+  changed = COleDateTime::Now();
+  return removed;
+}
+
+template <typename Link>
+void PairLinkTable<Link>::RemoveAllOfFirst(std::int32_t first) {
+  if (Link::kEmptyKeepsDate && m_map.empty()) return;
+  EraseKeysIf(m_map, [first](std::int64_t key) { return PairHigh(key) == first; });
+  changed = COleDateTime::Now();
+}
+
+template <typename Link>
+void PairLinkTable<Link>::RemoveAllOfPicture(std::int32_t picture) {
+  if (Link::kEmptyKeepsDate && m_map.empty()) return;
+  EraseKeysIf(m_map, [picture](std::int64_t key) { return PairLow(key) == picture; });
+  changed = COleDateTime::Now();
+}
+
+template <typename Link>
+POSITION PairLinkTable<Link>::FindNext(POSITION& pos, std::int32_t first,
+                                       std::int32_t picture) const {
+  while (pos != kNullPosition) {
+    const POSITION at = pos;
+    const std::int64_t key = m_map.GetNext(pos).first;
+    if ((first == -1 || PairHigh(key) == first) && (picture == -1 || PairLow(key) == picture))
+      return at;
+  }
+  return kNullPosition;
+}
+
+template <typename Link>
+void PairLinkTable<Link>::Clear() {
+  m_map.clear();
+  changed = COleDateTime::Now();
+}
+
+template <typename Link>
+void PairLinkTable<Link>::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar.WriteInt(GetCount());
+    ar.WriteDate(changed);
+    m_map.ForEach([&ar](std::int64_t key, const Value& v) {
+      ar.WriteInt(PairHigh(key));
+      ar.WriteInt(PairLow(key));
+      Link::Write(ar, v);
+    });
+    return;
+  }
+  Clear();
+  const std::uint32_t count = ReadHeader(ar, changed, Link::kRecordBytes);
+  m_map.reserve(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::int32_t high = ar.ReadInt();
+    const std::int32_t low = ar.ReadInt();
+    // PairKey sign-extends the low half: for a negative picture id (the new
+    // album's placeholder link) the high half comes back one lower. The
+    // format has always behaved so, and such keys match nothing.
+    const std::int64_t key = PairKey(high, low);
+    m_map.set(key, Link::Read(ar, key));
+  }
+}
+
+template class PairLinkTable<PersonOnPictureLink>;
+template class PairLinkTable<ThemeOfPictureLink>;
+
+void PersonOnPictureLink::Write(CArchive& ar, const Value& v) {
+  ar.WriteRect(v.rectangle);
+  ar.WriteDate(v.changed);
+}
+
+PersonOnPictureEntry PersonOnPictureLink::Read(CArchive& ar, std::int64_t key) {
+  const Rect rect = ar.ReadRect();
+  return PersonOnPictureEntry{PairLow(key), PairHigh(key), rect, ar.ReadDate()};
+}
+
+void ThemeOfPictureLink::Write(CArchive& ar, const Value& v) { ar.WriteDate(v); }
+
+COleDateTime ThemeOfPictureLink::Read(CArchive& ar, std::int64_t) { return ar.ReadDate(); }
 
 void CPersonenAufBildernEx::AddOrUpdate(std::int32_t person, std::int32_t picture,
                                         const Rect& rect) {
@@ -276,216 +345,10 @@ void CPersonenAufBildernEx::AddOrUpdate(std::int32_t person, std::int32_t pictur
   m_map.set(key, PersonOnPictureEntry{PairLow(key), PairHigh(key), rect, now});
 }
 
-bool CPersonenAufBildernEx::Remove(std::int32_t person, std::int32_t picture) {
-  const bool removed = m_map.erase(PairKey(person, picture));
-  changed = COleDateTime::Now();
-  return removed;
-}
-
-void CPersonenAufBildernEx::RemoveAllOfPerson(std::int32_t person) {
-  EraseKeysIf(m_map, [person](std::int64_t key) { return PairHigh(key) == person; });
-  changed = COleDateTime::Now();
-}
-
-void CPersonenAufBildernEx::RemoveAllOfPicture(std::int32_t picture) {
-  EraseKeysIf(m_map, [picture](std::int64_t key) { return PairLow(key) == picture; });
-  changed = COleDateTime::Now();
-}
-
-bool CPersonenAufBildernEx::Lookup(std::int32_t person, std::int32_t picture, Rect* rect) const {
-  const PersonOnPictureEntry* e = m_map.find(PairKey(person, picture));
-  if (!e) return false;
-  if (rect) *rect = e->rectangle;
-  return true;
-}
-
-POSITION CPersonenAufBildernEx::FindNext(POSITION& pos, std::int32_t person,
-                                         std::int32_t picture) const {
-  return FindNextPair(m_map, pos, person, picture);
-}
-
-void CPersonenAufBildernEx::GetNext(POSITION& pos, std::int32_t& person, std::int32_t& picture,
-                                    Rect* rect) const {
-  const auto [key, e] = m_map.GetNext(pos);
-  person = PairHigh(key);
-  picture = PairLow(key);
-  if (rect) *rect = e->rectangle;
-}
-
-const PersonOnPictureEntry& CPersonenAufBildernEx::GetNextRef(POSITION& pos) const {
-  return *m_map.GetNext(pos).second;
-}
-
-void CPersonenAufBildernEx::Clear() {
-  m_map.clear();
-  changed = COleDateTime::Now();
-}
-
-void CPersonenAufBildernEx::Serialize(CArchive& ar) {
-  if (ar.IsStoring()) {
-    ar.WriteInt(GetCount());
-    ar.WriteDate(changed);
-    m_map.ForEach([&ar](std::int64_t key, const PersonOnPictureEntry& e) {
-      ar.WriteInt(PairHigh(key));
-      ar.WriteInt(PairLow(key));
-      ar.WriteRect(e.rectangle);
-      ar.WriteDate(e.changed);
-    });
-    return;
-  }
-  Clear();
-  const std::uint32_t count = ReadHeader(ar, changed, kPersonOnPictureRecord);
-  m_map.reserve(count);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::int32_t high = ar.ReadInt();
-    const std::int32_t low = ar.ReadInt();
-    const Rect rect = ar.ReadRect();
-    const COleDateTime date = ar.ReadDate();
-    // PairKey sign-extends the low half: for a negative picture id (the new
-    // album's placeholder link) the high half comes back one lower. The
-    // format has always behaved so, and such keys match nothing.
-    const std::int64_t key = PairKey(high, low);
-    m_map.set(key, PersonOnPictureEntry{PairLow(key), PairHigh(key), rect, date});
-  }
-}
-
-// ---------------------------------------------------------------- themes
-
-void CThemenEx::AddOrUpdate(std::int32_t id, const std::string& name) {
-  changed = COleDateTime::Now();
-  m_map.set(static_cast<std::uint32_t>(id), name);
-  if (id > m_nMaxId) m_nMaxId = id;
-}
-
-void CThemenEx::Remove(std::int32_t id) {
-  m_map.erase(static_cast<std::uint32_t>(id));
-  changed = COleDateTime::Now();
-}
-
-std::string CThemenEx::GetName(std::int32_t id) const {
-  const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
-  return h ? std::string(m_map.Name(*h)) : std::string();
-}
-
-bool CThemenEx::Lookup(std::int32_t id, std::string& name) const {
-  const std::uint32_t* h = m_map.find(static_cast<std::uint32_t>(id));
-  if (!h) return false;
-  name = m_map.Name(*h);
-  return true;
-}
-
-void CThemenEx::GetNext(POSITION& pos, std::int32_t& id, std::string& name) const {
-  const auto [key, value] = m_map.GetNext(pos);
-  id = static_cast<std::int32_t>(key);
-  name = value;
-}
-
-void CThemenEx::Clear() {
-  m_map.clear();
-  m_nMaxId = -1;
-  changed = COleDateTime::Now();
-}
-
-void CThemenEx::Serialize(CArchive& ar) {
-  if (ar.IsStoring()) {
-    ar.WriteInt(GetCount());
-    ar.WriteDate(changed);
-    for (POSITION p = m_map.GetStartPosition(); p != kNullPosition;) {
-      const auto [id, name] = m_map.GetNext(p);
-      ar.WriteDword(id);
-      ar.WriteString(name);
-    }
-    return;
-  }
-  m_map.clear();
-  m_nMaxId = 0;
-  const std::uint32_t count = ReadHeader(ar, changed, kMinNameRecord);
-  // A name takes 16 bytes in the map and at least 5 in the file: the count
-  // the file states, checked against the bytes left, is safe to reserve.
-  m_map.reserve(count);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::int32_t id = ar.ReadInt();
-    m_map.set(static_cast<std::uint32_t>(id), ar.ReadString());
-    if (id > m_nMaxId) m_nMaxId = id;
-  }
-}
-
-// ------------------------------------------------------- themes of pictures
-
 void CThemenDerBilderEx::AddOrUpdate(std::int32_t theme, std::int32_t picture) {
   const COleDateTime now = COleDateTime::Now();
   changed = now;
   m_map.set(PairKey(theme, picture), now);
-}
-
-void CThemenDerBilderEx::Put(std::int32_t theme, std::int32_t picture, const COleDateTime& date) {
-  m_map.set(PairKey(theme, picture), date);
-}
-
-bool CThemenDerBilderEx::Remove(std::int32_t theme, std::int32_t picture) {
-  const bool removed = m_map.erase(PairKey(theme, picture));
-  changed = COleDateTime::Now();
-  return removed;
-}
-
-void CThemenDerBilderEx::RemoveAllOfTheme(std::int32_t theme) {
-  // Unlike the rectangles, the links keep their date when there was nothing to walk.
-  if (m_map.empty()) return;
-  EraseKeysIf(m_map, [theme](std::int64_t key) { return PairHigh(key) == theme; });
-  changed = COleDateTime::Now();
-}
-
-void CThemenDerBilderEx::RemoveAllOfPicture(std::int32_t picture) {
-  if (m_map.empty()) return;
-  EraseKeysIf(m_map, [picture](std::int64_t key) { return PairLow(key) == picture; });
-  changed = COleDateTime::Now();
-}
-
-bool CThemenDerBilderEx::Lookup(std::int32_t theme, std::int32_t picture,
-                                COleDateTime* date) const {
-  const COleDateTime* d = m_map.find(PairKey(theme, picture));
-  if (!d) return false;
-  if (date) *date = *d;
-  return true;
-}
-
-POSITION CThemenDerBilderEx::FindNext(POSITION& pos, std::int32_t theme,
-                                      std::int32_t picture) const {
-  return FindNextPair(m_map, pos, theme, picture);
-}
-
-void CThemenDerBilderEx::GetNext(POSITION& pos, std::int32_t& theme, std::int32_t& picture,
-                                 COleDateTime* date) const {
-  const auto [key, d] = m_map.GetNext(pos);
-  theme = PairHigh(key);
-  picture = PairLow(key);
-  if (date) *date = *d;
-}
-
-void CThemenDerBilderEx::Clear() {
-  m_map.clear();
-  changed = COleDateTime::Now();
-}
-
-void CThemenDerBilderEx::Serialize(CArchive& ar) {
-  if (ar.IsStoring()) {
-    ar.WriteInt(GetCount());
-    ar.WriteDate(changed);
-    m_map.ForEach([&ar](std::int64_t key, const COleDateTime& date) {
-      ar.WriteInt(PairHigh(key));
-      ar.WriteInt(PairLow(key));
-      ar.WriteDate(date);
-    });
-    return;
-  }
-  Clear();
-  const std::uint32_t count = ReadHeader(ar, changed, kThemeLinkRecord);
-  m_map.reserve(count);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::int32_t high = ar.ReadInt();
-    const std::int32_t low = ar.ReadInt();
-    m_map.set(PairKey(high, low), ar.ReadDate());
-  }
 }
 
 }  // namespace kolvaro

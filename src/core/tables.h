@@ -87,8 +87,9 @@ class CNameMap {
   std::size_t m_garbage = 0;
 };
 
-/// The person table: id to name.
-class CPersonenEx {
+/// Id to name with the id counter and change date that the person and
+/// theme tables share; CPersonenEx and CThemenEx name it for the format.
+class NameTable {
  public:
   std::int32_t NextId() const { return m_nMaxId == -1 ? 1 : m_nMaxId + 1; }
   void AddOrUpdate(std::int32_t id, const std::string& name);
@@ -102,11 +103,84 @@ class CPersonenEx {
   void Clear();
   void Serialize(CArchive& ar);
 
-  std::int32_t m_nMaxId = 0;
+  std::int32_t m_nMaxId;
   COleDateTime changed;
 
+ protected:
+  explicit NameTable(std::int32_t emptyMaxId) : m_nMaxId(emptyMaxId), m_emptyMaxId(emptyMaxId) {}
+
  private:
+  std::int32_t m_emptyMaxId;  ///< the counter of a new or cleared table
   CNameMap m_map;
+};
+
+// The two counters start apart (persons at 0, themes at -1) because the
+// format's own program has them so; NextId gives 1 from either, and reading
+// a file starts both at 0.
+
+/// The person table: id to name.
+class CPersonenEx : public NameTable {
+ public:
+  CPersonenEx() : NameTable(0) {}
+};
+
+/// The theme table: id to name.
+class CThemenEx : public NameTable {
+ public:
+  CThemenEx() : NameTable(-1) {}
+};
+
+/// A link of a person or theme (the key's high half) to a picture (its low
+/// half), keyed by PairKey(first, picture). `Link` says what a record holds
+/// besides the key: its Value, the Detail that Lookup and GetNext hand out,
+/// and how it is read and written.
+template <typename Link>
+class PairLinkTable {
+ public:
+  using Value = typename Link::Value;
+  using Detail = typename Link::Detail;
+
+  /// Whether there was such an entry; the change date is set either way.
+  bool Remove(std::int32_t first, std::int32_t picture);
+  void RemoveAllOfPicture(std::int32_t picture);
+  bool Lookup(std::int32_t first, std::int32_t picture, Detail* detail = nullptr) const {
+    const Value* v = m_map.find(PairKey(first, picture));
+    if (!v) return false;
+    if (detail) *detail = Link::DetailOf(*v);
+    return true;
+  }
+  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
+  /// Walks from pos to the next entry matching first and picture (-1 = any);
+  /// returns a position at which GetNext yields it, pos already past it, or
+  /// the null position when none is left.
+  POSITION FindNext(POSITION& pos, std::int32_t first, std::int32_t picture) const;
+  void GetNext(POSITION& pos, std::int32_t& first, std::int32_t& picture,
+               Detail* detail = nullptr) const {
+    const auto [key, v] = m_map.GetNext(pos);
+    first = PairHigh(key);
+    picture = PairLow(key);
+    if (detail) *detail = Link::DetailOf(*v);
+  }
+  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
+  void Clear();
+  void Serialize(CArchive& ar);
+
+  COleDateTime changed;
+
+ protected:
+  void RemoveAllOfFirst(std::int32_t first);
+  /// Calls f(first, value) for every link of the picture, in table order.
+  template <typename F>
+  void ForEachLinkOfPicture(std::int32_t picture, F&& f) const {
+    for (POSITION pos = GetStartPosition(); pos != kNullPosition;) {
+      const POSITION at = FindNext(pos, -1, picture);
+      if (at == kNullPosition) break;
+      POSITION next = at;
+      const auto [key, v] = m_map.GetNext(next);
+      f(PairHigh(key), *v);
+    }
+  }
+  BucketMap<std::int64_t, Value> m_map;
 };
 
 struct PersonOnPictureEntry {
@@ -116,103 +190,67 @@ struct PersonOnPictureEntry {
   COleDateTime changed;
 };
 
+/// A person's record on a picture: its rectangle and its own change date.
+struct PersonOnPictureLink {
+  using Value = PersonOnPictureEntry;
+  using Detail = Rect;
+  static constexpr std::uint64_t kRecordBytes = 4 + 4 + 16 + 12;
+  // Removing all of a person or picture dates the table even when it is
+  // empty, as the format's program does; the theme links differ here.
+  static constexpr bool kEmptyKeepsDate = false;
+  static const Rect& DetailOf(const Value& v) { return v.rectangle; }
+  static void Write(CArchive& ar, const Value& v);
+  static Value Read(CArchive& ar, std::int64_t key);
+};
+
+/// A theme's link to a picture: only the date it was made.
+struct ThemeOfPictureLink {
+  using Value = COleDateTime;
+  using Detail = COleDateTime;
+  static constexpr std::uint64_t kRecordBytes = 4 + 4 + 12;
+  // An empty theme-link table keeps its date through a removal of all of a
+  // theme or picture: the format's program walks nothing and dates nothing.
+  static constexpr bool kEmptyKeepsDate = true;
+  static const COleDateTime& DetailOf(const Value& v) { return v; }
+  static void Write(CArchive& ar, const Value& v);
+  static Value Read(CArchive& ar, std::int64_t key);
+};
+
+extern template class PairLinkTable<PersonOnPictureLink>;
+extern template class PairLinkTable<ThemeOfPictureLink>;
+
 /// Rectangles of persons on pictures, keyed by PairKey(person, picture).
 /// One map serves both the quick rectangle lookup and the full records.
-class CPersonenAufBildernEx {
+class CPersonenAufBildernEx : public PairLinkTable<PersonOnPictureLink> {
  public:
   void AddOrUpdate(std::int32_t person, std::int32_t picture, const Rect& rect);
-  /// Whether there was such an entry; the change date is set either way.
-  bool Remove(std::int32_t person, std::int32_t picture);
-  void RemoveAllOfPerson(std::int32_t person);
-  void RemoveAllOfPicture(std::int32_t picture);
-  bool Lookup(std::int32_t person, std::int32_t picture, Rect* rect = nullptr) const;
-  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
-  /// Walks from pos to the next entry matching person and picture (-1 = any);
-  /// returns a position at which GetNext yields it, pos already past it, or
-  /// the null position when none is left.
-  POSITION FindNext(POSITION& pos, std::int32_t person, std::int32_t picture) const;
-  void GetNext(POSITION& pos, std::int32_t& person, std::int32_t& picture,
-               Rect* rect = nullptr) const;
-  const PersonOnPictureEntry& GetNextRef(POSITION& pos) const;
+  void RemoveAllOfPerson(std::int32_t person) { RemoveAllOfFirst(person); }
+  const PersonOnPictureEntry& GetNextRef(POSITION& pos) const { return *m_map.GetNext(pos).second; }
   /// Calls f(person, rectangle) for every person on the picture, in table order.
   template <typename F>
   void ForEachOnPicture(std::int32_t picture, F&& f) const {
-    for (POSITION pos = GetStartPosition(); pos != kNullPosition;) {
-      POSITION at = FindNext(pos, -1, picture);
-      if (at == kNullPosition) break;
-      std::int32_t person = 0, pic = 0;
-      Rect rect;
-      GetNext(at, person, pic, &rect);
-      f(person, rect);
-    }
+    ForEachLinkOfPicture(picture, [&f](std::int32_t person, const PersonOnPictureEntry& e) {
+      f(person, e.rectangle);
+    });
   }
-  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
-  void Clear();
-  void Serialize(CArchive& ar);
-
-  COleDateTime changed;
-
- private:
-  BucketMap<std::int64_t, PersonOnPictureEntry> m_map;
-};
-
-/// The theme table: id to name.
-class CThemenEx {
- public:
-  std::int32_t NextId() const { return m_nMaxId == -1 ? 1 : m_nMaxId + 1; }
-  void AddOrUpdate(std::int32_t id, const std::string& name);
-  void Remove(std::int32_t id);
-  std::string GetName(std::int32_t id) const;
-  bool Lookup(std::int32_t id, std::string& name) const;
-  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
-  void GetNext(POSITION& pos, std::int32_t& id, std::string& name) const;
-  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
-  void Clear();
-  void Serialize(CArchive& ar);
-
-  std::int32_t m_nMaxId = -1;
-  COleDateTime changed;
-
- private:
-  CNameMap m_map;
 };
 
 /// Links of themes to pictures, keyed by PairKey(theme, picture), valued by
 /// the date the link was made.
-class CThemenDerBilderEx {
+class CThemenDerBilderEx : public PairLinkTable<ThemeOfPictureLink> {
  public:
   void AddOrUpdate(std::int32_t theme, std::int32_t picture);
   /// Stores a link with a given date and no change of the table's date
   /// (the new album's placeholder link).
-  void Put(std::int32_t theme, std::int32_t picture, const COleDateTime& date);
-  /// Whether there was such a link; the change date is set either way.
-  bool Remove(std::int32_t theme, std::int32_t picture);
-  void RemoveAllOfTheme(std::int32_t theme);
-  void RemoveAllOfPicture(std::int32_t picture);
-  bool Lookup(std::int32_t theme, std::int32_t picture, COleDateTime* date = nullptr) const;
-  POSITION GetStartPosition() const { return m_map.GetStartPosition(); }
-  POSITION FindNext(POSITION& pos, std::int32_t theme, std::int32_t picture) const;
-  void GetNext(POSITION& pos, std::int32_t& theme, std::int32_t& picture,
-               COleDateTime* date = nullptr) const;
+  void Put(std::int32_t theme, std::int32_t picture, const COleDateTime& date) {
+    m_map.set(PairKey(theme, picture), date);
+  }
+  void RemoveAllOfTheme(std::int32_t theme) { RemoveAllOfFirst(theme); }
   /// Calls f(theme) for every theme of the picture, in table order.
   template <typename F>
   void ForEachOnPicture(std::int32_t picture, F&& f) const {
-    for (POSITION pos = GetStartPosition(); pos != kNullPosition;) {
-      POSITION at = FindNext(pos, -1, picture);
-      if (at == kNullPosition) break;
-      std::int32_t theme = 0, pic = 0;
-      GetNext(at, theme, pic);
-      f(theme);
-    }
+    ForEachLinkOfPicture(picture, [&f](std::int32_t theme, const COleDateTime&) { f(theme); });
   }
-  std::int32_t GetCount() const { return static_cast<std::int32_t>(m_map.size()); }
-  void Clear();
-  void Serialize(CArchive& ar);
-
-  COleDateTime changed;
-
- private:
-  BucketMap<std::int64_t, COleDateTime> m_map;
 };
 
 }  // namespace kolvaro
