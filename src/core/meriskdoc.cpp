@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <unordered_map>
 
 #include "core/archive.h"
+#include "core/rebase.h"
 #include "core/safefile.h"
 #include "res/strings.h"
 
@@ -222,63 +222,8 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
   if (m_nStorageMode == 1) m_strAlbumFolder = m_strStorageFolder;
   m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
 
-  auto storedName = [&](const std::string& filename) {
-    std::string full = filename;
-    if (!oldBase.empty() && !filename.empty() && !IsAbsoluteStoredName(m_pathStyle, filename)) {
-      full = ResolveStoredPath(m_pathStyle, oldBase, filename);
-      // Without its ".." steps the name does not lead through the old
-      // folder, which may be gone once the album has moved.
-      std::string canonical;
-      if (Canonicalize(m_pathStyle, full, canonical)) full = std::move(canonical);
-    }
-    std::string stored = MakeStoredPath(full);
-    // A '\' or a folder "C:" in a POSIX path would lead elsewhere once
-    // relative: such a name stays absolute. (Bytes that are not UTF-8 are
-    // lost either way; they do not change the choice.)
-    const StoredNameProblem problem = CheckStoredName(m_pathStyle, full, BaseFolder(), stored);
-    if (problem == StoredNameProblem::kBackslash || problem == StoredNameProblem::kOtherFile)
-      return full;
-    return stored;
-  };
-  // A stored name is its folder's stored form followed by the file name, so
-  // each folder is worked out once (with a one-letter stand-in for the file):
-  // albums hold many pictures per folder. Left out are names whose folder
-  // part is shorter than the two characters the tests for an absolute name
-  // look at, file names that are steps ("." and "..") or hold a ':' (a
-  // folder that shrinks to nothing lets the drive test see the file name),
-  // and names long enough that the canonical form could hit its length limit
-  // with one file name but not with the other. Keep this in step with storedName.
-  std::unordered_map<std::string, std::string> folderPrefixes;
-  auto cacheable = [&oldBase](const std::string& filename, std::size_t file) {
-    const std::string_view name = std::string_view(filename).substr(file);
-    return file >= 2 && !name.empty() && name != "." && name != ".." &&
-           name.find(':') == std::string_view::npos && oldBase.size() + filename.size() < 200;
-  };
-  std::vector<std::pair<std::int32_t, std::string>> renamed;
-  for (POSITION pos = m_pictures.GetStartPosition(); pos != kNullPosition;) {
-    std::int32_t id;
-    const PictureEntry& e = m_pictures.GetNextRef(pos, id);
-    std::string s;
-    std::size_t file = e.filename.size();  // where the file name begins
-    while (file > 0 && e.filename[file - 1] != '\\' && e.filename[file - 1] != '/') --file;
-    if (cacheable(e.filename, file)) {
-      auto [it, added] = folderPrefixes.try_emplace(e.filename.substr(0, file));
-      if (added) {
-        it->second = storedName(it->first + 'f');
-        it->second.pop_back();
-      }
-      s = it->second;
-      s.append(e.filename, file);
-    } else {
-      s = storedName(e.filename);
-    }
-    std::string name;
-    if (m_nStorageMode == 0)
-      name = std::move(s);
-    else if (!Canonicalize(m_pathStyle, ResolveStoredPath(m_pathStyle, m_strAlbumFolder, s), name))
-      name = e.filename;
-    if (name != e.filename) renamed.emplace_back(id, std::move(name));
-  }
+  std::vector<std::pair<std::int32_t, std::string>> renamed =
+      RebaseStoredNames(m_pathStyle, m_nStorageMode, oldBase, BaseFolder(), m_pictures);
   // Put back in place: the record order and every change date stay.
   // `renamed` then holds the old names, for the way back.
   auto swapNames = [this, &renamed] {

@@ -14,6 +14,7 @@
 #include "core/cp1252.h"
 #include "core/meriskdoc.h"
 #include "core/paths.h"
+#include "core/rebase.h"
 
 namespace kolvaro {
 namespace {
@@ -303,6 +304,47 @@ TEST(DocumentPaths, SavingKeepsNamesAbsoluteThatCannotBeRelative) {
   EXPECT_EQ(NameOf(doc, 2), names[1]);
   EXPECT_EQ(NameOf(doc, 3), "x:y.jpg");
   for (std::int32_t id = 1; id <= 3; ++id) EXPECT_EQ(doc.GetPictureFullPath(id), names[id - 1]);
+}
+
+
+// ------------------------------------------------- re-basing on save
+
+// Saving moves every stored name onto the new base folder and keeps the
+// picture it leads to. Each row is checked alone and as the only picture of
+// a table, which takes the per-folder shortcut.
+TEST(Rebase, SavedNamesLeadToTheSamePictures) {
+  constexpr PathStyle P = PathStyle::Posix, W = PathStyle::Windows;
+  struct Row {
+    PathStyle style;
+    std::int32_t storageMode;
+    const char* oldBase;
+    const char* newBase;
+    const char* stored;
+    const char* saved;
+  };
+  const Row rows[] = {
+      {P, 0, "/home/anna/alben/", "/home/anna/alben/neu/", "urlaub\\a.jpg", "..\\urlaub\\a.jpg"},
+      {P, 0, "/home/anna/alben/", "/home/anna/", "..\\bilder\\b.jpg", "bilder\\b.jpg"},
+      {P, 0, "", "/home/anna/bilder/", "/home/anna/bilder/x/c.jpg", "x\\c.jpg"},
+      {P, 0, "/home/anna/", "/home/anna/neu/", "/srv/a\\b.jpg", "/srv/a\\b.jpg"},
+      {P, 0, "/home/anna/", "/home/anna/neu/", "", ""},
+      {P, 1, "/home/anna/alben/", "/home/anna/ablage/", "..\\bilder\\d.jpg", "/home/anna/bilder/d.jpg"},
+      {P, 2, "/home/anna/alben/", "/home/anna/ablage/", "..\\bilder\\d.jpg", "/home/anna/bilder/d.jpg"},
+      {W, 0, "c:\\alben\\", "c:\\bilder\\", "urlaub\\e.jpg", "..\\alben\\urlaub\\e.jpg"},
+      {W, 0, "c:\\alben\\", "c:\\bilder\\", "D:\\Fotos\\f.jpg", "D:\\Fotos\\f.jpg"},
+      {W, 0, "c:\\alben\\", "c:\\", "c:\\Alben\\X\\g.jpg", "alben\\x\\g.jpg"},
+      {W, 1, "c:\\alben\\", "e:\\ablage\\", "x\\h.jpg", "c:\\alben\\x\\h.jpg"},
+      {P, 0, "D:\\Fotos\\", "D:\\Neu\\", "urlaub\\i.jpg", "..\\fotos\\urlaub\\i.jpg"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.stored) + " -> " + r.newBase);
+    EXPECT_EQ(RebasedName(r.style, r.storageMode, r.oldBase, r.newBase, r.stored), r.saved);
+    CBilderEx pictures;
+    pictures.AddOrUpdate(7, r.stored, COleDateTime(), 1, "");
+    const auto renamed = RebaseStoredNames(r.style, r.storageMode, r.oldBase, r.newBase, pictures);
+    EXPECT_EQ(renamed.empty() ? std::string(r.stored) : renamed.front().second, r.saved);
+    EXPECT_TRUE(renamed.empty() || renamed.front().first == 7);
+  }
 }
 
 }  // namespace
