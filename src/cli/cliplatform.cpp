@@ -23,12 +23,6 @@ std::string Text(StringId id, const std::string& arg = {}) {
   return FormatMessage(LoadString(id), {arg});
 }
 
-std::string Absolute(const std::string& path) {
-  std::error_code ec;
-  const fs::path abs = fs::absolute(path, ec);
-  return ec ? path : abs.lexically_normal().string();
-}
-
 // The home trash: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash.
 std::optional<fs::path> DataHome() {
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') return fs::path(xdg);
@@ -81,7 +75,7 @@ std::vector<std::string> CCliUserQuestions::GetOpenFileNames(const std::string&,
                                                              const std::string&, bool multiple) {
   std::vector<std::string> files;
   for (const std::string& f : m_files) {
-    files.push_back(Absolute(f));
+    files.push_back(AbsoluteNormalPath(f));
     if (!multiple) break;
   }
   return files;
@@ -89,7 +83,7 @@ std::vector<std::string> CCliUserQuestions::GetOpenFileNames(const std::string&,
 
 std::optional<std::string> CCliUserQuestions::ChooseFolder(const std::string&, const std::string&) {
   if (!m_folder) return std::nullopt;
-  return Absolute(*m_folder);
+  return AbsoluteNormalPath(*m_folder);
 }
 
 std::string TrashInfoPath(const std::string& path) {

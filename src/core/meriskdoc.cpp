@@ -55,9 +55,7 @@ void SetError(std::string* error, std::string text) {
 
 std::string Absolute(PathStyle style, const std::string& path) {
   if (style != PathStyle::Posix || path.empty() || path[0] == '/') return path;
-  std::error_code ec;
-  const auto abs = std::filesystem::absolute(path, ec);
-  return ec ? path : abs.lexically_normal().string();
+  return AbsoluteNormalPath(path);
 }
 
 }  // namespace

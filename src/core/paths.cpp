@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include "core/cp1252.h"
@@ -312,6 +313,12 @@ std::string FromStoredFolder(PathStyle style, std::string_view stored) {
   }
   if (style == PathStyle::Posix && !s.empty() && s.back() != '/') s += '/';
   return s;
+}
+
+std::string AbsoluteNormalPath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path abs = std::filesystem::absolute(path, ec);
+  return ec ? path : abs.lexically_normal().string();
 }
 
 bool Canonicalize(PathStyle style, std::string_view path, std::string& out) {

@@ -91,6 +91,11 @@ std::string ToStoredFolder(PathStyle style, std::string_view folder);
 /// The folder from its stored form; a POSIX folder gets a trailing '/'.
 std::string FromStoredFolder(PathStyle style, std::string_view stored);
 
+/// `path` made absolute against the working folder, its "." and ".." steps
+/// removed without looking anything up; unchanged when the working folder
+/// cannot be read.
+std::string AbsoluteNormalPath(const std::string& path);
+
 /// Removes "." and ".." steps; false when the result would be too long for
 /// the style (260 characters on Windows, 4096 on POSIX). In the POSIX style a
 /// path with a Windows drive is canonicalized by the Windows rules.

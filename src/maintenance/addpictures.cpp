@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/paths.h"
 #include "maintenance/capturedate.h"
 #include "maintenance/duplicatetest.h"
 #include "res/strings.h"
@@ -12,14 +13,6 @@ namespace kolvaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Stored names are made from clean absolute paths, so "a/./b.jpg" and
-// "a/b.jpg" are one file to the duplicate test.
-std::string NormalPath(const std::string& path) {
-  std::error_code ec;
-  const fs::path abs = fs::absolute(path, ec);
-  return ec ? path : abs.lexically_normal().string();
-}
 
 bool EndsWithJpg(const std::string& name) {
   if (name.size() < 4) return false;
@@ -39,7 +32,9 @@ int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallbac
   full.reserve(files.size());
   stored.reserve(files.size());
   for (const std::string& file : files) {
-    full.push_back(NormalPath(file));
+    // Stored names are made from clean absolute paths, so "a/./b.jpg" and
+    // "a/b.jpg" are one file to the duplicate test.
+    full.push_back(AbsoluteNormalPath(file));
     stored.push_back(doc.MakeStoredPath(full.back()));
   }
   std::vector<StoredNameProblem> problems;
@@ -119,7 +114,7 @@ int AddFolderPictures(CMeriskDoc& doc, IUserQuestions& ui, const std::string& fo
 std::vector<std::string> ListFolderJpegs(const std::string& folder) {
   std::vector<std::pair<std::string, std::string>> found;  // name, full path
   std::error_code ec;
-  fs::directory_iterator it(NormalPath(folder), ec);
+  fs::directory_iterator it(AbsoluteNormalPath(folder), ec);
   for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
     if (!EndsWithJpg(name)) continue;

@@ -347,5 +347,12 @@ TEST(Rebase, SavedNamesLeadToTheSamePictures) {
   }
 }
 
+
+TEST(PathText, AbsoluteNormalPathStartsAtTheWorkingFolder) {
+  const std::string here = std::filesystem::current_path().string();
+  EXPECT_EQ(AbsoluteNormalPath("a/./b/../c.jpg"), here + "/a/c.jpg");
+  EXPECT_EQ(AbsoluteNormalPath("/x/./y/../z.jpg"), "/x/z.jpg");
+}
+
 }  // namespace
 }  // namespace kolvaro
