@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "platform/qt/qtstring.h"
 #include "res/strings.h"
 
 namespace kolvaro {
@@ -25,10 +26,7 @@ QString ExistingFolderFor(const QString& folder) {
 }  // namespace
 
 CFolderChooser::CFolderChooser(QWidget* owner, int titleId) : m_owner(owner) {
-  if (titleId != 0) {
-    const std::string_view text = LoadString(titleId);
-    m_title = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  }
+  if (titleId != 0) m_title = ToQString(LoadString(titleId));
 }
 
 bool CFolderChooser::SetFlags(unsigned flags) {

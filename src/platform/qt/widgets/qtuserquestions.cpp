@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include "platform/qt/qtstring.h"
 #include "platform/qt/widgets/folderchooser.h"
 #include "platform/qt/widgets/waitcursor.h"
 #include "res/strings.h"
@@ -12,11 +13,7 @@
 namespace kolvaro {
 namespace {
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString Text(StringId id) { return FromUtf8(LoadString(id)); }
+QString Text(StringId id) { return ToQString(LoadString(id)); }
 
 // Windows matched "*.*" against every name; here it would miss "README".
 QStringList Patterns(const QString& text) {
@@ -43,7 +40,7 @@ QMessageBox::Icon IconFor(const UserMessage& m) {
 }  // namespace
 
 QStringList ConvertFileFilter(std::string_view filter) {
-  const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
+  const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
   QStringList result;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     // An empty pattern ("||") ends the list.
@@ -70,10 +67,10 @@ CQtUserQuestions::~CQtUserQuestions() = default;
 
 Answer CQtUserQuestions::Show(const UserMessage& message) {
   QMessageBox box(m_parent);
-  box.setWindowTitle(FromUtf8(message.caption.empty() ? kAppTitle : std::string_view(message.caption)));
+  box.setWindowTitle(ToQString(message.caption.empty() ? kAppTitle : std::string_view(message.caption)));
   // File names may contain '<': never let them turn into markup.
   box.setTextFormat(Qt::PlainText);
-  box.setText(QString::fromStdString(message.text));
+  box.setText(ToQString(message.text));
   box.setIcon(IconFor(message));
 
   struct Choice {
@@ -128,8 +125,8 @@ std::vector<std::string> CQtUserQuestions::GetOpenFileNames(const std::string& t
                                                             const std::string& filter,
                                                             const std::string& initialFolder,
                                                             bool multiple) {
-  QFileDialog dialog(m_parent, title.empty() ? Text(IDS_OPEN_TITLE) : QString::fromStdString(title),
-                     QString::fromStdString(initialFolder));
+  QFileDialog dialog(m_parent, title.empty() ? Text(IDS_OPEN_TITLE) : ToQString(title),
+                     ToQString(initialFolder));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   const QStringList filters = ConvertFileFilter(filter);
@@ -144,8 +141,8 @@ std::vector<std::string> CQtUserQuestions::GetOpenFileNames(const std::string& t
 
 std::string CQtUserQuestions::GetSaveFileName(const std::string& title, const std::string& filter,
                                               const std::string& proposed) {
-  return QFileDialog::getSaveFileName(m_parent, QString::fromStdString(title),
-                                      QString::fromStdString(proposed),
+  return QFileDialog::getSaveFileName(m_parent, ToQString(title),
+                                      ToQString(proposed),
                                       ConvertFileFilter(filter).join(QStringLiteral(";;")))
       .toStdString();
 }
@@ -153,9 +150,9 @@ std::string CQtUserQuestions::GetSaveFileName(const std::string& title, const st
 std::optional<std::string> CQtUserQuestions::ChooseFolder(const std::string& title,
                                                           const std::string& initialFolder) {
   CFolderChooser chooser(m_parent);
-  chooser.SetTitle(QString::fromStdString(title));
+  chooser.SetTitle(ToQString(title));
   chooser.SetFlags(BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT);
-  chooser.SetInitialFolder(QString::fromStdString(initialFolder));
+  chooser.SetInitialFolder(ToQString(initialFolder));
   if (!chooser.Browse()) return std::nullopt;
   return chooser.GetPath().toStdString();
 }
