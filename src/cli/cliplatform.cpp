@@ -12,6 +12,7 @@
 
 #include "cli/json.h"
 #include "core/paths.h"
+#include "core/safefile.h"
 #include "res/strings.h"
 
 namespace kolvaro::cli {
@@ -45,17 +46,6 @@ std::string LocalTimestamp() {
   char buf[32];
   std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
   return buf;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -146,7 +136,7 @@ bool CCliFileOperations::MoveToTrash(const std::string& path) {
     }
     const std::string text =
         "[Trash Info]\nPath=" + TrashInfoPath(path) + "\nDeletionDate=" + LocalTimestamp() + "\n";
-    const bool written = WriteAll(fd, text);
+    const bool written = WriteAll(fd, text) == 0;
     if (::close(fd) != 0 || !written) {
       ::unlink(infoFile.c_str());
       return Report(cannot + ": " + Text(IDS_CLI_CANNOT_WRITE, infoFile.string()));

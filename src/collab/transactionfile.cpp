@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "collab/transactionformat.h"
+#include "core/safefile.h"
 #include "res/strings.h"
 
 namespace kolvaro {
@@ -245,19 +246,7 @@ void CTransactionFile::Close() {
 
 bool CTransactionFile::WriteBytes(const std::string& bytes) {
   const off_t start = ::lseek(m_fd, 0, SEEK_END);
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  int err = 0;
-  while (left > 0) {
-    const ssize_t n = ::write(m_fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
+  int err = WriteAll(m_fd, bytes);
   if (err == 0 && ::fdatasync(m_fd) != 0 && errno != EINVAL) err = errno;
   if (err == 0) return true;
   // Take back a partial record, so the file stays readable up to here.

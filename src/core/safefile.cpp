@@ -222,6 +222,17 @@ int WriteInPlace(const std::string& target, const std::string& bytes, FileIdenti
 
 }  // namespace
 
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return ENOSPC;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
 std::string NotARegularFileText(const std::string& path) {
   return FormatMessage(LoadString(IDS_NOT_A_REGULAR_FILE), {path});
 }

@@ -10,8 +10,13 @@
 #include <chrono>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 namespace kolvaro {
+
+/// Writes all of `bytes` at the file's position, going on after signals;
+/// 0, or the errno value that stopped it (ENOSPC when nothing more would go).
+int WriteAll(int fd, std::string_view bytes);
 
 /// Not an errno value: the path names a folder, a pipe, a device or a socket.
 inline constexpr int kNotARegularFile = -1;

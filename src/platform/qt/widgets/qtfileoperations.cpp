@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "core/safefile.h"
 #include "platform/qt/qtstring.h"
 #include "res/strings.h"
 
@@ -61,18 +62,6 @@ class ScopedFile {
   int m_fd;
 };
 
-int WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) return ENOSPC;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
 // Copies `source` to `target` through a temporary file beside the target,
 // keeping permissions and modification time (capture dates may fall back on
 // it). Returns 0, kCancelled or the errno of the failure; on anything but 0
@@ -99,7 +88,7 @@ int CopyContents(const std::string& source, const std::string& target, const std
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return errno;
     if (n == 0) break;
-    if (const int error = WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) return error;
+    if (const int error = WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return error;
     copied += static_cast<std::uint64_t>(n);
     if (!onBytes(copied)) return kCancelled;
   }
