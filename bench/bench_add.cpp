@@ -1,7 +1,7 @@
 // 2 000 camera JPEGs (APP1 blocks of 10 to 60 KB with a thumbnail inside,
 // 100 to 400 KB of image data): the EXIF reader's capture-date text, the
 // capture-date rule, and adding them to an album of 100 000 pictures as a
-// folder (32808) and as chosen files (32784). Baseline: reading the first
+// folder (ID_ADD_FOLDER) and as chosen files (ID_ADD_PICTURES). Baseline: reading the first
 // 64 KiB of each file with plain read(2). The counter "x_read" is the ratio
 // to it; targets: capture dates within 2x, adding within 3x. Times are the
 // thread's CPU time (user and system), files come from the page cache.

@@ -23,6 +23,11 @@ using namespace kolvaro;
 
 namespace {
 
+// A line of kolvaro's own on stderr.
+std::string ProgramMessage(const std::string& text) {
+  return FormatMessage(LoadString(IDS_PROGRAM_MESSAGE), {text}) + '\n';
+}
+
 // Ends the program once the main window has been painted: start-up timing
 // and the end-to-end check use it.
 class QuitAfterFirstPaint : public QObject {
@@ -32,9 +37,11 @@ class QuitAfterFirstPaint : public QObject {
     if (event->type() == QEvent::Paint && !m_done) {
       m_done = true;
       QTimer::singleShot(0, qApp, [this, watched] {
-        std::fprintf(stderr, "kolvaro: Hauptfenster \"%s\" gezeigt nach %lld ms\n",
-                     qobject_cast<QWidget*>(watched)->windowHandle()->title().toUtf8().constData(),
-                     static_cast<long long>(m_clock.elapsed()));
+        const std::string title =
+            qobject_cast<QWidget*>(watched)->windowHandle()->title().toStdString();
+        const std::string shown = FormatMessage(LoadString(IDS_MAIN_WINDOW_SHOWN),
+                                                {title, static_cast<long long>(m_clock.elapsed())});
+        std::fputs(ProgramMessage(shown).c_str(), stderr);
         QApplication::quit();
       });
     }
@@ -55,7 +62,7 @@ int main(int argc, char** argv) {
   // Help and version need no screen.
   const CommandLine cl = ParseCommandLine(args);
   if (!cl.error.empty()) {
-    std::fprintf(stderr, "kolvaro: %s\n", cl.error.c_str());
+    std::fputs(ProgramMessage(cl.error).c_str(), stderr);
     return 2;
   }
   if (cl.help) {

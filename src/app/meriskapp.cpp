@@ -105,7 +105,8 @@ bool CMeriskApp::CommitEdits() {
 
 void CMeriskApp::OnFileOpen() {
   const std::vector<std::string> files =
-      m_ui.GetOpenFileNames("Öffnen", kAlbumFilter, m_doc.m_strAlbumFolder, false);
+      m_ui.GetOpenFileNames(std::string(LoadString(IDS_OPEN_TITLE)), kAlbumFilter,
+                            m_doc.m_strAlbumFolder, false);
   if (!files.empty()) OpenDocumentFile(files.front());
 }
 

@@ -13,6 +13,7 @@
 #include "platform/fileops.h"
 #include "platform/settings.h"
 #include "platform/userquestions.h"
+#include "res/strings.h"
 #include "views/commandtarget.h"
 
 namespace kolvaro {
@@ -23,9 +24,9 @@ class CMeriskApp : public QObject, public ICommandTarget {
   Q_OBJECT
  public:
   /// The template's texts: window title, name of a new album, file filter.
-  static constexpr const char* kWindowTitle = "Kolvaro-Album";
-  static constexpr const char* kNewAlbumName = "Leeres Kolvaroalbum";
-  static constexpr const char* kAlbumFilter = "Kolvaro-Album Dateien (*.kvo)|*.kvo|Alle Dateien (*.*)|*.*||";
+  static inline const std::string kWindowTitle{LoadString(IDS_WINDOW_TITLE)};
+  static inline const std::string kNewAlbumName{LoadString(IDS_NEW_ALBUM_NAME)};
+  static inline const std::string kAlbumFilter{LoadString(IDS_ALBUM_FILTER)};
 
   CMeriskApp(ISettings& settings, IUserQuestions& ui, IFileOperations* fileOps);
   ~CMeriskApp() override;

@@ -74,12 +74,12 @@ CSelectView::CSelectView(CMeriskDoc& doc, QWidget* parent) : QWidget(parent), m_
     row->addWidget(list);
     return list;
   };
-  m_theme = addList("Zeige Photos mit ... Thema:", "themeList");
+  m_theme = addList(LoadString(IDS_SELECT_THEME_LABEL), "themeList");
   row->addSpacing(8);
-  m_person = addList("Person:", "personList");
+  m_person = addList(LoadString(IDS_SELECT_PERSON_LABEL), "personList");
   row->addSpacing(8);
-  m_sort = addList("sortiere nach:", "sortList");
-  m_go = new QPushButton(QStringLiteral("Los!"), this);
+  m_sort = addList(LoadString(IDS_SELECT_SORT_LABEL), "sortList");
+  m_go = new QPushButton(ToQString(LoadString(IDS_SELECT_GO)), this);
   m_go->setObjectName(QStringLiteral("goButton"));
   row->addSpacing(8);
   row->addWidget(m_go);
@@ -93,7 +93,7 @@ CSelectView::~CSelectView() { m_doc.RemoveView(this); }
 
 void CSelectView::OnInitialUpdate() {
   m_sort->clear();
-  // String 1002 holds the entries, one per line; the list sorts them.
+  // IDS_SORT_KEYS holds the entries, one per line; the list sorts them.
   const std::string_view entries = LoadString(IDS_SORT_KEYS);
   std::size_t start = 0;
   for (std::size_t nl = entries.find('\n'); nl != std::string_view::npos;

@@ -12,32 +12,31 @@ CAlbumFile::CAlbumFile(Context& ctx) : m_ctx(ctx), m_doc(ctx.settings, PathStyle
 
 bool CAlbumFile::New() {
   if (m_doc.OnNewDocument()) return true;
-  Fail(m_ctx, "Fehler beim Anlegen des Dokuments.");
+  Fail(m_ctx, Text(IDS_CLI_NEW_FAILED));
   return false;
 }
 
 bool CAlbumFile::Open(const std::string& path) {
   // Failures to open are the document's to word; only waiting is the lock's.
   if (m_lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
-    Fail(m_ctx, path + " wird gerade von einem anderen Befehl bearbeitet; das Warten darauf "
-                       "wurde abgebrochen. Bitte später noch einmal versuchen.");
+    Fail(m_ctx, Text(IDS_CLI_ALBUM_LOCKED, {path}));
     return false;
   }
   std::string error;
   if (m_doc.OnOpenDocument(path, &error)) return true;
-  Fail(m_ctx, error.empty() ? "Fehler beim Öffnen des Dokuments." : error);
+  Fail(m_ctx, error.empty() ? Text(IDS_FAILED_TO_OPEN_DOC) : error);
   return false;
 }
 
 bool CAlbumFile::Save(const std::string& path) {
   const std::string target = path.empty() ? m_doc.GetPathName() : path;
   if (target.empty()) {
-    Fail(m_ctx, "Kein Dateiname zum Speichern angegeben.");
+    Fail(m_ctx, Text(IDS_CLI_NO_SAVE_NAME));
     return false;
   }
   std::string error;
   if (m_doc.OnSaveDocument(target, &error)) return true;
-  Fail(m_ctx, error.empty() ? "Fehler beim Speichern des Dokuments." : error);
+  Fail(m_ctx, error.empty() ? Text(IDS_FAILED_TO_SAVE_DOC) : error);
   return false;
 }
 

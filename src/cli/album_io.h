@@ -11,13 +11,14 @@
 //     if (!album.Open(args[0])) return kExitFailure;
 //     std::string old;
 //     if (!album.Doc().m_themes.Lookup(id, old))
-//       return Fail(ctx, "Thema " + args[1] + " gibt es nicht.");
+//       return Fail(ctx, Text(IDS_CLI_NO_SUCH_THEME, {args[1]}));
 //     album.Doc().AddOrUpdateTheme(id, args[2]);
 //     return album.Save() ? kExitOk : kExitFailure;
 //   }
 //
 // declared in commands.h and listed in commands.cpp as
-//   {"rename-theme", "rename-theme ALBUM ID NAME", "Benennt ein Thema um.", &RunRenameTheme},
+//   {"rename-theme", IDS_CLI_USAGE_RENAME_THEME, IDS_CLI_ABOUT_RENAME_THEME, &RunRenameTheme},
+// with its usage line and summary in the string table.
 //
 // The document has no transaction log and no file operations; a command
 // that needs them sets them through Doc() before it changes anything.

@@ -32,23 +32,23 @@ int RunCheck(Context& ctx, const std::vector<std::string>& args) {
     const std::string path = doc.GetPictureFullPath(id);
     if (PictureFileExists(path)) continue;
     ++missing;
-    ctx.out << "Bild " << id << " fehlt: " << (path.empty() ? "(kein Dateiname)" : TerminalText(path));
-    if (e.filename != path) ctx.out << " (gespeichert als " << TerminalText(e.filename) << ')';
+    const std::string shown = path.empty() ? Text(IDS_CLI_NO_FILE_NAME) : TerminalText(path);
+    ctx.out << Text(IDS_CLI_PICTURE_MISSING, {static_cast<long long>(id), shown});
+    if (e.filename != path) ctx.out << Text(IDS_CLI_STORED_AS, {TerminalText(e.filename)});
     ctx.out << '\n';
   }
   const int total = doc.m_pictures.GetCount();
   if (missing == 0) {
     if (total == 0)
-      ctx.out << "Das Album enthält keine Bilder.\n";
+      ctx.out << Text(IDS_CLI_NO_PICTURES) << '\n';
     else if (total == 1)
-      ctx.out << "Die Bilddatei wurde gefunden.\n";
+      ctx.out << Text(IDS_CLI_ONE_FILE_FOUND) << '\n';
     else
-      ctx.out << "Alle " << total << " Bilddateien wurden gefunden.\n";
+      ctx.out << Text(IDS_CLI_ALL_FILES_FOUND, {static_cast<long long>(total)}) << '\n';
     return kExitOk;
   }
-  ctx.err << "kolvaro-cli: " << missing << " von " << total
-          << (missing == 1 ? " Bilddateien fehlt.\n" : " Bilddateien fehlen.\n");
-  return kExitFailure;
+  return Fail(ctx, Text(missing == 1 ? IDS_CLI_ONE_FILE_MISSING : IDS_CLI_FILES_MISSING,
+                        {static_cast<long long>(missing), static_cast<long long>(total)}));
 }
 
 }  // namespace kolvaro::cli

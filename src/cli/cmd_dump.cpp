@@ -137,11 +137,11 @@ int RunDump(Context& ctx, const std::vector<std::string>& args) {
 
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       std::fopen(album.Path().c_str(), "rb"), &std::fclose);
-  if (!file) return Fail(ctx, "Fehler beim Öffnen des Dokuments.");
+  if (!file) return Fail(ctx, Text(IDS_FAILED_TO_OPEN_DOC));
   std::fseek(file.get(), 0, SEEK_END);
   const long size = std::ftell(file.get());
   std::fseek(file.get(), 0, SEEK_SET);
-  if (size < 0) return Fail(ctx, "Fehler beim Öffnen des Dokuments.");
+  if (size < 0) return Fail(ctx, Text(IDS_FAILED_TO_OPEN_DOC));
 
   try {
     CArchive ar(file.get(), static_cast<std::uint64_t>(size));
@@ -153,10 +153,10 @@ int RunDump(Context& ctx, const std::vector<std::string>& args) {
     return Fail(ctx, e.what());
   } catch (const CFileIoException&) {
     ctx.out << '\n';
-    return Fail(ctx, "Fehler beim Öffnen des Dokuments.");
+    return Fail(ctx, Text(IDS_FAILED_TO_OPEN_DOC));
   }
   ctx.out.flush();
-  return ctx.out ? kExitOk : Fail(ctx, "Die Ausgabe konnte nicht geschrieben werden.");
+  return ctx.out ? kExitOk : Fail(ctx, Text(IDS_CLI_OUTPUT_NOT_WRITTEN));
 }
 
 }  // namespace kolvaro::cli

@@ -58,21 +58,21 @@ std::int32_t Id(const std::string& text) {
 
 const PictureEntry* FindPicture(Context& ctx, CMeriskDoc& doc, const std::string& id) {
   const PictureEntry* e = doc.m_pictures.Find(Id(id));
-  if (!e) Fail(ctx, "Das Album enthält kein Bild " + id + ".");
+  if (!e) Fail(ctx, Text(IDS_CLI_NO_SUCH_PICTURE, {id}));
   return e;
 }
 
 bool HasPerson(Context& ctx, CMeriskDoc& doc, const std::string& id) {
   std::string name;
   if (doc.m_persons.Lookup(Id(id), name)) return true;
-  Fail(ctx, "Das Album enthält keine Person " + id + ".");
+  Fail(ctx, Text(IDS_CLI_NO_SUCH_PERSON, {id}));
   return false;
 }
 
 bool HasTheme(Context& ctx, CMeriskDoc& doc, const std::string& id) {
   std::string name;
   if (doc.m_themes.Lookup(Id(id), name)) return true;
-  Fail(ctx, "Das Album enthält kein Thema " + id + ".");
+  Fail(ctx, Text(IDS_CLI_NO_SUCH_THEME, {id}));
   return false;
 }
 
@@ -106,7 +106,7 @@ int RunDate(Context& ctx, const std::vector<std::string>& args) {
   return Edit(ctx, "date", args, 3, {1}, [](Context& c, CMeriskDoc& d, const auto& p) {
     COleDateTime date;
     if (!ParseDate(p[2], date))
-      return Fail(c, "Ungültiges Datum: " + p[2] + " (erwartet JJJJ-MM-TT HH:MM:SS).");
+      return Fail(c, Text(IDS_CLI_BAD_DATE, {p[2]}));
     const PictureEntry* e = FindPicture(c, d, p[1]);
     if (!e) return kExitFailure;
     const PictureEntry old = *e;
@@ -166,7 +166,7 @@ int RunNames(Context& ctx, const std::vector<std::string>& argsIn, bool persons)
       if (assign) {
         d.AddThemeToPicture(Id(p[1]), Id(p[2]));
       } else if (!linked) {
-        return Fail(c, "Das Bild " + p[2] + " gehört nicht zum Thema " + p[1] + ".");
+        return Fail(c, Text(IDS_CLI_NOT_IN_THEME, {p[2], p[1]}));
       } else {
         d.RemoveThemeFromPicture(Id(p[1]), Id(p[2]));
       }
@@ -190,7 +190,7 @@ int RunMark(Context& ctx, const std::vector<std::string>& args) {
               [](Context& c, CMeriskDoc& d, const auto& p) {
                 const Rect r{Id(p[3]), Id(p[4]), Id(p[5]), Id(p[6])};
                 if (r.left > r.right || r.top > r.bottom)
-                  return Fail(c, "Das Rechteck braucht LINKS <= RECHTS und OBEN <= UNTEN.");
+                  return Fail(c, Text(IDS_CLI_BAD_RECTANGLE));
                 if (!HasPerson(c, d, p[1]) || !FindPicture(c, d, p[2])) return kExitFailure;
                 d.AddOrUpdatePersonOnPicture(Id(p[1]), r, Id(p[2]));
                 return kExitOk;
@@ -200,7 +200,7 @@ int RunMark(Context& ctx, const std::vector<std::string>& args) {
 int RunUnmark(Context& ctx, const std::vector<std::string>& args) {
   return Edit(ctx, "unmark", args, 3, {1, 2}, [](Context& c, CMeriskDoc& d, const auto& p) {
     if (!d.m_personsOnPictures.Lookup(Id(p[1]), Id(p[2])))
-      return Fail(c, "Die Person " + p[1] + " ist auf Bild " + p[2] + " nicht markiert.");
+      return Fail(c, Text(IDS_CLI_NOT_MARKED, {p[1], p[2]}));
     d.RemovePersonFromPicture(Id(p[1]), Id(p[2]));
     return kExitOk;
   });

@@ -37,7 +37,7 @@ int RunExif(Context& ctx, const std::vector<std::string>& args) {
     return Fail(ctx, NotARegularFileText(args[0]));
   std::string text;
   if (!CExifReader(args[0]).GetTagText(tag, text))
-    return Fail(ctx, args[0] + ": kein EXIF-Merkmal " + std::to_string(tag) + ".");
+    return Fail(ctx, Text(IDS_CLI_NO_EXIF_TAG, {args[0], static_cast<long long>(tag)}));
   ctx.out << text << '\n';
   return kExitOk;
 }

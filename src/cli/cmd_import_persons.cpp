@@ -18,7 +18,7 @@ int RunImportPersons(Context& ctx, const std::vector<std::string>& argsIn) {
   if (args.size() != 2) return UsageError(ctx, "import-persons");
   std::error_code ec;
   if (!std::filesystem::is_regular_file(args[1], ec))
-    return Fail(ctx, args[1] + " wurde nicht gefunden.");
+    return Fail(ctx, Text(IDS_FILE_NOT_FOUND, {args[1]}));
 
   CAlbumFile album(ctx);
   if (!album.Open(args[0])) return kExitFailure;
@@ -27,10 +27,10 @@ int RunImportPersons(Context& ctx, const std::vector<std::string>& argsIn) {
   const PersonImportResult r = ImportPersons(doc, args[1]);
   if (!r.opened) {
     log.Finish(ctx, doc, false);
-    return Fail(ctx, "Zugriff auf " + args[1] + " wurde verweigert.");
+    return Fail(ctx, Text(IDS_ACCESS_DENIED, {args[1]}));
   }
   if (!log.Finish(ctx, doc, album.Save())) return kExitFailure;
-  ctx.out << r.count << " Personen importiert.\n";
+  ctx.out << Text(IDS_CLI_PERSONS_IMPORTED, {static_cast<long long>(r.count)}) << '\n';
   return kExitOk;
 }
 

@@ -21,7 +21,8 @@ std::size_t CodePoints(std::string_view s) {
 
 // Continuation lines of a multi-line value line up under its first line;
 // other control characters are shown escaped.
-void Line(std::ostream& out, std::string_view label, std::string_view value) {
+void Line(std::ostream& out, StringId labelId, std::string_view value) {
+  const std::string_view label = LoadString(labelId);
   out << label;
   const std::size_t used = CodePoints(label);
   out << std::string(used < kLabelWidth ? kLabelWidth - used : 1, ' ');
@@ -37,7 +38,9 @@ void Line(std::ostream& out, std::string_view label, std::string_view value) {
   out << '\n';
 }
 
-std::string OrNone(const std::string& s, const char* none) { return s.empty() ? none : s; }
+std::string OrNone(const std::string& s, StringId none) {
+  return s.empty() ? std::string(LoadString(none)) : s;
+}
 
 }  // namespace
 
@@ -48,25 +51,28 @@ int RunInfo(Context& ctx, const std::vector<std::string>& args) {
   const CMeriskDoc& doc = album.Doc();
   std::ostream& out = ctx.out;
 
-  Line(out, "Album:", album.Path());
-  Line(out, "Dateiversion:", std::to_string(doc.m_nFileVersion));
-  Line(out, "Bilder:", std::to_string(doc.m_pictures.GetCount()));
-  Line(out, "Personen auf Bildern:", std::to_string(doc.m_personsOnPictures.GetCount()));
-  Line(out, "Personen:", std::to_string(doc.m_persons.GetCount()));
-  Line(out, "Themen der Bilder:", std::to_string(doc.m_themesOfPictures.GetCount()));
-  Line(out, "Themen:", std::to_string(doc.m_themes.GetCount()));
+  Line(out, IDS_CLI_INFO_ALBUM, album.Path());
+  Line(out, IDS_CLI_INFO_VERSION, std::to_string(doc.m_nFileVersion));
+  Line(out, IDS_CLI_INFO_PICTURES, std::to_string(doc.m_pictures.GetCount()));
+  Line(out, IDS_CLI_INFO_PERSONS_ON_PICTURES, std::to_string(doc.m_personsOnPictures.GetCount()));
+  Line(out, IDS_CLI_INFO_PERSONS, std::to_string(doc.m_persons.GetCount()));
+  Line(out, IDS_CLI_INFO_THEMES_OF_PICTURES, std::to_string(doc.m_themesOfPictures.GetCount()));
+  Line(out, IDS_CLI_INFO_THEMES, std::to_string(doc.m_themes.GetCount()));
   std::string mode;
   switch (doc.m_nStorageMode) {
-    case 0: mode = "0 (Kolvaro-Datei liegt im Bilderverzeichnis)"; break;
-    case 1: mode = "1 (Kolvaro für Verzeichnis ...)"; break;
-    default: mode = std::to_string(doc.m_nStorageMode) + " (unbekannt)";
+    case 0: mode = LoadString(IDS_CLI_INFO_MODE_PICTURE_FOLDER); break;
+    case 1: mode = LoadString(IDS_CLI_INFO_MODE_FOLDER); break;
+    default: mode = Text(IDS_CLI_INFO_MODE_UNKNOWN, {std::to_string(doc.m_nStorageMode)});
   }
-  Line(out, "Dateiablage:", mode);
-  Line(out, "Ablageverzeichnis:", OrNone(doc.m_strStorageFolder, "(keines)"));
-  Line(out, "Bilder relativ zu:", OrNone(doc.BaseFolder(), "(keinem Verzeichnis)"));
-  Line(out, "Beschreibung:", OrNone(doc.m_strAlbumInfo, "(leer)"));
-  Line(out, "URL für Update:", OrNone(doc.m_strUpdateUrl, "(leer)"));
-  Line(out, "Album-Info-Dialog:", doc.m_bInfoDialogEnabled != 0 ? "freigegeben" : "gesperrt");
+  Line(out, IDS_CLI_INFO_STORAGE_MODE, mode);
+  Line(out, IDS_CLI_INFO_STORAGE_FOLDER,
+       OrNone(doc.m_strStorageFolder, IDS_CLI_INFO_NO_STORAGE_FOLDER));
+  Line(out, IDS_CLI_INFO_BASE_FOLDER, OrNone(doc.BaseFolder(), IDS_CLI_INFO_NO_BASE_FOLDER));
+  Line(out, IDS_CLI_INFO_DESCRIPTION, OrNone(doc.m_strAlbumInfo, IDS_CLI_INFO_EMPTY));
+  Line(out, IDS_CLI_INFO_UPDATE_URL, OrNone(doc.m_strUpdateUrl, IDS_CLI_INFO_EMPTY));
+  Line(out, IDS_CLI_INFO_DIALOG,
+       doc.m_bInfoDialogEnabled != 0 ? LoadString(IDS_CLI_INFO_DIALOG_ENABLED)
+                                     : LoadString(IDS_CLI_INFO_DIALOG_LOCKED));
   return kExitOk;
 }
 

@@ -13,7 +13,7 @@ int RunNew(Context& ctx, const std::vector<std::string>& args) {
   // Nobody is asked here, so an existing album is never replaced.
   std::error_code ec;
   if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found)
-    return Fail(ctx, path + " existiert bereits.");
+    return Fail(ctx, Text(IDS_CLI_ALREADY_EXISTS, {path}));
   CAlbumFile album(ctx);
   if (!album.New() || !album.Save(path)) return kExitFailure;
   return kExitOk;

@@ -31,7 +31,7 @@ int RunReplay(Context& ctx, const std::vector<std::string>& argsIn) {
   }
   if (pos.size() != 2) return UsageError(ctx, "replay");
   std::error_code ec;
-  if (!std::filesystem::exists(pos[1], ec)) return Fail(ctx, pos[1] + " wurde nicht gefunden.");
+  if (!std::filesystem::exists(pos[1], ec)) return Fail(ctx, Text(IDS_FILE_NOT_FOUND, {pos[1]}));
 
   CAlbumFile album(ctx);
   if (!album.Open(pos[0])) return kExitFailure;
@@ -42,21 +42,20 @@ int RunReplay(Context& ctx, const std::vector<std::string>& argsIn) {
   switch (outcome.result) {
     case TransactionImportResult::Done: {
       if (!log.Finish(ctx, doc, album.Save())) return kExitFailure;
-      ctx.out << outcome.applied << " Änderungen eingespielt.\n";
+      ctx.out << Text(IDS_CLI_CHANGES_APPLIED, {static_cast<long long>(outcome.applied)}) << '\n';
       return kExitOk;
     }
     case TransactionImportResult::DamagedDiscard:
       if (keepApplied) {
         if (log.Finish(ctx, doc, album.Save()))
-          ctx.err << "kolvaro-cli: Die " << outcome.applied
-                  << " bis dahin eingespielten Änderungen wurden gespeichert.\n";
+          Fail(ctx, Text(IDS_CLI_APPLIED_KEPT, {static_cast<long long>(outcome.applied)}));
         return kExitFailure;
       }
       log.Finish(ctx, doc, false);
-      return Fail(ctx, "Das Album wurde nicht gespeichert.");
+      return Fail(ctx, Text(IDS_CLI_ALBUM_NOT_SAVED));
     default:
       log.Finish(ctx, doc, false);
-      return Fail(ctx, "Das Album wurde nicht gespeichert.");
+      return Fail(ctx, Text(IDS_CLI_ALBUM_NOT_SAVED));
   }
 }
 

@@ -11,6 +11,10 @@ bool ParseInt(std::string_view text, std::int32_t& value) {
   return !text.empty() && r.ec == std::errc() && r.ptr == end;
 }
 
+std::string Text(StringId id, const std::vector<MessageArg>& args) {
+  return FormatMessage(LoadString(id), args);
+}
+
 int Fail(Context& ctx, const std::string& message) {
   ctx.err << "kolvaro-cli: " << message << '\n';
   return kExitFailure;
@@ -18,8 +22,7 @@ int Fail(Context& ctx, const std::string& message) {
 
 int UsageError(Context& ctx, const char* commandName) {
   const Command* c = FindCommand(commandName);
-  ctx.err << "Falscher Aufruf.\nAufruf: kolvaro-cli " << (c ? c->usage : commandName)
-          << "\nHilfe:  kolvaro-cli --help\n";
+  ctx.err << Text(IDS_CLI_WRONG_USAGE, {std::string(c ? c->Usage() : commandName)}) << '\n';
   return kExitUsage;
 }
 

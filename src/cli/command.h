@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "res/strings.h"
+
 namespace kolvaro {
 class ISettings;
 }
@@ -30,9 +32,12 @@ struct Context {
 
 struct Command {
   const char* name;
-  const char* usage;    ///< German, e.g. "new ALBUM"
-  const char* summary;  ///< German one-line description for --help
+  StringId usageText;    ///< e.g. "new ALBUM"
+  StringId summaryText;  ///< one-line description for --help
   int (*run)(Context& ctx, const std::vector<std::string>& args);
+
+  std::string_view Usage() const { return LoadString(usageText); }
+  std::string_view Summary() const { return LoadString(summaryText); }
 };
 
 /// Every command, in the order --help lists them (by name).
@@ -42,6 +47,9 @@ const Command* FindCommand(std::string_view name);
 
 /// A whole decimal number in 32 bits ("-1", "42"); false for anything else.
 bool ParseInt(std::string_view text, std::int32_t& value);
+
+/// A text of the string table with its placeholders filled.
+std::string Text(StringId id, const std::vector<MessageArg>& args = {});
 
 /// Writes "kolvaro-cli: <message>" to ctx.err; returns kExitFailure.
 int Fail(Context& ctx, const std::string& message);

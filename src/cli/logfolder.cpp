@@ -45,7 +45,7 @@ bool CLogFolderOption::Start(Context& ctx, CMeriskDoc& doc) {
   if (!m_folder) return true;
   auto log = std::make_unique<CTransactionFile>(*m_folder);
   if (!log->Open()) {
-    Fail(ctx, "In " + *m_folder + " kann keine Änderungsdatei angelegt werden.");
+    Fail(ctx, Text(IDS_CLI_LOG_NOT_CREATED, {*m_folder}));
     return false;
   }
   doc.m_pTransactionLog = std::move(log);
@@ -63,7 +63,7 @@ bool CLogFolderOption::Finish(Context& ctx, CMeriskDoc& doc, bool saved) {
     return false;
   }
   if (error != 0) {
-    Fail(ctx, "Die Änderungsdatei " + path + " ist unvollständig: " + std::strerror(error));
+    Fail(ctx, Text(IDS_CLI_LOG_INCOMPLETE, {path, std::string(std::strerror(error))}));
     return false;
   }
   return true;

@@ -40,34 +40,22 @@ std::size_t CodePoints(std::string_view s) {
 }
 
 void PrintHelp(std::ostream& out) {
-  out << "Aufruf: kolvaro-cli BEFEHL ARGUMENTE...\n"
-         "        kolvaro-cli BEFEHL --help\n"
-         "        kolvaro-cli --help | --version\n"
-         "\n"
-         "Bearbeitet Kolvaro-Alben (*.kvo) ohne Oberfläche.\n"
-         "\n"
-         "Befehle:\n";
+  out << LoadString(kolvaro::IDS_CLI_HELP_HEAD);
   std::size_t width = 0;
-  for (const Command& c : Commands()) width = std::max(width, CodePoints(c.usage));
+  for (const Command& c : Commands()) width = std::max(width, CodePoints(c.Usage()));
   for (const Command& c : Commands())
-    out << "  " << c.usage << std::string(width - CodePoints(c.usage) + 2, ' ') << c.summary
+    out << "  " << c.Usage() << std::string(width - CodePoints(c.Usage()) + 2, ' ') << c.Summary()
         << '\n';
-  out << "\n"
-         "Optionen:\n"
-         "  -h, --help     diese Hilfe anzeigen\n"
-         "      --version  Versionsinformation anzeigen\n"
-         "\n"
-         "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler (Meldung auf der\n"
-         "Standardfehlerausgabe), 2 bei falschem Aufruf.\n"
-         "Einstellungen werden aus ~/.config/Kolvaro/Kolvaro.conf gelesen.\n";
+  out << LoadString(kolvaro::IDS_CLI_HELP_TAIL);
 }
 
 void PrintCommandHelp(std::ostream& out, const Command& c) {
-  out << "Aufruf: kolvaro-cli " << c.usage << "\n\n" << c.summary << '\n';
+  out << Text(kolvaro::IDS_CLI_COMMAND_HELP, {std::string(c.Usage()), std::string(c.Summary())})
+      << '\n';
 }
 
 int GeneralUsage(std::ostream& err, const std::string& problem) {
-  err << problem << "\nAufruf: kolvaro-cli BEFEHL ARGUMENTE...\nHilfe:  kolvaro-cli --help\n";
+  err << Text(kolvaro::IDS_CLI_GENERAL_USAGE, {problem}) << '\n';
   return kExitUsage;
 }
 
@@ -78,7 +66,7 @@ int Run(int argc, char** argv) {
   std::ostream& out = std::cout;
   std::ostream& err = std::cerr;
 
-  if (args.empty()) return GeneralUsage(err, "Kein Befehl angegeben.");
+  if (args.empty()) return GeneralUsage(err, Text(kolvaro::IDS_CLI_NO_COMMAND));
   const std::string& first = args[0];
   if (IsHelp(first)) {
     if (args.size() == 1) {
@@ -86,18 +74,19 @@ int Run(int argc, char** argv) {
       return kExitOk;
     }
     const Command* c = args.size() == 2 ? FindCommand(args[1]) : nullptr;
-    if (!c) return GeneralUsage(err, "Unbekannter Befehl: " + args[1]);
+    if (!c) return GeneralUsage(err, Text(kolvaro::IDS_CLI_UNKNOWN_COMMAND, {args[1]}));
     PrintCommandHelp(out, *c);
     return kExitOk;
   }
   if (first == "--version") {
-    if (args.size() != 1) return GeneralUsage(err, "--version erwartet keine Argumente.");
+    if (args.size() != 1) return GeneralUsage(err, Text(kolvaro::IDS_CLI_VERSION_NO_ARGUMENTS));
     out << kVersion << '\n';
     return kExitOk;
   }
-  if (!first.empty() && first[0] == '-') return GeneralUsage(err, "Unbekannte Option: " + first);
+  if (!first.empty() && first[0] == '-')
+    return GeneralUsage(err, Text(kolvaro::IDS_CLI_UNKNOWN_OPTION, {first}));
   const Command* command = FindCommand(first);
-  if (!command) return GeneralUsage(err, "Unbekannter Befehl: " + first);
+  if (!command) return GeneralUsage(err, Text(kolvaro::IDS_CLI_UNKNOWN_COMMAND, {first}));
 
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (rest.size() == 1 && IsHelp(rest[0])) {
@@ -117,16 +106,18 @@ int main(int argc, char** argv) {
   try {
     rc = Run(argc, argv);
   } catch (const std::bad_alloc&) {
-    std::cerr << "kolvaro-cli: Nicht genügend Arbeitsspeicher.\n";
+    // Without memory to spare: the text as it stands, nothing formatted.
+    std::cerr << "kolvaro-cli: " << LoadString(kolvaro::IDS_CLI_OUT_OF_MEMORY) << '\n';
     return kExitFailure;
   } catch (const std::exception& e) {
-    std::cerr << "kolvaro-cli: Interner Fehler: " << e.what() << '\n';
+    std::cerr << "kolvaro-cli: " << Text(kolvaro::IDS_CLI_INTERNAL_ERROR, {std::string(e.what())})
+              << '\n';
     return kExitFailure;
   }
   // A full disk behind a redirected stdout must not pass for success.
   std::cout.flush();
   if (!std::cout) {
-    std::cerr << "kolvaro-cli: Fehler beim Schreiben der Ausgabe.\n";
+    std::cerr << "kolvaro-cli: " << LoadString(kolvaro::IDS_CLI_OUTPUT_FAILED) << '\n';
     return kExitFailure;
   }
   return rc;

@@ -1,6 +1,7 @@
 #pragma once
-// Replaying another editor's transaction file into the open album (command
-// 32787), record by record through the document's record operations.
+// Replaying another editor's transaction file into the open album
+// (ID_IMPORT_TRANSACTIONS), record by record through the document's record
+// operations.
 
 #include <cstddef>
 #include <string>
@@ -11,13 +12,12 @@
 
 namespace kolvaro {
 
-inline constexpr int ID_COLLAB_IMPORT = 32787;
-
 enum class TransactionImportResult {
   Done,            ///< every record up to the end was applied
-  Damaged,         ///< message 1052: the file is no transaction file, could not be
-                   ///< opened, or a line where a record should start is none
-  DamagedDiscard,  ///< message 1053: a record is broken; the user should discard the changes
+  Damaged,         ///< IDS_TRANSACTION_DAMAGED: the file is no transaction file, could
+                   ///< not be opened, or a line where a record should start is none
+  DamagedDiscard,  ///< IDS_TRANSACTION_DISCARD: a record is broken; the user should discard
+                   ///< the changes
   Cancelled,       ///< the open-file dialog was cancelled
 };
 
@@ -33,7 +33,7 @@ struct TransactionImportOptions {
   bool selectAfterEveryRemoval = false;
 };
 
-/// Command 32787: asks for the file, then replays it. Messages go to `ui`.
+/// ID_IMPORT_TRANSACTIONS: asks for the file, then replays it. Messages go to `ui`.
 TransactionImportResult OnImportTransactionFile(CMeriskDoc& doc, IUserQuestions& ui);
 
 /// Replays the file at `path` without asking for it. The file is locked

@@ -83,8 +83,8 @@ class CTransactionParser {
   enum class Status {
     Record,        ///< `record` holds the next record
     End,           ///< end of the file or the root's closing line
-    NotARecord,    ///< a line where a record should start is none (1052)
-    Damaged,       ///< a record's closing line is missing or wrong (1053)
+    NotARecord,    ///< a line where a record should start is none (IDS_TRANSACTION_DAMAGED)
+    Damaged,       ///< a record's closing line is missing or wrong (IDS_TRANSACTION_DISCARD)
     ReadError,     ///< the file could not be read on
   };
 

@@ -90,7 +90,8 @@ int AddPictureFiles(CMeriskDoc& doc, IUserQuestions& ui, const std::vector<std::
 }
 
 std::optional<int> OnAddFolder(CMeriskDoc& doc, IUserQuestions& ui) {
-  const std::optional<std::string> folder = ui.ChooseFolder(kChooseFolderTitle, "");
+  const std::optional<std::string> folder =
+      ui.ChooseFolder(std::string(LoadString(IDS_CHOOSE_PICTURE_FOLDER)), "");
   if (!folder || folder->empty()) return std::nullopt;
   return AddFolderPictures(doc, ui, *folder);
 }

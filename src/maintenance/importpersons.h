@@ -1,5 +1,5 @@
 #pragma once
-// Reading persons from a text file, one name per line (command 32807).
+// Reading persons from a text file, one name per line (ID_IMPORT_PERSONS).
 
 #include <cstddef>
 #include <string>
@@ -22,7 +22,7 @@ struct PersonImportResult {
 /// UTF-8 is taken as code page 1252, as Windows editors write such files.
 PersonImportResult ImportPersons(CMeriskDoc& doc, const std::string& path);
 
-/// Command 32807: asks for the file and imports it; no message, no view update.
+/// ID_IMPORT_PERSONS: asks for the file and imports it; no message, no view update.
 void OnImportPersons(CMeriskDoc& doc, IUserQuestions& ui);
 
 }  // namespace kolvaro

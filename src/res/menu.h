@@ -1,5 +1,5 @@
 #pragma once
-// Menu 128, accelerator table 128 and toolbar 128 as data. The desktop
+// The main menu, its accelerator table and the toolbar as data. The desktop
 // program builds its menu bar from this, leaving out commands it does not
 // offer (yet).
 
@@ -24,10 +24,10 @@ struct Accelerator {
   int command;
 };
 
-/// Accelerator table 128.
+/// The main accelerator table.
 const std::vector<Accelerator>& MainAccelerators();
 
-/// Toolbar 128: command ids in order, 0 for a separator.
+/// The toolbar: command ids in order, 0 for a separator.
 const std::vector<int>& MainToolbar();
 
 /// The resource path (":/icons/....svg") of a command's toolbar icon; "" when it has none.

@@ -177,6 +177,158 @@ constexpr std::array kTable = {
     Entry{IDS_CLI_NO_FREE_NAME, "Kein freier Name im Papierkorb."},
     Entry{IDS_CLI_CANNOT_OPEN, "%1 kann in kolvaro-cli nicht mit einem Programm geöffnet werden."},
     Entry{IDS_TOOLBAR_TITLE, "Symbolleiste"},
+    Entry{IDS_WINDOW_TITLE, "Kolvaro-Album"},
+    Entry{IDS_NEW_ALBUM_NAME, "Leeres Kolvaroalbum"},
+    Entry{IDS_ALBUM_FILTER, "Kolvaro-Album Dateien (*.kvo)|*.kvo|Alle Dateien (*.*)|*.*||"},
+    Entry{IDS_SELECT_THEME_LABEL, "Zeige Photos mit ... Thema:"},
+    Entry{IDS_SELECT_PERSON_LABEL, "Person:"},
+    Entry{IDS_SELECT_SORT_LABEL, "sortiere nach:"},
+    Entry{IDS_SELECT_GO, "Los!"},
+    Entry{IDS_MAIN_WINDOW_SHOWN, "Hauptfenster \"%1\" gezeigt nach %2!lld! ms"},
+    Entry{IDS_PROGRAM_MESSAGE, "kolvaro: %1"},
+    Entry{IDS_CHOOSE_PICTURE_FOLDER, "Bitte Verzeichnis auswählen"},
+    Entry{IDS_CLI_WRONG_USAGE, "Falscher Aufruf.\nAufruf: kolvaro-cli %1\nHilfe:  kolvaro-cli --help"},
+    Entry{IDS_CLI_GENERAL_USAGE, "%1\nAufruf: kolvaro-cli BEFEHL ARGUMENTE...\nHilfe:  kolvaro-cli --help"},
+    Entry{IDS_CLI_NO_COMMAND, "Kein Befehl angegeben."},
+    Entry{IDS_CLI_UNKNOWN_COMMAND, "Unbekannter Befehl: %1"},
+    Entry{IDS_CLI_UNKNOWN_OPTION, "Unbekannte Option: %1"},
+    Entry{IDS_CLI_VERSION_NO_ARGUMENTS, "--version erwartet keine Argumente."},
+    Entry{IDS_CLI_HELP_HEAD,
+          "Aufruf: kolvaro-cli BEFEHL ARGUMENTE...\n"
+          "        kolvaro-cli BEFEHL --help\n"
+          "        kolvaro-cli --help | --version\n"
+          "\n"
+          "Bearbeitet Kolvaro-Alben (*.kvo) ohne Oberfläche.\n"
+          "\n"
+          "Befehle:\n"},
+    Entry{IDS_CLI_HELP_TAIL,
+          "\n"
+          "Optionen:\n"
+          "  -h, --help     diese Hilfe anzeigen\n"
+          "      --version  Versionsinformation anzeigen\n"
+          "\n"
+          "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler (Meldung auf der\n"
+          "Standardfehlerausgabe), 2 bei falschem Aufruf.\n"
+          "Einstellungen werden aus ~/.config/Kolvaro/Kolvaro.conf gelesen.\n"},
+    Entry{IDS_CLI_COMMAND_HELP, "Aufruf: kolvaro-cli %1\n\n%2"},
+    Entry{IDS_CLI_OUT_OF_MEMORY, "Nicht genügend Arbeitsspeicher."},
+    Entry{IDS_CLI_INTERNAL_ERROR, "Interner Fehler: %1"},
+    Entry{IDS_CLI_OUTPUT_FAILED, "Fehler beim Schreiben der Ausgabe."},
+    Entry{IDS_CLI_NEW_FAILED, "Fehler beim Anlegen des Dokuments."},
+    Entry{IDS_CLI_ALBUM_LOCKED,
+          "%1 wird gerade von einem anderen Befehl bearbeitet; das Warten darauf wurde abgebrochen. Bitte später "
+          "noch einmal versuchen."},
+    Entry{IDS_CLI_NO_SAVE_NAME, "Kein Dateiname zum Speichern angegeben."},
+    Entry{IDS_CLI_ALREADY_EXISTS, "%1 existiert bereits."},
+    Entry{IDS_CLI_OUTPUT_NOT_WRITTEN, "Die Ausgabe konnte nicht geschrieben werden."},
+    Entry{IDS_CLI_LOG_NOT_CREATED, "In %1 kann keine Änderungsdatei angelegt werden."},
+    Entry{IDS_CLI_LOG_INCOMPLETE, "Die Änderungsdatei %1 ist unvollständig: %2"},
+    Entry{IDS_CLI_NO_SUCH_PICTURE, "Das Album enthält kein Bild %1."},
+    Entry{IDS_CLI_NO_SUCH_PERSON, "Das Album enthält keine Person %1."},
+    Entry{IDS_CLI_NO_SUCH_THEME, "Das Album enthält kein Thema %1."},
+    Entry{IDS_CLI_BAD_DATE, "Ungültiges Datum: %1 (erwartet JJJJ-MM-TT HH:MM:SS)."},
+    Entry{IDS_CLI_NOT_IN_THEME, "Das Bild %1 gehört nicht zum Thema %2."},
+    Entry{IDS_CLI_BAD_RECTANGLE, "Das Rechteck braucht LINKS <= RECHTS und OBEN <= UNTEN."},
+    Entry{IDS_CLI_NOT_MARKED, "Die Person %1 ist auf Bild %2 nicht markiert."},
+    Entry{IDS_CLI_NO_EXIF_TAG, "%1: kein EXIF-Merkmal %2."},
+    Entry{IDS_CLI_PERSONS_IMPORTED, "%1 Personen importiert."},
+    Entry{IDS_CLI_CHANGES_APPLIED, "%1 Änderungen eingespielt."},
+    Entry{IDS_CLI_APPLIED_KEPT, "Die %1 bis dahin eingespielten Änderungen wurden gespeichert."},
+    Entry{IDS_CLI_ALBUM_NOT_SAVED, "Das Album wurde nicht gespeichert."},
+    Entry{IDS_CLI_PICTURE_MISSING, "Bild %1 fehlt: %2"},
+    Entry{IDS_CLI_NO_FILE_NAME, "(kein Dateiname)"},
+    Entry{IDS_CLI_STORED_AS, " (gespeichert als %1)"},
+    Entry{IDS_CLI_NO_PICTURES, "Das Album enthält keine Bilder."},
+    Entry{IDS_CLI_ONE_FILE_FOUND, "Die Bilddatei wurde gefunden."},
+    Entry{IDS_CLI_ALL_FILES_FOUND, "Alle %1 Bilddateien wurden gefunden."},
+    Entry{IDS_CLI_ONE_FILE_MISSING, "%1 von %2 Bilddateien fehlt."},
+    Entry{IDS_CLI_FILES_MISSING, "%1 von %2 Bilddateien fehlen."},
+    Entry{IDS_CLI_INFO_ALBUM, "Album:"},
+    Entry{IDS_CLI_INFO_VERSION, "Dateiversion:"},
+    Entry{IDS_CLI_INFO_PICTURES, "Bilder:"},
+    Entry{IDS_CLI_INFO_PERSONS_ON_PICTURES, "Personen auf Bildern:"},
+    Entry{IDS_CLI_INFO_PERSONS, "Personen:"},
+    Entry{IDS_CLI_INFO_THEMES_OF_PICTURES, "Themen der Bilder:"},
+    Entry{IDS_CLI_INFO_THEMES, "Themen:"},
+    Entry{IDS_CLI_INFO_STORAGE_MODE, "Dateiablage:"},
+    Entry{IDS_CLI_INFO_STORAGE_FOLDER, "Ablageverzeichnis:"},
+    Entry{IDS_CLI_INFO_BASE_FOLDER, "Bilder relativ zu:"},
+    Entry{IDS_CLI_INFO_DESCRIPTION, "Beschreibung:"},
+    Entry{IDS_CLI_INFO_UPDATE_URL, "URL für Update:"},
+    Entry{IDS_CLI_INFO_DIALOG, "Album-Info-Dialog:"},
+    Entry{IDS_CLI_INFO_MODE_PICTURE_FOLDER, "0 (Kolvaro-Datei liegt im Bilderverzeichnis)"},
+    Entry{IDS_CLI_INFO_MODE_FOLDER, "1 (Kolvaro für Verzeichnis ...)"},
+    Entry{IDS_CLI_INFO_MODE_UNKNOWN, "%1 (unbekannt)"},
+    Entry{IDS_CLI_INFO_NO_STORAGE_FOLDER, "(keines)"},
+    Entry{IDS_CLI_INFO_NO_BASE_FOLDER, "(keinem Verzeichnis)"},
+    Entry{IDS_CLI_INFO_EMPTY, "(leer)"},
+    Entry{IDS_CLI_INFO_DIALOG_ENABLED, "freigegeben"},
+    Entry{IDS_CLI_INFO_DIALOG_LOCKED, "gesperrt"},
+
+// The commands that change an album log what they change when asked to.
+#define KOLVARO_CLI_LOGGED " Mit --log-folder VERZEICHNIS wird die Änderung dort in einer Änderungsdatei festgehalten."
+    Entry{IDS_CLI_USAGE_ADD, "add ALBUM DATEI... [--log-folder VERZEICHNIS]"},
+    Entry{IDS_CLI_ABOUT_ADD,
+          "Nimmt Bilddateien ins Album auf (Aufnahmedatum aus EXIF, sonst Erstellungszeit); schon enthaltene werden "
+          "gemeldet. Dateien, deren Namen das Album nicht unverändert speichern kann, werden abgewiesen "
+          "(Exit-Code 1)."},
+    Entry{IDS_CLI_USAGE_ADD_FOLDER, "add-folder ALBUM VERZEICHNIS [--log-folder VERZEICHNIS]"},
+    Entry{IDS_CLI_ABOUT_ADD_FOLDER,
+          "Nimmt alle JPEG-Dateien (*.jpg) des Verzeichnisses ins Album auf, ohne Unterverzeichnisse; schon "
+          "enthaltene werden übergangen."},
+    Entry{IDS_CLI_USAGE_CHECK, "check ALBUM"},
+    Entry{IDS_CLI_ABOUT_CHECK, "Listet die Bilder, deren Datei nicht gefunden wird (Rückgabewert 1, wenn eine fehlt)."},
+    Entry{IDS_CLI_USAGE_DATE, "date ALBUM BILD \"JJJJ-MM-TT HH:MM:SS\""},
+    Entry{IDS_CLI_ABOUT_DATE, "Setzt das Aufnahmedatum eines Bildes." KOLVARO_CLI_LOGGED},
+    Entry{IDS_CLI_USAGE_DELETE, "delete ALBUM NUMMER [--trash] [--log-folder VERZEICHNIS]"},
+    Entry{IDS_CLI_ABOUT_DELETE,
+          "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit --trash kommt die Datei in den "
+          "Papierkorb, nur eine gewöhnliche Datei (kein Ordner, keine Verknüpfung); sonst bleibt sie, mit Meldung "
+          "und Exit-Code 1."},
+    Entry{IDS_CLI_USAGE_DUMP, "dump ALBUM"},
+    Entry{IDS_CLI_ABOUT_DUMP,
+          "Gibt das ganze Album als JSON (UTF-8) aus, Tabellen und Einträge in der Reihenfolge der Datei."},
+    Entry{IDS_CLI_USAGE_EXIF, "exif DATEI [MERKMAL]"},
+    Entry{IDS_CLI_ABOUT_EXIF,
+          "Gibt den Text eines EXIF-Merkmals der JPEG-Datei aus (Vorgabe: 36867, Aufnahmedatum)."},
+    Entry{IDS_CLI_USAGE_IMPORT_PERSONS, "import-persons ALBUM TEXTDATEI"},
+    Entry{IDS_CLI_ABOUT_IMPORT_PERSONS,
+          "Legt für jede Zeile der Textdatei eine Person an. Mit --log-folder VERZEICHNIS werden die Personen dort "
+          "in einer Änderungsdatei festgehalten."},
+    Entry{IDS_CLI_USAGE_INFO, "info ALBUM"},
+    Entry{IDS_CLI_ABOUT_INFO,
+          "Zeigt Dateiversion, Anzahl der Einträge je Tabelle, Dateiablage, Album-Info, Update-URL und Sperre des "
+          "Info-Dialogs."},
+    Entry{IDS_CLI_USAGE_MARK, "mark ALBUM PERSON BILD LINKS OBEN RECHTS UNTEN"},
+    Entry{IDS_CLI_ABOUT_MARK, "Markiert eine Person auf einem Bild (Rechteck in Bildpunkten)." KOLVARO_CLI_LOGGED},
+    Entry{IDS_CLI_USAGE_NEW, "new ALBUM"},
+    Entry{IDS_CLI_ABOUT_NEW, "Legt ALBUM als neues, leeres Album an (eine vorhandene Datei wird nicht überschrieben)."},
+    Entry{IDS_CLI_USAGE_PERSON, "person add|rename|remove ALBUM ..."},
+    Entry{IDS_CLI_ABOUT_PERSON,
+          "add ALBUM NAME legt eine Person an und gibt ihre Nummer aus, rename ALBUM NUMMER NAME benennt sie um, "
+          "remove ALBUM NUMMER entfernt sie mit ihren Markierungen." KOLVARO_CLI_LOGGED},
+    Entry{IDS_CLI_USAGE_REPLAY, "replay ALBUM ÄNDERUNGSDATEI [--keep-applied]"},
+    Entry{IDS_CLI_ABOUT_REPLAY,
+          "Spielt die Änderungsdatei eines anderen Bearbeiters ein und speichert das Album; bei einer beschädigten "
+          "Datei wird nichts gespeichert, mit --keep-applied bleiben die bis dahin eingespielten Änderungen."},
+    Entry{IDS_CLI_USAGE_SAVE, "save ALBUM [ZIEL]"},
+    Entry{IDS_CLI_ABOUT_SAVE,
+          "Öffnet ALBUM und speichert es wieder, oder unter ZIEL (Datei oder Verzeichnis); relative Bildpfade "
+          "werden dabei neu berechnet."},
+    Entry{IDS_CLI_USAGE_SELECT, "select ALBUM [--theme ID] [--person ID] [--sort SCHLÜSSEL]"},
+    Entry{IDS_CLI_ABOUT_SELECT,
+          "Gibt die ausgewählten Bildnummern in Reihenfolge aus, eine je Zeile (Thema/Person: 0 alle, -2 ohne; "
+          "Sortierung: 1 Dateiname, 2 Datum, 3 Größe)."},
+    Entry{IDS_CLI_USAGE_THEME, "theme add|rename|remove|assign|unassign ALBUM ..."},
+    Entry{IDS_CLI_ABOUT_THEME,
+          "add ALBUM NAME legt ein Thema an und gibt seine Nummer aus, rename ALBUM NUMMER NAME benennt es um, "
+          "remove ALBUM NUMMER entfernt es; assign bzw. unassign ALBUM THEMA BILD ordnet ihm ein Bild zu oder "
+          "nimmt es heraus." KOLVARO_CLI_LOGGED},
+    Entry{IDS_CLI_USAGE_TITLE, "title ALBUM BILD TEXT"},
+    Entry{IDS_CLI_ABOUT_TITLE, "Setzt die Überschrift eines Bildes." KOLVARO_CLI_LOGGED},
+    Entry{IDS_CLI_USAGE_UNMARK, "unmark ALBUM PERSON BILD"},
+    Entry{IDS_CLI_ABOUT_UNMARK, "Entfernt die Markierung einer Person auf einem Bild." KOLVARO_CLI_LOGGED},
+#undef KOLVARO_CLI_LOGGED
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

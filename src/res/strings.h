@@ -133,6 +133,112 @@ namespace kolvaro {
   X(IDS_CLI_NO_FREE_NAME, 2095)                                                                \
   X(IDS_CLI_CANNOT_OPEN, 2096)          /* %1 = file */                                       \
   X(IDS_TOOLBAR_TITLE, 2100)            /* the main frame's toolbar */                        \
+  X(IDS_WINDOW_TITLE, 2101)             /* the main window's title after the album's */       \
+  X(IDS_NEW_ALBUM_NAME, 2102)           /* title of a new album */                            \
+  X(IDS_ALBUM_FILTER, 2103)             /* filter of the album open and save dialogs */       \
+  X(IDS_SELECT_THEME_LABEL, 2104)       /* the selection bar's labels and button */           \
+  X(IDS_SELECT_PERSON_LABEL, 2105)                                                             \
+  X(IDS_SELECT_SORT_LABEL, 2106)                                                               \
+  X(IDS_SELECT_GO, 2107)                /* "Los!" */                                          \
+  X(IDS_MAIN_WINDOW_SHOWN, 2108)        /* start-up timing: %1 = title, %2!lld! = ms */       \
+  X(IDS_PROGRAM_MESSAGE, 2109)          /* kolvaro's lines on stderr: %1 = message */         \
+  X(IDS_CHOOSE_PICTURE_FOLDER, 2110)    /* folder chooser of "add folder" */                  \
+  X(IDS_CLI_WRONG_USAGE, 2200)          /* kolvaro-cli: %1 = the command's usage line */      \
+  X(IDS_CLI_GENERAL_USAGE, 2201)        /* %1 = the problem */                                \
+  X(IDS_CLI_NO_COMMAND, 2202)                                                                  \
+  X(IDS_CLI_UNKNOWN_COMMAND, 2203)      /* %1 = the command */                                \
+  X(IDS_CLI_UNKNOWN_OPTION, 2204)       /* %1 = the option */                                 \
+  X(IDS_CLI_VERSION_NO_ARGUMENTS, 2205)                                                        \
+  X(IDS_CLI_HELP_HEAD, 2206)            /* --help: before the commands */                     \
+  X(IDS_CLI_HELP_TAIL, 2207)            /* --help: after the commands */                      \
+  X(IDS_CLI_COMMAND_HELP, 2208)         /* BEFEHL --help: %1 = usage, %2 = summary */         \
+  X(IDS_CLI_OUT_OF_MEMORY, 2209)                                                               \
+  X(IDS_CLI_INTERNAL_ERROR, 2210)       /* %1 = what went wrong */                            \
+  X(IDS_CLI_OUTPUT_FAILED, 2211)                                                               \
+  X(IDS_CLI_NEW_FAILED, 2212)                                                                  \
+  X(IDS_CLI_ALBUM_LOCKED, 2213)         /* %1 = album, another command holds it */            \
+  X(IDS_CLI_NO_SAVE_NAME, 2214)                                                                \
+  X(IDS_CLI_ALREADY_EXISTS, 2215)       /* %1 = path */                                       \
+  X(IDS_CLI_OUTPUT_NOT_WRITTEN, 2216)                                                          \
+  X(IDS_CLI_LOG_NOT_CREATED, 2217)      /* %1 = folder */                                     \
+  X(IDS_CLI_LOG_INCOMPLETE, 2218)       /* %1 = transaction file, %2 = system's cause */      \
+  X(IDS_CLI_NO_SUCH_PICTURE, 2220)      /* %1 = number */                                     \
+  X(IDS_CLI_NO_SUCH_PERSON, 2221)       /* %1 = number */                                     \
+  X(IDS_CLI_NO_SUCH_THEME, 2222)        /* %1 = number */                                     \
+  X(IDS_CLI_BAD_DATE, 2223)             /* %1 = the text given */                             \
+  X(IDS_CLI_NOT_IN_THEME, 2224)         /* %1 = picture, %2 = theme */                        \
+  X(IDS_CLI_BAD_RECTANGLE, 2225)                                                               \
+  X(IDS_CLI_NOT_MARKED, 2226)           /* %1 = person, %2 = picture */                       \
+  X(IDS_CLI_NO_EXIF_TAG, 2227)          /* %1 = file, %2 = tag */                             \
+  X(IDS_CLI_PERSONS_IMPORTED, 2228)     /* %1 = count */                                      \
+  X(IDS_CLI_CHANGES_APPLIED, 2229)      /* %1 = count */                                      \
+  X(IDS_CLI_APPLIED_KEPT, 2230)         /* %1 = count */                                      \
+  X(IDS_CLI_ALBUM_NOT_SAVED, 2231)                                                             \
+  X(IDS_CLI_PICTURE_MISSING, 2240)      /* check: %1 = number, %2 = path */                   \
+  X(IDS_CLI_NO_FILE_NAME, 2241)                                                                \
+  X(IDS_CLI_STORED_AS, 2242)            /* %1 = stored name */                                \
+  X(IDS_CLI_NO_PICTURES, 2243)                                                                 \
+  X(IDS_CLI_ONE_FILE_FOUND, 2244)                                                              \
+  X(IDS_CLI_ALL_FILES_FOUND, 2245)      /* %1 = count */                                      \
+  X(IDS_CLI_ONE_FILE_MISSING, 2246)     /* %1 = missing, %2 = count */                        \
+  X(IDS_CLI_FILES_MISSING, 2247)        /* %1 = missing, %2 = count */                        \
+  X(IDS_CLI_INFO_ALBUM, 2250)           /* info: the labels */                                \
+  X(IDS_CLI_INFO_VERSION, 2251)                                                                \
+  X(IDS_CLI_INFO_PICTURES, 2252)                                                               \
+  X(IDS_CLI_INFO_PERSONS_ON_PICTURES, 2253)                                                    \
+  X(IDS_CLI_INFO_PERSONS, 2254)                                                                \
+  X(IDS_CLI_INFO_THEMES_OF_PICTURES, 2255)                                                     \
+  X(IDS_CLI_INFO_THEMES, 2256)                                                                 \
+  X(IDS_CLI_INFO_STORAGE_MODE, 2257)                                                           \
+  X(IDS_CLI_INFO_STORAGE_FOLDER, 2258)                                                         \
+  X(IDS_CLI_INFO_BASE_FOLDER, 2259)                                                            \
+  X(IDS_CLI_INFO_DESCRIPTION, 2260)                                                            \
+  X(IDS_CLI_INFO_UPDATE_URL, 2261)                                                             \
+  X(IDS_CLI_INFO_DIALOG, 2262)                                                                 \
+  X(IDS_CLI_INFO_MODE_PICTURE_FOLDER, 2263) /* info: the values */                            \
+  X(IDS_CLI_INFO_MODE_FOLDER, 2264)                                                            \
+  X(IDS_CLI_INFO_MODE_UNKNOWN, 2265)    /* %1 = the mode */                                   \
+  X(IDS_CLI_INFO_NO_STORAGE_FOLDER, 2266)                                                      \
+  X(IDS_CLI_INFO_NO_BASE_FOLDER, 2267)                                                         \
+  X(IDS_CLI_INFO_EMPTY, 2268)                                                                  \
+  X(IDS_CLI_INFO_DIALOG_ENABLED, 2269)                                                         \
+  X(IDS_CLI_INFO_DIALOG_LOCKED, 2270)                                                          \
+  X(IDS_CLI_USAGE_ADD, 2300)            /* each command: usage line, then --help summary */   \
+  X(IDS_CLI_ABOUT_ADD, 2301)                                                                   \
+  X(IDS_CLI_USAGE_ADD_FOLDER, 2302)                                                            \
+  X(IDS_CLI_ABOUT_ADD_FOLDER, 2303)                                                            \
+  X(IDS_CLI_USAGE_CHECK, 2304)                                                                 \
+  X(IDS_CLI_ABOUT_CHECK, 2305)                                                                 \
+  X(IDS_CLI_USAGE_DATE, 2306)                                                                  \
+  X(IDS_CLI_ABOUT_DATE, 2307)                                                                  \
+  X(IDS_CLI_USAGE_DELETE, 2308)                                                                \
+  X(IDS_CLI_ABOUT_DELETE, 2309)                                                                \
+  X(IDS_CLI_USAGE_DUMP, 2310)                                                                  \
+  X(IDS_CLI_ABOUT_DUMP, 2311)                                                                  \
+  X(IDS_CLI_USAGE_EXIF, 2312)                                                                  \
+  X(IDS_CLI_ABOUT_EXIF, 2313)                                                                  \
+  X(IDS_CLI_USAGE_IMPORT_PERSONS, 2314)                                                        \
+  X(IDS_CLI_ABOUT_IMPORT_PERSONS, 2315)                                                        \
+  X(IDS_CLI_USAGE_INFO, 2316)                                                                  \
+  X(IDS_CLI_ABOUT_INFO, 2317)                                                                  \
+  X(IDS_CLI_USAGE_MARK, 2318)                                                                  \
+  X(IDS_CLI_ABOUT_MARK, 2319)                                                                  \
+  X(IDS_CLI_USAGE_NEW, 2320)                                                                   \
+  X(IDS_CLI_ABOUT_NEW, 2321)                                                                   \
+  X(IDS_CLI_USAGE_PERSON, 2322)                                                                \
+  X(IDS_CLI_ABOUT_PERSON, 2323)                                                                \
+  X(IDS_CLI_USAGE_REPLAY, 2324)                                                                \
+  X(IDS_CLI_ABOUT_REPLAY, 2325)                                                                \
+  X(IDS_CLI_USAGE_SAVE, 2326)                                                                  \
+  X(IDS_CLI_ABOUT_SAVE, 2327)                                                                  \
+  X(IDS_CLI_USAGE_SELECT, 2328)                                                                \
+  X(IDS_CLI_ABOUT_SELECT, 2329)                                                                \
+  X(IDS_CLI_USAGE_THEME, 2330)                                                                 \
+  X(IDS_CLI_ABOUT_THEME, 2331)                                                                 \
+  X(IDS_CLI_USAGE_TITLE, 2332)                                                                 \
+  X(IDS_CLI_ABOUT_TITLE, 2333)                                                                 \
+  X(IDS_CLI_USAGE_UNMARK, 2334)                                                                \
+  X(IDS_CLI_ABOUT_UNMARK, 2335)                                                                \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -18,7 +18,7 @@ CDateLockButton::CDateLockButton(QWidget* parent) : QPushButton(parent) {
 void CDateLockButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect().adjusted(0, 0, -1, -1);
-  if (m_bRaised) {
+  if (m_raised) {
     p.setPen(palette().color(QPalette::Light));
     p.drawLine(r.topLeft(), r.topRight());
     p.drawLine(r.topLeft(), r.bottomLeft());
@@ -32,8 +32,8 @@ void CDateLockButton::paintEvent(QPaintEvent*) {
 }
 
 void CDateLockButton::mouseMoveEvent(QMouseEvent* event) {
-  if (m_bHoverEnabled && !m_bRaised) {
-    m_bRaised = true;
+  if (m_hoverEnabled && !m_raised) {
+    m_raised = true;
     update();
     m_timer.start(kHoverTimerMs, this);
   }
@@ -46,7 +46,7 @@ void CDateLockButton::timerEvent(QTimerEvent* event) {
     return;
   }
   if (rect().contains(mapFromGlobal(QCursor::pos()))) return;
-  m_bRaised = false;
+  m_raised = false;
   update();
   m_timer.stop();
 }

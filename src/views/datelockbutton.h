@@ -12,8 +12,8 @@ class CDateLockButton : public QPushButton {
   Q_OBJECT
  public:
   explicit CDateLockButton(QWidget* parent = nullptr);
-  void EnableHover(bool on) { m_bHoverEnabled = on; }
-  bool IsRaised() const { return m_bRaised; }
+  void EnableHover(bool on) { m_hoverEnabled = on; }
+  bool IsRaised() const { return m_raised; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -21,8 +21,8 @@ class CDateLockButton : public QPushButton {
   void timerEvent(QTimerEvent* event) override;
 
  private:
-  bool m_bHoverEnabled = false;
-  bool m_bRaised = false;
+  bool m_hoverEnabled = false;
+  bool m_raised = false;
   QBasicTimer m_timer;  // ends the raised state once the mouse has left
 };
 

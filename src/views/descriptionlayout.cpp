@@ -66,10 +66,10 @@ void CDescriptionLayout::Resize(int cx, int cy) {
 }
 
 void CDescriptionLayout::ScrollColumnTo(int offset) {
-  const int dy = m_nColumnOffset - offset;
+  const int dy = m_columnOffset - offset;
   if (dy == 0) return;
   for (QWidget* w : m_column) w->move(w->x(), w->y() + dy);
-  m_nColumnOffset = offset;
+  m_columnOffset = offset;
 }
 
 void CDescriptionLayout::ShowInColumn(QWidget* focus) {
@@ -79,9 +79,9 @@ void CDescriptionLayout::ShowInColumn(QWidget* focus) {
   if (!control || control == m_form.pictureCtrl || control == m_columnScroll) return;
   const QRect r = control->geometry();
   if (r.top() < 0)
-    m_columnScroll->setValue(m_nColumnOffset + r.top() - 8);
+    m_columnScroll->setValue(m_columnOffset + r.top() - 8);
   else if (r.bottom() >= m_view.height())
-    m_columnScroll->setValue(m_nColumnOffset + r.bottom() - m_view.height() + 9);
+    m_columnScroll->setValue(m_columnOffset + r.bottom() - m_view.height() + 9);
 }
 
 bool CDescriptionLayout::Wheel(QWheelEvent* event) {
@@ -91,18 +91,18 @@ bool CDescriptionLayout::Wheel(QWheelEvent* event) {
 }
 
 void CDescriptionLayout::ToggleEnlarge() {
-  m_bEnlarged = !m_bEnlarged;
+  m_enlarged = !m_enlarged;
   // Restoring moves back by exactly what enlarging moved, so toggling never
   // drifts by a pixel when the headline's width is not a multiple of four.
   const int half = m_form.editHeadline->width() / 2;
-  const int b = m_bEnlarged ? half : -m_nEnlargeOffset;
-  if (m_bEnlarged) m_nEnlargeOffset = half;
+  const int b = m_enlarged ? half : -m_enlargeOffset;
+  if (m_enlarged) m_enlargeOffset = half;
 
   Ui::ImageDescriptionForm& f = m_form;
   for (QWidget* w :
        std::initializer_list<QWidget*>{f.labelHeadline, f.labelFileName, f.labelDate, f.labelSize,
                                        f.labelThemes, f.labelPersons, f.textPosition})
-    w->setVisible(!m_bEnlarged);
+    w->setVisible(!m_enlarged);
   for (QWidget* w :
        std::initializer_list<QWidget*>{f.buttonDateLock, f.buttonAddThemes, f.buttonRemoveThemes,
                                        f.buttonAddPerson, f.checkFrames, f.buttonRemovePersons})
@@ -113,7 +113,7 @@ void CDescriptionLayout::ToggleEnlarge() {
     w->setGeometry(w->geometry().adjusted(b, 0, 0, 0));
   const int label = f.labelThemes->width();
   CPictureCtrl* picture = f.pictureCtrl;
-  picture->resize(picture->width() + (m_bEnlarged ? b + label : b - label), picture->height());
+  picture->resize(picture->width() + (m_enlarged ? b + label : b - label), picture->height());
   picture->RecalcLayout();
   picture->update();
   m_view.update();

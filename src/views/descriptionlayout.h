@@ -34,8 +34,8 @@ class CDescriptionLayout {
   bool Wheel(QWheelEvent* event);
   void ToggleEnlarge();
 
-  bool IsEnlarged() const { return m_bEnlarged; }
-  int ColumnOffset() const { return m_nColumnOffset; }
+  bool IsEnlarged() const { return m_enlarged; }
+  int ColumnOffset() const { return m_columnOffset; }
   int FormHeight() const { return m_designSize.height(); }
 
  private:
@@ -48,9 +48,9 @@ class CDescriptionLayout {
   QSize m_designSize;
   QSize m_initialSize;  // empty until Start
   QSize m_lastSize;
-  int m_nColumnOffset = 0;
-  bool m_bEnlarged = false;
-  int m_nEnlargeOffset = 0;  // how far enlarging moved the data column
+  int m_columnOffset = 0;
+  bool m_enlarged = false;
+  int m_enlargeOffset = 0;  // how far enlarging moved the data column
 };
 
 }  // namespace kolvaro

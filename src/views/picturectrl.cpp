@@ -20,10 +20,6 @@ namespace kolvaro {
 
 namespace {
 
-constexpr int kNoPictureText = 1064;
-// Used when the string table lacks the text.
-constexpr char kNoPictureFallback[] =
-    "Kein Bild selektiert.\n\nEntweder ist kein Bild in der Datenbank oder die Suche hatte kein Ergebnis.";
 constexpr int kCursorSize = 32;
 const QColor kFrameColour(128, 0, 200);
 
@@ -254,9 +250,8 @@ QString CPictureCtrl::MessageText() const {
     const int id = m_failure == Failure::Missing ? IDS_PICTURE_FILE_MISSING : IDS_PICTURE_FILE_UNREADABLE;
     return QString::fromStdString(FormatMessage(LoadString(id), {m_strPath.toStdString()}));
   }
-  const std::string_view stored = LoadString(kNoPictureText);
-  return stored.empty() ? QString::fromUtf8(kNoPictureFallback)
-                        : QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
+  const std::string_view text = LoadString(IDS_NO_PICTURE_SELECTED);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void CPictureCtrl::resizeEvent(QResizeEvent* event) {

@@ -38,7 +38,7 @@ TEST(CliCommands, TableIsSortedByNameAndEachUsageStartsWithItsName) {
     if (i > 0) {
       EXPECT_LT(std::string_view(commands[i - 1].name), name);
     }
-    EXPECT_EQ(std::string_view(commands[i].usage).substr(0, name.size() + 1),
+    EXPECT_EQ(commands[i].Usage().substr(0, name.size() + 1),
               std::string(name) + ' ');
     EXPECT_EQ(cli::FindCommand(name), &commands[i]);
   }

@@ -1,4 +1,4 @@
-// Adding picture files (32784) and a folder's JPEG files (32808): stored
+// Adding picture files (ID_ADD_PICTURES) and a folder's JPEG files (ID_ADD_FOLDER): stored
 // names, duplicates, capture dates and what the user is asked.
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-// One-line text input (dialog 141): a caption, a prompt and the value.
+// One-line text input: a caption, a prompt and the value.
 
 #include <QDialog>
 #include <QString>
