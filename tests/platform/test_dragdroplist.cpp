@@ -22,14 +22,16 @@ struct DropCase {
 TEST(DropText, ParsesOnlyCompleteLinesWithTabAndUnsignedValue) {
   const DropCase cases[] = {
       {"empty text", "", {}},
-      {"ids above 2^31 up to 2^32 - 1", "3000000000\tArzt\n4294967295\tmax\n4294967296\tzu groß\n",
+      {"ids above 2^31 up to 2^32 - 1",
+       "3000000000\tArzt\n4294967295\tmax\n4294967296\tzu groß\n",
        {{3000000000u, "Arzt"}, {4294967295u, "max"}}},
       {"missing tab", "17 Arzt\n5\tZoo\n", {{5, "Zoo"}}},
       {"CR LF line ends", "1\tA\r\n2\tB\r\n", {{1, "A"}, {2, "B"}}},
       {"last line without LF", "1\tA\n2\tB", {{1, "A"}}},
       {"empty lines", "\n\r\n1\tA\n\n", {{1, "A"}}},
       {"value not a plain number", "x\tA\n-1\tB\n\tC\n 7\tD\n+8\tE\n", {}},
-      {"text empty, with tabs, with inner CR", "8\t\n9\ta\tb\n10\ta\rb\n007\tÄrzte\n",
+      {"text empty, with tabs, with inner CR",
+       "8\t\n9\ta\tb\n10\ta\rb\n007\tÄrzte\n",
        {{8, ""}, {9, "a\tb"}, {10, "a\rb"}, {7, "Ärzte"}}},
   };
   for (const DropCase& c : cases) EXPECT_EQ(ParseDropText(c.text), c.entries) << c.name;
@@ -60,7 +62,8 @@ QStringList Texts(const CDragDropListBox& list) {
 }
 
 void Click(CDragDropListBox& list, int row, Qt::KeyboardModifiers modifiers = {}) {
-  QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, list.visualItemRect(list.item(row)).center());
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers,
+                    list.visualItemRect(list.item(row)).center());
 }
 
 TEST(DragDropListBox, ClickSelectsAndADragMovesTheSelectedEntriesToTheSortedPlace) {
@@ -86,7 +89,8 @@ TEST(DragDropListBox, ClickSelectsAndADragMovesTheSelectedEntriesToTheSortedPlac
   source->AfterDrag();
   EXPECT_EQ(Texts(*source), QStringList{u"Zwei"_qs});
   EXPECT_EQ(told.count(), 1);
-  EXPECT_EQ(Texts(*target), (QStringList{u"Arzt"_qs, u"Ärzte"_qs, u"Eins"_qs, u"Urlaub"_qs, u"Zoo"_qs}));
+  EXPECT_EQ(Texts(*target),
+            (QStringList{u"Arzt"_qs, u"Ärzte"_qs, u"Eins"_qs, u"Urlaub"_qs, u"Zoo"_qs}));
   EXPECT_EQ(target->Value(1), 3000000000u);
   EXPECT_EQ(target->Value(2), 1u);
 
@@ -107,6 +111,7 @@ TEST(DragDropListBox, TakesOnlyPlainTextFromAListOfItsWindow) {
   files.setUrls({QUrl::fromLocalFile(u"/tmp/bild.jpg"_qs)});
   image.setText(u"1\tA\n"_qs);
   image.setImageData(QImage(2, 2, QImage::Format_RGB32));
+  EXPECT_TRUE(list->acceptDrops() && list->viewport()->acceptDrops());
   EXPECT_TRUE(list->AcceptsDrop(&text, sibling));
   EXPECT_TRUE(list->AcceptsDrop(&text, list));
   EXPECT_FALSE(list->AcceptsDrop(&text, nullptr));  // another program
@@ -118,7 +123,8 @@ TEST(DragDropListBox, TakesOnlyPlainTextFromAListOfItsWindow) {
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &files, Qt::LeftButton, {});
   QCoreApplication::sendEvent(list->viewport(), &drop);
   EXPECT_EQ(list->count(), 0);
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, {});
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                    Qt::LeftButton, {});
   QCoreApplication::sendEvent(list->viewport(), &press);
   EXPECT_FALSE(press.isAccepted());
 }

@@ -11,15 +11,15 @@
 namespace kolvaro {
 
 CDragDropListBox::CDragDropListBox(QWidget* parent) : QListWidget(parent) {
-  // Drag events reach the view through its viewport.
+  // Drag events reach the view through its viewport. (No setDragDropMode():
+  // it would switch drops off again; the drag below is the list's own.)
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
-  setDragDropMode(QAbstractItemView::NoDragDrop);
 }
 
 int CDragDropListBox::AddEntry(const QString& text, std::uint32_t value) {
-  const int row = m_sorted ? SortedInsertRow(count(), [this](int r) { return item(r)->text(); }, text)
-                           : count();
+  const auto textAt = [this](int r) { return item(r)->text(); };
+  const int row = m_sorted ? SortedInsertRow(count(), textAt, text) : count();
   auto* entry = new QListWidgetItem(text);
   entry->setData(Qt::UserRole, QVariant::fromValue(value));
   insertItem(row, entry);
@@ -45,7 +45,8 @@ void CDragDropListBox::DropText(const QString& text) {
 
 bool CDragDropListBox::AcceptsDrop(const QMimeData* data, const QObject* source) const {
   // Files and images also offer a text (their paths); they are refused whole.
-  if (!data || !data->hasFormat(QStringLiteral("text/plain")) || data->hasUrls() || data->hasImage())
+  if (!data || !data->hasFormat(QStringLiteral("text/plain")) || data->hasUrls() ||
+      data->hasImage())
     return false;
   const auto* list = qobject_cast<const CDragDropListBox*>(source);
   return list && list->window() == window();
