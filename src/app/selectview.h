@@ -34,7 +34,6 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
   Q_OBJECT
  public:
   static constexpr int kHeight = 35;
-  enum : int { IDC_THEME = 1000, IDC_PERSON = 1001, IDC_SORT = 1002, IDC_GO = 1003 };
 
   CSelectView(CMeriskDoc& doc, QWidget* parent = nullptr);
   ~CSelectView() override;

@@ -10,12 +10,12 @@ namespace {
 constexpr int kHoverTimerMs = 500;
 }  // namespace
 
-CDateLockButton::CDateLockButton(QWidget* parent) : QPushButton(parent) {
+DateLockButton::DateLockButton(QWidget* parent) : QPushButton(parent) {
   setMouseTracking(true);
   setFlat(true);
 }
 
-void CDateLockButton::paintEvent(QPaintEvent*) {
+void DateLockButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect().adjusted(0, 0, -1, -1);
   if (m_raised) {
@@ -31,7 +31,7 @@ void CDateLockButton::paintEvent(QPaintEvent*) {
   }
 }
 
-void CDateLockButton::mouseMoveEvent(QMouseEvent* event) {
+void DateLockButton::mouseMoveEvent(QMouseEvent* event) {
   if (m_hoverEnabled && !m_raised) {
     m_raised = true;
     update();
@@ -40,7 +40,7 @@ void CDateLockButton::mouseMoveEvent(QMouseEvent* event) {
   QPushButton::mouseMoveEvent(event);
 }
 
-void CDateLockButton::timerEvent(QTimerEvent* event) {
+void DateLockButton::timerEvent(QTimerEvent* event) {
   if (event->timerId() != m_timer.timerId()) {
     QPushButton::timerEvent(event);
     return;

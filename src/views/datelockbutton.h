@@ -8,10 +8,10 @@ namespace kolvaro {
 
 /// While hover is enabled the button shows a raised frame as long as the
 /// mouse is over it.
-class CDateLockButton : public QPushButton {
+class DateLockButton : public QPushButton {
   Q_OBJECT
  public:
-  explicit CDateLockButton(QWidget* parent = nullptr);
+  explicit DateLockButton(QWidget* parent = nullptr);
   void EnableHover(bool on) { m_hoverEnabled = on; }
   bool IsRaised() const { return m_raised; }
 

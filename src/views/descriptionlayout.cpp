@@ -16,7 +16,7 @@ namespace {
 constexpr int kMinViewHeight = 200;
 }  // namespace
 
-CDescriptionLayout::CDescriptionLayout(QWidget& view, Ui::ImageDescriptionForm& form)
+DescriptionLayout::DescriptionLayout(QWidget& view, Ui::ImageDescriptionForm& form)
     : m_view(view), m_form(form), m_designSize(view.size()) {
   Ui::ImageDescriptionForm& f = m_form;
   m_column = {f.labelHeadline,   f.labelFileName,   f.labelDate,
@@ -37,13 +37,13 @@ CDescriptionLayout::CDescriptionLayout(QWidget& view, Ui::ImageDescriptionForm& 
   m_view.setMinimumSize(m_designSize.width() + m_columnScroll->width(), kMinViewHeight);
 }
 
-void CDescriptionLayout::Start() {
+void DescriptionLayout::Start() {
   if (!m_initialSize.isEmpty()) return;
   m_initialSize = m_lastSize = m_designSize;
   if (m_view.size() != m_designSize) Resize(m_view.width(), m_view.height());
 }
 
-void CDescriptionLayout::Resize(int cx, int cy) {
+void DescriptionLayout::Resize(int cx, int cy) {
   if (m_initialSize.isEmpty()) return;
   const bool scrolls = cy < m_initialSize.height();
   const int bar = scrolls ? m_columnScroll->width() : 0;
@@ -65,14 +65,14 @@ void CDescriptionLayout::Resize(int cx, int cy) {
   m_lastSize = QSize(cx, cy);
 }
 
-void CDescriptionLayout::ScrollColumnTo(int offset) {
+void DescriptionLayout::ScrollColumnTo(int offset) {
   const int dy = m_columnOffset - offset;
   if (dy == 0) return;
   for (QWidget* w : m_column) w->move(w->x(), w->y() + dy);
   m_columnOffset = offset;
 }
 
-void CDescriptionLayout::ShowInColumn(QWidget* focus) {
+void DescriptionLayout::ShowInColumn(QWidget* focus) {
   if (!focus || m_columnScroll->isHidden() || !m_view.isAncestorOf(focus)) return;
   QWidget* control = focus;
   while (control && control->parentWidget() != &m_view) control = control->parentWidget();
@@ -84,13 +84,13 @@ void CDescriptionLayout::ShowInColumn(QWidget* focus) {
     m_columnScroll->setValue(m_columnOffset + r.bottom() - m_view.height() + 9);
 }
 
-bool CDescriptionLayout::Wheel(QWheelEvent* event) {
+bool DescriptionLayout::Wheel(QWheelEvent* event) {
   if (m_columnScroll->isHidden()) return false;
   QApplication::sendEvent(m_columnScroll, event);
   return true;
 }
 
-void CDescriptionLayout::ToggleEnlarge() {
+void DescriptionLayout::ToggleEnlarge() {
   m_enlarged = !m_enlarged;
   // Restoring moves back by exactly what enlarging moved, so toggling never
   // drifts by a pixel when the headline's width is not a multiple of four.

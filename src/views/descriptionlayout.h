@@ -17,10 +17,10 @@ class ImageDescriptionForm;
 
 namespace kolvaro {
 
-class CDescriptionLayout {
+class DescriptionLayout {
  public:
   /// `view` holds the form's controls; the column's scroll bar is made here.
-  CDescriptionLayout(QWidget& view, Ui::ImageDescriptionForm& form);
+  DescriptionLayout(QWidget& view, Ui::ImageDescriptionForm& form);
 
   /// At the first initial update: the controls stand where the form puts
   /// them for its own size; any difference to the view's size is a resize

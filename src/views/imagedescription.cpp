@@ -39,7 +39,7 @@ std::string HeadlineToStored(const QString& text) {
 CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_ui(ui), m_form(std::make_unique<Ui::ImageDescriptionForm>()) {
   m_form->setupUi(this);
-  m_layout = std::make_unique<CDescriptionLayout>(*this, *m_form);
+  m_layout = std::make_unique<DescriptionLayout>(*this, *m_form);
   Ui::ImageDescriptionForm& f = *m_form;
   // Assigning themes comes with its dialog; until then its button stays hidden.
   f.buttonAddThemes->hide();

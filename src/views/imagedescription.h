@@ -21,7 +21,7 @@ class ImageDescriptionForm;
 
 namespace kolvaro {
 
-class CDescriptionLayout;
+class DescriptionLayout;
 class CMeriskDoc;
 class CPictureCtrl;
 class IUserQuestions;
@@ -118,7 +118,7 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   bool m_bUpdatingSuspended = false;
   bool m_bSettingSlider = false;
   bool m_bCommitting = false;
-  std::unique_ptr<CDescriptionLayout> m_layout;
+  std::unique_ptr<DescriptionLayout> m_layout;
   QMetaObject::Connection m_focusConnection;
 };
 

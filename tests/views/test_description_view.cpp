@@ -476,7 +476,7 @@ TEST_F(DescriptionView, DateLockButtonRaisesOnHoverOnlyWithCollaboration) {
   for (const int collaboration : {0, 1}) {
     settings.SetInt("Settings", "Zusammenarbeit", collaboration);
     MakeView();
-    auto* lock = qobject_cast<CDateLockButton*>(Control("buttonDateLock"));
+    auto* lock = qobject_cast<DateLockButton*>(Control("buttonDateLock"));
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(lock, &move);
