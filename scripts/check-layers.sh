@@ -2,7 +2,7 @@
 # Fails when a source file includes a header of a layer it must not see. The order, bottom up:
 #   string table (res) and platform interfaces (platform/*.h)
 #   < core < collab, maintenance < Qt platform layer (platform/qt, then platform/qt/widgets)
-#   < views < app;
+#   < catalogue dialogs (maintenance/dialogs) < views < app;
 # the command-line tool (cli) sits above core, collab, maintenance and platform/qt (QtCore only).
 # The layers below the Qt platform layer include no Qt header at all.
 # Usage: scripts/check-layers.sh [SRC-FOLDER]   (default: the project's src/)
@@ -20,8 +20,9 @@ declare -A may_include=(
   [maintenance]="res platform core"
   [platform_qtcore]="res platform core collab maintenance"
   [platform_qt]="res platform core collab maintenance platform_qtcore"
-  [views]="res platform core collab maintenance platform_qtcore platform_qt"
-  [app]="res platform core collab maintenance platform_qtcore platform_qt views"
+  [maintenance_dialogs]="res platform core collab maintenance platform_qtcore platform_qt"
+  [views]="res platform core collab maintenance platform_qtcore platform_qt maintenance_dialogs"
+  [app]="res platform core collab maintenance platform_qtcore platform_qt maintenance_dialogs views"
   [cli]="res platform core collab maintenance platform_qtcore"
 )
 qt_free="res platform core collab maintenance"
@@ -35,6 +36,8 @@ layer_of() {
     platform/qt/*) echo platform_qtcore ;;
     platform/*/*) ;;
     platform/*) echo platform ;;
+    maintenance/dialogs/*) echo maintenance_dialogs ;;
+    maintenance/*/*) ;;
     res/qtres.cpp) echo res_qt ;;  # holds the compiled-in icons for the desktop program
     res/* | core/* | collab/* | maintenance/* | views/* | app/* | cli/*) echo "${1%%/*}" ;;
   esac
