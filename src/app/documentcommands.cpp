@@ -5,6 +5,7 @@
 #include "collab/transactionimport.h"
 #include "core/meriskdoc.h"
 #include "maintenance/addpictures.h"
+#include "maintenance/dialogs/managelistdlg.h"
 #include "maintenance/importpersons.h"
 #include "res/commands.h"
 #include "res/strings.h"
@@ -18,6 +19,8 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_OPEN_IN_GRAPHICS: m_doc.OpenPictureFile(m_doc.CurrentPicture()); return true;
     case ID_IMPORT_PERSONS: OnImportPersons(m_doc, m_ui); return true;
     case ID_IMPORT_TRANSACTIONS: ImportTransactions(); return true;
+    case ID_MANAGE_THEMES: ManageList(CManageList::kThemes); return true;
+    case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
     default: return false;
   }
 }
@@ -26,6 +29,12 @@ void CDocumentCommands::ReportAdded(std::optional<int> added) {
   // New pictures are in the album but not yet in the selection.
   if (added)
     m_frame.ShowStatus(FormatMessage(LoadString(IDS_STATUS_PICTURES_ADDED), {static_cast<long long>(*added)}));
+}
+
+void CDocumentCommands::ManageList(int mode) {
+  // The views show the album anew afterwards: a headline being typed is stored first.
+  if (!m_frame.CommitEdits()) return;
+  OnManageList(m_doc, mode, m_ui, &m_frame);
 }
 
 void CDocumentCommands::ImportTransactions() {
@@ -45,6 +54,8 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
     case ID_ADD_PICTURES:
     case ID_ADD_FOLDER:
     case ID_IMPORT_PERSONS:
+    case ID_MANAGE_THEMES:
+    case ID_MANAGE_PERSONS:
       return true;
     case ID_OPEN_IN_GRAPHICS:
       state.enabled = m_doc.CanOpenPictureFile();

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/meriskdoc.h"
+#include "maintenance/dialogs/assignthemesdlg.h"
 #include "platform/qt/qtstring.h"
 #include "platform/userquestions.h"
 #include "res/commands.h"
@@ -41,8 +42,6 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   m_form->setupUi(this);
   m_layout = std::make_unique<DescriptionLayout>(*this, *m_form);
   Ui::ImageDescriptionForm& f = *m_form;
-  // Assigning themes comes with its dialog; until then its button stays hidden.
-  f.buttonAddThemes->hide();
   f.buttonDateLock->EnableHover(m_doc.Settings().GetInt("Settings", "Zusammenarbeit", 0) != 0);
   f.editHeadline->installEventFilter(this);
   f.editDate->installEventFilter(this);
@@ -58,6 +57,7 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   });
   connect(f.buttonDateLock, &QPushButton::clicked, this,
           [this] { m_form->editDate->setReadOnly(!m_form->editDate->isReadOnly()); });
+  connect(f.buttonAddThemes, &QPushButton::clicked, this, [this] { OnCommand(ID_ASSIGN_THEMES); });
   connect(f.buttonRemoveThemes, &QPushButton::clicked, this, [this] { OnCommand(ID_REMOVE_THEMES); });
   connect(f.buttonAddPerson, &QPushButton::clicked, this, [this] {
     OnCommand(ID_ADD_PERSON);
@@ -505,6 +505,10 @@ bool CImageDescription::OnCommand(int id) {
     case ID_CANCEL_ADD_PERSON:
       LeaveMarking();
       return true;
+    case ID_ASSIGN_THEMES:
+      // The views show the album anew after OK: a headline being typed is stored first.
+      if (CommitEdits()) OnAssignThemes(m_doc, this);
+      return true;
     case ID_REMOVE_THEMES:
       RemoveThemes();
       return true;
@@ -528,6 +532,7 @@ bool CImageDescription::OnUpdateCommand(int id, CmdState& state) {
     case ID_NEXT_PICTURE:
     case ID_PREV_PICTURE:
     case ID_DELETE_PICTURE:
+    case ID_ASSIGN_THEMES:
       state.enabled = true;
       return true;
     case ID_ADD_PERSON:
