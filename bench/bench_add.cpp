@@ -128,19 +128,19 @@ class LargeAlbum {
  public:
   LargeAlbum() : doc(settings) {
     doc.OnNewDocument();
-    doc.m_strAlbumFolder = Camera().Parent();
+    doc.SetAlbumFolder(Camera().Parent());
     for (int id = 1; id <= kAlbumPictures; ++id) {
       char name[64];
       std::snprintf(name, sizeof name, "Urlaub %d\\IMG_%05d.JPG", 1995 + id % 30, id % 100000);
-      doc.m_pictures.AddOrUpdate(id, name, COleDateTime(COleDateTime::valid, 40000.0 + id), 3000000,
+      doc.AddOrUpdatePicture(id, name, COleDateTime(COleDateTime::valid, 40000.0 + id), 3000000,
                                  "");
     }
   }
   /// Takes out what a benchmark pass added.
   void Reset() {
-    for (std::int32_t id = doc.m_pictures.m_nMaxId; doc.m_pictures.GetCount() > kAlbumPictures;
+    for (std::int32_t id = doc.Pictures().m_nMaxId; doc.Pictures().GetCount() > kAlbumPictures;
          --id)
-      doc.m_pictures.Remove(id);
+      doc.ReplayRemovePicture(id, {}, {});  // no links, no re-selection
   }
 
   kolvaro::CMemorySettings settings;

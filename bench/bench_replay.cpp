@@ -54,20 +54,18 @@ struct Fixture {
       CMeriskDoc doc(settings);
       doc.OnNewDocument();
       for (int i = 1; i <= kPictures; ++i)
-        doc.m_pictures.AddOrUpdate(
+        doc.AddOrUpdatePicture(
             i, "2019\\urlaub\\dsc" + std::to_string(10000 + i) + ".jpg",
             COleDateTime::FromCalendar(2000 + static_cast<int>(rng() % 25),
                                        1 + static_cast<int>(rng() % 12), 1 + static_cast<int>(rng() % 28),
                                        static_cast<int>(rng() % 24), 0, 0),
             1000000 + rng() % 5000000, "Bild " + std::to_string(i));
-      for (int i = 1; i <= kPersons; ++i) doc.m_persons.AddOrUpdate(i, "Person " + std::to_string(i));
-      for (int i = 1; i <= kThemes; ++i) doc.m_themes.AddOrUpdate(i, "Thema " + std::to_string(i));
+      for (int i = 1; i <= kPersons; ++i) doc.AddOrUpdatePerson(i, "Person " + std::to_string(i));
+      for (int i = 1; i <= kThemes; ++i) doc.AddOrUpdateTheme(i, "Thema " + std::to_string(i));
       for (int i = 0; i < 150000; ++i)
-        doc.m_personsOnPictures.AddOrUpdate(1 + static_cast<int>(rng() % kPersons),
-                                            1 + static_cast<int>(rng() % kPictures),
-                                            Rect{10, 20, 110, 140});
+        doc.AddOrUpdatePersonOnPicture(1 + static_cast<int>(rng() % kPersons), Rect{10, 20, 110, 140}, 1 + static_cast<int>(rng() % kPictures));
       for (int i = 0; i < 200000; ++i)
-        doc.m_themesOfPictures.AddOrUpdate(1 + static_cast<int>(rng() % kThemes),
+        doc.AddThemeToPicture(1 + static_cast<int>(rng() % kThemes),
                                            1 + static_cast<int>(rng() % kPictures));
       CArchive ar;
       doc.Serialize(ar);
@@ -172,7 +170,7 @@ void Replay(benchmark::State& state, bool everyRemoval) {
     total += seconds;
     if (outcome.result != TransactionImportResult::Done || outcome.applied != kRecords)
       state.SkipWithError("replay did not end normally");
-    benchmark::DoNotOptimize(doc->m_nCurrentPicture);
+    benchmark::DoNotOptimize(doc->CurrentPicture());
   }
   const double mean = total / static_cast<double>(state.iterations());
   state.counters["x_baseline"] = mean / f.lineSeconds;
@@ -362,7 +360,7 @@ void ReplayKind(benchmark::State& state, const std::string& kind) {
     if (outcome.result != TransactionImportResult::Done ||
         outcome.applied != static_cast<std::size_t>(n))
       state.SkipWithError("replay did not end normally");
-    benchmark::DoNotOptimize(doc->m_nCurrentPicture);
+    benchmark::DoNotOptimize(doc->CurrentPicture());
   }
   state.counters["records/s"] = n / (total / static_cast<double>(state.iterations()));
 }

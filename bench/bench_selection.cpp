@@ -62,15 +62,15 @@ class BigAlbum {
       const double date = id % 5 == 0 ? last : 36526.0 + day(rng) + second(rng) / 86400.0;
       last = date;
       const std::uint64_t bytes = id % 997 == 0 ? 0x140000000ULL + size(rng) : size(rng);
-      doc.m_pictures.AddOrUpdate(id, name, COleDateTime(COleDateTime::valid, date), bytes, "");
+      doc.AddOrUpdatePicture(id, name, COleDateTime(COleDateTime::valid, date), bytes, "");
     }
     std::uniform_int_distribution<int> picture(1, pictures), theme(1, 60), person(1, 400);
     // Links in the same proportion for smaller albums; +1 for the new album's placeholder link.
     const auto scaled = [pictures](std::int64_t n) { return n * pictures / kPictures; };
-    while (doc.m_themesOfPictures.GetCount() < scaled(kThemeLinks) + 1)
-      doc.m_themesOfPictures.AddOrUpdate(theme(rng), picture(rng));
-    while (doc.m_personsOnPictures.GetCount() < scaled(kRectangles))
-      doc.m_personsOnPictures.AddOrUpdate(person(rng), picture(rng), kolvaro::Rect{1, 2, 3, 4});
+    while (doc.ThemesOfPictures().GetCount() < scaled(kThemeLinks) + 1)
+      doc.AddThemeToPicture(theme(rng), picture(rng));
+    while (doc.PersonsOnPictures().GetCount() < scaled(kRectangles))
+      doc.AddOrUpdatePersonOnPicture(person(rng), kolvaro::Rect{1, 2, 3, 4}, picture(rng));
   }
 
   // A table read from its file walks its records almost in memory order;
@@ -113,9 +113,9 @@ template <>
 std::vector<std::pair<std::int32_t, std::uint64_t>> BaselinePairs() {
   std::vector<std::pair<std::int32_t, std::uint64_t>> v;
   const CMeriskDoc& doc = Album().doc;
-  for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+  for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
     std::int32_t id;
-    const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+    const PictureEntry& e = doc.Pictures().GetNextRef(p, id);
     v.emplace_back(id, e.size);
   }
   return v;
@@ -124,9 +124,9 @@ template <>
 std::vector<std::pair<std::int32_t, std::string>> BaselinePairs() {
   std::vector<std::pair<std::int32_t, std::string>> v;
   const CMeriskDoc& doc = Album().doc;
-  for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+  for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
     std::int32_t id;
-    const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+    const PictureEntry& e = doc.Pictures().GetNextRef(p, id);
     v.emplace_back(id, e.filename);
   }
   return v;
@@ -135,9 +135,9 @@ template <>
 std::vector<std::pair<std::int32_t, double>> BaselinePairs() {
   std::vector<std::pair<std::int32_t, double>> v;
   const CMeriskDoc& doc = Album().doc;
-  for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+  for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
     std::int32_t id;
-    const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+    const PictureEntry& e = doc.Pictures().GetNextRef(p, id);
     v.emplace_back(id, e.timestamp.Value());
   }
   return v;
@@ -211,13 +211,13 @@ void BM_SelectPictures(benchmark::State& state) {
     const double s = CpuSeconds() - start;
     state.SetIterationTime(s);
     seconds += s;
-    benchmark::DoNotOptimize(doc.m_selection.data());
+    benchmark::DoNotOptimize(doc.Selection().data());
   }
   const double perRun = seconds / static_cast<double>(state.iterations());
   const KeyKind kind = key == 1   ? KeyKind::kString
                        : key == 2 ? KeyKind::kDouble
                                   : KeyKind::kInteger;
-  state.counters["selected"] = static_cast<double>(doc.m_selection.size());
+  state.counters["selected"] = static_cast<double>(doc.Selection().size());
   state.counters["x_sort"] = perRun / BaselineFor(KeyKind::kInteger);
   state.counters["x_typed"] = perRun / BaselineFor(kind);
 }
@@ -247,9 +247,9 @@ BENCHMARK(BM_SelectPictures)
 // The selection by repeated minimum, with a record lookup per slot and scan.
 std::vector<std::int32_t> RepeatedMinimumByDate(const CMeriskDoc& doc) {
   std::vector<std::int32_t> slots;
-  for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+  for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
     std::int32_t id;
-    doc.m_pictures.GetNextRef(p, id);
+    doc.Pictures().GetNextRef(p, id);
     slots.push_back(id);
   }
   auto moment = [](double d) { return d < 0 ? 2 * std::ceil(d) - d : d; };
@@ -259,7 +259,7 @@ std::vector<std::int32_t> RepeatedMinimumByDate(const CMeriskDoc& doc) {
     double bestKey = 0;
     for (std::size_t i = 0; i < slots.size(); ++i) {
       if (slots[i] == -1) continue;
-      const double key = moment(doc.m_pictures.Find(slots[i])->timestamp.Value());
+      const double key = moment(doc.Pictures().Find(slots[i])->timestamp.Value());
       if (best == slots.size() || key < bestKey) {
         best = i;
         bestKey = key;
@@ -282,7 +282,7 @@ void BM_SelectPicturesSmall(benchmark::State& state) {
   BigAlbum album(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     album.doc.SelectPictures(-1, -1, 2);
-    benchmark::DoNotOptimize(album.doc.m_selection.data());
+    benchmark::DoNotOptimize(album.doc.Selection().data());
   }
 }
 BENCHMARK(BM_SelectPicturesSmall)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -69,7 +69,7 @@ inline void WriteLargeAlbum(const std::string& path) {
     for (int id = 1; id <= kPersons; ++id)
       doc.AddOrUpdatePerson(id, std::string(kFirstNames[pick(kFirstNames.size())]) + " " +
                                     kLastNames[pick(kLastNames.size())]);
-    while (doc.m_personsOnPictures.GetCount() < kRectangles) {
+    while (doc.PersonsOnPictures().GetCount() < kRectangles) {
       const auto left = static_cast<std::int32_t>(pick(3000));
       const auto top = static_cast<std::int32_t>(pick(2000));
       const Rect r{left, top, left + 50 + static_cast<std::int32_t>(pick(400)),
@@ -81,10 +81,10 @@ inline void WriteLargeAlbum(const std::string& path) {
       doc.AddOrUpdateTheme(id, std::string(kThemeWords[pick(kThemeWords.size())]) + " " +
                                    std::to_string(1990 + id % 40));
     // The new album's placeholder link counts as one of them.
-    while (doc.m_themesOfPictures.GetCount() < kThemeLinks)
+    while (doc.ThemesOfPictures().GetCount() < kThemeLinks)
       doc.AddThemeToPicture(1 + static_cast<std::int32_t>(pick(kThemes)),
                             1 + static_cast<std::int32_t>(pick(kPictures)));
-    doc.m_strAlbumInfo = "Familienalbum, alle Rechte bei den Fotografen.";
+    doc.SetAlbumInfo("Familienalbum, alle Rechte bei den Fotografen.", doc.UpdateUrl(), doc.InfoDialogEnabled());
     std::string error;
     if (!doc.OnSaveDocument(path, &error)) throw std::runtime_error(error);
   }

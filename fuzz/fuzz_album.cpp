@@ -70,9 +70,9 @@ void LoadFromFile(std::span<const std::uint8_t> bytes, bool loaded, const std::s
 void UseNames(CMeriskDoc& doc) {
   doc.SelectPictures(-1, -1, 2);
   doc.SelectPictures(-1, -1, 1);
-  for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+  for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
     std::int32_t id;
-    const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+    const PictureEntry& e = doc.Pictures().GetNextRef(p, id);
     const std::string posix = ResolveStoredPath(PathStyle::Posix, "/home/a/alben/", e.filename);
     (void)MakeStoredPath(PathStyle::Posix, posix, "/home/a/fotos/");
     const std::string win = ResolveStoredPath(PathStyle::Windows, "C:\\Alben\\", e.filename);
@@ -80,21 +80,21 @@ void UseNames(CMeriskDoc& doc) {
     std::string canonical;
     (void)Canonicalize(PathStyle::Windows, win, canonical);
     // Against the album's own storage folder, which may be a Windows drive.
-    const std::string own = ResolveStoredPath(PathStyle::Posix, doc.m_strStorageFolder, e.filename);
+    const std::string own = ResolveStoredPath(PathStyle::Posix, doc.StorageFolder(), e.filename);
     (void)Canonicalize(PathStyle::Posix, own, canonical);
-    const std::string back = MakeStoredPath(PathStyle::Posix, own, doc.m_strStorageFolder);
-    (void)CheckStoredName(PathStyle::Posix, own, doc.m_strStorageFolder, back);
+    const std::string back = MakeStoredPath(PathStyle::Posix, own, doc.StorageFolder());
+    (void)CheckStoredName(PathStyle::Posix, own, doc.StorageFolder(), back);
   }
 }
 
 bool HasNegativePictureKeys(const CMeriskDoc& doc) {
   std::int32_t high, low;
-  for (POSITION p = doc.m_themesOfPictures.GetStartPosition(); p != kNullPosition;) {
-    doc.m_themesOfPictures.GetNext(p, high, low);
+  for (POSITION p = doc.ThemesOfPictures().GetStartPosition(); p != kNullPosition;) {
+    doc.ThemesOfPictures().GetNext(p, high, low);
     if (low < 0) return true;
   }
-  for (POSITION p = doc.m_personsOnPictures.GetStartPosition(); p != kNullPosition;) {
-    doc.m_personsOnPictures.GetNext(p, high, low);
+  for (POSITION p = doc.PersonsOnPictures().GetStartPosition(); p != kNullPosition;) {
+    doc.PersonsOnPictures().GetNext(p, high, low);
     if (low < 0) return true;
   }
   return false;

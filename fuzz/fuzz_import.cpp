@@ -91,9 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (q.result == TransactionImportResult::Cancelled) Fail("cancelled without a dialog");
   if (q.result != e.result || q.applied != e.applied) Fail("replays end differently");
   if (Store(quick) != Store(eager)) Fail("replays give different albums");
-  if (quick.m_selection != eager.m_selection ||
-      quick.m_nCurrentPicture != eager.m_nCurrentPicture ||
-      quick.m_nCurrentPosition != eager.m_nCurrentPosition)
+  if (quick.Selection() != eager.Selection() ||
+      quick.CurrentPicture() != eager.CurrentPicture() ||
+      quick.CurrentPosition() != eager.CurrentPosition())
     Fail("replays give different selections");
   return 0;
 }

@@ -39,7 +39,7 @@ void CDocumentCommands::ManageList(int mode) {
 
 void CDocumentCommands::ImportTransactions() {
   const std::vector<std::string> chosen = m_ui.GetOpenFileNames(
-      "", std::string(LoadString(IDS_TRANSACTION_FILTER)), m_doc.m_strAlbumFolder, false);
+      "", std::string(LoadString(IDS_TRANSACTION_FILTER)), m_doc.AlbumFolder(), false);
   if (chosen.empty()) return;
   CWaitFreeQuestions ui(m_ui);
   const TransactionImportOutcome outcome = ImportTransactionFile(m_doc, chosen.front(), &ui);

@@ -69,12 +69,10 @@ CMainFrame::CMainFrame(CMeriskApp& app) : m_app(app), m_doc(app.Document()) {
   CreateStatusBar();
   CreateClientArea();
   m_doc.AddView(this);
-  // Edits in the picture view change the modified flag without a view update.
-  auto* modifiedWatch = new QTimer(this);
-  connect(modifiedWatch, &QTimer::timeout, this, [this] {
-    if (isWindowModified() != m_doc.IsModified()) setWindowModified(m_doc.IsModified());
-  });
-  modifiedWatch->start(300);
+  connect(&app, &CMeriskApp::DocumentReplaced, this, &CMainFrame::OnDocumentReplaced);
+  connect(&app, &CMeriskApp::DocumentOpened, this, [this] { RemoveCollaborationMenuIfOff(); });
+  connect(&app, &CMeriskApp::DocumentSaved, this, &CMainFrame::OnDocumentSaved);
+  connect(&app, &CMeriskApp::RecentFilesChanged, this, &CMainFrame::RefreshRecentFiles);
   // The program's accelerators win over the word jumps of the text fields.
   qApp->installEventFilter(this);
   RestoreLayout();
@@ -372,10 +370,9 @@ void CMainFrame::UpdateTitle() {
   setWindowModified(m_doc.IsModified());
 }
 
-void CMainFrame::OnUpdate(CDocument&, IDocumentObserver*, long) {
-  setWindowModified(m_doc.IsModified());
-  UpdateVisibleStates();
-}
+void CMainFrame::OnUpdate(CDocument&, IDocumentObserver*, long) { UpdateVisibleStates(); }
+
+void CMainFrame::OnModifiedChanged(bool modified) { setWindowModified(modified); }
 
 void CMainFrame::FocusPane(int step) {
   QWidget* panes[] = {m_selectView, m_descriptionWidget};

@@ -66,6 +66,7 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   void UpdateTitle();
 
   void OnUpdate(CDocument& doc, IDocumentObserver* sender, long hint) override;
+  void OnModifiedChanged(bool modified) override;
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CmdState& state) override;
 

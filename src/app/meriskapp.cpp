@@ -76,7 +76,7 @@ void CMeriskApp::NormalizeRootFolderSetting() {
 }
 
 void CMeriskApp::AfterNewOrOpen() {
-  if (m_frame) m_frame->OnDocumentReplaced();
+  emit DocumentReplaced();
   emit DocumentChanged();
 }
 
@@ -93,10 +93,9 @@ void CMeriskApp::UseHomeForMissingRootFolder() {
   // Pictures added to an album based in a folder that is not there would be
   // stored relative to nothing the user has; the setting itself stays, the
   // folder may be a disk that is not plugged in.
-  if (QFileInfo(ToQString(m_doc.m_strAlbumFolder)).isDir()) return;
+  if (QFileInfo(ToQString(m_doc.AlbumFolder())).isDir()) return;
   const QString home = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
-  m_doc.m_strAlbumFolder = home.toStdString() + (home.endsWith(QLatin1Char('/')) ? "" : "/");
-  m_doc.m_strAlbumFolderStored = StoredRootFolder(home.toStdString());
+  m_doc.SetAlbumFolder(home.toStdString() + (home.endsWith(QLatin1Char('/')) ? "" : "/"));
 }
 
 bool CMeriskApp::CommitEdits() {
@@ -106,7 +105,7 @@ bool CMeriskApp::CommitEdits() {
 void CMeriskApp::OnFileOpen() {
   const std::vector<std::string> files =
       m_ui.GetOpenFileNames(std::string(LoadString(IDS_OPEN_TITLE)), kAlbumFilter,
-                            m_doc.m_strAlbumFolder, false);
+                            m_doc.AlbumFolder(), false);
   if (!files.empty()) OpenDocumentFile(files.front());
 }
 
@@ -129,7 +128,7 @@ CMeriskApp::OpenResult CMeriskApp::DoOpen(const std::string& path) {
   }
   m_recent.Add(m_doc.GetPathName());
   AfterNewOrOpen();
-  if (m_frame) m_frame->RemoveCollaborationMenuIfOff();
+  emit DocumentOpened();
   return OpenResult::Opened;
 }
 
@@ -138,7 +137,7 @@ void CMeriskApp::OnOpenRecentFile(int index) {
   if (index < 0 || index >= static_cast<int>(files.size())) return;
   // The entry goes when the file failed, not when the user cancelled the save prompt.
   if (DoOpen(files[static_cast<std::size_t>(index)]) == OpenResult::Failed) m_recent.Remove(index);
-  if (m_frame) m_frame->RefreshRecentFiles();
+  emit RecentFilesChanged();
 }
 
 bool CMeriskApp::DoSave(const std::string& path) {
@@ -173,7 +172,7 @@ bool CMeriskApp::DoSave(const std::string& path) {
   emit DocumentChanged();
   // Saving re-bases the stored names: the views show them as they are now.
   m_doc.UpdateAllViews(nullptr);
-  if (m_frame) m_frame->OnDocumentSaved();
+  emit DocumentSaved();
   return true;
 }
 
@@ -186,7 +185,7 @@ bool CMeriskApp::OnFileSave() {
 bool CMeriskApp::OnFileSaveAs() {
   if (!CommitEdits()) return false;
   std::string proposed = m_doc.GetPathName();
-  if (proposed.empty()) proposed = m_doc.m_strAlbumFolder + "Kolvaro.kvo";
+  if (proposed.empty()) proposed = m_doc.AlbumFolder() + "Kolvaro.kvo";
   std::string path = m_ui.GetSaveFileName(std::string(LoadString(IDS_SAVE_AS_TITLE)), kAlbumFilter, proposed);
   if (path.empty()) return false;
   if (QFileInfo(ToQString(path)).suffix().isEmpty()) path += ".kvo";

@@ -67,6 +67,12 @@ class CMeriskApp : public QObject, public ICommandTarget {
  signals:
   /// The album shown changed: new, opened, saved under another name.
   void DocumentChanged();
+  /// A new or opened album replaced the one shown.
+  void DocumentReplaced();
+  /// An album file was opened (the collaboration menu may have to go).
+  void DocumentOpened();
+  void DocumentSaved();
+  void RecentFilesChanged();
 
  private:
   enum class OpenResult { Opened, Cancelled, Failed };

@@ -149,14 +149,34 @@ void FillList(CSortedComboBox* list, const Table& table, std::string_view all, s
 }  // namespace
 
 void CSelectView::FillPersons() {
-  FillList(m_person, m_doc.m_persons, LoadString(IDS_ALL_PERSONS), LoadString(IDS_NO_PERSON));
+  FillList(m_person, m_doc.Persons(), LoadString(IDS_ALL_PERSONS), LoadString(IDS_NO_PERSON));
 }
 
 void CSelectView::FillThemes() {
-  FillList(m_theme, m_doc.m_themes, LoadString(IDS_ALL_THEMES), LoadString(IDS_NO_THEME));
+  FillList(m_theme, m_doc.Themes(), LoadString(IDS_ALL_THEMES), LoadString(IDS_NO_THEME));
+}
+
+void CSelectView::OnSortChosen() {
+  const bool special = m_sort->currentIndex() == kSpecialSort;
+  m_theme->setEnabled(!special);
+  m_person->setEnabled(!special);
+}
+
+void CSelectView::RunSpecialSelect() {
+  CSpecialSelect dlg(m_doc, window());
+  if (dlg.exec() != QDialog::Accepted) return;
+  m_doc.SetExplicitSelection(dlg.Result());
+  // The picture shown so far need not be among the chosen ones: the first
+  // chosen one is shown (none for an empty choice).
+  m_doc.SetCurrentIndex(0);
+  m_doc.UpdateAllViews(nullptr);
 }
 
 void CSelectView::OnGo() {
+  if (m_sort->currentIndex() == kSpecialSort) {
+    RunSpecialSelect();
+    return;
+  }
   m_doc.SelectPictures(m_theme->SelectedValue(), m_person->SelectedValue(), m_sort->currentIndex());
 }
 

@@ -10,7 +10,7 @@
 //     CAlbumFile album(ctx);
 //     if (!album.Open(args[0])) return kExitFailure;
 //     std::string old;
-//     if (!album.Doc().m_themes.Lookup(id, old))
+//     if (!album.Doc().Themes().Lookup(id, old))
 //       return Fail(ctx, Text(IDS_CLI_NO_SUCH_THEME, {args[1]}));
 //     album.Doc().AddOrUpdateTheme(id, args[2]);
 //     return album.Save() ? kExitOk : kExitFailure;

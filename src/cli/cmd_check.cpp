@@ -26,9 +26,9 @@ int RunCheck(Context& ctx, const std::vector<std::string>& args) {
   const CMeriskDoc& doc = album.Doc();
 
   int missing = 0;
-  for (POSITION pos = doc.m_pictures.GetStartPosition(); pos != kNullPosition;) {
+  for (POSITION pos = doc.Pictures().GetStartPosition(); pos != kNullPosition;) {
     std::int32_t id;
-    const PictureEntry& e = doc.m_pictures.GetNextRef(pos, id);
+    const PictureEntry& e = doc.Pictures().GetNextRef(pos, id);
     const std::string path = doc.GetPictureFullPath(id);
     if (PictureFileExists(path)) continue;
     ++missing;
@@ -37,7 +37,7 @@ int RunCheck(Context& ctx, const std::vector<std::string>& args) {
     if (e.filename != path) ctx.out << Text(IDS_CLI_STORED_AS, {TerminalText(e.filename)});
     ctx.out << '\n';
   }
-  const int total = doc.m_pictures.GetCount();
+  const int total = doc.Pictures().GetCount();
   if (missing == 0) {
     if (total == 0)
       ctx.out << Text(IDS_CLI_NO_PICTURES) << '\n';

@@ -31,7 +31,7 @@ int RunDelete(Context& ctx, const std::vector<std::string>& argsIn) {
   CAlbumFile album(ctx);
   if (!album.Open(positional[0])) return kExitFailure;
   CMeriskDoc& doc = album.Doc();
-  if (!doc.m_pictures.Find(id)) return Fail(ctx, Text(IDS_CLI_NO_SUCH_PICTURE, {idText}));
+  if (!doc.Pictures().Find(id)) return Fail(ctx, Text(IDS_CLI_NO_SUCH_PICTURE, {idText}));
   if (!log.Start(ctx, doc)) return kExitFailure;
   CCliFileOperations files(ctx.err);
   CCliUserQuestions ui(ctx.err);

@@ -108,11 +108,11 @@ void WriteAlbum(JsonWriter& w, CArchive& ar, const CMeriskDoc& doc) {
 
   const bool trailer = version >= 2;
   w.Key("albumInfo");
-  w.String(trailer ? ar.ReadString() : doc.m_strAlbumInfo);
+  w.String(trailer ? ar.ReadString() : doc.AlbumInfo());
   w.Key("updateUrl");
-  w.String(trailer ? ar.ReadString() : doc.m_strUpdateUrl);
+  w.String(trailer ? ar.ReadString() : doc.UpdateUrl());
   w.Key("infoDialogEnabled");
-  w.Int(trailer ? ar.ReadInt() : doc.m_bInfoDialogEnabled);
+  w.Int(trailer ? ar.ReadInt() : doc.InfoDialogEnabled());
   w.EndObject();
   w.Finish();
 }
@@ -128,12 +128,7 @@ int RunDump(Context& ctx, const std::vector<std::string>& args) {
   // Only what a version-1 file leaves to the defaults is needed from here on;
   // the tables go, so that the output streams beside no more than the file.
   CMeriskDoc& doc = album.Doc();
-  doc.m_pictures = CBilderEx();
-  doc.m_personsOnPictures = CPersonenAufBildernEx();
-  doc.m_persons = CPersonenEx();
-  doc.m_themesOfPictures = CThemenDerBilderEx();
-  doc.m_themes = CThemenEx();
-  doc.m_selection = {};
+  doc.ReleaseTables();
 
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       std::fopen(album.Path().c_str(), "rb"), &std::fclose);

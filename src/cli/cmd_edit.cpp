@@ -57,21 +57,21 @@ std::int32_t Id(const std::string& text) {
 }
 
 const PictureEntry* FindPicture(Context& ctx, CMeriskDoc& doc, const std::string& id) {
-  const PictureEntry* e = doc.m_pictures.Find(Id(id));
+  const PictureEntry* e = doc.Pictures().Find(Id(id));
   if (!e) Fail(ctx, Text(IDS_CLI_NO_SUCH_PICTURE, {id}));
   return e;
 }
 
 bool HasPerson(Context& ctx, CMeriskDoc& doc, const std::string& id) {
   std::string name;
-  if (doc.m_persons.Lookup(Id(id), name)) return true;
+  if (doc.Persons().Lookup(Id(id), name)) return true;
   Fail(ctx, Text(IDS_CLI_NO_SUCH_PERSON, {id}));
   return false;
 }
 
 bool HasTheme(Context& ctx, CMeriskDoc& doc, const std::string& id) {
   std::string name;
-  if (doc.m_themes.Lookup(Id(id), name)) return true;
+  if (doc.Themes().Lookup(Id(id), name)) return true;
   Fail(ctx, Text(IDS_CLI_NO_SUCH_THEME, {id}));
   return false;
 }
@@ -130,7 +130,7 @@ int RunNames(Context& ctx, const std::vector<std::string>& argsIn, bool persons)
   if (verb == "add") {
     std::int32_t added = 0;
     const int rc = Edit(ctx, name, args, 2, {}, [&](Context&, CMeriskDoc& d, const auto& p) {
-      added = persons ? d.m_persons.NextId() : d.m_themes.NextId();
+      added = persons ? d.Persons().NextId() : d.Themes().NextId();
       if (persons)
         d.AddOrUpdatePerson(added, p[1]);
       else
@@ -162,7 +162,7 @@ int RunNames(Context& ctx, const std::vector<std::string>& argsIn, bool persons)
     const bool assign = verb == "assign";
     return Edit(ctx, name, args, 3, {1, 2}, [assign](Context& c, CMeriskDoc& d, const auto& p) {
       if (!HasTheme(c, d, p[1]) || !FindPicture(c, d, p[2])) return kExitFailure;
-      const bool linked = d.m_themesOfPictures.Lookup(Id(p[1]), Id(p[2]));
+      const bool linked = d.ThemesOfPictures().Lookup(Id(p[1]), Id(p[2]));
       if (assign) {
         d.AddThemeToPicture(Id(p[1]), Id(p[2]));
       } else if (!linked) {
@@ -199,7 +199,7 @@ int RunMark(Context& ctx, const std::vector<std::string>& args) {
 
 int RunUnmark(Context& ctx, const std::vector<std::string>& args) {
   return Edit(ctx, "unmark", args, 3, {1, 2}, [](Context& c, CMeriskDoc& d, const auto& p) {
-    if (!d.m_personsOnPictures.Lookup(Id(p[1]), Id(p[2])))
+    if (!d.PersonsOnPictures().Lookup(Id(p[1]), Id(p[2])))
       return Fail(c, Text(IDS_CLI_NOT_MARKED, {p[1], p[2]}));
     d.RemovePersonFromPicture(Id(p[1]), Id(p[2]));
     return kExitOk;

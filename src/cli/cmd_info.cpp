@@ -52,27 +52,27 @@ int RunInfo(Context& ctx, const std::vector<std::string>& args) {
   std::ostream& out = ctx.out;
 
   Line(out, IDS_CLI_INFO_ALBUM, album.Path());
-  Line(out, IDS_CLI_INFO_VERSION, std::to_string(doc.m_nFileVersion));
-  Line(out, IDS_CLI_INFO_PICTURES, std::to_string(doc.m_pictures.GetCount()));
-  Line(out, IDS_CLI_INFO_PERSONS_ON_PICTURES, std::to_string(doc.m_personsOnPictures.GetCount()));
-  Line(out, IDS_CLI_INFO_PERSONS, std::to_string(doc.m_persons.GetCount()));
-  Line(out, IDS_CLI_INFO_THEMES_OF_PICTURES, std::to_string(doc.m_themesOfPictures.GetCount()));
-  Line(out, IDS_CLI_INFO_THEMES, std::to_string(doc.m_themes.GetCount()));
+  Line(out, IDS_CLI_INFO_VERSION, std::to_string(doc.FileVersion()));
+  Line(out, IDS_CLI_INFO_PICTURES, std::to_string(doc.Pictures().GetCount()));
+  Line(out, IDS_CLI_INFO_PERSONS_ON_PICTURES, std::to_string(doc.PersonsOnPictures().GetCount()));
+  Line(out, IDS_CLI_INFO_PERSONS, std::to_string(doc.Persons().GetCount()));
+  Line(out, IDS_CLI_INFO_THEMES_OF_PICTURES, std::to_string(doc.ThemesOfPictures().GetCount()));
+  Line(out, IDS_CLI_INFO_THEMES, std::to_string(doc.Themes().GetCount()));
   std::string mode;
-  switch (doc.m_nStorageMode) {
+  switch (doc.StorageMode()) {
     case 0: mode = LoadString(IDS_CLI_INFO_MODE_PICTURE_FOLDER); break;
     case 1: mode = LoadString(IDS_CLI_INFO_MODE_FOLDER); break;
-    default: mode = Text(IDS_CLI_INFO_MODE_UNKNOWN, {std::to_string(doc.m_nStorageMode)});
+    default: mode = Text(IDS_CLI_INFO_MODE_UNKNOWN, {std::to_string(doc.StorageMode())});
   }
   Line(out, IDS_CLI_INFO_STORAGE_MODE, mode);
   Line(out, IDS_CLI_INFO_STORAGE_FOLDER,
-       OrNone(doc.m_strStorageFolder, IDS_CLI_INFO_NO_STORAGE_FOLDER));
+       OrNone(doc.StorageFolder(), IDS_CLI_INFO_NO_STORAGE_FOLDER));
   Line(out, IDS_CLI_INFO_BASE_FOLDER, OrNone(doc.BaseFolder(), IDS_CLI_INFO_NO_BASE_FOLDER));
-  Line(out, IDS_CLI_INFO_DESCRIPTION, OrNone(doc.m_strAlbumInfo, IDS_CLI_INFO_EMPTY));
-  Line(out, IDS_CLI_INFO_UPDATE_URL, OrNone(doc.m_strUpdateUrl, IDS_CLI_INFO_EMPTY));
+  Line(out, IDS_CLI_INFO_DESCRIPTION, OrNone(doc.AlbumInfo(), IDS_CLI_INFO_EMPTY));
+  Line(out, IDS_CLI_INFO_UPDATE_URL, OrNone(doc.UpdateUrl(), IDS_CLI_INFO_EMPTY));
   Line(out, IDS_CLI_INFO_DIALOG,
-       doc.m_bInfoDialogEnabled != 0 ? LoadString(IDS_CLI_INFO_DIALOG_ENABLED)
-                                     : LoadString(IDS_CLI_INFO_DIALOG_LOCKED));
+       doc.InfoDialogEnabled() != 0 ? LoadString(IDS_CLI_INFO_DIALOG_ENABLED)
+                                    : LoadString(IDS_CLI_INFO_DIALOG_LOCKED));
   return kExitOk;
 }
 

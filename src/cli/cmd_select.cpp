@@ -42,7 +42,7 @@ int RunSelect(Context& ctx, const std::vector<std::string>& args) {
   CMeriskDoc& doc = album.Doc();
   doc.SelectPictures(theme, person, sort);
   std::string out;
-  for (const std::int32_t id : doc.m_selection) out += std::to_string(id) + '\n';
+  for (const std::int32_t id : doc.Selection()) out += std::to_string(id) + '\n';
   ctx.out << out;
   return kExitOk;
 }

@@ -48,16 +48,16 @@ bool CLogFolderOption::Start(Context& ctx, CMeriskDoc& doc) {
     Fail(ctx, Text(IDS_CLI_LOG_NOT_CREATED, {*m_folder}));
     return false;
   }
-  doc.m_pTransactionLog = std::move(log);
+  doc.SetTransactionLog(std::move(log));
   return true;
 }
 
 bool CLogFolderOption::Finish(Context& ctx, CMeriskDoc& doc, bool saved) {
-  auto* file = dynamic_cast<CTransactionFile*>(doc.m_pTransactionLog.get());
+  auto* file = dynamic_cast<CTransactionFile*>(doc.TransactionLog());
   if (!m_folder || !file) return saved;
   const std::string path = file->GetFilePath();
   const int error = file->WriteError();
-  doc.m_pTransactionLog.reset();  // finishes the file, or removes it when empty
+  doc.TakeTransactionLog();  // finishes the file, or removes it when empty
   if (!saved) {
     ::unlink(path.c_str());
     return false;

@@ -22,8 +22,8 @@ namespace {
 /// that nothing replayed is written again; puts it back on every way out.
 class CLogAside {
  public:
-  explicit CLogAside(CMeriskDoc& doc) : m_doc(doc), m_saved(std::move(doc.m_pTransactionLog)) {}
-  ~CLogAside() { m_doc.m_pTransactionLog = std::move(m_saved); }
+  explicit CLogAside(CMeriskDoc& doc) : m_doc(doc), m_saved(doc.TakeTransactionLog()) {}
+  ~CLogAside() { m_doc.SetTransactionLog(std::move(m_saved)); }
   CLogAside(const CLogAside&) = delete;
   CLogAside& operator=(const CLogAside&) = delete;
 
@@ -137,7 +137,7 @@ TransactionImportOutcome ImportOpenedFile(CMeriskDoc& doc, const std::string& pa
 
 TransactionImportResult OnImportTransactionFile(CMeriskDoc& doc, IUserQuestions& ui) {
   const std::vector<std::string> chosen = ui.GetOpenFileNames(
-      "", std::string(LoadString(IDS_TRANSACTION_FILTER)), doc.m_strAlbumFolder, false);
+      "", std::string(LoadString(IDS_TRANSACTION_FILTER)), doc.AlbumFolder(), false);
   CLogAside aside(doc);
   if (chosen.empty()) {
     doc.UpdateAllViews(nullptr);

@@ -120,18 +120,20 @@ class CLinkIndex {
     });
     return found;
   }
-  /// Removes every entry whose low half is `low`.
-  void EraseLow(Table& t, std::int32_t low) {
+  /// Forgets every entry whose low half is `low`; `links` gets them, stale ones included.
+  void TakeLow(std::int32_t low, std::vector<CMeriskDoc::Link>& links) {
+    links.clear();
     m_byLow.Walk(low, [&](std::int32_t high, bool&) {
-      t.Remove(FirstArg(high, low), low);
+      links.emplace_back(FirstArg(high, low), low);
       return false;
     });
     m_byLow.Drop(low);
   }
-  /// Removes every entry whose high half is `high`; the low halves go to `lows`.
-  void EraseHigh(Table& t, std::int32_t high, std::vector<std::int32_t>& lows) {
+  /// Forgets every entry whose high half is `high`, as TakeLow.
+  void TakeHigh(std::int32_t high, std::vector<CMeriskDoc::Link>& links) {
+    links.clear();
     m_byHigh.Walk(high, [&](std::int32_t low, bool&) {
-      if (t.Remove(FirstArg(high, low), low)) lows.push_back(low);
+      links.emplace_back(FirstArg(high, low), low);
       return false;
     });
     m_byHigh.Drop(high);
@@ -157,14 +159,14 @@ class CSelectionFront {
       : m_doc(doc),
         m_themes(themes),
         m_persons(persons),
-        m_theme(doc.m_nFilterTheme),
-        m_person(doc.m_nFilterPerson),
-        m_kind(doc.m_nSelectionKind) {
-    m_info.reserve(static_cast<std::size_t>(doc.m_pictures.GetCount()));
+        m_theme(doc.FilterTheme()),
+        m_person(doc.FilterPerson()),
+        m_kind(doc.SelectionKind()) {
+    m_info.reserve(static_cast<std::size_t>(doc.Pictures().GetCount()));
     std::int64_t rank = 0;
-    for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+    for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
       std::int32_t id;
-      doc.m_pictures.GetNextRef(p, id);
+      doc.Pictures().GetNextRef(p, id);
       Place(id, rank++);
       Push(id, m_info[id]);
     }
@@ -186,7 +188,7 @@ class CSelectionFront {
   void Refresh(std::int32_t id) {
     const auto it = m_info.find(id);
     if (it == m_info.end()) return;
-    if (!m_doc.m_pictures.Find(id)) {
+    if (!m_doc.Pictures().Find(id)) {
       m_info.erase(it);
       return;
     }
@@ -244,10 +246,10 @@ class CSelectionFront {
   void Push(std::int32_t id, Info& info) {
     info.version = ++m_version;
     info.keyed = false;
-    if (!Passes(m_theme, m_themes, m_doc.m_themesOfPictures, id) ||
-        !Passes(m_person, m_persons, m_doc.m_personsOnPictures, id))
+    if (!Passes(m_theme, m_themes, m_doc.ThemesOfPictures(), id) ||
+        !Passes(m_person, m_persons, m_doc.PersonsOnPictures(), id))
       return;
-    const PictureEntry& e = *m_doc.m_pictures.Find(id);
+    const PictureEntry& e = *m_doc.Pictures().Find(id);
     m_order.push_back({0, {}, info.bucket, info.rank, id, info.version});
     Entry keyed{0, {}, info.bucket, info.rank, id, info.version};
     if (m_kind == 1) {
@@ -341,7 +343,7 @@ class TransactionReplayer::Impl {
   /// Runs a pending re-selection and applies the records held behind it.
   void Settle() {
     if (m_pendingSelection) {
-      m_doc.SelectPictures(m_doc.m_nFilterTheme, m_doc.m_nFilterPerson, m_doc.m_nSelectionKind);
+      m_doc.SelectPictures(m_doc.FilterTheme(), m_doc.FilterPerson(), m_doc.SelectionKind());
       m_pendingSelection = false;
       m_currentUnknown = false;
     }
@@ -367,8 +369,7 @@ class TransactionReplayer::Impl {
 
   /// The current picture a re-selection would make now.
   void TakeCurrent() {
-    m_doc.m_nCurrentPicture = m_front->First();
-    m_doc.m_nCurrentPosition = 0;
+    m_doc.SetCurrentAheadOfSelection(m_front->First());
     m_currentUnknown = false;
   }
 
@@ -379,7 +380,7 @@ class TransactionReplayer::Impl {
   }
 
   std::int32_t Resolve(std::int32_t picture) const {
-    return picture == -1 ? m_doc.m_nCurrentPicture : picture;
+    return picture == -1 ? m_doc.CurrentPicture() : picture;
   }
 
   void Apply(const TransactionRecordData& r) {
@@ -387,7 +388,7 @@ class TransactionReplayer::Impl {
     switch (r.kind) {
       case TransactionRecord::AddUpdatePicture: {
         const std::int32_t id = Resolve(r.a);
-        const bool added = !d.m_pictures.Find(id);
+        const bool added = !d.Pictures().Find(id);
         d.AddOrUpdatePicture(r.a, r.text, r.timestamp, r.size, r.title);
         Changed(id, added);
         break;
@@ -397,8 +398,8 @@ class TransactionReplayer::Impl {
         break;
       case TransactionRecord::AddUpdatePersonOnPicture: {
         const std::int32_t picture = Resolve(r.b);
-        const bool added = !d.m_pictures.Find(picture);
-        const bool linked = m_links && !d.m_personsOnPictures.Lookup(r.a, picture);
+        const bool added = !d.Pictures().Find(picture);
+        const bool linked = m_links && !d.PersonsOnPictures().Lookup(r.a, picture);
         d.AddOrUpdatePersonOnPicture(r.a, r.rect, r.b);
         if (linked) m_persons.AddedKey(r.a, picture);
         LinkChanged(false, r.a, picture, added);
@@ -409,8 +410,8 @@ class TransactionReplayer::Impl {
         break;
       case TransactionRecord::AddUpdateThemeOfPicture: {
         const std::int32_t picture = Resolve(r.b);
-        const bool added = !d.m_pictures.Find(picture);
-        const bool linked = m_links && !d.m_themesOfPictures.Lookup(r.a, picture);
+        const bool added = !d.Pictures().Find(picture);
+        const bool linked = m_links && !d.ThemesOfPictures().Lookup(r.a, picture);
         d.AddThemeToPicture(r.a, r.b);
         if (linked) m_themes.AddedKey(r.a, picture);
         LinkChanged(true, r.a, picture, added);
@@ -456,38 +457,31 @@ class TransactionReplayer::Impl {
 
   void BuildLinks() {
     if (m_links) return;
-    m_persons.Build(m_doc.m_personsOnPictures);
-    m_themes.Build(m_doc.m_themesOfPictures);
+    m_persons.Build(m_doc.PersonsOnPictures());
+    m_themes.Build(m_doc.ThemesOfPictures());
     m_links = true;
   }
 
   /// RemovePerson without walking the whole rectangle table.
   void RemovePerson(std::int32_t person) {
-    CMeriskDoc& d = m_doc;
     BuildLinks();
+    m_persons.TakeHigh(person, m_links1);
     m_lows.clear();
-    m_persons.EraseHigh(d.m_personsOnPictures, person, m_lows);
-    d.m_personsOnPictures.changed = COleDateTime::Now();
-    d.m_persons.Remove(person);
-    d.SetModifiedFlag();
+    m_doc.ReplayRemovePerson(person, m_links1, m_lows);
     if (m_front && m_front->Watches(false, person))
       for (const std::int32_t picture : m_lows) Changed(picture, false);
   }
 
   /// RemoveTheme without walking the whole link table.
   void RemoveTheme(std::int32_t theme) {
-    CMeriskDoc& d = m_doc;
     BuildLinks();
+    m_links1.clear();
     // Like the table, the links keep their date when there was nothing to walk.
-    if (d.m_themesOfPictures.GetCount() > 0) {
-      m_lows.clear();
-      m_themes.EraseHigh(d.m_themesOfPictures, theme, m_lows);
-      d.m_themesOfPictures.changed = COleDateTime::Now();
-      if (m_front && m_front->Watches(true, theme))
-        for (const std::int32_t picture : m_lows) Changed(picture, false);
-    }
-    d.m_themes.Remove(theme);
-    d.SetModifiedFlag();
+    if (m_doc.ThemesOfPictures().GetCount() > 0) m_themes.TakeHigh(theme, m_links1);
+    m_lows.clear();
+    m_doc.ReplayRemoveTheme(theme, m_links1, m_lows);
+    if (m_front && m_front->Watches(true, theme))
+      for (const std::int32_t picture : m_lows) Changed(picture, false);
   }
 
   /// DeletePicture(id, false) without its walks over the link tables, its
@@ -495,16 +489,11 @@ class TransactionReplayer::Impl {
   /// dates set, no file touched, and the current picture the re-selection
   /// would make current.
   void RemovePicture(std::int32_t id) {
-    CMeriskDoc& d = m_doc;
     BuildLinks();
-    m_persons.EraseLow(d.m_personsOnPictures, id);
-    d.m_personsOnPictures.changed = COleDateTime::Now();
-    if (d.m_themesOfPictures.GetCount() > 0) {
-      m_themes.EraseLow(d.m_themesOfPictures, id);
-      d.m_themesOfPictures.changed = COleDateTime::Now();
-    }
-    d.m_pictures.Remove(id);
-    d.SetModifiedFlag();
+    m_persons.TakeLow(id, m_links1);
+    m_links2.clear();
+    if (m_doc.ThemesOfPictures().GetCount() > 0) m_themes.TakeLow(id, m_links2);
+    m_doc.ReplayRemovePicture(id, m_links1, m_links2);
     // Which picture is current matters only to a record that reads it; the
     // order that tells is made when the first such record comes.
     if (m_front) {
@@ -526,6 +515,7 @@ class TransactionReplayer::Impl {
   CLinkIndex<CThemenDerBilderEx> m_themes;
   std::unique_ptr<CSelectionFront> m_front;
   std::vector<std::int32_t> m_lows;
+  std::vector<CMeriskDoc::Link> m_links1, m_links2;  // scratch of the removals
   std::size_t m_applied = 0;
 };
 

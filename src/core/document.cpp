@@ -1,6 +1,17 @@
 #include "core/document.h"
 
 namespace kolvaro {
+namespace {
+
+// An observer may detach itself while being told: walk a copy.
+template <typename Call>
+void TellAll(const std::vector<IDocumentObserver*>& observers, Call call) {
+  if (observers.empty()) return;
+  const std::vector<IDocumentObserver*> copy = observers;
+  for (IDocumentObserver* o : copy) call(*o);
+}
+
+}  // namespace
 
 void CDocument::SetPathName(const std::string& path) {
   m_strPathName = path;
@@ -12,6 +23,20 @@ bool CDocument::ChangedOnDisk() const {
   if (m_strPathName.empty() || !m_diskIdentity.known) return false;
   const FileIdentity now = FileIdentity::OfPath(m_strPathName);
   return now.known && !(now == m_diskIdentity);
+}
+
+void CDocument::SetModifiedFlag(bool modified) {
+  if (m_bModified == modified) return;
+  m_bModified = modified;
+  TellAll(m_views, [modified](IDocumentObserver& o) { o.OnModifiedChanged(modified); });
+}
+
+void CDocument::NotifySelectionChanged() {
+  TellAll(m_views, [](IDocumentObserver& o) { o.OnSelectionChanged(); });
+}
+
+void CDocument::NotifyContentsChanged() {
+  TellAll(m_views, [](IDocumentObserver& o) { o.OnContentsChanged(); });
 }
 
 void CDocument::UpdateAllViews(IDocumentObserver* sender, long hint) {

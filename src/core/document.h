@@ -11,11 +11,19 @@ namespace kolvaro {
 
 class CDocument;
 
+/// A view of the document, or anyone else who follows its state. Each
+/// notification comes after the change, once per operation.
 class IDocumentObserver {
  public:
   virtual ~IDocumentObserver() = default;
   /// `sender` is the observer that caused the update, or null.
   virtual void OnUpdate(CDocument& doc, IDocumentObserver* sender, long hint) = 0;
+  /// Only when the flag really flips.
+  virtual void OnModifiedChanged(bool /*modified*/) {}
+  /// The selection, the current picture or its position changed.
+  virtual void OnSelectionChanged() {}
+  /// A table or an album setting changed, or another album was loaded.
+  virtual void OnContentsChanged() {}
 };
 
 class CDocument {
@@ -29,7 +37,7 @@ class CDocument {
   void SetTitle(const std::string& title) { m_strTitle = title; }
 
   bool IsModified() const { return m_bModified; }
-  void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+  void SetModifiedFlag(bool modified = true);
 
   void AddView(IDocumentObserver* view) { m_views.push_back(view); }
   void RemoveView(IDocumentObserver* view) {
@@ -46,6 +54,9 @@ class CDocument {
   void SetFileLock(CFileLock* lock) { m_pFileLock = lock; }
 
  protected:
+  void NotifySelectionChanged();
+  void NotifyContentsChanged();
+
   std::string m_strPathName;
   std::string m_strTitle = "Unbenannt";
   bool m_bModified = false;

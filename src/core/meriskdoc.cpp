@@ -111,6 +111,8 @@ bool CMeriskDoc::OnNewDocument() {
   m_strPathName.clear();
   m_strTitle = LoadString(IDS_UNTITLED);
   SetModifiedFlag(false);
+  NotifySelectionChanged();
+  NotifyContentsChanged();
   return true;
 }
 
@@ -191,6 +193,8 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
     m_strPathName.clear();
     m_strTitle = LoadString(IDS_UNTITLED);
     SetModifiedFlag(false);
+    NotifySelectionChanged();
+    NotifyContentsChanged();
     SetError(error, failure);
     return false;
   }
@@ -202,6 +206,7 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
   SetPathName(path);
   m_diskIdentity = FileIdentity::Of(st);
   SetModifiedFlag(false);
+  NotifyContentsChanged();
   SelectPictures(-1, -1, 2);
   return true;
 }
@@ -261,18 +266,21 @@ void CMeriskDoc::AddOrUpdatePicture(std::int32_t id, const std::string& filename
   m_pictures.AddOrUpdate(id, filename, timestamp, size, title);
   if (m_pTransactionLog) m_pTransactionLog->WritePicture(id, filename, timestamp, size, title);
   SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::AddOrUpdatePerson(std::int32_t id, const std::string& name) {
   m_persons.AddOrUpdate(id, name);
   SetModifiedFlag();
   if (m_pTransactionLog) m_pTransactionLog->WritePerson(id, name);
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::AddOrUpdateTheme(std::int32_t id, const std::string& name) {
   m_themes.AddOrUpdate(id, name);
   SetModifiedFlag();
   if (m_pTransactionLog) m_pTransactionLog->WriteTheme(id, name);
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::AddOrUpdatePersonOnPicture(std::int32_t person, const Rect& rect,
@@ -282,6 +290,7 @@ void CMeriskDoc::AddOrUpdatePersonOnPicture(std::int32_t person, const Rect& rec
   m_pictures.Touch(picture);
   if (m_pTransactionLog) m_pTransactionLog->WritePersonOnPicture(person, rect, picture);
   SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::AddThemeToPicture(std::int32_t theme, std::int32_t picture) {
@@ -290,6 +299,7 @@ void CMeriskDoc::AddThemeToPicture(std::int32_t theme, std::int32_t picture) {
   m_pictures.Touch(picture);
   if (m_pTransactionLog) m_pTransactionLog->WriteThemeOfPicture(theme, picture);
   SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::RemoveThemeFromPicture(std::int32_t theme, std::int32_t picture) {
@@ -297,6 +307,7 @@ void CMeriskDoc::RemoveThemeFromPicture(std::int32_t theme, std::int32_t picture
   if (m_pTransactionLog) m_pTransactionLog->WriteRemoveThemeOfPicture(theme, picture);
   m_themesOfPictures.Remove(theme, picture);
   SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::RemovePersonFromPicture(std::int32_t person, std::int32_t picture) {
@@ -304,6 +315,7 @@ void CMeriskDoc::RemovePersonFromPicture(std::int32_t person, std::int32_t pictu
   m_personsOnPictures.Remove(person, picture);
   if (m_pTransactionLog) m_pTransactionLog->WriteRemovePersonOnPicture(person, picture);
   SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::RemovePerson(std::int32_t person) {
@@ -311,6 +323,7 @@ void CMeriskDoc::RemovePerson(std::int32_t person) {
   m_persons.Remove(person);
   if (m_pTransactionLog) m_pTransactionLog->WriteRemovePerson(person);
   SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::RemoveTheme(std::int32_t theme) {
@@ -318,6 +331,7 @@ void CMeriskDoc::RemoveTheme(std::int32_t theme) {
   m_themes.Remove(theme);
   if (m_pTransactionLog) m_pTransactionLog->WriteRemoveTheme(theme);
   SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
@@ -339,7 +353,94 @@ void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
   SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);
   SetModifiedFlag();
   if (m_pTransactionLog) m_pTransactionLog->WriteRemovePicture(id);
+  NotifyContentsChanged();
   UpdateAllViews(nullptr);
+}
+
+// ------------------------------------------------------- unlogged writes
+
+std::int32_t CMeriskDoc::AddPicture(const std::string& storedName, const COleDateTime& timestamp,
+                                    std::uint64_t size, const std::string& title) {
+  const std::int32_t id = m_pictures.NextId();
+  m_pictures.AddOrUpdate(id, storedName, timestamp, size, title);
+  SetModifiedFlag();
+  NotifyContentsChanged();
+  return id;
+}
+
+void CMeriskDoc::SetAlbumInfo(const std::string& info, const std::string& updateUrl,
+                              std::int32_t infoDialogEnabled) {
+  m_strAlbumInfo = info;
+  m_strUpdateUrl = updateUrl;
+  m_bInfoDialogEnabled = infoDialogEnabled;
+  SetModifiedFlag();
+  NotifyContentsChanged();
+}
+
+void CMeriskDoc::SetStorage(std::int32_t mode, const std::string& folder) {
+  m_nStorageMode = mode;
+  m_strStorageFolder = folder;
+  SetModifiedFlag();
+  NotifyContentsChanged();
+}
+
+void CMeriskDoc::SetAlbumFolder(const std::string& folder) {
+  m_strAlbumFolder = folder;
+  m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, folder);
+}
+
+void CMeriskDoc::ReplayRemovePerson(std::int32_t person, const std::vector<Link>& rectangles,
+                                    std::vector<std::int32_t>& removed) {
+  for (const auto& [first, picture] : rectangles)
+    if (m_personsOnPictures.Remove(first, picture)) removed.push_back(picture);
+  m_personsOnPictures.changed = COleDateTime::Now();
+  m_persons.Remove(person);
+  SetModifiedFlag();
+  NotifyContentsChanged();
+}
+
+void CMeriskDoc::ReplayRemoveTheme(std::int32_t theme, const std::vector<Link>& links,
+                                   std::vector<std::int32_t>& removed) {
+  // Like the table, the links keep their date when there was nothing to walk.
+  if (m_themesOfPictures.GetCount() > 0) {
+    for (const auto& [first, picture] : links)
+      if (m_themesOfPictures.Remove(first, picture)) removed.push_back(picture);
+    m_themesOfPictures.changed = COleDateTime::Now();
+  }
+  m_themes.Remove(theme);
+  SetModifiedFlag();
+  NotifyContentsChanged();
+}
+
+void CMeriskDoc::ReplayRemovePicture(std::int32_t id, const std::vector<Link>& rectangles,
+                                     const std::vector<Link>& links) {
+  for (const auto& [first, picture] : rectangles) m_personsOnPictures.Remove(first, picture);
+  m_personsOnPictures.changed = COleDateTime::Now();
+  if (m_themesOfPictures.GetCount() > 0) {
+    for (const auto& [first, picture] : links) m_themesOfPictures.Remove(first, picture);
+    m_themesOfPictures.changed = COleDateTime::Now();
+  }
+  m_pictures.Remove(id);
+  SetModifiedFlag();
+  NotifyContentsChanged();
+}
+
+void CMeriskDoc::SetCurrentAheadOfSelection(std::int32_t picture) {
+  m_nCurrentPicture = picture;
+  m_nCurrentPosition = 0;
+  NotifySelectionChanged();
+}
+
+void CMeriskDoc::ReleaseTables() {
+  m_pictures = CBilderEx();
+  m_personsOnPictures = CPersonenAufBildernEx();
+  m_persons = CPersonenEx();
+  m_themesOfPictures = CThemenDerBilderEx();
+  m_themes = CThemenEx();
+  m_selection = {};
+  m_nSelectedCount = 0;
+  m_nCurrentPicture = -1;
+  m_nCurrentPosition = -1;
 }
 
 void CMeriskDoc::OpenPictureFile(std::int32_t id) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/document.h"
@@ -67,11 +68,71 @@ class CMeriskDoc : public CDocument {
   }
   PathStyle GetPathStyle() const { return m_pathStyle; }
 
+  // --- Writes that are no record operation: none of them is logged.
+  /// Adds a picture under the next free id and returns it; adding pictures
+  /// is not shared with other editors.
+  std::int32_t AddPicture(const std::string& storedName, const COleDateTime& timestamp,
+                          std::uint64_t size, const std::string& title);
+  /// The album-info trailer; the dialog's text is the album's own, not shared.
+  void SetAlbumInfo(const std::string& info, const std::string& updateUrl,
+                    std::int32_t infoDialogEnabled);
+  /// Where pictures are stored; a setting of this copy of the album.
+  void SetStorage(std::int32_t mode, const std::string& folder);
+  /// The folder relative names are based on until the album is saved; the
+  /// file does not keep it, so the album stays unmodified.
+  void SetAlbumFolder(const std::string& folder);
+  /// A key of a link table as its operations take it: person or theme, picture.
+  using Link = std::pair<std::int32_t, std::int32_t>;
+  /// Replay's RemovePerson: the caller's index names the rectangles the
+  /// person may have, so the table is not walked. Appends the pictures of
+  /// those that were there to `removed`.
+  void ReplayRemovePerson(std::int32_t person, const std::vector<Link>& rectangles,
+                          std::vector<std::int32_t>& removed);
+  /// Replay's RemoveTheme, as ReplayRemovePerson.
+  void ReplayRemoveTheme(std::int32_t theme, const std::vector<Link>& links,
+                         std::vector<std::int32_t>& removed);
+  /// Replay's DeletePicture(id, false) for the rectangles and links the
+  /// caller's index names: no walk, no re-selection, no view update.
+  void ReplayRemovePicture(std::int32_t id, const std::vector<Link>& rectangles,
+                           const std::vector<Link>& links);
+  /// Replay's current picture: the one the re-selection it holds back will
+  /// make current, set before that re-selection runs.
+  void SetCurrentAheadOfSelection(std::int32_t picture);
+  /// Replay sets the log aside so that nothing replayed is logged again; the
+  /// command-line tool brings its own.
+  void SetTransactionLog(std::unique_ptr<ITransactionLog> log) { m_pTransactionLog = std::move(log); }
+  std::unique_ptr<ITransactionLog> TakeTransactionLog() { return std::move(m_pTransactionLog); }
+  /// Frees the tables and the selection of an album only read for its
+  /// settings; no change of the album.
+  void ReleaseTables();
+
   // --- Selection.
   void SelectPictures(std::int32_t theme, std::int32_t person, std::int32_t sortKey);
   std::int32_t SetExplicitSelection(const std::vector<std::int32_t>& ids);
   void SetCurrentIndex(std::int32_t index);
   std::int32_t CurrentPicture() const { return m_nCurrentPicture; }
+  std::int32_t CurrentPosition() const { return m_nCurrentPosition; }
+  std::int32_t SelectedCount() const { return m_nSelectedCount; }
+  const std::vector<std::int32_t>& Selection() const { return m_selection; }
+  std::int32_t FilterTheme() const { return m_nFilterTheme; }
+  std::int32_t FilterPerson() const { return m_nFilterPerson; }
+  std::int32_t SelectionKind() const { return m_nSelectionKind; }
+
+  // --- The tables and the album's settings, to read.
+  const CBilderEx& Pictures() const { return m_pictures; }
+  const CPersonenEx& Persons() const { return m_persons; }
+  const CThemenEx& Themes() const { return m_themes; }
+  const CPersonenAufBildernEx& PersonsOnPictures() const { return m_personsOnPictures; }
+  const CThemenDerBilderEx& ThemesOfPictures() const { return m_themesOfPictures; }
+  const std::string& AlbumFolder() const { return m_strAlbumFolder; }
+  const std::string& AlbumFolderStored() const { return m_strAlbumFolderStored; }
+  const std::string& StorageFolder() const { return m_strStorageFolder; }
+  std::int32_t StorageMode() const { return m_nStorageMode; }
+  const std::string& UpdateUrl() const { return m_strUpdateUrl; }
+  const std::string& AlbumInfo() const { return m_strAlbumInfo; }
+  std::int32_t InfoDialogEnabled() const { return m_bInfoDialogEnabled; }
+  std::int32_t FileVersion() const { return m_nFileVersion; }
+  ITransactionLog* TransactionLog() const { return m_pTransactionLog.get(); }
 
   // --- Command states kept by the document.
   bool CanOpenAlbumInfo() const { return m_bInfoDialogEnabled != 0; }
@@ -96,7 +157,22 @@ class CMeriskDoc : public CDocument {
   void SetUserQuestions(IUserQuestions* ui) { m_userQuestions = ui; }
   IUserQuestions* UserQuestions() const { return m_userQuestions; }
 
-  // Members, in the album's declaration order.
+ private:
+  std::int32_t Resolve(std::int32_t picture) const {
+    return picture == -1 ? m_nCurrentPicture : picture;
+  }
+  /// Empties the album to what a new album holds, without touching the log.
+  void ResetContents();
+  void ResetTrailer();
+
+  ISettings& m_settings;
+  PathStyle m_pathStyle;
+  std::string m_strHelpFilePath = "Kolvaro.chm";
+  TransactionLogFactory m_transactionLogFactory;
+  IFileOperations* m_fileOps = nullptr;
+  IUserQuestions* m_userQuestions = nullptr;
+
+  // In the album's declaration order.
   std::string m_strAlbumFolderStored;
   std::string m_strAlbumFolder;
   std::int32_t m_nSelectedCount = 0;
@@ -118,21 +194,6 @@ class CMeriskDoc : public CDocument {
   std::string m_strAlbumInfo;
   std::int32_t m_bInfoDialogEnabled = 1;
   std::int32_t m_nFileVersion = 2;
-
- private:
-  std::int32_t Resolve(std::int32_t picture) const {
-    return picture == -1 ? m_nCurrentPicture : picture;
-  }
-  /// Empties the album to what a new album holds, without touching the log.
-  void ResetContents();
-  void ResetTrailer();
-
-  ISettings& m_settings;
-  PathStyle m_pathStyle;
-  std::string m_strHelpFilePath = "Kolvaro.chm";
-  TransactionLogFactory m_transactionLogFactory;
-  IFileOperations* m_fileOps = nullptr;
-  IUserQuestions* m_userQuestions = nullptr;
 };
 
 }  // namespace kolvaro

@@ -367,6 +367,7 @@ void CMeriskDoc::SelectPictures(std::int32_t theme, std::int32_t person, std::in
   m_nFilterPerson = person;
   m_nSelectionKind = sortKey;
   m_nSelectedCount = static_cast<std::int32_t>(m_selection.size());
+  NotifySelectionChanged();
   UpdateAllViews(nullptr);
 }
 
@@ -374,6 +375,7 @@ std::int32_t CMeriskDoc::SetExplicitSelection(const std::vector<std::int32_t>& i
   m_selection = ids;
   m_nSelectedCount = static_cast<std::int32_t>(m_selection.size());
   m_nSelectionKind = 4;
+  NotifySelectionChanged();
   UpdateAllViews(nullptr);
   return m_nSelectedCount - 1;
 }
@@ -386,6 +388,7 @@ void CMeriskDoc::SetCurrentIndex(std::int32_t index) {
     m_nCurrentPicture = -1;
     m_nCurrentPosition = -1;
   }
+  NotifySelectionChanged();
 }
 
 }  // namespace kolvaro

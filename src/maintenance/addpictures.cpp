@@ -41,7 +41,7 @@ int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallbac
   problems.reserve(files.size());
   for (std::size_t i = 0; i < full.size(); ++i)
     problems.push_back(CheckStoredName(doc.GetPathStyle(), full[i], doc.BaseFolder(), stored[i]));
-  CDuplicateTest names(doc.m_pictures, std::move(stored), doc.GetPathStyle());
+  CDuplicateTest names(doc.Pictures(), std::move(stored), doc.GetPathStyle());
   int added = 0;
   for (std::size_t i = 0; i < full.size(); ++i) {
     if (problems[i] != StoredNameProblem::kNone) {
@@ -54,7 +54,7 @@ int AddFiles(CMeriskDoc& doc, const std::vector<std::string>& files, DateFallbac
       continue;
     }
     const COleDateTime date = CaptureDate(full[i], status, fallback);
-    doc.m_pictures.AddOrUpdate(doc.m_pictures.NextId(), names.Name(i), date, status.size, "");
+    doc.AddPicture(names.Name(i), date, status.size, "");
     names.Added(i);
     ++added;
   }
@@ -69,7 +69,7 @@ void ShowRefusal(IUserQuestions& ui, const std::string& text) {
 
 std::optional<int> OnAddPictures(CMeriskDoc& doc, IUserQuestions& ui) {
   const std::vector<std::string> files = ui.GetOpenFileNames(
-      "", std::string(LoadString(IDS_PICTURE_FILTER)), doc.m_strAlbumFolder, true);
+      "", std::string(LoadString(IDS_PICTURE_FILTER)), doc.AlbumFolder(), true);
   if (files.empty()) return std::nullopt;
   return AddPictureFiles(doc, ui, files);
 }

@@ -48,10 +48,7 @@ PersonImportResult ImportPersons(CMeriskDoc& doc, const std::string& path) {
     if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
     first = false;
     std::string name = IsUtf8(line) ? line : Cp1252ToUtf8(line);
-    const std::int32_t id = doc.m_persons.NextId();
-    doc.m_persons.AddOrUpdate(id, name);
-    doc.SetModifiedFlag();
-    if (doc.m_pTransactionLog) doc.m_pTransactionLog->WritePerson(id, name);
+    doc.AddOrUpdatePerson(doc.Persons().NextId(), name);
     ++result.count;
   }
   std::free(buffer);

@@ -100,7 +100,7 @@ int CImageDescription::FormHeight() const { return m_layout->FormHeight(); }
 void CImageDescription::OnInitialUpdate() {
   LeaveMarking();
   SetSliderRange();
-  SetSliderPos(m_doc.m_nCurrentPosition);
+  SetSliderPos(m_doc.CurrentPosition());
   Refresh(m_doc.CurrentPicture());
   m_layout->Start();
 }
@@ -112,15 +112,17 @@ void CImageDescription::OnUpdate(CDocument&, IDocumentObserver*, long) {
 
 void CImageDescription::DocumentUpdate() {
   SetSliderRange();
-  SetSliderPos(m_doc.m_nCurrentPosition);
+  SetSliderPos(m_doc.CurrentPosition());
   Refresh(m_doc.CurrentPicture());
 }
 
 // ---------------------------------------------------------------- refresh
 
 void CImageDescription::Refresh(std::int32_t id) {
-  const std::int32_t count = m_doc.m_nSelectedCount;
-  const std::int32_t pos = m_doc.m_nCurrentPosition;
+  // The names it shows belong to the picture shown so far.
+  m_pTitleTip->Hide();
+  const std::int32_t count = m_doc.SelectedCount();
+  const std::int32_t pos = m_doc.CurrentPosition();
   if (count == 1)
     m_strPosition = ToQString(LoadString(IDS_ONE_PICTURE_FOUND));
   else if (pos != 0)
@@ -130,7 +132,7 @@ void CImageDescription::Refresh(std::int32_t id) {
 
   PictureEntry entry;
   // A picture that is no longer in the album shows as none.
-  if (id != -1 && !m_doc.m_pictures.Lookup(id, entry)) id = -1;
+  if (id != -1 && !m_doc.Pictures().Lookup(id, entry)) id = -1;
 
   if (m_doc.CurrentPicture() == -1 || count == 0 || id == -1) {
     m_strPosition = ToQString(LoadString(IDS_NO_PICTURES_FOUND));
@@ -197,8 +199,8 @@ void CImageDescription::WriteFramesSwitch() {
 void CImageDescription::FillPersons(std::int32_t picture) {
   QListWidget* list = m_form->listPersons;
   list->clear();
-  m_doc.m_personsOnPictures.ForEachOnPicture(picture, [&](std::int32_t person, const Rect& rect) {
-    auto* item = new QListWidgetItem(ToQString(m_doc.m_persons.GetName(person)));
+  m_doc.PersonsOnPictures().ForEachOnPicture(picture, [&](std::int32_t person, const Rect& rect) {
+    auto* item = new QListWidgetItem(ToQString(m_doc.Persons().GetName(person)));
     item->setData(Qt::UserRole, person);
     list->addItem(item);
     m_personRects[static_cast<std::uint32_t>(person)] = rect;
@@ -208,8 +210,8 @@ void CImageDescription::FillPersons(std::int32_t picture) {
 void CImageDescription::FillThemes(std::int32_t picture) {
   QListWidget* list = m_form->listThemes;
   list->clear();
-  m_doc.m_themesOfPictures.ForEachOnPicture(picture, [&](std::int32_t theme) {
-    auto* item = new QListWidgetItem(ToQString(m_doc.m_themes.GetName(theme)));
+  m_doc.ThemesOfPictures().ForEachOnPicture(picture, [&](std::int32_t theme) {
+    auto* item = new QListWidgetItem(ToQString(m_doc.Themes().GetName(theme)));
     item->setData(Qt::UserRole, theme);
     list->addItem(item);
   });
@@ -225,7 +227,7 @@ void CImageDescription::UpdateButtons() {
 
 void CImageDescription::SetSliderRange() {
   m_bSettingSlider = true;
-  m_form->sliderPosition->setRange(0, std::max(m_doc.m_nSelectedCount - 1, 0));
+  m_form->sliderPosition->setRange(0, std::max(m_doc.SelectedCount() - 1, 0));
   m_bSettingSlider = false;
 }
 
@@ -245,7 +247,7 @@ bool CImageDescription::CommitHeadline() {
   m_strHeadline = edit->toPlainText();
   edit->document()->setModified(false);
   PictureEntry entry;
-  if (!m_doc.m_pictures.Lookup(m_nShownPicture, entry)) return true;
+  if (!m_doc.Pictures().Lookup(m_nShownPicture, entry)) return true;
   const std::string title = HeadlineToStored(m_strHeadline);
   if (title != entry.title) {
     m_doc.AddOrUpdatePicture(m_nShownPicture, entry.filename, entry.timestamp, entry.size, title);
@@ -267,7 +269,7 @@ bool CImageDescription::CommitDate() {
   edit->setModified(false);
   m_date = *date;
   PictureEntry entry;
-  if (!m_doc.m_pictures.Lookup(m_nShownPicture, entry)) return true;
+  if (!m_doc.Pictures().Lookup(m_nShownPicture, entry)) return true;
   if (!(m_date == entry.timestamp)) {
     m_doc.AddOrUpdatePicture(m_nShownPicture, entry.filename, m_date, entry.size, entry.title);
     emit CommandStatesChanged();
@@ -300,9 +302,9 @@ bool CImageDescription::eventFilter(QObject* watched, QEvent* event) {
 void CImageDescription::Step(bool next) {
   if (m_nShownPicture == -1) return;
   CommitEdits();
-  const std::int32_t count = m_doc.m_nSelectedCount;
+  const std::int32_t count = m_doc.SelectedCount();
   if (count <= 0) return;
-  std::int32_t pos = m_doc.m_nCurrentPosition;
+  std::int32_t pos = m_doc.CurrentPosition();
   if (next)
     pos = pos + 1 >= count ? 0 : pos + 1;
   else
@@ -314,12 +316,12 @@ void CImageDescription::Step(bool next) {
 
 void CImageDescription::OnSliderMoved(int pos) {
   m_form->textPosition->setText(
-      QString::asprintf("%li / %li", static_cast<long>(pos) + 1, static_cast<long>(m_doc.m_nSelectedCount)));
+      QString::asprintf("%li / %li", static_cast<long>(pos) + 1, static_cast<long>(m_doc.SelectedCount())));
 }
 
 void CImageDescription::OnSliderChangeEnd() {
   const int pos = m_form->sliderPosition->value();
-  if (pos < m_doc.m_nSelectedCount) {
+  if (pos < m_doc.SelectedCount()) {
     m_doc.SetCurrentIndex(pos);
     Refresh(m_doc.CurrentPicture());
   }
@@ -328,7 +330,7 @@ void CImageDescription::OnSliderChangeEnd() {
 void CImageDescription::OnSpin(int delta) {
   if (m_nShownPicture == -1) return;
   CommitEdits();
-  const int pos = m_doc.m_nCurrentPosition;
+  const int pos = m_doc.CurrentPosition();
   SetSliderPos(delta < 0 ? pos + 1 : pos - 1);
   OnSliderChangeEnd();
 }
@@ -348,7 +350,7 @@ void CImageDescription::wheelEvent(QWheelEvent* event) {
 // -------------------------------------------------------- person marking
 
 void CImageDescription::EnterMarking() {
-  if (m_doc.m_nSelectedCount == 0 || m_nShownPicture == -1 || m_bMarking) return;
+  if (m_doc.SelectedCount() == 0 || m_nShownPicture == -1 || m_bMarking) return;
   CommitEdits();
   CPictureCtrl* picture = m_form->pictureCtrl;
   m_bMarking = true;
@@ -395,10 +397,24 @@ void CImageDescription::OnRectMarked(const Rect& marked) {
   dlg.m_nPicture = picture;
   dlg.m_nPictureWidth = m_form->pictureCtrl->PictureWidth();
   dlg.m_nPictureHeight = m_form->pictureCtrl->PictureHeight();
-  const int persons = m_doc.m_persons.GetCount();
+  const int persons = m_doc.Persons().GetCount();
   if (dlg.exec() == QDialog::Accepted) Refresh(m_doc.CurrentPicture());
   // Persons made with "neu" stay even after Cancel; the selection bar lists them.
-  if (m_doc.m_persons.GetCount() != persons) m_doc.UpdateAllViews(this);
+  if (m_doc.Persons().GetCount() != persons) m_doc.UpdateAllViews(this);
+}
+
+// ---------------------------------------------------------------- title tip
+
+void CImageDescription::ShowTitleTip(const PicturePoint& point) {
+  const NamesUnderPoint names = FindNamesUnderPoint(m_personRects, m_doc.Persons(), point);
+  if (names.text.empty()) return;
+  CPictureCtrl* picture = m_form->pictureCtrl;
+  Rect r = names.common;
+  picture->PictureToClient(r);
+  r = NormaliseRect(r);
+  const QPoint at = picture->mapTo(this, QPoint(0, 0));
+  m_pTitleTip->Show(Rect{r.left + at.x(), r.top + at.y(), r.right + at.x(), r.bottom + at.y()},
+                    ToQString(names.text));
 }
 
 // ------------------------------------------------- frames and selections
@@ -472,7 +488,7 @@ void CImageDescription::RemovePersons() {
 
 void CImageDescription::DeletePicture() {
   const std::int32_t picture = m_doc.CurrentPicture();
-  const std::int32_t position = m_doc.m_nCurrentPosition;
+  const std::int32_t position = m_doc.CurrentPosition();
   if (picture == -1) return;
   // The document updates its views while it deletes; this view shows the
   // outcome once, at the remembered position.

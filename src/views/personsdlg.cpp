@@ -77,10 +77,10 @@ void CPersonsDlg::OnInitDialog() {
   m_savedRect = m_rect;
   QComboBox* combo = m_form->comboPerson;
   combo->clear();
-  for (POSITION pos = m_doc.m_persons.GetStartPosition(); pos != kNullPosition;) {
+  for (POSITION pos = m_doc.Persons().GetStartPosition(); pos != kNullPosition;) {
     std::int32_t id = 0;
     std::string name;
-    m_doc.m_persons.GetNext(pos, id, name);
+    m_doc.Persons().GetNext(pos, id, name);
     AddSortedComboItem(combo, ToQString(name), id);
   }
 
@@ -90,8 +90,8 @@ void CPersonsDlg::OnInitDialog() {
   // Squares of picture coordinates overflow 32 bits on large pictures.
   std::int64_t best = std::numeric_limits<std::int64_t>::max();
   m_nNearest = 0;
-  m_doc.m_personsOnPictures.ForEachOnPicture(m_nPicture, [&](std::int32_t person, const Rect& rect) {
-    auto* item = new CSortedListItem(ToQString(m_doc.m_persons.GetName(person)));
+  m_doc.PersonsOnPictures().ForEachOnPicture(m_nPicture, [&](std::int32_t person, const Rect& rect) {
+    auto* item = new CSortedListItem(ToQString(m_doc.Persons().GetName(person)));
     item->setData(Qt::UserRole, person);
     list->addItem(item);
     const std::int64_t dx = CentreX(rect) - cx, dy = CentreY(rect) - cy;
@@ -186,7 +186,7 @@ void CPersonsDlg::OnNewPerson() {
   input.m_strCaption = ToQString(LoadString(IDS_NEW_PERSON_CAPTION));
   input.m_strPrompt = ToQString(LoadString(IDS_NEW_PERSON_PROMPT));
   if (input.exec() != QDialog::Accepted) return;
-  const std::int32_t id = m_doc.m_persons.NextId();
+  const std::int32_t id = m_doc.Persons().NextId();
   m_doc.AddOrUpdatePerson(id, input.m_strValue.toStdString());
   m_doc.SetModifiedFlag();
   AddSortedComboItem(m_form->comboPerson, input.m_strValue, id);
@@ -200,7 +200,7 @@ void CPersonsDlg::OnMarkedSelectionChanged() {
 void CPersonsDlg::ShowEntry(const QListWidgetItem* item) {
   const std::int32_t person = item->data(Qt::UserRole).toInt();
   Rect rect;
-  if (!m_doc.m_personsOnPictures.Lookup(person, m_nPicture, &rect)) return;
+  if (!m_doc.PersonsOnPictures().Lookup(person, m_nPicture, &rect)) return;
   m_rect = rect;
   WriteFields();
   SetCoordinatesReadOnly(true);

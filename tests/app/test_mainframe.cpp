@@ -118,10 +118,10 @@ TEST(SelectViewTest, GoWithNothingChosenSelectsEverythingUnsorted) {
   ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   CMeriskDoc& doc = f.app->Document();
   f.app->MainFrame()->SelectView()->GoButton()->click();
-  EXPECT_EQ(doc.m_nFilterTheme, -1);
-  EXPECT_EQ(doc.m_nFilterPerson, -1);
-  EXPECT_EQ(doc.m_nSelectionKind, -1);
-  EXPECT_EQ(doc.m_nSelectedCount, 5);
+  EXPECT_EQ(doc.FilterTheme(), -1);
+  EXPECT_EQ(doc.FilterPerson(), -1);
+  EXPECT_EQ(doc.SelectionKind(), -1);
+  EXPECT_EQ(doc.SelectedCount(), 5);
 }
 
 TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
@@ -153,7 +153,7 @@ TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
   CMemorySettings s;
   CMeriskDoc check(s);
   ASSERT_TRUE(check.OnOpenDocument(album));
-  EXPECT_EQ(check.m_persons.GetName(1), "Neu");
+  EXPECT_EQ(check.Persons().GetName(1), "Neu");
 
   // No discards.
   doc.AddOrUpdatePerson(7, "Verworfen");
@@ -161,7 +161,7 @@ TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
   EXPECT_TRUE(f.app->OnFileNew());
   EXPECT_EQ(f.app->MainFrame()->windowTitle(), QStringLiteral("Leeres Kolvaroalbum[*] - Kolvaro-Album"));
   ASSERT_TRUE(check.OnOpenDocument(other));
-  EXPECT_EQ(check.m_persons.GetCount(), 0);
+  EXPECT_EQ(check.Persons().GetCount(), 0);
 }
 
 TEST(SavePromptTest, SavingANewAlbumAsksForItsName) {
@@ -176,7 +176,7 @@ TEST(SavePromptTest, SavingANewAlbumAsksForItsName) {
   CMemorySettings s;
   CMeriskDoc check(s);
   ASSERT_TRUE(check.OnOpenDocument(target));
-  EXPECT_EQ(check.m_themes.GetName(1), "Reise");
+  EXPECT_EQ(check.Themes().GetName(1), "Reise");
   EXPECT_EQ(f.settings.GetString("Recent File List", "File1", ""), target);
 }
 
@@ -198,7 +198,7 @@ TEST(SavePromptTest, AnAlbumChangedOnDiskIsOverwrittenOnlyAfterAsking) {
     CMemorySettings s;
     CMeriskDoc d(s);
     EXPECT_TRUE(d.OnOpenDocument(path));
-    return d.m_persons.GetName(1) + "|" + d.m_themes.GetName(1);
+    return d.Persons().GetName(1) + "|" + d.Themes().GetName(1);
   };
   otherProgramSaves(album);
 
@@ -243,17 +243,27 @@ TEST(DocumentCommandsTest, AddPicturesAndFolderThroughTheMenuCommands) {
   f.ui.chosenFiles = {a, a};
   f.app->MainFrame()->RouteCommand(ID_ADD_PICTURES);
   CMeriskDoc& doc = f.app->Document();
-  EXPECT_EQ(doc.m_pictures.GetCount(), 1);
+  EXPECT_EQ(doc.Pictures().GetCount(), 1);
   ASSERT_EQ(f.ui.messages.size(), 2u);  // the duplicate, then the count
   EXPECT_EQ(f.ui.messages[1].text, "1 Dateien hinzugefügt.");
   EXPECT_TRUE(f.ui.openDialogs.at(0).multiple);
 
   f.ui.chosenFolder = f.dir.path().toStdString();
   f.app->MainFrame()->RouteCommand(ID_ADD_FOLDER);
-  EXPECT_EQ(doc.m_pictures.GetCount(), 2);
+  EXPECT_EQ(doc.Pictures().GetCount(), 2);
   EXPECT_EQ(f.ui.folderTitles.back(), "Bitte Verzeichnis auswählen");
   EXPECT_TRUE(f.app->MainFrame()->isWindowModified() || doc.IsModified());
   (void)b;
+}
+
+TEST(MainFrameTest, TitleAsteriskFollowsTheModifiedFlagAtOnce) {
+  test::AppFixture f;
+  ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
+  CMeriskDoc& doc = f.app->Document();
+  doc.AddOrUpdatePerson(1, "Anna");
+  EXPECT_TRUE(f.app->MainFrame()->isWindowModified());
+  doc.SetModifiedFlag(false);
+  EXPECT_FALSE(f.app->MainFrame()->isWindowModified());
 }
 
 TEST(DocumentCommandsTest, OpenInGraphicsProgramNeedsACurrentPicture) {
@@ -295,7 +305,7 @@ TEST(MainFrameTest, AcceleratorsFollowTheCommandStates) {
   QTest::keyClick(frame, Qt::Key_Escape);
   EXPECT_EQ(picture->m_nMode, 0);
   QTest::keyClick(frame, Qt::Key_Right, Qt::ControlModifier);
-  EXPECT_EQ(f.app->Document().m_nCurrentPosition, 1);
+  EXPECT_EQ(f.app->Document().CurrentPosition(), 1);
 }
 
 }  // namespace

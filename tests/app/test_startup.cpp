@@ -51,7 +51,7 @@ TEST(StartupTest, WithoutArgumentsAndRecentFilesAnEmptyAlbumIsOpen) {
   EXPECT_EQ(f.app->MainFrame()->windowTitle(), QStringLiteral("Leeres Kolvaroalbum[*] - Kolvaro-Album"));
   EXPECT_EQ(f.app->HelpFilePath(), "/usr/bin/help/");
   // The same address as kolvaro-cli gives a new album.
-  EXPECT_EQ(f.app->Document().m_strUpdateUrl, "mk:@MSITStore:/usr/bin/help/Kolvaro.chm::/html/update_nopage.html");
+  EXPECT_EQ(f.app->Document().UpdateUrl(), "mk:@MSITStore:/usr/bin/help/Kolvaro.chm::/html/update_nopage.html");
   // The root folder is written back in its stored form.
   const std::string root = f.settings.GetString("Pictures", "RootFolder", "");
   ASSERT_FALSE(root.empty());
@@ -101,7 +101,7 @@ TEST(StartupTest, ANamedAlbumOpensAndGoesFirstInTheRecentList) {
   ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
   QApplication::processEvents();
   EXPECT_EQ(f.app->Document().GetPathName(), album);
-  EXPECT_EQ(f.app->Document().m_nSelectedCount, 3);
+  EXPECT_EQ(f.app->Document().SelectedCount(), 3);
   EXPECT_EQ(f.settings.GetString("Recent File List", "File1", ""), album);
   EXPECT_EQ(f.settings.GetString("Recent File List", "File2", ""), older);
 }

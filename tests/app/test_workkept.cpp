@@ -48,7 +48,7 @@ struct Started {
     CMeriskDoc check(s);
     EXPECT_TRUE(check.OnOpenDocument(album));
     PictureEntry e;
-    return check.m_pictures.Lookup(picture, e) ? e.title : "?";
+    return check.Pictures().Lookup(picture, e) ? e.title : "?";
   }
 };
 
@@ -80,7 +80,7 @@ TEST(WorkKeptTest, ATypedHeadlineIsStoredOnEveryWayOutOfTheField) {
   s.TypeHeadline(QStringLiteral("Abend"));
   s.frame->RouteCommand(ID_IMPORT_TRANSACTIONS);  // the file dialog is cancelled
   PictureEntry e;
-  ASSERT_TRUE(s.f.app->Document().m_pictures.Lookup(s.view->ShownPicture(), e));
+  ASSERT_TRUE(s.f.app->Document().Pictures().Lookup(s.view->ShownPicture(), e));
   EXPECT_EQ(e.title, "Abend");
   EXPECT_TRUE(s.f.app->Document().IsModified());
 }
@@ -105,16 +105,16 @@ TEST(WorkKeptTest, CtrlArrowsStepThroughThePicturesFromEveryField) {
   QTest::keyClick(s.frame, Qt::Key_F6);
   EXPECT_EQ(QApplication::focusWidget(), s.Headline());
   CMeriskDoc& doc = s.f.app->Document();
-  int expected = doc.m_nCurrentPosition;
+  int expected = doc.CurrentPosition();
   for (const char* name : {"editHeadline", "editFileName", "editDate", "editSize"}) {
     QWidget* field = s.view->findChild<QWidget*>(QString::fromLatin1(name));
     field->setFocus();
     QTest::keyClick(field, Qt::Key_Right, Qt::ControlModifier);
     expected = (expected + 1) % 3;
-    EXPECT_EQ(doc.m_nCurrentPosition, expected) << name;
+    EXPECT_EQ(doc.CurrentPosition(), expected) << name;
     QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(doc.m_nCurrentPosition, expected) << name;
+    EXPECT_EQ(doc.CurrentPosition(), expected) << name;
   }
   // The headline typed before the step goes with its picture.
   const std::int32_t typedOn = s.view->ShownPicture();
@@ -122,7 +122,7 @@ TEST(WorkKeptTest, CtrlArrowsStepThroughThePicturesFromEveryField) {
   s.TypeHeadline(QStringLiteral("Hafen"));
   QTest::keyClick(s.Headline(), Qt::Key_Right, Qt::ControlModifier);
   PictureEntry e;
-  ASSERT_TRUE(doc.m_pictures.Lookup(typedOn, e));
+  ASSERT_TRUE(doc.Pictures().Lookup(typedOn, e));
   EXPECT_EQ(e.title, "Hafen");
   EXPECT_NE(s.view->ShownPicture(), typedOn);
 }
@@ -131,7 +131,7 @@ TEST(WorkKeptTest, ANewAlbumWithoutItsRootFolderIsBasedInTheHomeFolder) {
   test::AppFixture f;
   f.settings.SetString("Pictures", "RootFolder", "/gibt/es/nicht/");
   ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
-  EXPECT_EQ(f.app->Document().m_strAlbumFolder, QDir::homePath().toStdString() + "/");
+  EXPECT_EQ(f.app->Document().AlbumFolder(), QDir::homePath().toStdString() + "/");
   // The setting stays: the folder may be a disk that is not plugged in.
   EXPECT_EQ(f.settings.GetString("Pictures", "RootFolder", ""), "/gibt/es/nicht/");
 }

@@ -96,8 +96,7 @@ TEST_F(CliAlbum, DumpKeepsFileOrderEscapesTextAndSurvivesOddNumbers) {
     doc.AddOrUpdatePersonOnPicture(7, Rect{-5, 10, 200, 300}, 16);
     doc.AddOrUpdateTheme(4, "Urlaub");
     doc.AddThemeToPicture(4, 1);
-    doc.m_strAlbumInfo = "© Familie\r\nZweite Zeile";
-    doc.m_bInfoDialogEnabled = 0;
+    doc.SetAlbumInfo("© Familie\r\nZweite Zeile", doc.UpdateUrl(), 0);
   });
 
   const CliResult r = Run({"dump", "album.kvo"});
@@ -211,11 +210,8 @@ TEST_F(CliAlbum, InfoShowsCountsStorageAndLock) {
     doc.AddOrUpdatePicture(2, "/bilder/b.jpg", COleDateTime(), 1, "");
     doc.AddOrUpdatePerson(1, "Anna");
     doc.AddOrUpdatePersonOnPicture(1, Rect{0, 0, 1, 1}, 2);
-    doc.m_nStorageMode = 1;
-    doc.m_strStorageFolder = "/bilder/";
-    doc.m_strAlbumInfo = "Erste Zeile\r\nZweite Zeile";
-    doc.m_strUpdateUrl = "https://example.org/update";
-    doc.m_bInfoDialogEnabled = 0;
+    doc.SetStorage(1, "/bilder/");
+    doc.SetAlbumInfo("Erste Zeile\r\nZweite Zeile", "https://example.org/update", 0);
   });
   const CliResult r = Run({"info", "album.kvo"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -259,7 +255,7 @@ TEST_F(CliAlbum, SaveIntoAnotherFolderRebasesRelativeNames) {
   CMemorySettings settings;
   CMeriskDoc doc(settings);
   ASSERT_TRUE(doc.OnOpenDocument((m_dir / "neu" / "album.kvo").string()));
-  EXPECT_EQ(doc.m_pictures.Find(1)->filename, "..\\alt\\fotos\\a.jpg");
+  EXPECT_EQ(doc.Pictures().Find(1)->filename, "..\\alt\\fotos\\a.jpg");
   EXPECT_EQ(fs::weakly_canonical(doc.GetPictureFullPath(1)),
             fs::canonical(m_dir / "alt" / "fotos" / "a.jpg"));
   // On this machine "/anderswo" shares the root with the album, so it

@@ -18,28 +18,28 @@ std::string Records(const fs::path& album) {
   if (!doc.OnOpenDocument(album.string(), &error)) return "cannot open: " + error;
   std::ostringstream out;
   std::int32_t id, a, b;
-  for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
-    const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+  for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
+    const PictureEntry& e = doc.Pictures().GetNextRef(p, id);
     out << "picture " << id << " [" << e.filename << "] [" << e.title << "] "
         << e.timestamp.GetStatus() << ' ' << e.timestamp.Value() << ' ' << e.size << '\n';
   }
   std::string name;
-  for (POSITION p = doc.m_persons.GetStartPosition(); p != kNullPosition;) {
-    doc.m_persons.GetNext(p, id, name);
+  for (POSITION p = doc.Persons().GetStartPosition(); p != kNullPosition;) {
+    doc.Persons().GetNext(p, id, name);
     out << "person " << id << " [" << name << "]\n";
   }
-  for (POSITION p = doc.m_themes.GetStartPosition(); p != kNullPosition;) {
-    doc.m_themes.GetNext(p, id, name);
+  for (POSITION p = doc.Themes().GetStartPosition(); p != kNullPosition;) {
+    doc.Themes().GetNext(p, id, name);
     out << "theme " << id << " [" << name << "]\n";
   }
   Rect r;
-  for (POSITION p = doc.m_personsOnPictures.GetStartPosition(); p != kNullPosition;) {
-    doc.m_personsOnPictures.GetNext(p, a, b, &r);
+  for (POSITION p = doc.PersonsOnPictures().GetStartPosition(); p != kNullPosition;) {
+    doc.PersonsOnPictures().GetNext(p, a, b, &r);
     out << "mark " << a << ' ' << b << ' ' << r.left << ' ' << r.top << ' ' << r.right << ' '
         << r.bottom << '\n';
   }
-  for (POSITION p = doc.m_themesOfPictures.GetStartPosition(); p != kNullPosition;) {
-    doc.m_themesOfPictures.GetNext(p, a, b);
+  for (POSITION p = doc.ThemesOfPictures().GetStartPosition(); p != kNullPosition;) {
+    doc.ThemesOfPictures().GetNext(p, a, b);
     out << "link " << a << ' ' << b << '\n';
   }
   return out.str();
@@ -150,9 +150,8 @@ TEST_F(CliCollab, AlbumTextsCannotSendEscapeSequences) {
   MakeAlbum(m_dir / "böse.kvo", [&](CMeriskDoc& d) {
     d.AddOrUpdatePicture(1, "fehlt" + evil + ".jpg", COleDateTime(), 1, evil);
     d.AddOrUpdatePerson(1, evil);
-    d.m_strAlbumInfo = evil;
-    d.m_strUpdateUrl = evil;
-    d.m_strStorageFolder = evil;
+    d.SetAlbumInfo(evil, evil, d.InfoDialogEnabled());
+    d.SetStorage(d.StorageMode(), evil);
   });
   for (const char* command : {"info", "check", "dump"}) {
     const CliResult r = Run({command, "böse.kvo"});

@@ -85,10 +85,10 @@ TEST_F(CliConcurrency, CommandsOnOneAlbumAtOnceLoseNoChange) {
   ASSERT_TRUE(doc.OnOpenDocument(album.string()));
   std::set<std::string> themes;
   for (std::int32_t id = 1; id <= 2 * kEach; ++id)
-    if (std::string name; doc.m_themes.Lookup(id, name)) themes.insert(name);
+    if (std::string name; doc.Themes().Lookup(id, name)) themes.insert(name);
   EXPECT_EQ(themes.size(), static_cast<std::size_t>(kEach));
   for (int i = 1; i <= kEach; ++i)
-    EXPECT_EQ(doc.m_pictures.Find(i)->title, "Titel " + std::to_string(i));
+    EXPECT_EQ(doc.Pictures().Find(i)->title, "Titel " + std::to_string(i));
 }
 
 TEST_F(CliConcurrency, ACommandWaitsForTheLockOnlySoLong) {

@@ -41,9 +41,9 @@ class CliPictures : public CliTest {
     std::string error;
     EXPECT_TRUE(doc.OnOpenDocument((m_dir / album).string(), &error)) << error;
     std::map<std::string, PictureEntry> out;
-    for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+    for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
       std::int32_t id;
-      const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+      const PictureEntry& e = doc.Pictures().GetNextRef(p, id);
       out[e.filename] = e;
     }
     return out;
@@ -235,7 +235,7 @@ TEST_F(CliPictures, DeleteTrashesOnlyThePictureFile) {
   fs::create_directories(m_dir / "opfer/ordner");
   MakeAlbum(album, [&](CMeriskDoc& doc) {
     for (const char* name : {"x:y.jpg", "..\\opfer\\ordner", "."})
-      doc.AddOrUpdatePicture(doc.m_pictures.NextId(), name, COleDateTime(), 1, "");
+      doc.AddOrUpdatePicture(doc.Pictures().NextId(), name, COleDateTime(), 1, "");
   });
   const struct {
     const char* id;

@@ -28,7 +28,7 @@ struct CollabDoc {
     doc->SetTransactionLogFactory(MakeTransactionFileFactory(nullptr, std::move(formatter)));
     doc->OnNewDocument();
   }
-  CTransactionFile* Log() { return dynamic_cast<CTransactionFile*>(doc->m_pTransactionLog.get()); }
+  CTransactionFile* Log() { return dynamic_cast<CTransactionFile*>(doc->TransactionLog()); }
   CMemorySettings settings;
   std::unique_ptr<CMeriskDoc> doc;
 };
@@ -197,16 +197,16 @@ TEST(TransactionFile, TheOpenFileIsLockedAndEachRecordIsOnDiskAtOnce) {
   CMemorySettings plain;
   CMeriskDoc other(plain);
   other.OnNewDocument();
-  test::FakeUi ui;
+  test::FakeUserQuestions ui;
   const auto outcome = ImportTransactionFile(other, path, &ui);
   EXPECT_EQ(outcome.result, TransactionImportResult::Damaged);
-  EXPECT_EQ(other.m_persons.GetCount(), 0);
+  EXPECT_EQ(other.Persons().GetCount(), 0);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].first, "Transaktionsdatei ist beschädigt.\nKeine Änderungen vorgenommen!");
+  EXPECT_EQ(ui.messages[0].text, "Transaktionsdatei ist beschädigt.\nKeine Änderungen vorgenommen!");
 
   c.doc.reset();
   EXPECT_EQ(ImportTransactionFile(other, path, &ui).result, TransactionImportResult::Done);
-  EXPECT_EQ(other.m_persons.GetName(4), "Eva");
+  EXPECT_EQ(other.Persons().GetName(4), "Eva");
 }
 
 TEST(TransactionFile, AFolderThatCannotBeUsedWritesNothing) {
@@ -217,7 +217,7 @@ TEST(TransactionFile, AFolderThatCannotBeUsedWritesNothing) {
   EXPECT_FALSE(c.Log()->IsOpen());
   c.doc->AddOrUpdatePerson(1, "a");
   c.doc->DeletePicture(1, false);
-  EXPECT_EQ(c.doc->m_persons.GetName(1), "a");
+  EXPECT_EQ(c.doc->Persons().GetName(1), "a");
   c.doc.reset();
   EXPECT_EQ(ReadFile(dir / "plain"), "x");
 }
@@ -287,11 +287,11 @@ TEST(TransactionFile, AFailedWriteKeepsTheFileReadableAndStopsTheLog) {
   CMemorySettings plain;
   CMeriskDoc other(plain);
   other.OnNewDocument();
-  test::FakeUi ui;
+  test::FakeUserQuestions ui;
   EXPECT_EQ(ImportTransactionFile(other, log.GetFilePath(), &ui).result,
             TransactionImportResult::Done);
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(other.m_persons.GetCount(), 1);
+  EXPECT_EQ(other.Persons().GetCount(), 1);
 }
 
 }  // namespace

@@ -129,8 +129,8 @@ TEST_F(TransactionImportTest, AReplayedSessionGivesTheSameAlbum) {
     a.OnNewDocument();
     ASSERT_TRUE(a.OnOpenDocument(startPath));
     ScriptedSession(a);
-    edited = test::AlbumBytes(a);
-    editedSelection = a.m_selection;
+    edited = test::Serialized(a);
+    editedSelection = a.Selection();
   }
   const auto logs = test::ListLogs(dir / "logs");
   ASSERT_EQ(logs.size(), 1u);
@@ -141,53 +141,53 @@ TEST_F(TransactionImportTest, AReplayedSessionGivesTheSameAlbum) {
   EXPECT_EQ(outcome.applied, 21u);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_TRUE(b->IsModified());
-  EXPECT_EQ(test::AlbumBytes(*b), edited);
-  EXPECT_EQ(b->m_selection, editedSelection);
+  EXPECT_EQ(test::Serialized(*b), edited);
+  EXPECT_EQ(b->Selection(), editedSelection);
 
   // The values the plain format would have broken, one by one.
   PictureEntry e;
-  ASSERT_TRUE(b->m_pictures.Lookup(2, e));
+  ASSERT_TRUE(b->Pictures().Lookup(2, e));
   EXPECT_EQ(e.title, "Am Strand\nzweite Zeile\r\ndritte\r");
-  ASSERT_TRUE(b->m_pictures.Lookup(3, e));
+  ASSERT_TRUE(b->Pictures().Lookup(3, e));
   EXPECT_EQ(e.filename, "Fotos\\Überblick &#1; Łódź.jpg");
   EXPECT_EQ(e.title, "Größe: 3 GB — 😀");
   EXPECT_EQ(e.size, 3000000000u);
-  ASSERT_TRUE(b->m_pictures.Lookup(4, e));
+  ASSERT_TRUE(b->Pictures().Lookup(4, e));
   EXPECT_EQ(e.timestamp.GetStatus(), COleDateTime::invalid);
-  EXPECT_EQ(b->m_persons.GetName(5), "Łukasz Żółw");
-  EXPECT_EQ(b->m_persons.GetName(6), "Anna </name> Berg");
-  EXPECT_EQ(b->m_themes.GetName(3), "Städte & Plätze </theme>");
+  EXPECT_EQ(b->Persons().GetName(5), "Łukasz Żółw");
+  EXPECT_EQ(b->Persons().GetName(6), "Anna </name> Berg");
+  EXPECT_EQ(b->Themes().GetName(3), "Städte & Plätze </theme>");
 }
 
 TEST_F(TransactionImportTest, TheCommandAsksForTheFileInTheAlbumFolder) {
   auto d = OpenStart();
   auto* log = new test::CountingLog;
-  d->m_pTransactionLog.reset(log);
+  d->SetTransactionLog(std::unique_ptr<ITransactionLog>(log));
   test::CountingView view;
   d->AddView(&view);
 
   EXPECT_EQ(OnImportTransactionFile(*d, ui), R::Cancelled);
-  EXPECT_EQ(ui.dialogs, 1);
-  EXPECT_EQ(ui.lastFilter, "Merisk Protokolldateien|mrklog*.xml|Alle Dateien (*.*)|*.*||");
-  EXPECT_EQ(ui.lastFolder, d->m_strAlbumFolder);
-  EXPECT_FALSE(ui.lastMultiple);
+  EXPECT_EQ(ui.openDialogs.size(), 1u);
+  EXPECT_EQ(ui.openDialogs.at(0).filter, "Merisk Protokolldateien|mrklog*.xml|Alle Dateien (*.*)|*.*||");
+  EXPECT_EQ(ui.openDialogs.at(0).initialFolder, d->AlbumFolder());
+  EXPECT_FALSE(ui.openDialogs.at(0).multiple);
   EXPECT_EQ(view.updates, 1);
-  EXPECT_EQ(d->m_pTransactionLog.get(), log);
+  EXPECT_EQ(d->TransactionLog(), log);
 
   test::WriteFile(dir / "mrklog1.xml", kRoot + Person(9, "Neu") + kEnd);
-  ui.answer = {dir / "mrklog1.xml"};
+  ui.chosenFiles = {dir / "mrklog1.xml"};
   EXPECT_EQ(OnImportTransactionFile(*d, ui), R::Done);
-  EXPECT_EQ(d->m_persons.GetName(9), "Neu");
+  EXPECT_EQ(d->Persons().GetName(9), "Neu");
   EXPECT_EQ(view.updates, 2);
   EXPECT_EQ(ui.waitDepth, 0);
-  EXPECT_EQ(d->m_pTransactionLog.get(), log);
+  EXPECT_EQ(d->TransactionLog(), log);
   EXPECT_EQ(log->writes, 0);
   d->RemoveView(&view);
 }
 
 TEST_F(TransactionImportTest, AWrongFirstLineAppliesNothing) {
   auto d = OpenStart();
-  const std::string before = test::AlbumBytes(*d);
+  const std::string before = test::Serialized(*d);
   test::CountingView view;
   d->AddView(&view);
   const std::string body = Person(1, "x") + kEnd;
@@ -227,12 +227,12 @@ TEST_F(TransactionImportTest, EndsOfTheFile) {
                        "</remove-person>")
                 .result,
             R::Done);
-  EXPECT_EQ(d->m_persons.GetName(7), "");
+  EXPECT_EQ(d->Persons().GetName(7), "");
   // Lines after the root closing line are never read.
   const auto outcome = Import(*d, kRoot + Person(8, "b") + kEnd + "Unsinn\r\n" + Person(9, "c"));
   EXPECT_EQ(outcome.result, R::Done);
   EXPECT_EQ(outcome.applied, 1u);
-  EXPECT_EQ(d->m_persons.GetName(9), "");
+  EXPECT_EQ(d->Persons().GetName(9), "");
   EXPECT_TRUE(ui.messages.empty());
   d->RemoveView(&view);
 }
@@ -248,34 +248,34 @@ TEST_F(TransactionImportTest, BrokenRecordsStopTheImport) {
                                 Person(12, "nachher"));
   EXPECT_EQ(outcome.result, R::DamagedDiscard);
   EXPECT_EQ(outcome.applied, 1u);
-  EXPECT_EQ(d->m_persons.GetName(10), "vorher");
+  EXPECT_EQ(d->Persons().GetName(10), "vorher");
   std::string name;
-  EXPECT_FALSE(d->m_persons.Lookup(11, name));
-  EXPECT_EQ(d->m_persons.GetName(12), "");
+  EXPECT_FALSE(d->Persons().Lookup(11, name));
+  EXPECT_EQ(d->Persons().GetName(12), "");
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].first, kDiscard);
+  EXPECT_EQ(ui.messages[0].text, kDiscard);
   EXPECT_EQ(view.updates, 0);
 
   // A blank line between records is no record.
   ui.messages.clear();
   outcome = Import(*d, kRoot + Person(13, "a") + "\r\n" + Person(14, "b"));
   EXPECT_EQ(outcome.result, R::Damaged);
-  EXPECT_EQ(d->m_persons.GetName(13), "a");
-  EXPECT_EQ(d->m_persons.GetName(14), "");
+  EXPECT_EQ(d->Persons().GetName(13), "a");
+  EXPECT_EQ(d->Persons().GetName(14), "");
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].first, kDamaged);
+  EXPECT_EQ(ui.messages[0].text, kDamaged);
 
   // A closing tag that differs in case or trailing blanks does not match.
   outcome = Import(*d, kRoot + CrLf({"<remove-theme>", "\t<id-theme>1</id-theme>",
                                      "</remove-theme> "}));
   EXPECT_EQ(outcome.result, R::DamagedDiscard);
-  EXPECT_EQ(d->m_themes.GetName(1), "Urlaub");
+  EXPECT_EQ(d->Themes().GetName(1), "Urlaub");
 
   // Changed indentation is not examined; the values are then read wrong.
   outcome = Import(*d, kRoot + CrLf({"<add-update-person>", "  <id-person>15</id-person>",
                                      "\t<name>y</name>", "</add-update-person>"}));
   EXPECT_EQ(outcome.result, R::Done);
-  EXPECT_EQ(d->m_persons.GetName(0), "y");
+  EXPECT_EQ(d->Persons().GetName(0), "y");
   d->RemoveView(&view);
 }
 
@@ -298,7 +298,7 @@ TEST_F(TransactionImportTest, ATruncatedFileImportsItsCompleteRecords) {
     }
     EXPECT_EQ(outcome.applied, complete) << "cut at " << cut;
     for (std::size_t i = 1; i <= 4; ++i)
-      EXPECT_EQ(d->m_persons.GetName(static_cast<std::int32_t>(20 + i)),
+      EXPECT_EQ(d->Persons().GetName(static_cast<std::int32_t>(20 + i)),
                 i <= complete ? "P" + std::to_string(i) : "")
           << "cut at " << cut;
     if (atBoundary)
@@ -344,8 +344,8 @@ TEST_F(TransactionImportTest, ReplayedChangesAreNeverLoggedAgain) {
     d.OnNewDocument();
     ASSERT_TRUE(d.OnOpenDocument(startPath));
     EXPECT_EQ(Import(d, file).result, R::Done);
-    EXPECT_EQ(d.m_persons.GetName(30), "a");
-    ASSERT_NE(d.m_pTransactionLog, nullptr);
+    EXPECT_EQ(d.Persons().GetName(30), "a");
+    ASSERT_NE(d.TransactionLog(), nullptr);
   }
   EXPECT_TRUE(test::ListLogs(dir / "own").empty());
 
@@ -355,9 +355,9 @@ TEST_F(TransactionImportTest, ReplayedChangesAreNeverLoggedAgain) {
         kRoot + "<remove-picture>\r\n\t<id-picture>3</id-picture>\r\n"}) {
     auto d = OpenStart();
     auto* log = new test::CountingLog;
-    d->m_pTransactionLog.reset(log);
+    d->SetTransactionLog(std::unique_ptr<ITransactionLog>(log));
     Import(*d, bytes);
-    EXPECT_EQ(d->m_pTransactionLog.get(), log);
+    EXPECT_EQ(d->TransactionLog(), log);
     EXPECT_EQ(log->writes, 0);
     d->AddOrUpdatePerson(99, "danach");
     EXPECT_EQ(log->writes, 1);
@@ -369,17 +369,17 @@ TEST_F(TransactionImportTest, RemovingAPictureNeverTouchesItsFile) {
   std::filesystem::create_directories(dir / "bilder");
   test::WriteFile(dir / "bilder/p3.jpg", "jpeg");
   ASSERT_EQ(d->GetPictureFullPath(3), dir / "bilder/p3.jpg");
-  test::RecordingFileOps ops;
+  test::FakeFileOperations ops;
   d->SetFileOperations(&ops);
   const std::string remove3 =
       CrLf({"<remove-picture>", "\t<id-picture>3</id-picture>", "</remove-picture>"});
   for (const bool eager : {false, true}) {
     EXPECT_EQ(Import(*d, kRoot + remove3, {eager}).result, R::Done);
-    EXPECT_TRUE(ops.calls.empty());
+    EXPECT_TRUE(ops.trashed.empty() && ops.opened.empty());
     EXPECT_EQ(test::ReadFile(dir / "bilder/p3.jpg"), "jpeg");
   }
-  EXPECT_EQ(d->m_pictures.Find(3), nullptr);
-  EXPECT_FALSE(d->m_themesOfPictures.Lookup(1, 3));
+  EXPECT_EQ(d->Pictures().Find(3), nullptr);
+  EXPECT_FALSE(d->ThemesOfPictures().Lookup(1, 3));
 }
 
 /// Bytes: the valid first line, then a line that never ends.
@@ -434,7 +434,7 @@ TEST_F(TransactionImportTest, ASixteenMegabyteHeadlineRoundTrips) {
   auto d = OpenStart();
   const auto outcome = Import(*d, log.Bytes());
   EXPECT_EQ(outcome.result, R::Done);
-  EXPECT_EQ(d->m_pictures.Find(3)->title, title);
+  EXPECT_EQ(d->Pictures().Find(3)->title, title);
 }
 
 TEST_F(TransactionImportTest, APipeOrADeviceIsRefusedWithoutWaiting) {
@@ -491,11 +491,11 @@ TEST_F(TransactionImportTest, MinusOneIsNeverWrittenAndReplaysAsTheCurrentPictur
   CTransactionText foreign;
   foreign.WritePicture(kCurrent, "a.jpg", COleDateTime(), 1, "neu");
   auto d = OpenStart();
-  const std::int32_t current = d->m_nCurrentPicture;
+  const std::int32_t current = d->CurrentPicture();
   ASSERT_NE(current, -1);
   EXPECT_EQ(Import(*d, WithCurrentPicture(foreign.Bytes())).result, R::Done);
-  EXPECT_EQ(d->m_pictures.Find(current)->title, "neu");
-  EXPECT_EQ(d->m_pictures.Find(-1), nullptr);
+  EXPECT_EQ(d->Pictures().Find(current)->title, "neu");
+  EXPECT_EQ(d->Pictures().Find(-1), nullptr);
 }
 
 void RandomRecords(ITransactionLog& log, std::mt19937& rng, int count) {
@@ -549,8 +549,8 @@ struct SelectionState {
 };
 
 SelectionState StateOf(const CMeriskDoc& d) {
-  return {d.m_selection,    d.m_nCurrentPicture, d.m_nCurrentPosition, d.m_nSelectedCount,
-          d.m_nFilterTheme, d.m_nFilterPerson,   d.m_nSelectionKind,   d.IsModified()};
+  return {d.Selection(),    d.CurrentPicture(), d.CurrentPosition(), d.SelectedCount(),
+          d.FilterTheme(), d.FilterPerson(),   d.SelectionKind(),   d.IsModified()};
 }
 
 TEST_F(TransactionImportTest, DeferredReselectionEndsAsReselectingEveryTime) {
@@ -600,11 +600,11 @@ TEST_F(TransactionImportTest, ManyRecordsBehindARemovalAndThenTheCurrentPicture)
   auto eager = OpenStart();
   ImportTransactionBytes(*quick, bytes, nullptr, {false});
   ImportTransactionBytes(*eager, bytes, nullptr, {true});
-  EXPECT_EQ(test::AlbumBytes(*quick), test::AlbumBytes(*eager));
+  EXPECT_EQ(test::Serialized(*quick), test::Serialized(*eager));
   EXPECT_EQ(StateOf(*quick), StateOf(*eager));
   // The selection was made before the later pictures existed.
-  EXPECT_EQ(quick->m_nSelectedCount, 5004);
-  EXPECT_TRUE(quick->m_themesOfPictures.Lookup(1, quick->m_nCurrentPicture));
+  EXPECT_EQ(quick->SelectedCount(), 5004);
+  EXPECT_TRUE(quick->ThemesOfPictures().Lookup(1, quick->CurrentPicture()));
 }
 
 }  // namespace

@@ -45,36 +45,30 @@ double Now() { return test::OleOfUtcSeconds(kEpoch); }
 /// The file of a new album saved at once, from the format's rules.
 std::string NewAlbumBytes() {
   return ByteWriter()
-      .Dword(2)
-      .Str("")
-      .Dword(0)
-      .Dword(0)
-      .Date(0, 0.0)  // pictures: a fresh table's date
-      .Dword(0)
-      .Date(0, Now())
-      .Dword(0)
-      .Date(0, Now())
-      .Dword(1)
-      .Date(0, Now())
-      .Dword(0xFFFFFFFE)
-      .Dword(0xFFFFFFFF)
-      .Date(0, Now())
-      .Dword(0)
-      .Date(0, Now())
-      .Str("")
-      .Str(kDefaultUrl)
-      .Dword(1)
+      .Dword(2)           // file version
+      .Str("")            // storage folder
+      .Dword(0)           // storage mode
+      .Dword(0)           // pictures: count
+      .Date(0, 0.0)       //   changed: a fresh table's date
+      .Dword(0)           // persons on pictures: count
+      .Date(0, Now())     //   changed
+      .Dword(0)           // persons: count
+      .Date(0, Now())     //   changed
+      .Dword(1)           // themes of pictures: count
+      .Date(0, Now())     //   changed
+      .Dword(0xFFFFFFFE)  //   placeholder link: key high half (theme -1, less picture -1's sign)
+      .Dword(0xFFFFFFFF)  //   key low half (picture -1)
+      .Date(0, Now())     //   linked
+      .Dword(0)           // themes: count
+      .Date(0, Now())     //   changed
+      .Str("")            // trailer: album info
+      .Str(kDefaultUrl)   //   update URL
+      .Dword(1)           //   info dialog enabled
       .Bytes();
 }
 
-std::string Stored(CMeriskDoc& doc) {
-  CArchive ar;
-  doc.Serialize(ar);
-  return ar.Bytes();
-}
-
 std::string NameOf(const CMeriskDoc& doc, std::int32_t id) {
-  const PictureEntry* e = doc.m_pictures.Find(id);
+  const PictureEntry* e = doc.Pictures().Find(id);
   return e ? e->filename : "<none>";
 }
 
@@ -144,7 +138,7 @@ class AlbumTest : public ::testing::Test {
   /// A small album with pictures, persons, rectangles, themes and links.
   std::unique_ptr<CMeriskDoc> FilledDoc() {
     auto doc = NewDoc();
-    doc->m_strAlbumFolder = m_dir.Folder();
+    doc->SetAlbumFolder(m_dir.Folder());
     doc->AddOrUpdatePicture(1, "urlaub\\a.jpg", COleDateTime(COleDateTime::valid, 45000.5), 100,
                             "Strand");
     doc->AddOrUpdatePicture(2, "b.jpg", COleDateTime(COleDateTime::invalid, 0.0), 200, "");
@@ -152,9 +146,7 @@ class AlbumTest : public ::testing::Test {
     doc->AddOrUpdateTheme(1, "Urlaub");
     doc->AddOrUpdatePersonOnPicture(1, Rect{1, 2, 3, 4}, 1);
     doc->AddThemeToPicture(1, 2);
-    doc->m_strAlbumInfo = "Fotos: Anna";
-    doc->m_strUpdateUrl = "https://example.org/update";
-    doc->m_bInfoDialogEnabled = 0;
+    doc->SetAlbumInfo("Fotos: Anna", "https://example.org/update", 0);
     return doc;
   }
 
@@ -185,71 +177,71 @@ TEST_F(AlbumTest, NewAlbumBytes) {
 TEST_F(AlbumTest, NewAlbumTakesItsFolderFromTheSettings) {
   m_settings.SetString("Pictures", "RootFolder", "/home/anna/Bilder");
   auto doc = NewDoc();
-  EXPECT_EQ(doc->m_strAlbumFolder, "/home/anna/Bilder/");
+  EXPECT_EQ(doc->AlbumFolder(), "/home/anna/Bilder/");
   EXPECT_EQ(doc->MakeStoredPath("/home/anna/Bilder/Urlaub/A.jpg"), "Urlaub\\A.jpg");
 
   m_settings.SetString("Pictures", "RootFolder", "C|/Bilder/");
   auto win = NewDoc(PathStyle::Windows);
-  EXPECT_EQ(win->m_strAlbumFolderStored, "C|/Bilder/");
-  EXPECT_EQ(win->m_strAlbumFolder, "C:\\Bilder\\");
+  EXPECT_EQ(win->AlbumFolderStored(), "C|/Bilder/");
+  EXPECT_EQ(win->AlbumFolder(), "C:\\Bilder\\");
   EXPECT_EQ(win->MakeStoredPath("C:\\Bilder\\Urlaub\\A.jpg"), "urlaub\\A.jpg");
 }
 
 TEST_F(AlbumTest, VersionOneHasNoTrailerAndResetsIt) {
   const std::string v1 = ByteWriter()
-                             .Dword(1)
-                             .Str("")
-                             .Dword(0)
-                             .Dword(0)
-                             .Date(0, 1.0)
-                             .Dword(0)
-                             .Date(0, 1.0)
-                             .Dword(1)
-                             .Date(0, 1.0)
-                             .Dword(12)
-                             .Str("Anna")
-                             .Dword(0)
-                             .Date(0, 1.0)
-                             .Dword(0)
-                             .Date(0, 1.0)
+                             .Dword(1)       // file version
+                             .Str("")        // storage folder
+                             .Dword(0)       // storage mode
+                             .Dword(0)       // pictures: count
+                             .Date(0, 1.0)   //   changed
+                             .Dword(0)       // persons on pictures: count
+                             .Date(0, 1.0)   //   changed
+                             .Dword(1)       // persons: count
+                             .Date(0, 1.0)   //   changed
+                             .Dword(12)      //   id
+                             .Str("Anna")    //   name
+                             .Dword(0)       // themes of pictures: count
+                             .Date(0, 1.0)   //   changed
+                             .Dword(0)       // themes: count
+                             .Date(0, 1.0)   //   changed; version 1 ends here
                              .Bytes();
   const std::string path = m_dir / "alt.kvo";
-  test::WriteFileBytes(path, v1);
+  test::WriteFile(path, v1);
 
   auto doc = FilledDoc();  // an album with its own trailer was open before
   std::string error;
   ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
-  EXPECT_EQ(doc->m_nFileVersion, 1);
-  EXPECT_EQ(doc->m_strAlbumInfo, "");
-  EXPECT_EQ(doc->m_strUpdateUrl, kDefaultUrl);
+  EXPECT_EQ(doc->FileVersion(), 1);
+  EXPECT_EQ(doc->AlbumInfo(), "");
+  EXPECT_EQ(doc->UpdateUrl(), kDefaultUrl);
   EXPECT_TRUE(doc->CanOpenAlbumInfo());
-  EXPECT_EQ(doc->m_persons.NextId(), 13);
-  EXPECT_EQ(doc->m_pictures.GetCount(), 0);
+  EXPECT_EQ(doc->Persons().NextId(), 13);
+  EXPECT_EQ(doc->Pictures().GetCount(), 0);
 
   ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
-  const std::string saved = test::ReadFileBytes(path);
+  const std::string saved = test::ReadFile(path);
   EXPECT_EQ(Hex(saved),
             Hex(ByteWriter().Dword(2).Raw(v1.substr(4)).Str("").Str(kDefaultUrl).Dword(1).Bytes()));
-  EXPECT_EQ(doc->m_nFileVersion, 2);
+  EXPECT_EQ(doc->FileVersion(), 2);
 }
 
 TEST_F(AlbumTest, VersionThreeIsReadLikeTwoAndWrittenAsTwo) {
   ByteWriter file;
-  file.Dword(3).Str("").Dword(0);
-  for (int i = 0; i < 5; ++i) file.Dword(0).Date(0, 2.0);
-  file.Str("Fotos: \xC4nne").Str("https://example.org").Dword(0);
+  file.Dword(3).Str("").Dword(0);                             // version, storage folder, mode
+  for (int i = 0; i < 5; ++i) file.Dword(0).Date(0, 2.0);  // five empty tables: count, changed
+  file.Str("Fotos: \xC4nne").Str("https://example.org").Dword(0);  // info, update URL, dialog off
   const std::string path = m_dir / "v3.kvo";
-  test::WriteFileBytes(path, file.Bytes());
+  test::WriteFile(path, file.Bytes());
 
   auto doc = NewDoc();
   std::string error;
   ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
-  EXPECT_EQ(doc->m_nFileVersion, 3);
-  EXPECT_EQ(doc->m_strAlbumInfo, "Fotos: Änne");
-  EXPECT_EQ(doc->m_strUpdateUrl, "https://example.org");
+  EXPECT_EQ(doc->FileVersion(), 3);
+  EXPECT_EQ(doc->AlbumInfo(), "Fotos: Änne");
+  EXPECT_EQ(doc->UpdateUrl(), "https://example.org");
   EXPECT_FALSE(doc->CanOpenAlbumInfo());
   ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
-  const std::string saved = test::ReadFileBytes(path);
+  const std::string saved = test::ReadFile(path);
   EXPECT_EQ(Hex(saved), Hex(ByteWriter().Dword(2).Raw(file.Bytes().substr(4)).Bytes()));
 
   doc->OnNewDocument();
@@ -455,29 +447,29 @@ TEST_F(AlbumTest, RandomAlbumsSaveInTheOrderOfTheirMaps) {
   const std::string path = m_dir / "Album.kvo";
   for (int round = 0; round < 40; ++round) {
     const RandomAlbum album = MakeRandomAlbum(rng);
-    test::WriteFileBytes(path, album.Bytes());
+    test::WriteFile(path, album.Bytes());
     std::string error;
     auto doc = NewDoc();
     ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
-    EXPECT_EQ(doc->m_pictures.NextId(),
+    EXPECT_EQ(doc->Pictures().NextId(),
               album.pictures.empty()
                   ? 1
                   : 1 + std::max_element(album.pictures.begin(), album.pictures.end(),
                                          [](auto& a, auto& b) { return a.id < b.id; })
                             ->id);
     ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
-    const std::string first = test::ReadFileBytes(path);
+    const std::string first = test::ReadFile(path);
     ASSERT_EQ(Hex(first), Hex(album.Saved().Bytes())) << "round " << round;
 
     ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
     ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
-    const std::string second = test::ReadFileBytes(path);
+    const std::string second = test::ReadFile(path);
     ASSERT_EQ(Hex(second), Hex(album.Saved().Saved().Bytes())) << "round " << round;
 
     auto other = NewDoc();
     ASSERT_TRUE(other->OnOpenDocument(path, &error)) << error;
     ASSERT_TRUE(other->OnSaveDocument(path, &error)) << error;
-    const std::string third = test::ReadFileBytes(path);
+    const std::string third = test::ReadFile(path);
     ASSERT_EQ(Hex(third), Hex(album.Saved().Saved().Saved().Bytes())) << "round " << round;
     const bool placeholder = std::any_of(album.links.begin(), album.links.end(),
                                          [](const auto& l) { return l.picture < 0; });
@@ -491,42 +483,42 @@ TEST_F(AlbumTest, RandomAlbumsSaveInTheOrderOfTheirMaps) {
 
 TEST_F(AlbumTest, FailedOpenLeavesANewEmptyAlbum) {
   auto good = FilledDoc();
-  const std::string bytes = Stored(*good);
+  const std::string bytes = Serialized(*good);
   const std::string path = m_dir / "kaputt.kvo";
   std::mt19937 rng(3);
   std::vector<std::size_t> cuts = {0, 1, 4, 5, 9, 10, bytes.size() - 1};
   for (int i = 0; i < 40; ++i) cuts.push_back(rng() % bytes.size());
   for (const std::size_t cut : cuts) {
-    test::WriteFileBytes(path, bytes.substr(0, cut));
+    test::WriteFile(path, bytes.substr(0, cut));
     auto doc = FilledDoc();
     ASSERT_TRUE(doc->OnSaveDocument(m_dir / "gut.kvo"));
     doc->AddOrUpdatePerson(7, "Neu");
     std::string error;
     EXPECT_FALSE(doc->OnOpenDocument(path, &error)) << cut;
     EXPECT_EQ(error, "Unerwartetes Dateiformat.") << cut;
-    EXPECT_EQ(doc->m_pictures.GetCount(), 0);
-    EXPECT_EQ(doc->m_persons.GetCount(), 0);
-    EXPECT_EQ(doc->m_personsOnPictures.GetCount(), 0);
-    EXPECT_EQ(doc->m_themes.GetCount(), 0);
-    EXPECT_EQ(doc->m_themesOfPictures.GetCount(), 1);
-    EXPECT_TRUE(doc->m_themesOfPictures.Lookup(-1, -1));
-    EXPECT_EQ(doc->m_strAlbumInfo, "");
-    EXPECT_EQ(doc->m_strUpdateUrl, kDefaultUrl);
+    EXPECT_EQ(doc->Pictures().GetCount(), 0);
+    EXPECT_EQ(doc->Persons().GetCount(), 0);
+    EXPECT_EQ(doc->PersonsOnPictures().GetCount(), 0);
+    EXPECT_EQ(doc->Themes().GetCount(), 0);
+    EXPECT_EQ(doc->ThemesOfPictures().GetCount(), 1);
+    EXPECT_TRUE(doc->ThemesOfPictures().Lookup(-1, -1));
+    EXPECT_EQ(doc->AlbumInfo(), "");
+    EXPECT_EQ(doc->UpdateUrl(), kDefaultUrl);
     EXPECT_TRUE(doc->CanOpenAlbumInfo());
     EXPECT_EQ(doc->GetPathName(), "") << "a later save cannot overwrite any album";
     EXPECT_FALSE(doc->IsModified());
-    EXPECT_EQ(doc->m_nCurrentPicture, -1);
+    EXPECT_EQ(doc->CurrentPicture(), -1);
   }
 }
 
 TEST_F(AlbumTest, HugeCountsFailAtOnce) {
   const std::string path = m_dir / "gross.kvo";
-  test::WriteFileBytes(path, ByteWriter()
-                                 .Dword(2)
-                                 .Str("")
-                                 .Dword(0)
-                                 .Dword(2147483647)
-                                 .Raw(std::string(10, '\x01'))
+  test::WriteFile(path, ByteWriter()
+                                 .Dword(2)                       // file version
+                                 .Str("")                        // storage folder
+                                 .Dword(0)                       // storage mode
+                                 .Dword(2147483647)              // pictures: count
+                                 .Raw(std::string(10, '\x01'))   //   and ten bytes for them
                                  .Bytes());
   auto doc = NewDoc();
   std::string error;
@@ -544,7 +536,7 @@ TEST_F(AlbumTest, OpenFailuresOfTheFileSystem) {
   const std::string missing = m_dir / "fehlt.kvo";
   EXPECT_FALSE(doc->OnOpenDocument(missing, &error));
   EXPECT_EQ(error, missing + " wurde nicht gefunden.");
-  EXPECT_EQ(doc->m_pictures.GetCount(), 2) << "an album that was never touched stays";
+  EXPECT_EQ(doc->Pictures().GetCount(), 2) << "an album that was never touched stays";
 
   EXPECT_FALSE(doc->OnOpenDocument(m_dir.Path().string(), &error));
   EXPECT_EQ(error, m_dir.Path().string() + " ist keine gewöhnliche Datei.");
@@ -595,8 +587,8 @@ TEST_F(AlbumTest, FailedSaveIntoAMissingFolderChangesNothing) {
   const std::string path = m_dir / "Album.kvo";
   std::string error;
   ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
-  const std::string before = test::ReadFileBytes(path);
-  const std::string folder = doc->m_strAlbumFolder;
+  const std::string before = test::ReadFile(path);
+  const std::string folder = doc->AlbumFolder();
   const std::string full = doc->GetPictureFullPath(1);
 
   const std::string target = m_dir / "fehlt/Album.kvo";
@@ -604,10 +596,10 @@ TEST_F(AlbumTest, FailedSaveIntoAMissingFolderChangesNothing) {
   EXPECT_EQ(error, "Fehler beim Speichern des Dokuments.");
   EXPECT_FALSE(fs::exists(target));
   EXPECT_EQ(doc->GetPathName(), path);
-  EXPECT_EQ(doc->m_strAlbumFolder, folder) << "the album stays based where it is";
+  EXPECT_EQ(doc->AlbumFolder(), folder) << "the album stays based where it is";
   EXPECT_EQ(doc->GetPictureFullPath(1), full);
   EXPECT_EQ(NameOf(*doc, 1), "urlaub\\a.jpg");
-  EXPECT_EQ(test::ReadFileBytes(path), before);
+  EXPECT_EQ(test::ReadFile(path), before);
 
   // A directory in the way of the file.
   fs::create_directory(m_dir / "Ordner.kvo");
@@ -729,18 +721,18 @@ TEST_F(AlbumTest, AFullDiskStopsTheSaveBeforeTheOldAlbumIsTouched) {
     std::string error;
     ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
     if (linked) fs::create_hard_link(path, folder + "/Zweit.kvo");
-    const std::string before = test::ReadFileBytes(path);
+    const std::string before = test::ReadFile(path);
     const std::string result = InChild([&] {
       std::signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{before.size() + 512, before.size() + 512};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit failed");
-      doc->m_strAlbumInfo = std::string(64 * 1024, 'x');
+      doc->SetAlbumInfo(std::string(64 * 1024, 'x'), doc->UpdateUrl(), doc->InfoDialogEnabled());
       std::string err;
       if (doc->OnSaveDocument(path, &err)) return std::string("saved");
       return err;
     });
     EXPECT_EQ(result, "Beim Zugriff auf " + path + " wurde ein voller Datenträger gemeldet.");
-    EXPECT_EQ(test::ReadFileBytes(path), before);
+    EXPECT_EQ(test::ReadFile(path), before);
     EXPECT_EQ(FolderEntries(folder).size(), linked ? 2u : 1u);
   }
 }
@@ -748,7 +740,7 @@ TEST_F(AlbumTest, AFullDiskStopsTheSaveBeforeTheOldAlbumIsTouched) {
 TEST_F(AlbumTest, AKilledSaveLeavesNoTemporaryFileBehind) {
   const std::string path = m_dir / "Album.kvo";
   auto doc = FilledDoc();
-  doc->m_strAlbumInfo = std::string(4 << 20, 'x');
+  doc->SetAlbumInfo(std::string(4 << 20, 'x'), doc->UpdateUrl(), doc->InfoDialogEnabled());
   std::string error;
   ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
   // What a save killed before its rename left: only this album's, of
@@ -861,12 +853,12 @@ TEST_F(AlbumTest, SaveOntoAFullDiskKeepsTheOldFile) {
     doc.OnNewDocument();
     std::string err;
     if (!doc.OnSaveDocument(path, &err)) return "small album failed: " + err;
-    const std::string before = test::ReadFileBytes(path);
-    doc.m_strAlbumInfo = std::string(64 * 1024, 'x');
+    const std::string before = test::ReadFile(path);
+    doc.SetAlbumInfo(std::string(64 * 1024, 'x'), doc.UpdateUrl(), doc.InfoDialogEnabled());
     if (doc.OnSaveDocument(path, &err)) return "SKIP the file system is not full";
     std::string entries;
     for (const auto& name : FolderEntries(folder)) entries += name + ";";
-    return err + "\n" + (test::ReadFileBytes(path) == before ? "intact" : "damaged") + "\n" +
+    return err + "\n" + (test::ReadFile(path) == before ? "intact" : "damaged") + "\n" +
            entries;
   });
   if (result.starts_with("SKIP")) GTEST_SKIP() << result;
@@ -902,7 +894,7 @@ TEST_F(AlbumTest, SavingIntoAnotherFolderReBasesTheNames) {
        {"..\\A\\urlaub\\a.jpg", "..\\fotos\\b.jpg", "D:\\Bilder\\c.jpg", ""}},
       {a + "/Album.kvo", {"urlaub\\a.jpg", "..\\fotos\\b.jpg", "D:\\Bilder\\c.jpg", ""}},
   };
-  const COleDateTime changed = doc->m_pictures.Find(1)->changed;
+  const COleDateTime changed = doc->Pictures().Find(1)->changed;
   for (const auto& step : steps) {
     std::string error;
     ASSERT_TRUE(doc->OnSaveDocument(step.album, &error)) << error;
@@ -913,7 +905,7 @@ TEST_F(AlbumTest, SavingIntoAnotherFolderReBasesTheNames) {
     EXPECT_EQ(canonical, urlaub);
     ASSERT_TRUE(Canonicalize(PathStyle::Posix, doc->GetPictureFullPath(2), canonical));
     EXPECT_EQ(canonical, fotos);
-    EXPECT_EQ(doc->m_pictures.Find(1)->changed, changed) << "re-basing is no change of the picture";
+    EXPECT_EQ(doc->Pictures().Find(1)->changed, changed) << "re-basing is no change of the picture";
     for (const std::int32_t id : {1, 2})
       EXPECT_TRUE(fs::exists(doc->GetPictureFullPath(id))) << doc->GetPictureFullPath(id);
     // A folder the album has left may go away.
@@ -923,28 +915,27 @@ TEST_F(AlbumTest, SavingIntoAnotherFolderReBasesTheNames) {
 
 TEST_F(AlbumTest, StorageModeOneStoresCanonicalAbsoluteNames) {
   auto doc = NewDoc();
-  doc->m_nStorageMode = 1;
-  doc->m_strStorageFolder = m_dir / "ablage/";
+  doc->SetStorage(1, m_dir / "ablage/");
   doc->AddOrUpdatePicture(1, "urlaub\\a.jpg", COleDateTime(), 1, "");
   doc->AddOrUpdatePicture(2, "x\\..\\b.jpg", COleDateTime(), 1, "");
   doc->AddOrUpdatePicture(3, "D:\\c.jpg", COleDateTime(), 1, "");
   EXPECT_EQ(doc->GetPictureFullPath(1), m_dir / "ablage/urlaub/a.jpg");
   std::string error;
   ASSERT_TRUE(doc->OnSaveDocument(m_dir / "Album.kvo", &error)) << error;
-  EXPECT_EQ(doc->m_strAlbumFolder, m_dir / "ablage/");
+  EXPECT_EQ(doc->AlbumFolder(), m_dir / "ablage/");
   EXPECT_EQ(NameOf(*doc, 1), m_dir / "ablage/urlaub/a.jpg");
   EXPECT_EQ(NameOf(*doc, 2), m_dir / "ablage/b.jpg");
   EXPECT_EQ(NameOf(*doc, 3), "D:\\c.jpg");
   EXPECT_EQ(doc->MakeStoredPath(m_dir / "ablage/neu/d.jpg"), "neu\\d.jpg");
 
-  const std::string file = test::ReadFileBytes(m_dir / "Album.kvo");
-  EXPECT_EQ(file.substr(4, 1 + doc->m_strStorageFolder.size()),
-            ByteWriter().Str(doc->m_strStorageFolder).Bytes());
+  const std::string file = test::ReadFile(m_dir / "Album.kvo");
+  EXPECT_EQ(file.substr(4, 1 + doc->StorageFolder().size()),
+            ByteWriter().Str(doc->StorageFolder()).Bytes());
 }
 
 TEST_F(AlbumTest, WindowsStylePathsOfTheDocument) {
   auto doc = NewDoc(PathStyle::Windows);
-  doc->m_strAlbumFolder = "C:\\Alben\\";
+  doc->SetAlbumFolder("C:\\Alben\\");
   doc->AddOrUpdatePicture(1, doc->MakeStoredPath("C:\\Alben\\Urlaub\\A.jpg"), COleDateTime(), 1,
                           "");
   doc->AddOrUpdatePicture(2, doc->MakeStoredPath("E:\\x.jpg"), COleDateTime(), 1, "");
@@ -954,8 +945,7 @@ TEST_F(AlbumTest, WindowsStylePathsOfTheDocument) {
   EXPECT_EQ(doc->GetPictureFullPath(2), "E:\\x.jpg");
   EXPECT_EQ(doc->GetPictureFullPath(3), "C:\\Alben\\a.jpg");
   EXPECT_EQ(doc->GetPictureFullPath(99), "");
-  doc->m_nStorageMode = 1;
-  doc->m_strStorageFolder = "D:\\Fotos\\";
+  doc->SetStorage(1, "D:\\Fotos\\");
   EXPECT_EQ(doc->MakeStoredPath("D:\\Fotos\\2024\\B.JPG"), "2024\\B.JPG");
   EXPECT_EQ(doc->GetPictureFullPath(3), "D:\\Fotos\\a.jpg");
 }
@@ -978,7 +968,7 @@ class RecordingLog : public ITransactionLog {
   }
   void WritePersonOnPicture(std::int32_t person, const Rect& r, std::int32_t picture) override {
     Add("person-on-picture " + std::to_string(person) + " " + std::to_string(picture) +
-        " rect=" + std::to_string(m_doc.m_personsOnPictures.Lookup(person, picture)) +
+        " rect=" + std::to_string(m_doc.PersonsOnPictures().Lookup(person, picture)) +
         " left=" + std::to_string(r.left));
   }
   void WriteTheme(std::int32_t id, const std::string& name) override {
@@ -989,24 +979,24 @@ class RecordingLog : public ITransactionLog {
   }
   void WriteRemovePerson(std::int32_t person) override {
     Add("remove-person " + std::to_string(person) +
-        " rects=" + std::to_string(m_doc.m_personsOnPictures.GetCount()) +
-        " persons=" + std::to_string(m_doc.m_persons.GetCount()));
+        " rects=" + std::to_string(m_doc.PersonsOnPictures().GetCount()) +
+        " persons=" + std::to_string(m_doc.Persons().GetCount()));
   }
   void WriteRemovePersonOnPicture(std::int32_t person, std::int32_t picture) override {
     Add("remove-person-on-picture " + std::to_string(person) + " " + std::to_string(picture) +
-        " rect=" + std::to_string(m_doc.m_personsOnPictures.Lookup(person, picture)));
+        " rect=" + std::to_string(m_doc.PersonsOnPictures().Lookup(person, picture)));
   }
   void WriteRemovePicture(std::int32_t picture) override {
     Add("remove-picture " + std::to_string(picture));
   }
   void WriteRemoveTheme(std::int32_t theme) override {
     Add("remove-theme " + std::to_string(theme) +
-        " links=" + std::to_string(m_doc.m_themesOfPictures.GetCount()) +
-        " themes=" + std::to_string(m_doc.m_themes.GetCount()));
+        " links=" + std::to_string(m_doc.ThemesOfPictures().GetCount()) +
+        " themes=" + std::to_string(m_doc.Themes().GetCount()));
   }
   void WriteRemoveThemeOfPicture(std::int32_t theme, std::int32_t picture) override {
     Add("remove-theme-of-picture " + std::to_string(theme) + " " + std::to_string(picture) +
-        " linked=" + std::to_string(m_doc.m_themesOfPictures.Lookup(theme, picture)));
+        " linked=" + std::to_string(m_doc.ThemesOfPictures().Lookup(theme, picture)));
   }
 
  private:
@@ -1027,15 +1017,16 @@ TEST_F(AlbumTest, RecordOperationsChangeLogAndMarkInTheirOrder) {
   });
   ASSERT_TRUE(doc.OnNewDocument());
   ASSERT_NE(log, nullptr);
-  ASSERT_EQ(doc.m_pTransactionLog.get(), log);
+  ASSERT_EQ(doc.TransactionLog(), log);
 
   doc.AddOrUpdatePicture(7, "a.jpg", COleDateTime(), 5, "T");
-  doc.m_nCurrentPicture = 7;
+  doc.SetExplicitSelection({7});
+  doc.SetCurrentIndex(0);
   doc.SetModifiedFlag(false);
   ::setenv("SOURCE_DATE_EPOCH", std::to_string(kEpoch + 60).c_str(), 1);
   ReloadClockEnvironment();
   doc.AddOrUpdatePersonOnPicture(3, Rect{10, 20, 30, 40}, -1);
-  EXPECT_EQ(doc.m_pictures.Find(7)->changed.Value(), test::OleOfUtcSeconds(kEpoch + 60))
+  EXPECT_EQ(doc.Pictures().Find(7)->changed.Value(), test::OleOfUtcSeconds(kEpoch + 60))
       << "marking a person touches the picture";
   doc.AddOrUpdatePerson(3, "Anna");
   doc.AddOrUpdateTheme(4, "Urlaub");
@@ -1047,7 +1038,7 @@ TEST_F(AlbumTest, RecordOperationsChangeLogAndMarkInTheirOrder) {
   doc.RemovePerson(3);
   doc.RemoveTheme(4);
   EXPECT_TRUE(doc.IsModified());
-  EXPECT_TRUE(doc.m_pictures.Find(8) != nullptr)
+  EXPECT_TRUE(doc.Pictures().Find(8) != nullptr)
       << "a link to an unknown picture touches it into being";
 
   const std::vector<std::string> expected = {
@@ -1074,35 +1065,93 @@ TEST_F(AlbumTest, TransactionLogLivesFromNewToNew) {
     return std::make_unique<RecordingLog>(d);
   });
   ASSERT_TRUE(doc.OnNewDocument());
-  EXPECT_EQ(doc.m_pTransactionLog, nullptr);
+  EXPECT_EQ(doc.TransactionLog(), nullptr);
   m_settings.SetInt("Settings", "Zusammenarbeit", 1);
   ASSERT_TRUE(doc.OnNewDocument());
-  ASSERT_NE(doc.m_pTransactionLog, nullptr);
-  const ITransactionLog* log = doc.m_pTransactionLog.get();
+  ASSERT_NE(doc.TransactionLog(), nullptr);
+  const ITransactionLog* log = doc.TransactionLog();
 
   const std::string path = m_dir / "a.kvo";
-  test::WriteFileBytes(path, NewAlbumBytes());
+  test::WriteFile(path, NewAlbumBytes());
   ASSERT_TRUE(doc.OnOpenDocument(path));
-  EXPECT_EQ(doc.m_pTransactionLog.get(), log) << "opening an album keeps the log";
+  EXPECT_EQ(doc.TransactionLog(), log) << "opening an album keeps the log";
   m_settings.SetInt("Settings", "Zusammenarbeit", 0);
   ASSERT_TRUE(doc.OnNewDocument());
-  EXPECT_EQ(doc.m_pTransactionLog, nullptr);
+  EXPECT_EQ(doc.TransactionLog(), nullptr);
   EXPECT_EQ(created, 1);
 }
 
 TEST_F(AlbumTest, OpenSetsTheFolderFromThePath) {
   const std::string path = m_dir / "Album.kvo";
-  test::WriteFileBytes(path, NewAlbumBytes());
+  test::WriteFile(path, NewAlbumBytes());
   auto doc = FilledDoc();
-  doc->m_nCurrentPicture = 1;
+  doc->SetExplicitSelection({1});
+  doc->SetCurrentIndex(0);
   std::string error;
   ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
-  EXPECT_EQ(doc->m_strAlbumFolder, m_dir.Folder());
-  EXPECT_EQ(doc->m_strAlbumFolderStored, m_dir.Folder());
+  EXPECT_EQ(doc->AlbumFolder(), m_dir.Folder());
+  EXPECT_EQ(doc->AlbumFolderStored(), m_dir.Folder());
   EXPECT_EQ(doc->GetPathName(), path);
   EXPECT_EQ(doc->GetTitle(), "Album.kvo");
-  EXPECT_EQ(doc->m_nCurrentPicture, -1);
+  EXPECT_EQ(doc->CurrentPicture(), -1);
   EXPECT_FALSE(doc->IsModified());
+}
+
+// --------------------------------------------------------- notifications
+
+struct Heard : IDocumentObserver {
+  void OnUpdate(CDocument&, IDocumentObserver*, long) override {}
+  void OnModifiedChanged(bool) override { ++modified; }
+  void OnSelectionChanged() override { ++selection; }
+  void OnContentsChanged() override { ++contents; }
+  int modified = 0, selection = 0, contents = 0;
+};
+
+TEST_F(AlbumTest, OperationsNotifyWhatTheyChange) {
+  const std::string path = m_dir / "Album.kvo";
+  struct Case {
+    const char* what;
+    std::function<void(CMeriskDoc&)> run;
+    int modified, selection, contents;
+  };
+  const Case cases[] = {
+      {"unmodified again", [](CMeriskDoc& d) { d.SetModifiedFlag(false); }, 0, 0, 0},
+      {"record operation", [](CMeriskDoc& d) { d.AddOrUpdatePerson(2, "Berta"); }, 1, 0, 1},
+      {"two record operations",
+       [](CMeriskDoc& d) {
+         d.RemoveTheme(1);
+         d.AddThemeToPicture(1, 1);
+       },
+       1, 0, 2},
+      {"adding a picture", [](CMeriskDoc& d) { d.AddPicture("c.jpg", COleDateTime(), 1, ""); }, 1, 0, 1},
+      {"album info", [](CMeriskDoc& d) { d.SetAlbumInfo("x", "y", 1); }, 1, 0, 1},
+      {"storage", [](CMeriskDoc& d) { d.SetStorage(1, "/ablage/"); }, 1, 0, 1},
+      {"album folder", [](CMeriskDoc& d) { d.SetAlbumFolder("/alben/"); }, 0, 0, 0},
+      {"selection", [](CMeriskDoc& d) { d.SelectPictures(-1, -1, 1); }, 0, 1, 0},
+      {"current picture", [](CMeriskDoc& d) { d.SetCurrentIndex(1); }, 0, 1, 0},
+      {"deleting a picture", [](CMeriskDoc& d) { d.DeletePicture(2, false); }, 1, 1, 1},
+      {"replayed removal", [](CMeriskDoc& d) { d.ReplayRemovePicture(2, {}, {}); }, 1, 0, 1},
+      {"new album", [](CMeriskDoc& d) { d.OnNewDocument(); }, 0, 1, 1},
+      {"save", [&path](CMeriskDoc& d) { d.OnSaveDocument(path); }, 0, 0, 0},
+      {"change and save",
+       [&path](CMeriskDoc& d) {
+         d.AddOrUpdateTheme(1, "Reise");
+         d.OnSaveDocument(path);
+       },
+       2, 0, 1},
+      {"open", [&path](CMeriskDoc& d) { d.OnOpenDocument(path); }, 0, 1, 1},
+  };
+  for (const Case& c : cases) {
+    auto doc = FilledDoc();
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    Heard heard;
+    doc->AddView(&heard);
+    c.run(*doc);
+    doc->RemoveView(&heard);
+    EXPECT_EQ(heard.modified, c.modified) << c.what;
+    EXPECT_EQ(heard.selection, c.selection) << c.what;
+    EXPECT_EQ(heard.contents, c.contents) << c.what;
+  }
 }
 
 }  // namespace

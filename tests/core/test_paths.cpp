@@ -253,11 +253,11 @@ TEST(PathStyles, Canonicalize) {
 
 // ------------------------------------------------- the album's own names
 
-std::string NameOf(const CMeriskDoc& doc, std::int32_t id) { return doc.m_pictures.Find(id)->filename; }
+std::string NameOf(const CMeriskDoc& doc, std::int32_t id) { return doc.Pictures().Find(id)->filename; }
 
 TEST(DocumentPaths, ANewAlbumInAMissingFolderFindsItsPictures) {
   test::TempDir dir;
-  test::WriteFileBytes(dir / "x.jpg", "jpeg");
+  test::WriteFile(dir / "x.jpg", "jpeg");
   CMemorySettings settings;
   settings.SetString("Pictures", "RootFolder", dir / "home/Pictures");
   CMeriskDoc doc(settings);
@@ -272,8 +272,7 @@ TEST(DocumentPaths, SavingKeepsWindowsNamesOfAWindowsStorageFolder) {
   CMemorySettings settings;
   CMeriskDoc doc(settings);
   doc.OnNewDocument();
-  doc.m_nStorageMode = 1;
-  doc.m_strStorageFolder = "D:\\Fotos\\";
+  doc.SetStorage(1, "D:\\Fotos\\");
   const std::pair<const char*, const char*> names[] = {
       {"urlaub\\2004\\a.jpg", "D:\\Fotos\\urlaub\\2004\\a.jpg"},
       {"..\\scans\\b.jpg", "D:\\scans\\b.jpg"},
@@ -281,7 +280,7 @@ TEST(DocumentPaths, SavingKeepsWindowsNamesOfAWindowsStorageFolder) {
       {"/home/anna/d.jpg", "/home/anna/d.jpg"},
   };
   for (const auto& [stored, saved] : names)
-    doc.AddOrUpdatePicture(doc.m_pictures.NextId(), stored, COleDateTime(), 1, "");
+    doc.AddOrUpdatePicture(doc.Pictures().NextId(), stored, COleDateTime(), 1, "");
   for (int round = 0; round < 2; ++round) {
     std::string error;
     ASSERT_TRUE(doc.OnSaveDocument(dir / "Album.kvo", &error)) << error;
@@ -297,7 +296,7 @@ TEST(DocumentPaths, SavingKeepsNamesAbsoluteThatCannotBeRelative) {
   CMeriskDoc doc(settings);
   doc.OnNewDocument();
   const std::string names[] = {dir / "a\\b.jpg", dir / "C:/c.jpg", dir / "x:y.jpg"};
-  for (const auto& name : names) doc.AddOrUpdatePicture(doc.m_pictures.NextId(), name, COleDateTime(), 1, "");
+  for (const auto& name : names) doc.AddOrUpdatePicture(doc.Pictures().NextId(), name, COleDateTime(), 1, "");
   std::string error;
   ASSERT_TRUE(doc.OnSaveDocument(dir / "Album.kvo", &error)) << error;
   EXPECT_EQ(NameOf(doc, 1), names[0]);

@@ -70,13 +70,13 @@ bool KeyLess(const PictureEntry& a, const PictureEntry& b, std::int32_t key) {
 Ids RepeatedMinimum(const CMeriskDoc& doc, std::int32_t theme, std::int32_t person,
                     std::int32_t key) {
   Ids a, b;
-  for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+  for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
     std::int32_t id;
-    doc.m_pictures.GetNext(p, id);
-    if (Passes(doc.m_themesOfPictures, theme, id)) a.push_back(id);
+    doc.Pictures().GetNext(p, id);
+    if (Passes(doc.ThemesOfPictures(), theme, id)) a.push_back(id);
   }
   for (const std::int32_t id : a)
-    if (Passes(doc.m_personsOnPictures, person, id)) b.push_back(id);
+    if (Passes(doc.PersonsOnPictures(), person, id)) b.push_back(id);
   if (key <= 0) return b;
 
   Ids selection;
@@ -86,7 +86,7 @@ Ids RepeatedMinimum(const CMeriskDoc& doc, std::int32_t theme, std::int32_t pers
     PictureEntry bestEntry, e;
     for (std::size_t i = 0; i < b.size(); ++i) {
       if (used[i]) continue;
-      doc.m_pictures.Lookup(b[i], e);
+      doc.Pictures().Lookup(b[i], e);
       if (best == b.size() || KeyLess(e, bestEntry, key)) {
         best = i;
         bestEntry = e;
@@ -135,22 +135,22 @@ class SelectionTest : public ::testing::Test {
   SelectionTest() : doc(settings) { doc.OnNewDocument(); }
 
   std::int32_t Add(const std::string& name, double date = 0.0, std::uint64_t size = 0) {
-    const std::int32_t id = doc.m_pictures.NextId();
-    doc.m_pictures.AddOrUpdate(id, name, COleDateTime(COleDateTime::valid, date), size, "");
+    const std::int32_t id = doc.Pictures().NextId();
+    doc.AddOrUpdatePicture(id, name, COleDateTime(COleDateTime::valid, date), size, "");
     return id;
   }
   Ids EnumerationOrder() const {
     Ids ids;
-    for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+    for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
       std::int32_t id;
-      doc.m_pictures.GetNext(p, id);
+      doc.Pictures().GetNext(p, id);
       ids.push_back(id);
     }
     return ids;
   }
   Ids Select(std::int32_t theme, std::int32_t person, std::int32_t key) {
     doc.SelectPictures(theme, person, key);
-    return doc.m_selection;
+    return doc.Selection();
   }
 
   CMemorySettings settings;
@@ -161,10 +161,10 @@ class SelectionTest : public ::testing::Test {
 
 TEST_F(SelectionTest, AnEmptyAlbumSelectsNothingAndHasNoCurrentPicture) {
   doc.SelectPictures(-1, -1, 2);
-  EXPECT_TRUE(doc.m_selection.empty());
+  EXPECT_TRUE(doc.Selection().empty());
   EXPECT_EQ(doc.CurrentPicture(), -1);
-  EXPECT_EQ(doc.m_nCurrentPosition, 0);
-  EXPECT_EQ(doc.m_nSelectedCount, 0);
+  EXPECT_EQ(doc.CurrentPosition(), 0);
+  EXPECT_EQ(doc.SelectedCount(), 0);
 }
 
 TEST_F(SelectionTest, FiltersByThemeAndPerson) {
@@ -173,11 +173,11 @@ TEST_F(SelectionTest, FiltersByThemeAndPerson) {
   EXPECT_EQ(Select(-2, -1, 0), EnumerationOrder());
   EXPECT_EQ(Select(0, 0, 0), EnumerationOrder());
 
-  doc.m_themesOfPictures.AddOrUpdate(5, a);
-  doc.m_themesOfPictures.AddOrUpdate(5, b);
-  doc.m_themesOfPictures.AddOrUpdate(6, c);
-  doc.m_personsOnPictures.AddOrUpdate(9, a, Rect{1, 2, 3, 4});
-  doc.m_personsOnPictures.AddOrUpdate(8, d, Rect{});
+  doc.AddThemeToPicture(5, a);
+  doc.AddThemeToPicture(5, b);
+  doc.AddThemeToPicture(6, c);
+  doc.AddOrUpdatePersonOnPicture(9, Rect{1, 2, 3, 4}, a);
+  doc.AddOrUpdatePersonOnPicture(8, Rect{}, d);
 
   EXPECT_EQ(Select(7, -1, 1), Ids{}) << "a theme no picture carries selects nothing";
   EXPECT_EQ(Select(5, -1, 1), (Ids{a, b}));
@@ -186,9 +186,9 @@ TEST_F(SelectionTest, FiltersByThemeAndPerson) {
   EXPECT_EQ(Select(-2, 8, 1), Ids{d});
   EXPECT_EQ(Select(-1, -2, 1), (Ids{b, c}));
   EXPECT_EQ(Select(6, 9, 1), Ids{});
-  EXPECT_EQ(doc.m_nFilterTheme, 6);
-  EXPECT_EQ(doc.m_nFilterPerson, 9);
-  EXPECT_EQ(doc.m_nSelectionKind, 1);
+  EXPECT_EQ(doc.FilterTheme(), 6);
+  EXPECT_EQ(doc.FilterPerson(), 9);
+  EXPECT_EQ(doc.SelectionKind(), 1);
 }
 
 TEST_F(SelectionTest, FileNamesSortByTheirCodePage1252Bytes) {
@@ -215,7 +215,7 @@ TEST_F(SelectionTest, LongNamesSortPastTheirSharedBeginning) {
                                           "12345678Z",
                                           "12345678"};
   for (std::size_t shift = 0; shift < names.size(); ++shift) {
-    doc.m_pictures.Clear();
+    doc.OnNewDocument();
     for (std::size_t i = 0; i < names.size(); ++i) Add(names[(i + shift) % names.size()]);
     EXPECT_EQ(Select(-1, -1, 1), RepeatedMinimum(doc, -1, -1, 1)) << "shift " << shift;
   }
@@ -238,7 +238,7 @@ TEST_F(SelectionTest, DatesCompareAsPointsInTime) {
   const std::int32_t noon29 = Add("a", -1.5), six29 = Add("b", -1.25), noon30 = Add("c", 0.5),
                      alsoNoon30 = Add("d", -0.5), early = Add("e", -700000.75),
                      midnight = Add("f", 0.0);
-  doc.m_pictures.AddOrUpdate(noon29, "a", COleDateTime(COleDateTime::invalid, -1.5), 0, "");
+  doc.AddOrUpdatePicture(noon29, "a", COleDateTime(COleDateTime::invalid, -1.5), 0, "");
   const Ids got = Select(-1, -1, 2);
   // Equal moments keep enumeration order.
   Ids noonPair;
@@ -267,24 +267,24 @@ TEST_F(SelectionTest, CurrentIndexAndExplicitSelection) {
   EXPECT_EQ(doc.CurrentPicture(), a);
   doc.SetCurrentIndex(2);
   EXPECT_EQ(doc.CurrentPicture(), c);
-  EXPECT_EQ(doc.m_nCurrentPosition, 2);
+  EXPECT_EQ(doc.CurrentPosition(), 2);
   doc.SetCurrentIndex(3);
   EXPECT_EQ(doc.CurrentPicture(), -1);
-  EXPECT_EQ(doc.m_nCurrentPosition, -1);
+  EXPECT_EQ(doc.CurrentPosition(), -1);
 
   doc.SetCurrentIndex(1);
   EXPECT_EQ(doc.SetExplicitSelection({}), -1);
   EXPECT_EQ(doc.CurrentPicture(), b) << "an explicit selection leaves the current picture";
-  EXPECT_EQ(doc.m_nSelectedCount, 0);
+  EXPECT_EQ(doc.SelectedCount(), 0);
 
   EXPECT_EQ(doc.SetExplicitSelection({c, a, c}), 2);
-  EXPECT_EQ(doc.m_selection, (Ids{c, a, c}));
-  EXPECT_EQ(doc.m_nSelectionKind, 4);
-  EXPECT_EQ(doc.m_nFilterTheme, -1);
+  EXPECT_EQ(doc.Selection(), (Ids{c, a, c}));
+  EXPECT_EQ(doc.SelectionKind(), 4);
+  EXPECT_EQ(doc.FilterTheme(), -1);
 
   // Deleting repeats the run with kind 4: the filtered pictures unsorted.
   doc.DeletePicture(b, false);
-  EXPECT_EQ(doc.m_selection, EnumerationOrder());
+  EXPECT_EQ(doc.Selection(), EnumerationOrder());
 }
 
 TEST_F(SelectionTest, ShowsTheWaitCursorUntilTheViewsAreUpdated) {
@@ -356,23 +356,22 @@ struct RandomAlbum {
       std::string name;
       for (int n = std::uniform_int_distribution<int>(0, 5)(rng); n > 0; --n) name += Pick(parts);
       const auto status = Chance(10) ? COleDateTime::invalid : COleDateTime::valid;
-      const std::int32_t id = doc.m_pictures.NextId() + (Chance(20) ? 7 : 0);
-      doc.m_pictures.AddOrUpdate(id, name, COleDateTime(status, Pick(dates)), Pick(sizes), "");
+      const std::int32_t id = doc.Pictures().NextId() + (Chance(20) ? 7 : 0);
+      doc.AddOrUpdatePicture(id, name, COleDateTime(status, Pick(dates)), Pick(sizes), "");
       ids.push_back(id);
     }
     // Ids a foreign file may hold: their link keys borrow from the high half.
     for (const std::int32_t id : {-3, -40}) {
       if (!Chance(50)) continue;
-      doc.m_pictures.AddOrUpdate(id, Pick(parts), COleDateTime(), Pick(sizes), "");
+      doc.AddOrUpdatePicture(id, Pick(parts), COleDateTime(), Pick(sizes), "");
       ids.push_back(id);
     }
     for (int i = 0; i < pictures / 3 && !ids.empty(); ++i)
-      if (Chance(30)) doc.m_pictures.Remove(Pick(ids));
+      if (Chance(30)) doc.DeletePicture(Pick(ids), false);
     for (int i = 0; i < pictures; ++i) {
-      doc.m_themesOfPictures.AddOrUpdate(std::uniform_int_distribution<int>(1, 4)(rng), Pick(ids));
+      doc.AddThemeToPicture(std::uniform_int_distribution<int>(1, 4)(rng), Pick(ids));
       if (Chance(50))
-        doc.m_personsOnPictures.AddOrUpdate(std::uniform_int_distribution<int>(1, 3)(rng),
-                                            Pick(ids), Rect{});
+        doc.AddOrUpdatePersonOnPicture(std::uniform_int_distribution<int>(1, 3)(rng), Rect{}, Pick(ids));
     }
   }
 
@@ -390,9 +389,9 @@ TEST(SelectionAgainstRepeatedMinimum, RandomAlbumsGiveTheSameList) {
       for (const std::int32_t person : {-1, -2, 2})
         for (const std::int32_t key : {-1, 0, 1, 2, 3, 4, 7}) {
           doc.SelectPictures(theme, person, key);
-          ASSERT_EQ(doc.m_selection, RepeatedMinimum(doc, theme, person, key))
+          ASSERT_EQ(doc.Selection(), RepeatedMinimum(doc, theme, person, key))
               << "seed " << seed << " theme " << theme << " person " << person << " key " << key;
-          ASSERT_EQ(doc.m_nSelectedCount, static_cast<std::int32_t>(doc.m_selection.size()));
+          ASSERT_EQ(doc.SelectedCount(), static_cast<std::int32_t>(doc.Selection().size()));
         }
   }
 }
@@ -405,15 +404,15 @@ TEST(SelectionAgainstRepeatedMinimum, ScatteredIdsGiveTheSameList) {
   std::mt19937 rng(5);
   for (int i = 0; i < 200; ++i) {
     const auto id = static_cast<std::int32_t>(rng() % 2000000000u + 1);
-    doc.m_pictures.AddOrUpdate(id, std::to_string(rng() % 10), COleDateTime(), rng() % 5, "");
-    if (i % 3 == 0) doc.m_themesOfPictures.AddOrUpdate(static_cast<std::int32_t>(i % 2 + 1), id);
-    if (i % 4 == 0) doc.m_personsOnPictures.AddOrUpdate(1, id, Rect{});
+    doc.AddOrUpdatePicture(id, std::to_string(rng() % 10), COleDateTime(), rng() % 5, "");
+    if (i % 3 == 0) doc.AddThemeToPicture(static_cast<std::int32_t>(i % 2 + 1), id);
+    if (i % 4 == 0) doc.AddOrUpdatePersonOnPicture(1, Rect{}, id);
   }
   for (const std::int32_t theme : {-2, 1})
     for (const std::int32_t person : {-2, 1})
       for (const std::int32_t key : {1, 3}) {
         doc.SelectPictures(theme, person, key);
-        EXPECT_EQ(doc.m_selection, RepeatedMinimum(doc, theme, person, key));
+        EXPECT_EQ(doc.Selection(), RepeatedMinimum(doc, theme, person, key));
       }
 }
 

@@ -28,9 +28,9 @@ class AddPicturesTest : public ::testing::Test {
  protected:
   AddPicturesTest() : doc(settings) {
     doc.OnNewDocument();
-    doc.m_strAlbumFolder = album.Folder();
+    doc.SetAlbumFolder(album.Folder());
     doc.SetUserQuestions(&ui);
-    doc.m_pTransactionLog = std::make_unique<test::RecordingLog>(logged);
+    doc.SetTransactionLog(std::make_unique<test::RecordingLog>(logged));
     doc.AddView(&view);
   }
   ~AddPicturesTest() override { doc.RemoveView(&view); }
@@ -46,9 +46,9 @@ class AddPicturesTest : public ::testing::Test {
     return path;
   }
   const PictureEntry* Stored(const std::string& name) const {
-    for (POSITION p = doc.m_pictures.GetStartPosition(); p != kNullPosition;) {
+    for (POSITION p = doc.Pictures().GetStartPosition(); p != kNullPosition;) {
       std::int32_t id;
-      const PictureEntry& e = doc.m_pictures.GetNextRef(p, id);
+      const PictureEntry& e = doc.Pictures().GetNextRef(p, id);
       if (e.filename == name) return &e;
     }
     return nullptr;
@@ -93,11 +93,11 @@ TEST_F(AddPicturesTest, AddsChosenFilesWithStoredNameDateAndSize) {
   EXPECT_EQ(second->timestamp, COleDateTime::FromTimeT(QueryFileStatus(b).creationTime))
       << "no EXIF date: the creation time";
 
-  EXPECT_EQ(doc.m_pictures.NextId(), 3);
+  EXPECT_EQ(doc.Pictures().NextId(), 3);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(view.updates, 1);
   EXPECT_TRUE(logged.empty()) << "adding writes no transaction records";
-  EXPECT_TRUE(doc.m_selection.empty()) << "adding leaves the selection alone";
+  EXPECT_TRUE(doc.Selection().empty()) << "adding leaves the selection alone";
 }
 
 TEST_F(AddPicturesTest, TheSameFileTwiceIsReportedTheSecondTime) {
@@ -106,13 +106,13 @@ TEST_F(AddPicturesTest, TheSameFileTwiceIsReportedTheSecondTime) {
   EXPECT_EQ(OnAddPictures(doc, ui), 1);
   EXPECT_EQ(ui.messages,
             (std::vector<AskedMessage>{Duplicate("a.jpg"), Duplicate("a.jpg"), Added(1)}));
-  EXPECT_EQ(doc.m_pictures.GetCount(), 1);
+  EXPECT_EQ(doc.Pictures().GetCount(), 1);
 }
 
 // On Linux foto.jpg and Foto.jpg are two files, so two pictures.
 TEST_F(AddPicturesTest, DuplicatesCompareWithCaseButNotTheFolder) {
-  doc.m_pictures.AddOrUpdate(1, "Reise\\\xC3\x84pfel.jpg", COleDateTime(), 1, "");  // Äpfel
-  doc.m_pictures.AddOrUpdate(2, "x.jpg", COleDateTime(), 1, "");
+  doc.AddPicture("Reise\\\xC3\x84pfel.jpg", COleDateTime(), 1, "");  // Äpfel
+  doc.AddPicture("x.jpg", COleDateTime(), 1, "");
   doc.SetModifiedFlag(false);
   const std::string same = Jpeg(album / "Reise/\xC3\x84pfel.jpg");
   const std::string lower = Jpeg(album / "Reise/\xC3\xA4pfel.jpg");  // äpfel
@@ -145,19 +145,20 @@ TEST_F(AddPicturesTest, RefusesNamesThatCannotBeStoredExactly) {
   expected.push_back(Added(1));
   EXPECT_EQ(ui.messages, expected);
   EXPECT_NE(Stored("x:y.jpg"), nullptr) << "a colon without backslash is no drive";
-  EXPECT_EQ(doc.m_pictures.GetCount(), 1);
+  EXPECT_EQ(doc.Pictures().GetCount(), 1);
 
   // The folder command, silent about duplicates, still names each refused file.
   ui.messages.clear();
   ui.chosenFolder = album.Path().string();
   EXPECT_EQ(OnAddFolder(doc, ui), 0);
   EXPECT_EQ(ui.messages, told);
-  EXPECT_EQ(doc.m_pictures.GetCount(), 1);
+  EXPECT_EQ(doc.Pictures().GetCount(), 1);
 }
 
 TEST_F(AddPicturesTest, NothingAddedStillReportsTheCountButLeavesTheAlbumUnmodified) {
   const std::string a = Jpeg(album / "a.jpg");
-  doc.m_pictures.AddOrUpdate(1, "a.jpg", COleDateTime(), 1, "");
+  doc.AddPicture("a.jpg", COleDateTime(), 1, "");
+  doc.SetModifiedFlag(false);
   ui.chosenFiles = {a};
   EXPECT_EQ(OnAddPictures(doc, ui), 0);
   EXPECT_EQ(ui.messages.back(), Added(0));
@@ -181,7 +182,7 @@ TEST_F(AddPicturesTest, AddsTheFolderJpegsInNameOrderSilentlySkippingDuplicates)
   Jpeg(album / "sub/e.jpg");
   fs::create_directories(album / "folder.jpg");
   fs::create_symlink(album / "b.jpg", album / "link.jpg");
-  doc.m_pictures.AddOrUpdate(1, "b.jpg", COleDateTime(), 1, "");
+  doc.AddPicture("b.jpg", COleDateTime(), 1, "");
   doc.SetModifiedFlag(false);
 
   ui.chosenFolder = album.Path().string();
@@ -193,15 +194,15 @@ TEST_F(AddPicturesTest, AddsTheFolderJpegsInNameOrderSilentlySkippingDuplicates)
 
   // Ids follow the byte order of the names.
   PictureEntry e;
-  ASSERT_TRUE(doc.m_pictures.Lookup(2, e));
+  ASSERT_TRUE(doc.Pictures().Lookup(2, e));
   EXPECT_EQ(e.filename, "IMG_0002.JPG");
   EXPECT_EQ(e.timestamp, COleDateTime::FromCalendar(2000, 1, 1, 0, 0, 0));
-  ASSERT_TRUE(doc.m_pictures.Lookup(3, e));
+  ASSERT_TRUE(doc.Pictures().Lookup(3, e));
   EXPECT_EQ(e.filename, "a.Jpg");
   EXPECT_EQ(e.timestamp, COleDateTime(COleDateTime::valid, 0.0)) << "no EXIF date: 0.0 under 32808";
-  ASSERT_TRUE(doc.m_pictures.Lookup(4, e));
+  ASSERT_TRUE(doc.Pictures().Lookup(4, e));
   EXPECT_EQ(e.filename, "link.jpg");
-  EXPECT_EQ(doc.m_pictures.GetCount(), 4);
+  EXPECT_EQ(doc.Pictures().GetCount(), 4);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_TRUE(logged.empty());
 }

@@ -18,17 +18,17 @@ class DeletePictureTest : public ::testing::Test {
  protected:
   DeletePictureTest() : doc(settings) {
     doc.OnNewDocument();
-    doc.m_strAlbumFolder = album.Folder();
+    doc.SetAlbumFolder(album.Folder());
     doc.SetFileOperations(&files);
-    doc.m_pTransactionLog = std::make_unique<test::RecordingLog>(logged);
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
-      doc.m_pictures.AddOrUpdate(doc.m_pictures.NextId(), name, COleDateTime(), 10, "");
+      doc.AddOrUpdatePicture(doc.Pictures().NextId(), name, COleDateTime(), 10, "");
     // Theme 1 on 1, 2, 3; theme 2 on 2; person 5 on 2 and 3, person 6 on 2.
-    for (const std::int32_t p : {1, 2, 3}) doc.m_themesOfPictures.AddOrUpdate(1, p);
-    doc.m_themesOfPictures.AddOrUpdate(2, 2);
-    doc.m_personsOnPictures.AddOrUpdate(5, 2, Rect{1, 1, 9, 9});
-    doc.m_personsOnPictures.AddOrUpdate(5, 3, Rect{2, 2, 8, 8});
-    doc.m_personsOnPictures.AddOrUpdate(6, 2, Rect{3, 3, 7, 7});
+    for (const std::int32_t p : {1, 2, 3}) doc.AddThemeToPicture(1, p);
+    doc.AddThemeToPicture(2, 2);
+    doc.AddOrUpdatePersonOnPicture(5, Rect{1, 1, 9, 9}, 2);
+    doc.AddOrUpdatePersonOnPicture(5, Rect{2, 2, 8, 8}, 3);
+    doc.AddOrUpdatePersonOnPicture(6, Rect{3, 3, 7, 7}, 2);
+    doc.SetTransactionLog(std::make_unique<test::RecordingLog>(logged));
     doc.SetModifiedFlag(false);
     doc.AddView(&view);
   }
@@ -44,23 +44,23 @@ class DeletePictureTest : public ::testing::Test {
 
 TEST_F(DeletePictureTest, RemovesThePictureWithItsLinksAndRepeatsTheSelection) {
   doc.SelectPictures(1, -1, 1);
-  ASSERT_EQ(doc.m_selection, (std::vector<std::int32_t>{1, 2, 3}));
+  ASSERT_EQ(doc.Selection(), (std::vector<std::int32_t>{1, 2, 3}));
   view.updates = 0;
 
   doc.DeletePicture(2, false);
 
-  EXPECT_FALSE(doc.m_pictures.Find(2));
-  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(1, 2));
-  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(2, 2));
-  EXPECT_FALSE(doc.m_personsOnPictures.Lookup(5, 2));
-  EXPECT_FALSE(doc.m_personsOnPictures.Lookup(6, 2));
-  EXPECT_TRUE(doc.m_themesOfPictures.Lookup(1, 3)) << "other pictures keep their links";
-  EXPECT_TRUE(doc.m_personsOnPictures.Lookup(5, 3));
-  EXPECT_EQ(doc.m_pictures.NextId(), 5) << "a removed id is not given out again";
+  EXPECT_FALSE(doc.Pictures().Find(2));
+  EXPECT_FALSE(doc.ThemesOfPictures().Lookup(1, 2));
+  EXPECT_FALSE(doc.ThemesOfPictures().Lookup(2, 2));
+  EXPECT_FALSE(doc.PersonsOnPictures().Lookup(5, 2));
+  EXPECT_FALSE(doc.PersonsOnPictures().Lookup(6, 2));
+  EXPECT_TRUE(doc.ThemesOfPictures().Lookup(1, 3)) << "other pictures keep their links";
+  EXPECT_TRUE(doc.PersonsOnPictures().Lookup(5, 3));
+  EXPECT_EQ(doc.Pictures().NextId(), 5) << "a removed id is not given out again";
 
-  EXPECT_EQ(doc.m_selection, (std::vector<std::int32_t>{1, 3})) << "same filter and key as before";
-  EXPECT_EQ(doc.m_nFilterTheme, 1);
-  EXPECT_EQ(doc.m_nSelectionKind, 1);
+  EXPECT_EQ(doc.Selection(), (std::vector<std::int32_t>{1, 3})) << "same filter and key as before";
+  EXPECT_EQ(doc.FilterTheme(), 1);
+  EXPECT_EQ(doc.SelectionKind(), 1);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(logged, std::vector<std::string>{"remove-picture 2"});
   EXPECT_EQ(view.updates, 2) << "once by the selection, once at the end";
@@ -68,18 +68,18 @@ TEST_F(DeletePictureTest, RemovesThePictureWithItsLinksAndRepeatsTheSelection) {
 }
 
 TEST_F(DeletePictureTest, MovesAnExistingFileToTheTrashOnlyWhenAsked) {
-  test::WriteFileBytes(album / "a.jpg", "jpeg");
+  test::WriteFile(album / "a.jpg", "jpeg");
   doc.DeletePicture(1, true);
   EXPECT_EQ(files.trashed, std::vector<std::string>{album / "a.jpg"});
 
-  test::WriteFileBytes(album / "b.jpg", "jpeg");
+  test::WriteFile(album / "b.jpg", "jpeg");
   doc.DeletePicture(2, false);
   EXPECT_EQ(files.trashed.size(), 1u) << "no trash without the flag";
 
   // c.jpg does not exist: the record goes all the same, without a trash call.
   doc.DeletePicture(3, true);
   EXPECT_EQ(files.trashed.size(), 1u);
-  EXPECT_FALSE(doc.m_pictures.Find(3));
+  EXPECT_FALSE(doc.Pictures().Find(3));
   EXPECT_EQ(logged,
             (std::vector<std::string>{"remove-picture 1", "remove-picture 2", "remove-picture 3"}));
 }
@@ -110,10 +110,10 @@ TEST_F(DeletePictureTest, TrashesOnlyTheRegularFileTheNameLeadsTo) {
   for (const auto& c : cases) {
     files.trashed.clear();
     ui.messages.clear();
-    const std::int32_t id = doc.m_pictures.NextId();
-    doc.m_pictures.AddOrUpdate(id, c.stored, COleDateTime(), 1, "");
+    const std::int32_t id = doc.Pictures().NextId();
+    doc.AddOrUpdatePicture(id, c.stored, COleDateTime(), 1, "");
     doc.DeletePicture(id, true);
-    EXPECT_FALSE(doc.m_pictures.Find(id)) << c.stored;
+    EXPECT_FALSE(doc.Pictures().Find(id)) << c.stored;
     EXPECT_EQ(files.trashed, c.trashed.empty() ? std::vector<std::string>{}
                                                : std::vector<std::string>{c.trashed})
         << c.stored;
@@ -128,22 +128,22 @@ TEST_F(DeletePictureTest, TrashesOnlyTheRegularFileTheNameLeadsTo) {
 
 TEST_F(DeletePictureTest, DeletingTheLastPictureOfTheSelectionLeavesNoCurrentPicture) {
   doc.SelectPictures(-1, -1, 1);
-  const auto last = static_cast<std::int32_t>(doc.m_selection.size()) - 1;
+  const auto last = static_cast<std::int32_t>(doc.Selection().size()) - 1;
   doc.SetCurrentIndex(last);
   const std::int32_t current = doc.CurrentPicture();
-  const std::int32_t position = doc.m_nCurrentPosition;
+  const std::int32_t position = doc.CurrentPosition();
   // What the view's delete command does after the user confirmed.
   doc.DeletePicture(current, false);
   doc.SetCurrentIndex(position);
   EXPECT_EQ(doc.CurrentPicture(), -1);
-  EXPECT_EQ(doc.m_nCurrentPosition, -1);
+  EXPECT_EQ(doc.CurrentPosition(), -1);
   EXPECT_FALSE(doc.CanOpenPictureFile());
 }
 
 TEST_F(DeletePictureTest, DeletingAMiddlePictureMakesItsFollowerCurrent) {
   doc.SelectPictures(-1, -1, 1);
   doc.SetCurrentIndex(1);
-  const std::int32_t follower = doc.m_selection[2];
+  const std::int32_t follower = doc.Selection()[2];
   doc.DeletePicture(doc.CurrentPicture(), false);
   doc.SetCurrentIndex(1);
   EXPECT_EQ(doc.CurrentPicture(), follower);

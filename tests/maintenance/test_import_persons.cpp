@@ -33,7 +33,7 @@ TEST(ImportPersonsTest, APipeIsRefusedWithoutWaitingForAWriter) {
   const PersonImportResult result = import.get();
   EXPECT_TRUE(finished);
   EXPECT_FALSE(result.opened);
-  EXPECT_EQ(doc.m_persons.GetCount(), 0);
+  EXPECT_EQ(doc.Persons().GetCount(), 0);
 }
 
 }  // namespace

@@ -27,8 +27,8 @@ class PersonsDialog : public test::DescriptionAlbum {
     doc.AddOrUpdatePerson(2, "Bernd");
     doc.AddOrUpdatePerson(3, "carla");
     // Anna far from the new rectangle, Bernd close to it.
-    doc.m_personsOnPictures.AddOrUpdate(1, picture, Rect{300, 200, 380, 290});
-    doc.m_personsOnPictures.AddOrUpdate(2, picture, Rect{10, 10, 60, 70});
+    doc.AddOrUpdatePersonOnPicture(1, Rect{300, 200, 380, 290}, picture);
+    doc.AddOrUpdatePersonOnPicture(2, Rect{10, 10, 60, 70}, picture);
     SelectAll();
   }
   void Open(const Rect& marked = Rect{20, 20, 70, 80}) {
@@ -45,7 +45,7 @@ class PersonsDialog : public test::DescriptionAlbum {
   QLineEdit* Edit(const char* name) const { return dlg->findChild<QLineEdit*>(QString::fromLatin1(name)); }
   Rect Stored(std::int32_t person) const {
     Rect r;
-    EXPECT_TRUE(doc.m_personsOnPictures.Lookup(person, picture, &r));
+    EXPECT_TRUE(doc.PersonsOnPictures().Lookup(person, picture, &r));
     return r;
   }
   QString SelectedInList() const {
@@ -70,13 +70,13 @@ TEST_F(PersonsDialog, NearestMarkedPersonIsPreselectedInBothLists) {
 }
 
 TEST_F(PersonsDialog, PictureWithoutPersonsPreselectsNothing) {
-  doc.m_personsOnPictures.RemoveAllOfPicture(picture);
+  for (const std::int32_t person : {1, 2}) doc.RemovePersonFromPicture(person, picture);
   Open();
   EXPECT_EQ(Combo()->currentIndex(), -1);
   EXPECT_EQ(Marked()->count(), 0);
   dlg->OnEnter();  // nobody chosen: the dialog stays
   EXPECT_TRUE(dlg->isVisible());
-  EXPECT_EQ(doc.m_personsOnPictures.GetCount(), 0);
+  EXPECT_EQ(doc.PersonsOnPictures().GetCount(), 0);
 }
 
 TEST_F(PersonsDialog, OverwritingAMarkedPersonAsksFirst) {
@@ -172,12 +172,12 @@ TEST_F(PersonsDialog, NewPersonJoinsTheAlbumAndTheListUnselected) {
     static_cast<QDialog*>(w)->accept();
   });
   dlg->findChild<QPushButton*>(QStringLiteral("buttonNew"))->click();
-  EXPECT_EQ(doc.m_persons.GetName(4), "Doris");
+  EXPECT_EQ(doc.Persons().GetName(4), "Doris");
   EXPECT_TRUE(doc.IsModified());
   EXPECT_GE(Combo()->findData(4), 0);
   EXPECT_EQ(Combo()->currentText(), QStringLiteral("Bernd"));
   dlg->reject();
-  EXPECT_EQ(doc.m_persons.GetName(4), "Doris");  // Cancel keeps new persons
+  EXPECT_EQ(doc.Persons().GetName(4), "Doris");  // Cancel keeps new persons
 }
 
 TEST_F(PersonsDialog, DeleteDialogShowsThePictureAndDefaultsToNo) {

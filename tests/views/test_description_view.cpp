@@ -98,7 +98,7 @@ TEST_F(DescriptionView, NextAndPreviousWrapAroundSpinAndSliderDoNot) {
   EXPECT_EQ(slider->maximum(), 2);
 
   view->OnCommand(ID_PREV_PICTURE);
-  EXPECT_EQ(doc.m_nCurrentPosition, 2);
+  EXPECT_EQ(doc.CurrentPosition(), 2);
   EXPECT_EQ(view->ShownPicture(), c);
   EXPECT_EQ(slider->value(), 2);
 
@@ -121,7 +121,7 @@ TEST_F(DescriptionView, NextAndPreviousWrapAroundSpinAndSliderDoNot) {
 
   slider->setValue(1);
   EXPECT_EQ(view->ShownPicture(), b);
-  EXPECT_EQ(doc.m_nCurrentPosition, 1);
+  EXPECT_EQ(doc.CurrentPosition(), 1);
 }
 
 TEST_F(DescriptionView, HeadlineIsWrittenOnlyWhenChanged) {
@@ -138,7 +138,7 @@ TEST_F(DescriptionView, HeadlineIsWrittenOnlyWhenChanged) {
   view->OnCommand(ID_NEXT_PICTURE);
   EXPECT_EQ(records, std::vector<std::string>{"picture " + std::to_string(a)});
   EXPECT_TRUE(doc.IsModified());
-  const PictureEntry* e = doc.m_pictures.Find(a);
+  const PictureEntry* e = doc.Pictures().Find(a);
   EXPECT_EQ(e->title, "Am See\r\nmit Oma");
   EXPECT_EQ(e->filename, "a.jpg");
   EXPECT_EQ(e->size, 2048u);
@@ -151,7 +151,7 @@ TEST_F(DescriptionView, HeadlineIsWrittenOnlyWhenChanged) {
   Type(Headline(), QStringLiteral("Neu"));
   QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(Headline(), &out);
-  EXPECT_EQ(doc.m_pictures.Find(b)->title, "Neu");
+  EXPECT_EQ(doc.Pictures().Find(b)->title, "Neu");
 }
 
 TEST_F(DescriptionView, DateIsUnlockedParsedAndWrittenOnlyWhenChanged) {
@@ -164,8 +164,8 @@ TEST_F(DescriptionView, DateIsUnlockedParsedAndWrittenOnlyWhenChanged) {
   Type(Date(), QStringLiteral("24.12.2023 18:30:05"));
   view->OnCommand(ID_NEXT_PICTURE);
   EXPECT_EQ(records.size(), 1u);
-  EXPECT_EQ(doc.m_pictures.Find(a)->timestamp, COleDateTime::FromCalendar(2023, 12, 24, 18, 30, 5));
-  EXPECT_EQ(doc.m_pictures.Find(a)->title, "Alpha");
+  EXPECT_EQ(doc.Pictures().Find(a)->timestamp, COleDateTime::FromCalendar(2023, 12, 24, 18, 30, 5));
+  EXPECT_EQ(doc.Pictures().Find(a)->title, "Alpha");
 
   view->show();
   QApplication::setActiveWindow(view.get());
@@ -176,13 +176,13 @@ TEST_F(DescriptionView, DateIsUnlockedParsedAndWrittenOnlyWhenChanged) {
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "Geben Sie ein Datum und/oder eine Uhrzeit ein.");
   EXPECT_TRUE(Date()->hasFocus());
-  EXPECT_EQ(doc.m_pictures.Find(b)->timestamp, COleDateTime::FromCalendar(2024, 5, 2, 12, 0, 0));
+  EXPECT_EQ(doc.Pictures().Find(b)->timestamp, COleDateTime::FromCalendar(2024, 5, 2, 12, 0, 0));
   EXPECT_EQ(records.size(), 1u);
 }
 
 TEST_F(DescriptionView, UntouchedDateKeepsItsFractionOfASecond) {
   a = AddPicture("a.jpg");
-  doc.m_pictures.AddOrUpdate(a, "a.jpg", COleDateTime(COleDateTime::valid, 45000.123456789), 1, "");
+  doc.AddOrUpdatePicture(a, "a.jpg", COleDateTime(COleDateTime::valid, 45000.123456789), 1, "");
   AddPicture("b.jpg");
   SelectAll();
   MakeView();
@@ -190,7 +190,7 @@ TEST_F(DescriptionView, UntouchedDateKeepsItsFractionOfASecond) {
   QApplication::sendEvent(Date(), &out);
   view->OnCommand(ID_NEXT_PICTURE);
   EXPECT_TRUE(records.empty());
-  EXPECT_EQ(doc.m_pictures.Find(a)->timestamp.Value(), 45000.123456789);
+  EXPECT_EQ(doc.Pictures().Find(a)->timestamp.Value(), 45000.123456789);
 }
 
 TEST_F(DescriptionView, RelativePathShowsTheStoredName) {
@@ -202,10 +202,10 @@ TEST_F(DescriptionView, RelativePathShowsTheStoredName) {
 
 TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
   a = AddPicture("a.jpg");
-  doc.m_themes.AddOrUpdate(1, "Urlaub");
-  doc.m_themes.AddOrUpdate(2, "Familie");
-  doc.m_themesOfPictures.AddOrUpdate(1, a);
-  doc.m_themesOfPictures.AddOrUpdate(2, a);
+  doc.AddOrUpdateTheme(1, "Urlaub");
+  doc.AddOrUpdateTheme(2, "Familie");
+  doc.AddThemeToPicture(1, a);
+  doc.AddThemeToPicture(2, a);
   SelectAll();
   MakeView();
   QListWidget* themes = List("listThemes");
@@ -229,8 +229,8 @@ TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
 
   view->OnCommand(ID_REMOVE_THEMES);  // answered Yes
   EXPECT_EQ(themes->count(), 0);
-  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(1, a));
-  EXPECT_FALSE(doc.m_themesOfPictures.Lookup(2, a));
+  EXPECT_FALSE(doc.ThemesOfPictures().Lookup(1, a));
+  EXPECT_FALSE(doc.ThemesOfPictures().Lookup(2, a));
   EXPECT_EQ(records.size(), 2u);
   EXPECT_FALSE(Control("buttonRemoveThemes")->isEnabled());
 }
@@ -239,10 +239,10 @@ TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
 // selection and shows the outcome.
 TEST_F(DescriptionView, RemovedPersonsLeaveTheList) {
   a = AddPicture("a.jpg");
-  doc.m_persons.AddOrUpdate(7, "Oma");
-  doc.m_persons.AddOrUpdate(8, "Opa");
-  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
-  doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
+  doc.AddOrUpdatePerson(7, "Oma");
+  doc.AddOrUpdatePerson(8, "Opa");
+  doc.AddOrUpdatePersonOnPicture(7, Rect{1, 1, 10, 10}, a);
+  doc.AddOrUpdatePersonOnPicture(8, Rect{20, 1, 30, 10}, a);
   SelectAll();
   MakeView();
   SelectAllIn(List("listPersons"));
@@ -254,10 +254,10 @@ TEST_F(DescriptionView, RemovedPersonsLeaveTheList) {
 
 TEST_F(DescriptionView, SelectedPersonsBlinkUnlessTheFramesSwitchIsOn) {
   a = AddPicture("a.jpg");
-  doc.m_persons.AddOrUpdate(7, "Oma");
-  doc.m_persons.AddOrUpdate(8, "Opa");
-  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
-  doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
+  doc.AddOrUpdatePerson(7, "Oma");
+  doc.AddOrUpdatePerson(8, "Opa");
+  doc.AddOrUpdatePersonOnPicture(7, Rect{1, 1, 10, 10}, a);
+  doc.AddOrUpdatePersonOnPicture(8, Rect{20, 1, 30, 10}, a);
   SelectAll();
   MakeView();
   CPictureCtrl* picture = view->PictureCtrl();
@@ -288,9 +288,9 @@ TEST_F(DescriptionView, SelectedPersonsBlinkUnlessTheFramesSwitchIsOn) {
 TEST_F(DescriptionView, ANewPictureStopsTheBlinking) {
   a = AddPicture("a.jpg");
   b = AddPicture("b.jpg");
-  doc.m_persons.AddOrUpdate(7, "Oma");
-  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
-  doc.m_personsOnPictures.AddOrUpdate(7, b, Rect{2, 2, 10, 10});
+  doc.AddOrUpdatePerson(7, "Oma");
+  doc.AddOrUpdatePersonOnPicture(7, Rect{1, 1, 10, 10}, a);
+  doc.AddOrUpdatePersonOnPicture(7, Rect{2, 2, 10, 10}, b);
   SelectAll();
   MakeView();
   qobject_cast<QPushButton*>(Control("checkFrames"))->click();
@@ -302,14 +302,14 @@ TEST_F(DescriptionView, ANewPictureStopsTheBlinking) {
 
 TEST_F(DescriptionView, RemovalAsksAndRemovesInListOrder) {
   a = AddPicture("a.jpg");
-  doc.m_themes.AddOrUpdate(1, "Urlaub");
-  doc.m_themes.AddOrUpdate(2, "Familie");
-  doc.m_themesOfPictures.AddOrUpdate(1, a);
-  doc.m_themesOfPictures.AddOrUpdate(2, a);
-  doc.m_persons.AddOrUpdate(7, "Oma");
-  doc.m_persons.AddOrUpdate(8, "Opa");
-  doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
-  doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
+  doc.AddOrUpdateTheme(1, "Urlaub");
+  doc.AddOrUpdateTheme(2, "Familie");
+  doc.AddThemeToPicture(1, a);
+  doc.AddThemeToPicture(2, a);
+  doc.AddOrUpdatePerson(7, "Oma");
+  doc.AddOrUpdatePerson(8, "Opa");
+  doc.AddOrUpdatePersonOnPicture(7, Rect{1, 1, 10, 10}, a);
+  doc.AddOrUpdatePersonOnPicture(8, Rect{20, 1, 30, 10}, a);
   SelectAll();
   MakeView();
   for (QListWidget* list : {List("listThemes"), List("listPersons")}) {  // the lower entry clicked first
@@ -348,7 +348,7 @@ TEST_F(DescriptionView, MarkingDisablesTheFormUntilLeft) {
 
 TEST_F(DescriptionView, FinishedDragOpensThePersonsDialogWithTheClampedRectangle) {
   MakeAlbum();
-  doc.m_persons.AddOrUpdate(7, "Oma");
+  doc.AddOrUpdatePerson(7, "Oma");
   view->OnCommand(ID_ADD_PERSON);
   Rect handedOver;
   std::int32_t picture = 0;
@@ -378,7 +378,7 @@ TEST_F(DescriptionView, DeletingTheLastPictureLeavesNoCurrentPicture) {
     dlg->findChild<QPushButton*>(QStringLiteral("buttonYes"))->click();
   });
   view->OnCommand(ID_DELETE_PICTURE);
-  EXPECT_EQ(doc.m_pictures.Find(c), nullptr);
+  EXPECT_EQ(doc.Pictures().Find(c), nullptr);
   EXPECT_EQ(doc.CurrentPicture(), -1);
   EXPECT_EQ(view->ShownPicture(), -1);
   EXPECT_EQ(Text("textPosition"), QStringLiteral("Keine Bilder gefunden"));
@@ -392,7 +392,7 @@ TEST_F(DescriptionView, DeleteCancelledThenAcceptedInTheMiddle) {
     w->findChild<QPushButton*>(QStringLiteral("buttonNo"))->click();
   });
   view->OnCommand(ID_DELETE_PICTURE);
-  EXPECT_NE(doc.m_pictures.Find(a), nullptr);
+  EXPECT_NE(doc.Pictures().Find(a), nullptr);
   EXPECT_TRUE(records.empty());
 
   doc.SetCurrentIndex(1);

@@ -14,12 +14,12 @@ class RemoveFromPicture : public test::DescriptionAlbum {
     a = AddPicture("a.jpg");
     doc.AddOrUpdateTheme(1, "Urlaub");
     doc.AddOrUpdateTheme(2, "Familie");
-    doc.m_themesOfPictures.AddOrUpdate(1, a);
-    doc.m_themesOfPictures.AddOrUpdate(2, a);
+    doc.AddThemeToPicture(1, a);
+    doc.AddThemeToPicture(2, a);
     doc.AddOrUpdatePerson(7, "Oma");
     doc.AddOrUpdatePerson(8, "Opa");
-    doc.m_personsOnPictures.AddOrUpdate(7, a, Rect{1, 1, 10, 10});
-    doc.m_personsOnPictures.AddOrUpdate(8, a, Rect{20, 1, 30, 10});
+    doc.AddOrUpdatePersonOnPicture(7, Rect{1, 1, 10, 10}, a);
+    doc.AddOrUpdatePersonOnPicture(8, Rect{20, 1, 30, 10}, a);
     SelectAll();
   }
   std::int32_t a = 0;
@@ -56,9 +56,9 @@ TEST_F(RemoveFromPicture, AsksWithDefaultNoUnlessTurnedOffAndRemovesOnlyOnYes) {
         c.themes ? remove.RemoveThemes(a, c.entries) : remove.RemovePersons(a, c.entries);
     int left = 0;
     if (c.themes)
-      doc.m_themesOfPictures.ForEachOnPicture(a, [&](std::int32_t) { ++left; });
+      doc.ThemesOfPictures().ForEachOnPicture(a, [&](std::int32_t) { ++left; });
     else
-      doc.m_personsOnPictures.ForEachOnPicture(a, [&](std::int32_t, const Rect&) { ++left; });
+      doc.PersonsOnPictures().ForEachOnPicture(a, [&](std::int32_t, const Rect&) { ++left; });
     EXPECT_EQ(left, c.linksLeft) << c.what;
     EXPECT_EQ(removed, left != 2) << c.what;
     if (c.question.empty()) {
@@ -69,7 +69,7 @@ TEST_F(RemoveFromPicture, AsksWithDefaultNoUnlessTurnedOffAndRemovesOnlyOnYes) {
       EXPECT_EQ(ui.messages[0].caption, c.caption) << c.what;
       EXPECT_EQ(ui.messages[0].defaultButton, DefaultButton::No) << c.what;
     }
-    EXPECT_EQ(doc.m_persons.GetName(8), "Opa") << "only the marks go";
+    EXPECT_EQ(doc.Persons().GetName(8), "Opa") << "only the marks go";
     ui.messages.clear();
   }
 }

@@ -35,7 +35,7 @@ struct AppFixture {
     for (std::size_t i = 0; i < persons.size(); ++i) doc.AddOrUpdatePerson(static_cast<int>(i) + 1, persons[i]);
     for (std::size_t i = 0; i < themes.size(); ++i) doc.AddOrUpdateTheme(static_cast<int>(i) + 1, themes[i]);
     for (int i = 1; i <= pictures; ++i)
-      doc.m_pictures.AddOrUpdate(i, "bild" + std::to_string(i) + ".jpg",
+      doc.AddOrUpdatePicture(i, "bild" + std::to_string(i) + ".jpg",
                                  COleDateTime::FromCalendar(2020, 1, i, 12, 0, 0), 1000u + static_cast<unsigned>(i), "");
     std::string error;
     const std::string path = Path(name);

@@ -23,7 +23,7 @@ class DescriptionAlbum : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(folder.isValid());
     doc.OnNewDocument();
-    doc.m_strAlbumFolder = folder.path().toStdString() + "/";
+    doc.SetAlbumFolder(folder.path().toStdString() + "/");
     doc.SetFileOperations(&files);
     doc.SetUserQuestions(&ui);
   }
@@ -34,15 +34,15 @@ class DescriptionAlbum : public ::testing::Test {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(Qt::darkGreen);
     EXPECT_TRUE(image.save(folder.filePath(QString::fromStdString(name)), "JPG"));
-    const std::int32_t id = doc.m_pictures.NextId();
-    doc.m_pictures.AddOrUpdate(id, name, COleDateTime::FromCalendar(2024, 5, id, 12, 0, 0), size, title);
+    const std::int32_t id = doc.Pictures().NextId();
+    doc.AddOrUpdatePicture(id, name, COleDateTime::FromCalendar(2024, 5, id, 12, 0, 0), size, title);
     return id;
   }
 
   /// Selects every picture by file name and starts logging from here on.
   void SelectAll() {
     doc.SelectPictures(-1, -1, 1);
-    doc.m_pTransactionLog = std::make_unique<RecordingLog>(records);
+    doc.SetTransactionLog(std::make_unique<RecordingLog>(records));
     doc.SetModifiedFlag(false);
   }
 

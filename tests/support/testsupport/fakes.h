@@ -122,6 +122,23 @@ class RecordingLog : public ITransactionLog {
   std::vector<std::string>& m_lines;
 };
 
+/// A log that only counts what reaches it.
+class CountingLog final : public ITransactionLog {
+ public:
+  void WritePicture(std::int32_t, const std::string&, const COleDateTime&, std::uint64_t,
+                    const std::string&) override { ++writes; }
+  void WritePerson(std::int32_t, const std::string&) override { ++writes; }
+  void WritePersonOnPicture(std::int32_t, const Rect&, std::int32_t) override { ++writes; }
+  void WriteTheme(std::int32_t, const std::string&) override { ++writes; }
+  void WriteThemeOfPicture(std::int32_t, std::int32_t) override { ++writes; }
+  void WriteRemovePerson(std::int32_t) override { ++writes; }
+  void WriteRemovePersonOnPicture(std::int32_t, std::int32_t) override { ++writes; }
+  void WriteRemovePicture(std::int32_t) override { ++writes; }
+  void WriteRemoveTheme(std::int32_t) override { ++writes; }
+  void WriteRemoveThemeOfPicture(std::int32_t, std::int32_t) override { ++writes; }
+  int writes = 0;
+};
+
 class CountingView : public IDocumentObserver {
  public:
   void OnUpdate(CDocument&, IDocumentObserver*, long) override { ++updates; }
