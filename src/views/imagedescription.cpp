@@ -20,6 +20,8 @@
 #include "views/picturectrl.h"
 #include "views/picturelayout.h"
 #include "views/removefrompicture.h"
+#include "views/titletip.h"
+#include "views/titletipgeometry.h"
 
 namespace kolvaro {
 namespace {
@@ -55,6 +57,8 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   connect(f.pictureCtrl, &CPictureCtrl::RectMarked, this, [this](const Rect& marked) {
     if (m_bMarking) OnRectMarked(marked);
   });
+  m_pTitleTip = new ZTitleTip(this);
+  connect(f.pictureCtrl, &CPictureCtrl::MouseMoved, this, &CImageDescription::ShowTitleTip);
   connect(f.buttonDateLock, &QPushButton::clicked, this,
           [this] { m_form->editDate->setReadOnly(!m_form->editDate->isReadOnly()); });
   connect(f.buttonAddThemes, &QPushButton::clicked, this, [this] { OnCommand(ID_ASSIGN_THEMES); });

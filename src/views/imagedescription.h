@@ -25,6 +25,8 @@ class DescriptionLayout;
 class CMeriskDoc;
 class CPictureCtrl;
 class IUserQuestions;
+class ZTitleTip;
+struct PicturePoint;
 
 class CImageDescription : public QWidget, public IDocumentObserver, public ICommandTarget {
   Q_OBJECT
@@ -39,6 +41,8 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   bool OnUpdateCommand(int id, CmdState& state) override;
 
   CPictureCtrl* PictureCtrl();
+  /// Names of the persons under the mouse pointer over the picture.
+  ZTitleTip* TitleTip() const { return m_pTitleTip; }
 
   /// Shows picture `id` (usually the document's current picture); -1 shows none.
   void Refresh(std::int32_t id);
@@ -88,6 +92,7 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   void EnterMarking();
   void LeaveMarking();
   void OnRectMarked(const Rect& marked);
+  void ShowTitleTip(const PicturePoint& point);
 
   void OnFramesClicked();
   void ApplyFramesSwitch();
@@ -119,6 +124,7 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   bool m_bSettingSlider = false;
   bool m_bCommitting = false;
   std::unique_ptr<DescriptionLayout> m_layout;
+  ZTitleTip* m_pTitleTip = nullptr;  // a child: goes with the view
   QMetaObject::Connection m_focusConnection;
 };
 
