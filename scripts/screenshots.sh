@@ -117,4 +117,61 @@ if command -v openbox >/dev/null; then
 else
   echo "openbox fehlt: kein Bild vom kleinen Bildschirm" >&2
 fi
+# Managing the names: the persons' list with two entries selected, and the
+# theme dialog while an entry is dragged from one list to the other. A copy
+# of the demo album with a few more names shows the German order.
+manage=$(dirname "$album")/Verwaltung.kvo
+cp "$album" "$manage"
+(
+  export XDG_CONFIG_HOME=$(dirname "$album")/.config
+  cli=$build/src/cli/kolvaro-cli
+  for name in "Änne Schulz" "Zoë Brandt" "Andreas Ohm"; do "$cli" person add "$manage" "$name" >/dev/null; done
+  for name in "Ärzte" "Arzt" "Zoo" "Ausflug"; do "$cli" theme add "$manage" "$name" >/dev/null; done
+)
+cat >"$work/manage.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+find_window() {  # the newest top-level window titled $1
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
+  echo "$id"
+}
+win=$(find_window 'Verwaltung\.kvo - Kolvaro-Album')
+sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+# "Extras" -> "Personen verwalten", the second and third name selected.
+xdotool key alt+x && sleep 0.3 && xdotool key p
+dlg=$(find_window 'Personen verwalten')
+sleep 0.5
+xdotool key space Down shift+Down && sleep 0.3
+import -window "$dlg" "$out/personen-verwalten.png"
+xdotool key Escape && sleep 0.5
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+# "Bild" -> "Themen zuordnen", then "Ärzte" dragged into the assigned list;
+# the picture is taken before the button is let go.
+xdotool key alt+b && sleep 0.3 && xdotool key z
+dlg=$(find_window 'Thema hinzufügen')
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$dlg")"
+xdotool mousemove $((X + 60)) $((Y + 78)) && sleep 0.2
+xdotool mousedown 1 && sleep 0.2
+for step in $(seq 1 12); do xdotool mousemove $((X + 60 + step * 22)) $((Y + 78 + step * 6)); sleep 0.05; done
+sleep 0.5
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/themen-zuordnen.png"
+xdotool mouseup 1 && sleep 0.3
+xdotool key Escape
+SESSION
+chmod +x "$work/manage.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/manage.sh" "$build/src/app/kolvaro" "$manage" "$out"
 echo "Bilder in $out"
