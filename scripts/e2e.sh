@@ -11,6 +11,10 @@
 #   small-screen   at scale 2 on a 1920 x 1080 screen (960 x 540 logical) the
 #                  window fits, and it comes back at the size and place it
 #                  was left (needs openbox; exit 77 = skipped without it)
+#   title-tip      the pointer over two overlapping persons shows the title
+#                  tip; it stays while the pointer rests on it, and a drag
+#                  (marking a person) or a double click (opening the file)
+#                  that starts on it reaches the picture
 set -euo pipefail
 exe=${1:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
 cli=${2:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
@@ -35,6 +39,19 @@ case $check in
   small-screen)
     command -v openbox >/dev/null || { echo "e2e: übersprungen, openbox fehlt"; exit 77; }
     screen="-screen 0 1920x1080x24"
+    ;;
+  title-tip)
+    # Anna and Jörg share the picture's middle fifth (600 to 1000 of 1600).
+    convert -size 1600x1067 xc:skyblue "$work/paar.jpg"
+    "$cli" add "$work/Reise.kvo" "$work/paar.jpg" >/dev/null 2>&1
+    anna=$("$cli" person add "$work/Reise.kvo" "Anna")
+    joerg=$("$cli" person add "$work/Reise.kvo" "Jörg")
+    "$cli" mark "$work/Reise.kvo" "$anna" 1 0 0 1000 1067 >/dev/null
+    "$cli" mark "$work/Reise.kvo" "$joerg" 1 600 0 1600 1067 >/dev/null
+    # Opening the file goes to a stand-in that notes what it was given.
+    mkdir -p "$work/bin"
+    printf '#!/bin/sh\necho "$@" >>"%s/geoeffnet"\n' "$work" >"$work/bin/xdg-open"
+    chmod +x "$work/bin/xdg-open"
     ;;
   *) echo "e2e: unbekannte Prüfung $check" >&2; exit 2 ;;
 esac
@@ -117,6 +134,45 @@ case $check in
     after=$(geometry)
     echo "e2e: vorher $before, nachher $after"
     [[ $before == "$after" ]] || fail "Größe und Ort des Fensters sind nicht erhalten"
+    quit
+    ;;
+  title-tip)
+    export PATH=$work/bin:$PATH
+    start
+    read -r x y w h <<<"$(geometry)"
+    mapped() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
+    # Points at both persons (the picture's middle), then rests on the tip.
+    over_tip() {
+      xdotool mousemove $((x + 400)) $((y + 400)) && sleep 0.2
+      xdotool mousemove $((x + 401)) $((y + 401)) && sleep 0.5
+      tip=$(xdotool search --name '^ZTitleTip$' 2>/dev/null | head -n 1)
+      [[ -n $tip ]] && mapped "$tip" || fail "kein Titeltipp über den beiden Personen"
+      eval "$(xdotool getwindowgeometry --shell "$tip")"
+      xdotool mousemove $((X + 10)) $((Y + 5)) && sleep 0.2
+      xdotool mousemove $((X + 11)) $((Y + 6)) && sleep 0.5
+      mapped "$tip" || fail "der Titeltipp verschwindet unter dem Mauszeiger"
+    }
+    # "Bild" -> "Person hinzufügen", then a drag that starts on the tip.
+    xdotool key alt+b i && sleep 0.5
+    over_tip
+    echo "e2e: Titeltipp bei $X,$Y, $WIDTH x $HEIGHT Bildpunkte"
+    xdotool mousedown 1
+    for step in 1 2 3 4; do xdotool mousemove $((X + 11 + step * 15)) $((Y + 6 + step * 25)); sleep 0.05; done
+    xdotool mouseup 1
+    dialog=
+    for _ in $(seq 30); do
+      dialog=$(xdotool search --name '^Personen im Bild$' 2>/dev/null | head -n 1) && [[ -n $dialog ]] && break
+      sleep 0.1
+    done
+    [[ -n $dialog ]] || fail "ein Zug, der auf dem Titeltipp beginnt, markiert keine Person"
+    echo "e2e: ein Zug durch den Titeltipp markiert eine Person"
+    xdotool key Escape && sleep 0.5
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win" 2>/dev/null || true
+    over_tip
+    xdotool click --repeat 2 --delay 80 1 && sleep 1
+    mapped "$tip" && fail "der Titeltipp bleibt nach dem Doppelklick"
+    grep -q 'paar\.jpg' "$work/geoeffnet" 2>/dev/null || fail "der Doppelklick auf den Titeltipp erreicht das Bild nicht"
+    echo "e2e: ein Doppelklick durch den Titeltipp öffnet das Bild"
     quit
     ;;
 esac

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the running program on a virtual screen: the main window
 # with the demo album, the persons dialog after marking a rectangle, the
-# delete dialog, a picture whose file is missing, and the whole screen of
-# 960 x 540 logical pixels (1920 x 1080 at scale 2) with the window on it.
+# delete dialog, a picture whose file is missing, the title tip over two
+# persons, and the whole screen of 960 x 540 logical pixels (1920 x 1080 at
+# scale 2) with the window on it.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -117,6 +118,55 @@ if command -v openbox >/dev/null; then
 else
   echo "openbox fehlt: kein Bild vom kleinen Bildschirm" >&2
 fi
+
+# The title tip: two friends standing close, their marked rectangles
+# overlapping; the pointer rests where both are, the tip names them.
+friends=$work/freunde/Freunde.kvo
+mkdir -p "$work/freunde"
+convert -size 1600x1067 gradient:'#7db9e8'-'#dbeeff' -fill '#5a8f3a' -draw "rectangle 0,760 1600,1067" \
+  -fill '#c0392b' -draw "roundrectangle 560,470 900,1067 40,40" -fill '#e8b894' -draw "circle 730,360 730,260" \
+  -fill '#2c6fbb' -draw "roundrectangle 790,520 1110,1067 40,40" -fill '#e8b894' -draw "circle 950,420 950,330" \
+  -quality 88 "$work/freunde/freunde.jpg"
+(
+  export XDG_CONFIG_HOME=$work/freunde/.config
+  cli=$build/src/cli/kolvaro-cli
+  "$cli" new "$friends" >/dev/null
+  "$cli" add "$friends" "$work/freunde/freunde.jpg" >/dev/null 2>&1
+  "$cli" title "$friends" 1 "Anna und Jörg am See" >/dev/null
+  anna=$("$cli" person add "$friends" "Anna Müller")
+  joerg=$("$cli" person add "$friends" "Jörg Weiß")
+  "$cli" mark "$friends" "$anna" 1 540 230 920 1067 >/dev/null
+  "$cli" mark "$friends" "$joerg" 1 770 300 1130 1067 >/dev/null
+)
+cat >"$work/titletip.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+win=
+for _ in $(seq 100); do
+  win=$(xdotool search --name '^Freunde\.kvo - Kolvaro-Album$' 2>/dev/null | head -n 1) && [[ -n $win ]] && break
+  sleep 0.1
+done
+[[ -n $win ]] || { echo "Hauptfenster erscheint nicht" >&2; exit 1; }
+sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+eval "$(xdotool getwindowgeometry --shell "$win")"
+# Over the two faces' shared area (the picture fills the view's left part).
+xdotool mousemove $((X + 420)) $((Y + 400))
+sleep 0.3
+xdotool mousemove $((X + 421)) $((Y + 401))
+sleep 0.7
+# The tip is a window of its own: take the screen where the main window is.
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/titeltipp.png"
+SESSION
+chmod +x "$work/titletip.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/titletip.sh" "$build/src/app/kolvaro" "$friends" "$out"
 # Managing the names: the persons' list with two entries selected, and the
 # theme dialog while an entry is dragged from one list to the other. A copy
 # of the demo album with a few more names shows the German order.

@@ -387,5 +387,44 @@ TEST_F(PictureCtrlTest, TurnedPictureKeepsRectanglesInTheStoredGrid) {
   EXPECT_EQ(m_moves.back(), (PicturePoint{0, 99}));
 }
 
+// The title tip stands over the faces a pointer points at: for each
+// orientation, a face marked in the stored grid shows where the turned
+// picture has it, and every pixel the pointer reaches inside that area (and
+// none beside it) reads as a pixel of the face.
+TEST_F(PictureCtrlTest, EveryOrientationReportsThePointerInTheStoredGrid) {
+  const Rect face{6, 4, 24, 16};  // of a 60 x 40 picture, shown five times as large
+  const Rect shown[9] = {
+      {},
+      {30, 70, 120, 130},    // 1 as stored, display (0, 50, 300, 250)
+      {180, 70, 270, 130},   // 2 mirrored
+      {180, 170, 270, 230},  // 3 half turn
+      {30, 170, 120, 230},   // 4 flipped
+      {70, 30, 130, 120},    // 5 transposed, display (50, 0, 250, 300)
+      {170, 30, 230, 120},   // 6 quarter turn clockwise: top-right
+      {170, 180, 230, 270},  // 7 transversed
+      {70, 180, 130, 270},   // 8 quarter turn anticlockwise: bottom-left
+  };
+  const auto pointAt = [this, &face](int x, int y) {
+    Mouse(QEvent::MouseMove, QPoint(x, y), Qt::NoButton, Qt::NoButton);
+    const PicturePoint p = m_moves.back();
+    return p.x >= face.left && p.x < face.right && p.y >= face.top && p.y < face.bottom;
+  };
+  for (int o = 1; o <= 8; ++o) {
+    SCOPED_TRACE(o);
+    m_ctrl.Load(Write(QStringLiteral("o%1.jpg").arg(o), JpegWithOrientation(Filled(60, 40, kBlue), o)));
+    Rect r = face;
+    m_ctrl.PictureToClient(r);
+    ASSERT_EQ(r, shown[o]);
+    const int midX = (r.left + r.right) / 2;
+    const int midY = (r.top + r.bottom) / 2;
+    for (QPoint in : {QPoint(r.left, r.top), QPoint(r.right - 1, r.top), QPoint(r.left, r.bottom - 1),
+                      QPoint(r.right - 1, r.bottom - 1), QPoint(midX, midY)})
+      EXPECT_TRUE(pointAt(in.x(), in.y())) << in.x() << "," << in.y();
+    for (QPoint out : {QPoint(r.left - 1, midY), QPoint(r.right, midY), QPoint(midX, r.top - 1),
+                       QPoint(midX, r.bottom)})
+      EXPECT_FALSE(pointAt(out.x(), out.y())) << out.x() << "," << out.y();
+  }
+}
+
 }  // namespace
 }  // namespace kolvaro
