@@ -20,10 +20,11 @@
 #include <vector>
 
 #include "core/exifreader.h"
-#include "core/jpeg_builder.h"
 #include "core/meriskdoc.h"
 #include "maintenance/addpictures.h"
 #include "maintenance/capturedate.h"
+#include "testsupport/files.h"
+#include "testsupport/jpeg_builder.h"
 
 namespace {
 

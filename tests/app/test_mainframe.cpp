@@ -12,8 +12,8 @@
 #include <QToolBar>
 
 #include "app/selectview.h"
-#include "app_testutil.h"
 #include "res/commands.h"
+#include "testsupport/app_fixture.h"
 #include "views/imagedescription.h"
 #include "views/picturectrl.h"
 

@@ -6,7 +6,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
-#include "app_testutil.h"
+#include "testsupport/app_fixture.h"
 
 namespace kolvaro {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "app/startup.h"
 #include "collab/transactionfile.h"
-#include "app_testutil.h"
+#include "testsupport/app_fixture.h"
 
 namespace kolvaro {
 namespace {

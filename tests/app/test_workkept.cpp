@@ -15,10 +15,10 @@
 #include <functional>
 
 #include "app/waitfreequestions.h"
-#include "app_testutil.h"
 #include "collab/transactionimport.h"
 #include "maintenance/addpictures.h"
 #include "res/commands.h"
+#include "testsupport/app_fixture.h"
 #include "views/imagedescription.h"
 
 namespace kolvaro {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "cli/cli_testutil.h"
+#include "testsupport/cli.h"
 
 namespace kolvaro::test {
 namespace {

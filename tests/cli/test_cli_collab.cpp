@@ -5,7 +5,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "cli/cli_testutil.h"
+#include "testsupport/cli.h"
 
 namespace kolvaro::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <set>
 #include <thread>
 
-#include "cli/cli_testutil.h"
+#include "testsupport/cli.h"
 
 namespace kolvaro::test {
 namespace {

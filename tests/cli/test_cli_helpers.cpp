@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string_view>
 
-#include "cli/cli_testutil.h"
 #include "cli/command.h"
 #include "cli/json.h"
+#include "testsupport/cli.h"
 
 namespace kolvaro::test {
 namespace {

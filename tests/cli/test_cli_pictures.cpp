@@ -3,8 +3,8 @@
 
 #include <sys/stat.h>
 
-#include "cli/cli_testutil.h"
-#include "core/jpeg_builder.h"
+#include "testsupport/cli.h"
+#include "testsupport/jpeg_builder.h"
 
 namespace kolvaro::test {
 namespace {
@@ -278,16 +278,13 @@ TEST_F(CliPictures, TrashRefusesFilesOfAnotherFileSystem) {
   if (::stat("/dev/shm", &shm) != 0 || ::stat(m_dir.c_str(), &here) != 0 ||
       shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0)
     GTEST_SKIP() << "no second writable file system";
-  std::string tmpl = "/dev/shm/kolvaro-trash-XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-  const fs::path otherHome = tmpl;
+  const TempDir other("/dev/shm");
+  const fs::path otherHome = other.Path();
   const fs::path a = Jpeg("a.jpg");
   MakeAlbum(m_dir / "album.kvo",
             [&](CMeriskDoc& doc) { doc.AddOrUpdatePicture(1, a.string(), COleDateTime(), 1, ""); });
   const CliResult r =
       Run({"delete", "album.kvo", "1", "--trash"}, {{"XDG_DATA_HOME", otherHome.string()}});
-  std::error_code ec;
-  fs::remove_all(otherHome, ec);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("nicht im Dateisystem des persönlichen Ordners"), std::string::npos)
       << r.err;

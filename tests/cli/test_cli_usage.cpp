@@ -3,7 +3,7 @@
 
 #include <sys/stat.h>
 
-#include "cli/cli_testutil.h"
+#include "testsupport/cli.h"
 
 namespace kolvaro::test {
 namespace {

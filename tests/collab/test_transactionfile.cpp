@@ -10,7 +10,10 @@
 
 #include "collab/transactionfile.h"
 #include "collab/transactionimport.h"
-#include "collab_test_util.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/collab.h"
+#include "testsupport/fakes.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {
@@ -259,7 +262,7 @@ TEST(TransactionFile, TwoAlbumsOpenedInTurnShareOneLog) {
 
 TEST(TransactionFile, AFailedWriteKeepsTheFileReadableAndStopsTheLog) {
   test::TempDir dir;
-  test::FakeUi reporter;
+  test::FakeUserQuestions reporter;
   CTransactionFile log(dir.Path(), &reporter);
   ASSERT_TRUE(log.Open());
   log.WritePerson(1, "vorher");
@@ -278,8 +281,8 @@ TEST(TransactionFile, AFailedWriteKeepsTheFileReadableAndStopsTheLog) {
 
   log.WritePerson(3, "nachher");
   ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].first, TransactionWriteErrorText(EFBIG, log.GetFilePath()));
-  EXPECT_EQ(reporter.messages[0].second, UserMessage::Kind::Warning);
+  EXPECT_EQ(reporter.messages[0].text, TransactionWriteErrorText(EFBIG, log.GetFilePath()));
+  EXPECT_EQ(reporter.messages[0].kind, UserMessage::Kind::Warning);
   EXPECT_EQ(log.WriteError(), EFBIG);
   log.Close();
   // Only the complete first record, no partial one and nothing after it.

@@ -11,8 +11,11 @@
 #include "collab/transactionfile.h"
 #include "collab/transactionimport.h"
 #include "collab/transactionreader.h"
-#include "collab_test_util.h"
 #include "res/strings.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/collab.h"
+#include "testsupport/fakes.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {
@@ -105,7 +108,7 @@ class TransactionImportTest : public ::testing::Test {
   test::TempDir dir;
   CMemorySettings plain;
   std::string startPath;
-  test::FakeUi ui;
+  test::FakeUserQuestions ui;
   int files = 0;
 };
 
@@ -200,10 +203,10 @@ TEST_F(TransactionImportTest, AWrongFirstLineAppliesNothing) {
     EXPECT_EQ(outcome.result, R::Damaged);
     EXPECT_EQ(outcome.applied, 0u);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, kDamaged);
-    EXPECT_EQ(ui.messages[0].second, UserMessage::Kind::Warning);
+    EXPECT_EQ(ui.messages[0].text, kDamaged);
+    EXPECT_EQ(ui.messages[0].kind, UserMessage::Kind::Warning);
   }
-  EXPECT_EQ(test::AlbumBytes(*d), before);
+  EXPECT_EQ(test::Serialized(*d), before);
   EXPECT_FALSE(d->IsModified());
   EXPECT_EQ(view.updates, 0);
   // Missing, a folder, or not a regular file: the same.
@@ -322,10 +325,10 @@ TEST_F(TransactionImportTest, TheSameFileTwice) {
   const std::string log = test::ListLogs(dir / "logs").at(0);
   auto d = OpenStart();
   ASSERT_EQ(ImportTransactionFile(*d, log, &ui).result, R::Done);
-  const std::string once = test::AlbumBytes(*d);
+  const std::string once = test::Serialized(*d);
   d->SetModifiedFlag(false);
   ASSERT_EQ(ImportTransactionFile(*d, log, &ui).result, R::Done);
-  EXPECT_EQ(test::AlbumBytes(*d), once);
+  EXPECT_EQ(test::Serialized(*d), once);
   EXPECT_TRUE(d->IsModified());
 }
 
@@ -445,8 +448,8 @@ TEST_F(TransactionImportTest, APipeOrADeviceIsRefusedWithoutWaiting) {
     ui.messages.clear();
     EXPECT_EQ(ImportTransactionFile(*d, path, &ui).result, R::Damaged) << path;
     ASSERT_EQ(ui.messages.size(), 1u) << path;
-    EXPECT_NE(ui.messages[0].first.find(path + " ist keine gewöhnliche Datei"), std::string::npos)
-        << ui.messages[0].first;
+    EXPECT_NE(ui.messages[0].text.find(path + " ist keine gewöhnliche Datei"), std::string::npos)
+        << ui.messages[0].text;
     EXPECT_FALSE(d->IsModified());
   }
 }
@@ -581,7 +584,7 @@ TEST_F(TransactionImportTest, DeferredReselectionEndsAsReselectingEveryTime) {
     const auto e = ImportTransactionBytes(*eager, bytes, nullptr, {true});
     EXPECT_EQ(q.result, e.result) << "seed " << seed;
     EXPECT_EQ(q.applied, e.applied) << "seed " << seed;
-    EXPECT_EQ(test::AlbumBytes(*quick), test::AlbumBytes(*eager)) << "seed " << seed;
+    EXPECT_EQ(test::Serialized(*quick), test::Serialized(*eager)) << "seed " << seed;
     EXPECT_EQ(StateOf(*quick), StateOf(*eager)) << "seed " << seed;
   }
 }

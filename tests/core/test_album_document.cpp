@@ -23,16 +23,18 @@
 #include <string>
 #include <vector>
 
-#include "core/album_testutil.h"
 #include "core/exifreader.h"
 #include "core/meriskdoc.h"
 #include "core/safefile.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ByteWriter;
+using test::Serialized;
 using test::Hex;
 
 constexpr std::int64_t kEpoch = 1700000000;
@@ -160,14 +162,14 @@ class AlbumTest : public ::testing::Test {
 
 TEST_F(AlbumTest, NewAlbumBytes) {
   auto doc = NewDoc();
-  EXPECT_EQ(Hex(Stored(*doc)), Hex(NewAlbumBytes()));
+  EXPECT_EQ(Hex(Serialized(*doc)), Hex(NewAlbumBytes()));
   EXPECT_TRUE(doc->CanOpenAlbumInfo());
   EXPECT_FALSE(doc->CanOpenPictureFile());
 
   const std::string path = m_dir / "Neu.kvo";
   std::string error;
   ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
-  EXPECT_EQ(Hex(test::ReadFileBytes(path)), Hex(NewAlbumBytes()));
+  EXPECT_EQ(Hex(test::ReadFile(path)), Hex(NewAlbumBytes()));
   EXPECT_EQ(doc->GetPathName(), path);
   EXPECT_EQ(doc->GetTitle(), "Neu.kvo");
   EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"Neu.kvo"})
@@ -544,7 +546,7 @@ TEST_F(AlbumTest, OpenFailuresOfTheFileSystem) {
   // A file nobody may read (root aside, which the child gives up).
   ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
   const std::string secret = m_dir / "geheim.kvo";
-  test::WriteFileBytes(secret, NewAlbumBytes());
+  test::WriteFile(secret, NewAlbumBytes());
   ASSERT_EQ(::chmod(secret.c_str(), 0), 0);
   const std::string result = InChild([&] {
     if (!DropRoot()) return std::string("SKIP cannot drop root");
@@ -563,7 +565,7 @@ TEST_F(AlbumTest, OpenFailuresOfTheFileSystem) {
 TEST_F(AlbumTest, SaveKeepsTheModeOwnerAndGroupOfTheFileItReplaces) {
   auto doc = FilledDoc();
   const std::string path = m_dir / "Album.kvo";
-  test::WriteFileBytes(path, "alt");
+  test::WriteFile(path, "alt");
   // Root may keep another user's ownership, everybody their own group.
   if (::geteuid() == 0) {
     ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
@@ -578,7 +580,7 @@ TEST_F(AlbumTest, SaveKeepsTheModeOwnerAndGroupOfTheFileItReplaces) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(st.st_uid, old.st_uid);
   EXPECT_EQ(st.st_gid, old.st_gid);
-  EXPECT_EQ(test::ReadFileBytes(path), Stored(*doc));
+  EXPECT_EQ(test::ReadFile(path), Serialized(*doc));
   EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"Album.kvo"});
 }
 
@@ -615,13 +617,13 @@ TEST_F(AlbumTest, SaveWritesTheTargetOfALinkAndKeepsTheLink) {
   auto doc = FilledDoc();
   fs::create_directory(m_dir / "echt");
   const std::string real = m_dir / "echt/Album.kvo";
-  test::WriteFileBytes(real, "alt");
+  test::WriteFile(real, "alt");
   const std::string link = m_dir / "Album.kvo";
   fs::create_symlink("echt/Album.kvo", link);
   std::string error;
   ASSERT_TRUE(doc->OnSaveDocument(link, &error)) << error;
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(test::ReadFileBytes(real), Stored(*doc));
+  EXPECT_EQ(test::ReadFile(real), Serialized(*doc));
   EXPECT_EQ(FolderEntries(m_dir / "echt"), std::vector<std::string>{"Album.kvo"});
 }
 
@@ -649,10 +651,10 @@ TEST(SafeFile, TheWriteBitOfTheUsersClassDecides) {
 TEST_F(AlbumTest, AnAlbumTheUserMayNotWriteIsRefusedAndKept) {
   ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0777), 0);
   const std::string path = m_dir / "Album.kvo";
-  test::WriteFileBytes(path, "alt");
+  test::WriteFile(path, "alt");
   auto refused = [&](const std::string& result) {
     EXPECT_EQ(result, "Zugriff auf " + path + " wurde verweigert.");
-    EXPECT_EQ(test::ReadFileBytes(path), "alt");
+    EXPECT_EQ(test::ReadFile(path), "alt");
     EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"Album.kvo"});
   };
   // Marked read-only: refused for root as well.
@@ -684,7 +686,7 @@ TEST_F(AlbumTest, SaveWritesInPlaceWhereARenameCannotServe) {
     const std::string folder = m_dir / (linked ? "verlinkt" : "nurlesen");
     fs::create_directory(folder);
     const std::string path = folder + "/Album.kvo";
-    test::WriteFileBytes(path, "alt");
+    test::WriteFile(path, "alt");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     if (linked) fs::create_hard_link(path, folder + "/Zweit.kvo");
     struct stat before {};
@@ -701,9 +703,9 @@ TEST_F(AlbumTest, SaveWritesInPlaceWhereARenameCannotServe) {
     ASSERT_EQ(::stat(path.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode & 07777, 0640u);
-    EXPECT_EQ(test::ReadFileBytes(path), Stored(*doc));
+    EXPECT_EQ(test::ReadFile(path), Serialized(*doc));
     if (linked) {
-      EXPECT_EQ(test::ReadFileBytes(folder + "/Zweit.kvo"), Stored(*doc));
+      EXPECT_EQ(test::ReadFile(folder + "/Zweit.kvo"), Serialized(*doc));
     }
     EXPECT_EQ(FolderEntries(folder).size(), linked ? 2u : 1u);
     EXPECT_FALSE(doc->ChangedOnDisk());
@@ -752,8 +754,8 @@ TEST_F(AlbumTest, AKilledSaveLeavesNoTemporaryFileBehind) {
   const std::vector<std::string> kept = {"Album.kvo.tmp-" + alive + "-a1B2c3",
                                          "Album.kvo.tmp-" + gone + "-a1B2",
                                          "Anderes.kvo.tmp-" + gone + "-a1B2c3"};
-  test::WriteFileBytes(m_dir / ("Album.kvo.tmp-" + gone + "-a1B2c3"), "halb");
-  for (const auto& name : kept) test::WriteFileBytes(m_dir / name, "fremd");
+  test::WriteFile(m_dir / ("Album.kvo.tmp-" + gone + "-a1B2c3"), "halb");
+  for (const auto& name : kept) test::WriteFile(m_dir / name, "fremd");
 
   std::mt19937 random(7);
   for (int round = 0; round < 8; ++round) {
@@ -817,7 +819,7 @@ TEST_F(AlbumTest, AChangeOnDiskByAnotherProgramIsNoticed) {
 
   ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
   EXPECT_FALSE(doc->ChangedOnDisk());
-  test::WriteFileBytes(path, test::ReadFileBytes(path) + "x");
+  test::WriteFile(path, test::ReadFile(path) + "x");
   EXPECT_TRUE(doc->ChangedOnDisk()) << "written in place";
 
   ASSERT_TRUE(doc->OnOpenDocument(path, &error)) << error;
@@ -876,7 +878,7 @@ TEST_F(AlbumTest, SavingIntoAnotherFolderReBasesTheNames) {
   const std::string fotos = m_dir / "fotos/b.jpg";
   for (const auto& file : {urlaub, fotos}) {
     fs::create_directories(fs::path(file).parent_path());
-    test::WriteFileBytes(file, "jpeg");
+    test::WriteFile(file, "jpeg");
   }
   auto doc = NewDoc();
   doc->AddOrUpdatePicture(1, urlaub, COleDateTime(), 1, "");

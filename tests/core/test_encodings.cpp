@@ -14,10 +14,11 @@
 #include <random>
 #include <string>
 
-#include "core/album_testutil.h"
 #include "core/archive.h"
 #include "core/cp1252.h"
 #include "core/oledate.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/files.h"
 
 // The test binary's allocation functions, so AllocationProbe can watch them.
 // They pair malloc with free, which GCC cannot see through once inlined.
@@ -171,12 +172,12 @@ TEST(ArchiveString, ReaderAcceptsEveryPrefixFormAndTheTwoByteForm) {
       ByteWriter().WideStr(u"abc").Bytes(),
       ByteWriter().Byte(0xFF).Word(0xFFFE).Byte(0xFF).Word(3).Word('a').Word('b').Word('c').Bytes(),
       ByteWriter()
-          .Byte(0xFF)
-          .Word(0xFFFE)
-          .Byte(0xFF)
-          .Word(0xFFFF)
-          .Dword(0xFFFFFFFF)
-          .Qword(3)
+          .Byte(0xFF)         // a longer prefix follows
+          .Word(0xFFFE)       //   the two-byte form
+          .Byte(0xFF)         // its length: longer than a byte
+          .Word(0xFFFF)       //   longer than a word
+          .Dword(0xFFFFFFFF)  //   longer than a double word
+          .Qword(3)           //   three characters
           .Word('a')
           .Word('b')
           .Word('c')

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "core/exifreader.h"
-#include "core/jpeg_builder.h"
+#include "testsupport/files.h"
+#include "testsupport/jpeg_builder.h"
 
 namespace kolvaro {
 namespace {
@@ -58,27 +59,7 @@ ExifBlock CameraBlock(ByteOrder order) {
   return b;
 }
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "kolvaro-exif-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-  }
-  fs::path File(const std::string& name, const Bytes& bytes) const {
-    const fs::path path = m_path / name;
-    test::WriteFile(path, bytes);
-    return path;
-  }
-  const fs::path& Path() const { return m_path; }
-
- private:
-  fs::path m_path;
-};
+using test::TempDir;
 
 // The same data in either byte order gives the same texts; each tag follows
 // its rule: stored text, "%u" of the 16-bit value, "%.2lf" of the rational.

@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "core/album_testutil.h"
 #include "core/cp1252.h"
 #include "core/meriskdoc.h"
 #include "core/paths.h"
 #include "core/rebase.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {
@@ -161,7 +162,7 @@ TEST(PathText, Utf8IsCheckedStrictlyAndShownReadably) {
 
 TEST(PictureFiles, OnlyARegularFileAtACleanAbsolutePathMayBeTouched) {
   test::TempDir dir;
-  test::WriteFileBytes(dir / "a.jpg", "jpeg");
+  test::WriteFile(dir / "a.jpg", "jpeg");
   std::filesystem::create_directory(dir / "ordner");
   std::filesystem::create_symlink(dir / "a.jpg", dir / "link.jpg");
   ASSERT_EQ(::mkfifo((dir / "pipe.jpg").c_str(), 0600), 0);

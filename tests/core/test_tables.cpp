@@ -10,21 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "core/album_testutil.h"
 #include "core/tables.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {
 
 using test::ByteWriter;
+using test::Serialized;
 using test::Hex;
-
-template <typename Table>
-std::string Written(Table& table) {
-  CArchive ar;
-  table.Serialize(ar);
-  return ar.Bytes();
-}
 
 template <typename Table>
 void Read(Table& table, const std::string& bytes) {
@@ -108,8 +103,8 @@ TEST_F(TablesTest, IdCountersStartResetAndRiseOnReading) {
   EXPECT_EQ(pictures.NextId(), 6) << "removing never lowers the counter";
 
   ByteWriter file;
-  file.Dword(3).Date(0, 1.0);
-  for (const std::int32_t id : {7, 41, 3})
+  file.Dword(3).Date(0, 1.0);  // count, changed
+  for (const std::int32_t id : {7, 41, 3})  // id, name, taken, size, changed, headline
     file.Int(id).Str("x.jpg").Date(0, 2.0).Dword(9).Date(0, 3.0).Str("");
   Read(pictures, file.Bytes());
   EXPECT_EQ(pictures.NextId(), 42);
@@ -122,6 +117,7 @@ TEST_F(TablesTest, IdCountersStartResetAndRiseOnReading) {
   CPersonenEx persons;
   EXPECT_EQ(persons.m_nMaxId, 0);
   EXPECT_EQ(persons.NextId(), 1);
+  // Count, changed, then id and name of each person.
   Read(persons, ByteWriter().Dword(2).Date(0, 1.0).Int(12).Str("Anna").Int(4).Str("Bernd").Bytes());
   EXPECT_EQ(persons.NextId(), 13);
   persons.Remove(12);
@@ -294,7 +290,7 @@ TEST_F(TablesTest, RecordOrderFollowsTheBuckets) {
   t.Remove(16);
   t.AddOrUpdate(16, "c", COleDateTime(), 0, "");
   EXPECT_EQ(PictureOrder(t), (V{16, 17})) << "a removed id comes back at the head";
-  const std::string bytes = Written(t);
+  const std::string bytes = Serialized(t);
   EXPECT_EQ(Hex(bytes.substr(16, 4)), "10 00 00 00") << "the file lists id 16 first";
 
   // The link tables take the bucket from the picture half only.
@@ -402,22 +398,22 @@ TEST_F(TablesTest, RandomChangesKeepTheModelOrderAndLookups) {
 
 TEST_F(TablesTest, RecordBytes) {
   CBilderEx pictures;
-  EXPECT_EQ(Hex(Written(pictures)), Hex(ByteWriter().Dword(0).Date(0, 0.0).Bytes()));
+  EXPECT_EQ(Hex(Serialized(pictures)), Hex(ByteWriter().Dword(0).Date(0, 0.0).Bytes()));
 
   At(1000);
   pictures.AddOrUpdate(5, "urlaub\\ä.jpg", COleDateTime(COleDateTime::invalid, 0.0), 5000000000ULL,
                        "Titel");
   const std::string expected = ByteWriter()
-                                   .Dword(1)
-                                   .Date(0, test::OleOfUtcSeconds(1000))
-                                   .Dword(5)
-                                   .Str("urlaub\\\xE4.jpg")
-                                   .Date(1, 0.0)
-                                   .Dword(705032704)
-                                   .Date(0, test::OleOfUtcSeconds(1000))
-                                   .Str("Titel")
+                                   .Dword(1)                               // count
+                                   .Date(0, test::OleOfUtcSeconds(1000))   // changed
+                                   .Dword(5)                               // id
+                                   .Str("urlaub\\\xE4.jpg")                 // name
+                                   .Date(1, 0.0)                           // taken
+                                   .Dword(705032704)                       // size, low 32 bits
+                                   .Date(0, test::OleOfUtcSeconds(1000))   // changed
+                                   .Str("Titel")                           // headline
                                    .Bytes();
-  EXPECT_EQ(Hex(Written(pictures)), Hex(expected));
+  EXPECT_EQ(Hex(Serialized(pictures)), Hex(expected));
   CBilderEx back;
   Read(back, expected);
   PictureEntry e;
@@ -427,23 +423,23 @@ TEST_F(TablesTest, RecordBytes) {
 
   CPersonenAufBildernEx rects;
   rects.AddOrUpdate(3, 7, Rect{10, 20, 110, 220});
-  const std::string rectBytes = Written(rects).substr(16);
+  const std::string rectBytes = Serialized(rects).substr(16);
   EXPECT_EQ(Hex(rectBytes.substr(0, 24)),
             "03 00 00 00 07 00 00 00 0A 00 00 00 14 00 00 00 6E 00 00 00 DC 00 00 00");
   EXPECT_EQ(rectBytes.size(), 36u);
 
   CThemenDerBilderEx links;
   links.AddOrUpdate(2, 5);
-  EXPECT_EQ(Hex(Written(links).substr(16)),
+  EXPECT_EQ(Hex(Serialized(links).substr(16)),
             Hex(ByteWriter().Dword(2).Dword(5).Date(0, test::OleOfUtcSeconds(1000)).Bytes()));
 
   CPersonenEx persons;
   persons.AddOrUpdate(12, "Jürgen");
-  EXPECT_EQ(Hex(Written(persons)), Hex(ByteWriter()
-                                           .Dword(1)
-                                           .Date(0, test::OleOfUtcSeconds(1000))
-                                           .Dword(12)
-                                           .Str("J\xFCrgen")
+  EXPECT_EQ(Hex(Serialized(persons)), Hex(ByteWriter()
+                                           .Dword(1)                              // count
+                                           .Date(0, test::OleOfUtcSeconds(1000))  // changed
+                                           .Dword(12)                             // id
+                                           .Str("J\xFCrgen")                      // name
                                            .Bytes()));
 }
 
@@ -452,18 +448,18 @@ TEST_F(TablesTest, NegativePictureHalvesMoveTheOtherHalfOnAtEverySave) {
   // picture half borrows one from the theme half, on adding and on reading.
   CThemenDerBilderEx links;
   links.Put(-1, -1, Moment(0));
-  std::string bytes = Written(links);
+  std::string bytes = Serialized(links);
   EXPECT_EQ(Hex(bytes.substr(16, 8)), "FE FF FF FF FF FF FF FF");
   for (const char* next : {"FD FF FF FF FF FF FF FF", "FC FF FF FF FF FF FF FF"}) {
     CThemenDerBilderEx again;
     Read(again, bytes);
-    bytes = Written(again);
+    bytes = Serialized(again);
     EXPECT_EQ(Hex(bytes.substr(16, 8)), next);
   }
 
   // Person and picture halves as the rectangle block lists them.
   auto written = [](CPersonenAufBildernEx& t) {
-    const std::string b = Written(t);
+    const std::string b = Serialized(t);
     std::set<std::pair<std::int32_t, std::int32_t>> out;
     for (std::size_t at = 16; at + 36 <= b.size(); at += 36) {
       CArchive ar(std::string_view(b).substr(at, 8));
@@ -480,7 +476,7 @@ TEST_F(TablesTest, NegativePictureHalvesMoveTheOtherHalfOnAtEverySave) {
   EXPECT_TRUE(rects.Lookup(3, -1));
   EXPECT_EQ(written(rects), (S{{2, -1}, {INT_MAX, -5}, {4, 5}}));
   CPersonenAufBildernEx back;
-  Read(back, Written(rects));
+  Read(back, Serialized(rects));
   EXPECT_EQ(written(back), (S{{1, -1}, {INT_MAX - 1, -5}, {4, 5}}));
   EXPECT_TRUE(back.Lookup(2, -1)) << "the key read is the pair key of the halves in the file";
   EXPECT_FALSE(back.Lookup(3, -1));
@@ -490,7 +486,7 @@ TEST_F(TablesTest, NegativePictureHalvesMoveTheOtherHalfOnAtEverySave) {
 
 TEST_F(TablesTest, RepeatedIdsInAFileLeaveTheLastValuesInTheFirstPlace) {
   ByteWriter file;
-  file.Dword(3).Date(0, 1.0);
+  file.Dword(3).Date(0, 1.0);  // count, changed; then id, name, taken, size, changed, headline
   file.Int(16).Str("alt.jpg").Date(0, 2.0).Dword(1).Date(0, 3.0).Str("alt");
   file.Int(17).Str("b.jpg").Date(0, 2.0).Dword(2).Date(0, 3.0).Str("b");
   file.Int(16).Str("neu.jpg").Date(0, 4.0).Dword(3).Date(0, 5.0).Str("neu");
@@ -502,7 +498,7 @@ TEST_F(TablesTest, RepeatedIdsInAFileLeaveTheLastValuesInTheFirstPlace) {
   ASSERT_TRUE(t.Lookup(16, e));
   EXPECT_EQ(e.filename, "neu.jpg");
   EXPECT_EQ(e.title, "neu");
-  const std::string out = Written(t);
+  const std::string out = Serialized(t);
   EXPECT_EQ(Hex(out.substr(0, 4)), "02 00 00 00") << "one record fewer than the count read";
 }
 

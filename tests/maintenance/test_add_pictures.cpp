@@ -5,13 +5,14 @@
 #include <filesystem>
 #include <random>
 
-#include "core/album_testutil.h"
-#include "core/jpeg_builder.h"
 #include "maintenance/addpictures.h"
 #include "maintenance/capturedate.h"
 #include "maintenance/duplicatetest.h"
-#include "maintenance/fakes.h"
 #include "res/strings.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/fakes.h"
+#include "testsupport/files.h"
+#include "testsupport/jpeg_builder.h"
 
 namespace kolvaro {
 namespace {

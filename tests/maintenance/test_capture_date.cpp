@@ -6,9 +6,10 @@
 
 #include <optional>
 
-#include "core/album_testutil.h"
-#include "core/jpeg_builder.h"
 #include "maintenance/capturedate.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/files.h"
+#include "testsupport/jpeg_builder.h"
 
 namespace kolvaro {
 namespace {

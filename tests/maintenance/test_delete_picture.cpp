@@ -7,9 +7,10 @@
 
 #include <filesystem>
 
-#include "core/album_testutil.h"
 #include "core/meriskdoc.h"
-#include "maintenance/fakes.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/fakes.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {
@@ -89,9 +90,9 @@ TEST_F(DeletePictureTest, MovesAnExistingFileToTheTrashOnlyWhenAsked) {
 TEST_F(DeletePictureTest, TrashesOnlyTheRegularFileTheNameLeadsTo) {
   test::FakeUserQuestions ui;
   doc.SetUserQuestions(&ui);
-  test::WriteFileBytes(album / "x:y.jpg", "jpeg");
+  test::WriteFile(album / "x:y.jpg", "jpeg");
   std::filesystem::create_directories(album / "opfer/ordner");
-  test::WriteFileBytes(album / "opfer/geheim.jpg", "jpeg");
+  test::WriteFile(album / "opfer/geheim.jpg", "jpeg");
   std::filesystem::create_symlink(album / "opfer/geheim.jpg", album / "link.jpg");
   ASSERT_EQ(::mkfifo((album / "pipe.jpg").c_str(), 0600), 0);
   const struct {

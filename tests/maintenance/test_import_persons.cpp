@@ -8,9 +8,10 @@
 #include <chrono>
 #include <future>
 
-#include "core/album_testutil.h"
 #include "core/meriskdoc.h"
 #include "maintenance/importpersons.h"
+#include "testsupport/album_bytes.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {

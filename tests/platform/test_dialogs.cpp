@@ -11,7 +11,7 @@
 
 #include "platform/qt/widgets/folderchooser.h"
 #include "platform/qt/widgets/inputdlg.h"
-#include "qt_testutil.h"
+#include "testsupport/qt.h"
 
 namespace kolvaro {
 namespace {

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 #include "platform/qt/widgets/qtfileoperations.h"
-#include "qt_testutil.h"
+#include "testsupport/qt.h"
 
 namespace kolvaro {
 namespace {
@@ -43,10 +43,6 @@ void Chain(std::shared_ptr<QStringList> texts, QStringList buttons) {
     const QString button = buttons.takeFirst();
     Chain(texts, buttons);
     test::PressMessageBoxButton(w, button);
-    if (w->isVisible()) {  // no such button: fail instead of waiting forever
-      *texts << u"<kein Knopf "_qs + button + u'>';
-      box && box->escapeButton() ? box->escapeButton()->click() : qobject_cast<QDialog*>(w)->reject();
-    }
   });
 }
 

@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "cli/cli_testutil.h"
 #include "platform/qt/qtsettings.h"
+#include "testsupport/cli.h"
 
 namespace kolvaro::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <QTest>
 
 #include "platform/qt/widgets/qtuserquestions.h"
-#include "qt_testutil.h"
 #include "res/strings.h"
+#include "testsupport/qt.h"
 
 namespace kolvaro {
 namespace {
@@ -46,10 +46,6 @@ void Press(QWidget* w, const QString& press, Box& seen) {
     QTest::keyClick(box, Qt::Key_Escape);
   else
     test::PressMessageBoxButton(box, press);
-  if (box->isVisible()) {  // no such button: fail instead of waiting forever
-    seen.buttons << u"<kein Knopf "_qs + press + u'>';
-    box->escapeButton()->click();
-  }
 }
 
 TEST(MessageBox, ButtonsDefaultIconCaptionAndAnswer) {

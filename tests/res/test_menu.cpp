@@ -5,16 +5,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
 #include "res/commands.h"
 #include "res/strings.h"
+#include "testsupport/files.h"
 
 namespace kolvaro {
 namespace {
+
+using test::ReadFile;
 
 const std::filesystem::path kIconFolder =
     std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "src" / "res" / "icons";
@@ -32,11 +33,6 @@ const MenuEntry* FindPopup(const std::vector<MenuEntry>& items, std::string_view
   for (const MenuEntry& item : items)
     if (item.kind == MenuEntry::Popup && item.text == text) return &item;
   return nullptr;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST(MainMenu, PopupsAndTheirStructure) {

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "qt_testutil.h"
-#include "test_description_util.h"
+#include "testsupport/description_album.h"
+#include "testsupport/qt.h"
 #include "views/deletepicturedlg.h"
 #include "views/imagedescription.h"
 #include "views/personsdlg.h"
@@ -150,8 +150,7 @@ TEST_F(PersonsDialog, ChoosingAnEntryShowsItsRectangleForHalfASecond) {
 TEST_F(PersonsDialog, PreviewEndsWithTheMarkedRectangleEditableAgain) {
   Open();
   Marked()->item(0)->setSelected(true);
-  for (int waited = 0; dlg->IsPreviewing() && waited < 2000; waited += 50) QTest::qWait(50);
-  EXPECT_FALSE(dlg->IsPreviewing());
+  EXPECT_TRUE(test::WaitUntil([&] { return !dlg->IsPreviewing(); }));
   EXPECT_EQ(Edit("editLeft")->text(), QStringLiteral("20"));
   EXPECT_FALSE(Edit("editBottom")->isReadOnly());
 }

@@ -14,9 +14,9 @@
 #include <QSlider>
 #include <QTest>
 
-#include "qt_testutil.h"
 #include "res/commands.h"
-#include "test_description_util.h"
+#include "testsupport/description_album.h"
+#include "testsupport/qt.h"
 #include "views/datelockbutton.h"
 #include "views/deletepicturedlg.h"
 #include "views/imagedescription.h"
@@ -482,8 +482,7 @@ TEST_F(DescriptionView, DateLockButtonRaisesOnHoverOnlyWithCollaboration) {
     QApplication::sendEvent(lock, &move);
     EXPECT_EQ(lock->IsRaised(), collaboration != 0);
     // The cursor is not over the button: the next tick lowers it.
-    for (int waited = 0; lock->IsRaised() && waited < 2000; waited += 50) QTest::qWait(50);
-    EXPECT_FALSE(lock->IsRaised());
+    EXPECT_TRUE(test::WaitUntil([&] { return !lock->IsRaised(); }));
   }
 }
 

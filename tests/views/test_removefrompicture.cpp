@@ -1,6 +1,6 @@
 // The picture view's "-" buttons without a window: what is asked, with which
 // default, and what goes.
-#include "test_description_util.h"
+#include "testsupport/description_album.h"
 #include "views/removefrompicture.h"
 
 namespace kolvaro {

@@ -1,27 +1,17 @@
 #pragma once
-// Helpers for the album tests: an independent writer of album bytes, a
-// model of the 17-bucket record order, temporary folders and environment
-// guards.
-
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <time.h>
+// Helpers for the album tests: an independent writer of album bytes, what the
+// code under test writes, and a model of the 17-bucket record order.
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <deque>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/oledate.h"
+#include "core/archive.h"
 
 namespace kolvaro::test {
 
@@ -80,6 +70,14 @@ class ByteWriter {
   std::string m_bytes;
 };
 
+/// What `Serialize` writes of a document or a table.
+template <typename T>
+std::string Serialized(T& x) {
+  CArchive ar;
+  x.Serialize(ar);
+  return ar.Bytes();
+}
+
 /// Hex dump for readable failure messages.
 inline std::string Hex(std::string_view bytes) {
   static const char* digits = "0123456789ABCDEF";
@@ -124,67 +122,6 @@ class BucketOrderModel {
  private:
   std::array<std::deque<Key>, 17> m_buckets;
 };
-
-/// A fresh folder below the system's temporary folder, removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kolvaro-test-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    m_path = tmpl;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    // Folders a test made read-only must be writable again to go.
-    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-      if (it->is_directory(ec)) ::chmod(it->path().c_str(), 0700);
-    std::filesystem::remove_all(m_path, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::filesystem::path& Path() const { return m_path; }
-  /// The folder with its trailing '/', as the album keeps folders.
-  std::string Folder() const { return m_path.string() + "/"; }
-  std::string operator/(std::string_view name) const { return (m_path / name).string(); }
-
- private:
-  std::filesystem::path m_path;
-};
-
-/// Sets or removes an environment variable for one scope (and re-reads TZ).
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : m_name(name) {
-    if (const char* old = ::getenv(name)) m_old = old;
-    Apply(value);
-  }
-  ~ScopedEnv() { Apply(m_old); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  void Apply(const std::optional<std::string>& v) {
-    if (v)
-      ::setenv(m_name, v->c_str(), 1);
-    else
-      ::unsetenv(m_name);
-    ReloadClockEnvironment();
-  }
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFileBytes(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 /// Records the largest single allocation made while it lives (the test
 /// binary's operator new reports to it), to show that a length or count

@@ -11,7 +11,7 @@
 #include "app/mainframe.h"
 #include "app/meriskapp.h"
 #include "core/meriskdoc.h"
-#include "maintenance/fakes.h"
+#include "testsupport/fakes.h"
 
 namespace kolvaro::test {
 

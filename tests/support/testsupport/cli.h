@@ -1,5 +1,6 @@
 #pragma once
 // Runs the built kolvaro-cli in a throw-away HOME, and reads its JSON back.
+// Needs KOLVARO_CLI, the program's path, defined by the test target.
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -12,9 +13,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -24,21 +23,14 @@
 
 #include "core/cp1252.h"
 #include "core/meriskdoc.h"
+#include "platform/settings.h"
+#include "testsupport/files.h"
 
 extern char** environ;
 
 namespace kolvaro::test {
 
 namespace fs = std::filesystem;
-
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 struct CliResult {
   int exitCode = -1;
@@ -52,17 +44,7 @@ using Env = std::map<std::string, std::string>;
 /// XDG_CONFIG_HOME of every run, so no user setting is read or written.
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kolvaro-cli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    m_dir = tmpl;
-    m_home = m_dir / "home";
-    fs::create_directories(m_home / ".config");
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(m_dir, ec);
-  }
+  void SetUp() override { fs::create_directories(m_home / ".config"); }
 
   /// Runs kolvaro-cli with `args` in m_dir. TZ is Europe/Berlin and
   /// SOURCE_DATE_EPOCH is unset unless `env` says otherwise.
@@ -129,8 +111,9 @@ class CliTest : public ::testing::Test {
     return fs::canonical(KOLVARO_CLI).parent_path().string() + "/";
   }
 
-  fs::path m_dir;
-  fs::path m_home;
+  TempDir m_temp;
+  fs::path m_dir = m_temp.Path();
+  fs::path m_home = m_dir / "home";
 };
 
 /// A strict JSON reader, enough to take kolvaro-cli's dump apart.

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/meriskdoc.h"
-#include "maintenance/fakes.h"
 #include "platform/settings.h"
+#include "testsupport/fakes.h"
 
 namespace kolvaro::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Stand-ins for the platform: questions answered from a script and recorded,
-// file operations and transaction records recorded.
+// file operations, transaction records and view updates recorded or counted.
 
 #include <deque>
 #include <optional>

@@ -5,8 +5,6 @@
 // tables, the scan with fake image data, and EOI.
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -332,13 +330,6 @@ inline Bytes FakeThumbnail(std::size_t size) {
   t[t.size() - 2] = 0xFF;
   t[t.size() - 1] = 0xD9;
   return t;
-}
-
-inline void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
 }
 
 }  // namespace kolvaro::test
