@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of the running program on a virtual screen: the main window
 # with the demo album, the persons dialog after marking a rectangle, the
-# delete dialog, a picture whose file is missing, the title tip over two
-# persons, and the whole screen of 960 x 540 logical pixels (1920 x 1080 at
-# scale 2) with the window on it.
+# delete dialog, the special selection, a picture whose file is missing, the
+# title tip over two persons, the whole screen of 960 x 540 logical pixels
+# (1920 x 1080 at scale 2) with the window on it, the persons' management
+# dialog and the theme dialog during a drag.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -71,6 +72,21 @@ sleep 0.5
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 xdotool key alt+b b
 shot "Bild löschen" "$out/bild-loeschen.png"
+xdotool key Escape
+sleep 0.3
+
+# The special selection: "<Spezial ...>" from the sort list, then "Los!";
+# three pictures chosen, the available ones labelled by file name.
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool mousemove $((X + 690)) $((Y + 75)) click 1
+sleep 0.5
+xdotool key End Return
+sleep 0.3
+xdotool mousemove $((X + 808)) $((Y + 75)) click 1
+sleep 1
+xdotool key Down Tab space shift+Tab Down Down Tab space shift+Tab Down Down Down Tab space
+xdotool key Tab Tab Tab Tab Tab Tab Tab Right
+shot "Spezialsortierung und -selektion" "$out/spezialselektion.png"
 xdotool key Escape
 sleep 0.3
 kill $pid

@@ -1,7 +1,6 @@
 #include "app/selectview.h"
 
 #include <QAbstractItemView>
-#include <QCollator>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -9,23 +8,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/specialselect.h"
 #include "core/meriskdoc.h"
 #include "platform/qt/qtstring.h"
+#include "platform/qt/widgets/listcollation.h"
 #include "res/strings.h"
 
 namespace kolvaro {
-namespace {
-
-const QCollator& ListCollator() {
-  static const QCollator collator = [] {
-    QCollator c(QLocale(QLocale::German, QLocale::Germany));
-    c.setCaseSensitivity(Qt::CaseInsensitive);
-    return c;
-  }();
-  return collator;
-}
-
-}  // namespace
 
 int CSortedComboBox::AddSorted(const QString& text, int itemValue) {
   // Binary search for the first entry that sorts after the new one, so equal
@@ -86,6 +75,7 @@ CSelectView::CSelectView(CMeriskDoc& doc, QWidget* parent) : QWidget(parent), m_
   row->addStretch(1);
   setFixedHeight(kHeight);
   connect(m_go, &QPushButton::clicked, this, &CSelectView::OnGo);
+  connect(m_sort, &QComboBox::activated, this, &CSelectView::OnSortChosen);
   m_doc.AddView(this);
 }
 
@@ -99,8 +89,11 @@ void CSelectView::OnInitialUpdate() {
   for (std::size_t nl = entries.find('\n'); nl != std::string_view::npos;
        start = nl + 1, nl = entries.find('\n', start))
     m_sort->AddSorted(ToQString(entries.substr(start, nl - start)), 0);
+  // Added unsorted after the four: its position is the special selection's key.
+  m_sort->addItem(ToQString(LoadString(IDS_SORT_SPECIAL)), 0);
   m_sort->setCurrentIndex(-1);
   m_sort->FitDropDownWidth();
+  OnSortChosen();
   FillPersons();
   FillThemes();
 }

@@ -43,8 +43,14 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
   void OnUpdate(CDocument& doc, IDocumentObserver* sender, long hint) override;
   bool OnCommand(int) override { return false; }
 
-  /// "Los!": selects with the chosen theme, person and sort key.
+  /// "Los!": selects with the chosen theme, person and sort key; with
+  /// "<Spezial ...>" chosen, runs the special selection instead.
   void OnGo();
+  /// The user has chosen a sort entry: "<Spezial ...>" leaves no use for
+  /// the theme and person lists.
+  void OnSortChosen();
+  /// The sort list's position of "<Spezial ...>", after the four sort keys.
+  static constexpr int kSpecialSort = 4;
 
   CSortedComboBox* ThemeList() const { return m_theme; }
   CSortedComboBox* PersonList() const { return m_person; }
@@ -54,6 +60,7 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
  private:
   void FillPersons();
   void FillThemes();
+  void RunSpecialSelect();
 
   CMeriskDoc& m_doc;
   CSortedComboBox* m_theme;

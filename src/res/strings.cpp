@@ -330,6 +330,8 @@ constexpr std::array kTable = {
     Entry{IDS_CLI_ABOUT_UNMARK, "Entfernt die Markierung einer Person auf einem Bild." KOLVARO_CLI_LOGGED},
 #undef KOLVARO_CLI_LOGGED
 
+    Entry{IDS_SORT_SPECIAL, "<Spezial ...>"},
+
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},

@@ -239,6 +239,7 @@ namespace kolvaro {
   X(IDS_CLI_ABOUT_TITLE, 2333)                                                                 \
   X(IDS_CLI_USAGE_UNMARK, 2334)                                                                \
   X(IDS_CLI_ABOUT_UNMARK, 2335)                                                                \
+  X(IDS_SORT_SPECIAL, 2600)             /* sort list: the special selection, after IDS_SORT_KEYS */ \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

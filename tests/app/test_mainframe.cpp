@@ -100,7 +100,7 @@ TEST(SelectViewTest, ListsSortAngleEntriesFirstAndKeepTheChosenTheme) {
   QStringList sort;
   for (int i = 0; i < bar->SortList()->count(); ++i) sort << bar->SortList()->itemText(i);
   EXPECT_EQ(sort, (QStringList{QStringLiteral("<keine>"), QStringLiteral("Dateiname"), QStringLiteral("Datum"),
-                                QStringLiteral("Größe")}));
+                                QStringLiteral("Größe"), QStringLiteral("<Spezial ...>")}));
   EXPECT_EQ(bar->SortList()->currentIndex(), -1);
 
   bar->ThemeList()->SelectValue(2);  // "Familie"
