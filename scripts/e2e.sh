@@ -15,6 +15,9 @@
 #                  tip; it stays while the pointer rests on it, and a drag
 #                  (marking a person) or a double click (opening the file)
 #                  that starts on it reaches the picture
+#   themes         by the keyboard: a new theme through "Extras" -> "Themen
+#                  verwalten", assigned to the shown picture through "Bild" ->
+#                  "Themen zuordnen", saved; the album then has both
 set -euo pipefail
 exe=${1:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
 cli=${2:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
@@ -52,6 +55,10 @@ case $check in
     mkdir -p "$work/bin"
     printf '#!/bin/sh\necho "$@" >>"%s/geoeffnet"\n' "$work" >"$work/bin/xdg-open"
     chmod +x "$work/bin/xdg-open"
+    ;;
+  themes)
+    convert -size 64x48 xc:skyblue "$work/hafen.jpg" 2>/dev/null || printf 'kein Bild' >"$work/hafen.jpg"
+    "$cli" add "$work/Reise.kvo" "$work/hafen.jpg" >/dev/null 2>&1
     ;;
   *) echo "e2e: unbekannte Prüfung $check" >&2; exit 2 ;;
 esac
@@ -175,7 +182,47 @@ case $check in
     echo "e2e: ein Doppelklick durch den Titeltipp öffnet das Bild"
     quit
     ;;
+  themes)
+    wait_for() {  # a window titled $1
+      for _ in $(seq 50); do
+        xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
+        sleep 0.1
+      done
+      fail "kein Fenster \"$1\""
+    }
+    start
+    xdotool key alt+x && sleep 0.3 && xdotool key t
+    wait_for 'Themen verwalten'
+    xdotool key alt+n
+    wait_for 'Neues Thema'
+    xdotool type --delay 30 'Hafen' && xdotool key Return && sleep 0.5
+    xdotool key Return && sleep 0.5
+    echo "e2e: Thema \"Hafen\" angelegt"
+    # Without a window manager the closed dialog hands the focus back to no one.
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+    sleep 0.3
+    xdotool key alt+b && sleep 0.3 && xdotool key z
+    wait_for 'Thema hinzufügen'
+    # The available list has the focus: select its first entry, then ">", then OK.
+    xdotool key space && sleep 0.2 && xdotool key Tab && sleep 0.2 && xdotool key space && sleep 0.3
+    xdotool key Return && sleep 0.5
+    xdotool search --name '^Thema hinzufügen$' >/dev/null 2>&1 && fail "der Themen-Dialog bleibt nach OK offen"
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+    sleep 0.3
+    xdotool key ctrl+s && sleep 1
+    quit
+    ;;
 esac
 SESSION
 chmod +x "$work/session.sh"
 xvfb-run -a -s "$screen" "$work/session.sh" "$exe" "$work/Reise.kvo" "$check" "$work"
+if [[ $check == themes ]]; then
+  "$cli" dump "$work/Reise.kvo" | python3 -c '
+import json, sys
+d = json.load(sys.stdin)
+themes = [t["id"] for t in d["themes"]["records"] if t["name"] == "Hafen"]
+links = [(l["theme"], l["picture"]) for l in d["themesOfPictures"]["records"]]
+sys.exit(0 if len(themes) == 1 and (themes[0], 1) in links else 1)' ||
+    { echo "e2e: das gespeicherte Album hat das Thema \"Hafen\" nicht am Bild" >&2; exit 1; }
+  echo "e2e: das gespeicherte Album hat das Thema \"Hafen\" am Bild"
+fi

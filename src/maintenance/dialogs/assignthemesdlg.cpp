@@ -18,11 +18,16 @@ bool AnySelected(const QListWidget* list) {
 }
 
 void Fill(CDragDropListBox* list, const std::vector<NameEntry>& entries) {
-  list->SetSorted(true);
+  std::vector<QString> texts;
+  texts.reserve(entries.size());
+  for (const NameEntry& e : entries) texts.push_back(ToQString(e.name));
+  // Appended in their sorted order; entries added later find their place.
+  list->SetSorted(false);
   list->setUpdatesEnabled(false);
-  for (const NameEntry& e : entries)
-    list->AddEntry(ToQString(e.name), static_cast<std::uint32_t>(e.id));
+  for (const std::size_t i : ListOrder(texts))
+    list->AddEntry(texts[i], static_cast<std::uint32_t>(entries[i].id));
   list->setUpdatesEnabled(true);
+  list->SetSorted(true);
 }
 
 /// Copies the selected entries of `from`, top to bottom, into `to`, then

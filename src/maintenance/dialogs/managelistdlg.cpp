@@ -10,6 +10,15 @@
 
 namespace kolvaro {
 
+std::vector<std::size_t> ListOrder(const std::vector<QString>& texts) {
+  std::vector<std::size_t> order(texts.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&texts](std::size_t a, std::size_t b) {
+    return ListCollator().compare(texts[a], texts[b]) < 0;
+  });
+  return order;
+}
+
 std::optional<std::string> AskWithInputDlg(QWidget* parent, const TextRequest& request) {
   CInputDlg dlg(parent);
   dlg.m_strCaption = ToQString(request.caption);
@@ -49,19 +58,12 @@ int CManageListDlg::exec() {
 void CManageListDlg::Fill() {
   QListWidget* list = m_form->nameList;
   list->clear();
-  std::vector<NameEntry> entries = m_list.Entries();
+  const std::vector<NameEntry> entries = m_list.Entries();
   std::vector<QString> texts;
   texts.reserve(entries.size());
   for (const NameEntry& e : entries) texts.push_back(ToQString(e.name));
-  // Sorted once and appended: as inserting each at its place would order
-  // them, equal names in the order of the table.
-  std::vector<std::size_t> order(entries.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&texts](std::size_t a, std::size_t b) {
-    return ListCollator().compare(texts[a], texts[b]) < 0;
-  });
   list->setUpdatesEnabled(false);
-  for (const std::size_t i : order) {
+  for (const std::size_t i : ListOrder(texts)) {
     auto* item = new QListWidgetItem(texts[i]);
     item->setData(Qt::UserRole, entries[i].id);
     list->addItem(item);
