@@ -117,15 +117,10 @@ QStringList Texts(const QListWidget* list) {
   return texts;
 }
 
-QPushButton* Button(QWidget* dlg, const QString& text) {
-  for (QPushButton* b : dlg->findChildren<QPushButton*>())
-    if (b->text() == text) return b;
-  ADD_FAILURE() << text.toStdString();
-  return nullptr;
-}
-
-QRadioButton* Radio(QWidget* dlg, const QString& text) {
-  for (QRadioButton* b : dlg->findChildren<QRadioButton*>())
+// The dialog's button or radio button with that text.
+template <typename Button = QPushButton>
+Button* Find(QWidget* dlg, const QString& text) {
+  for (Button* b : dlg->findChildren<Button*>())
     if (b->text() == text) return b;
   ADD_FAILURE() << text.toStdString();
   return nullptr;
@@ -136,9 +131,9 @@ void Choose(QWidget* dlg, const std::vector<int>& rows, bool ok = true) {
   auto* available = dlg->findChild<QListWidget*>(u"availableList"_qs);
   for (const int row : rows) {
     available->setCurrentRow(row);
-    Button(dlg, u">"_qs)->click();
+    Find(dlg, u">"_qs)->click();
   }
-  Button(dlg, ok ? u"OK"_qs : u"Abbrechen"_qs)->click();
+  Find(dlg, ok ? u"OK"_qs : u"Abbrechen"_qs)->click();
 }
 
 TEST(SpecialSelectDialog, ShowsTheSelectionAndReturnsTheChosenOrderOnOk) {
@@ -154,23 +149,23 @@ TEST(SpecialSelectDialog, ShowsTheSelectionAndReturnsTheChosenOrderOnOk) {
   auto* chosen = dlg.findChild<QListWidget*>(u"chosenList"_qs);
   EXPECT_EQ(dlg.windowTitle(), u"Spezialsortierung und -selektion");
   EXPECT_EQ(Texts(available), (QStringList{u"1"_qs, u"2"_qs, u"3"_qs}));
-  EXPECT_TRUE(Radio(&dlg, u"Nur Nummer"_qs)->isChecked());
-  EXPECT_FALSE(Radio(&dlg, u"Themen"_qs)->isEnabled());
-  EXPECT_FALSE(Radio(&dlg, u"Personen"_qs)->isEnabled());
+  EXPECT_TRUE(Find<QRadioButton>(&dlg, u"Nur Nummer"_qs)->isChecked());
+  EXPECT_FALSE(Find<QRadioButton>(&dlg, u"Themen"_qs)->isEnabled());
+  EXPECT_FALSE(Find<QRadioButton>(&dlg, u"Personen"_qs)->isEnabled());
 
   available->setCurrentRow(2);
-  Button(&dlg, u">"_qs)->click();
+  Find(&dlg, u">"_qs)->click();
   available->setCurrentRow(0);
-  Button(&dlg, u">"_qs)->click();
-  Button(&dlg, u"oben"_qs)->click();
-  Radio(&dlg, u"Dateiname"_qs)->click();
+  Find(&dlg, u">"_qs)->click();
+  Find(&dlg, u"oben"_qs)->click();
+  Find<QRadioButton>(&dlg, u"Dateiname"_qs)->click();
   EXPECT_EQ(Texts(available),
             (QStringList{u"1 bild1.jpg"_qs, u"2 bild2.jpg"_qs, u"3 bild3.jpg"_qs}));
   EXPECT_EQ(Texts(chosen), (QStringList{u"1"_qs, u"3"_qs}));
   EXPECT_EQ(chosen->currentRow(), 0);
   EXPECT_EQ(chosen->item(1)->data(Qt::UserRole).toInt(), 3);
 
-  Button(&dlg, u"OK"_qs)->click();
+  Find(&dlg, u"OK"_qs)->click();
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(dlg.Result(), (std::vector<std::int32_t>{1, 3}));
 }
