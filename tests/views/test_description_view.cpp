@@ -14,6 +14,8 @@
 #include <QSlider>
 #include <QTest>
 
+#include "maintenance/dialogs/assignthemesdlg.h"
+#include "platform/qt/widgets/dragdroplistbox.h"
 #include "res/commands.h"
 #include "testsupport/description_album.h"
 #include "testsupport/qt.h"
@@ -233,6 +235,27 @@ TEST_F(DescriptionView, RemovingThemesAsksWithThePluralAndRemovesAll) {
   EXPECT_FALSE(doc.ThemesOfPictures().Lookup(2, a));
   EXPECT_EQ(records.size(), 2u);
   EXPECT_FALSE(Control("buttonRemoveThemes")->isEnabled());
+}
+
+TEST_F(DescriptionView, ThemesButtonOpensTheThemeDialogAndTheViewShowsItsOutcome) {
+  a = AddPicture("a.jpg");
+  doc.AddOrUpdateTheme(1, "Urlaub");
+  SelectAll();
+  MakeView();
+  auto* button = qobject_cast<QPushButton*>(Control("buttonAddThemes"));
+  EXPECT_FALSE(button->isHidden());
+  EXPECT_TRUE(Enabled(ID_ASSIGN_THEMES));
+  test::OnNextModal([](QWidget* w) {
+    auto* dlg = qobject_cast<CAssignThemesDlg*>(w);
+    ASSERT_TRUE(dlg);
+    dlg->AvailableList()->item(0)->setSelected(true);
+    dlg->OnAssign();
+    dlg->OnOK();
+  });
+  button->click();
+  ASSERT_EQ(List("listThemes")->count(), 1);
+  EXPECT_EQ(List("listThemes")->item(0)->text(), QStringLiteral("Urlaub"));
+  EXPECT_TRUE(doc.IsModified());
 }
 
 // What is asked and removed is CRemoveFromPicture's; the view hands over its
