@@ -17,8 +17,7 @@ namespace {
 
 using test::ReadFile;
 
-const std::filesystem::path kIconFolder =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "src" / "res" / "icons";
+const std::filesystem::path kIconFolder = KOLVARO_ICON_DIR;
 
 void CollectCommands(const std::vector<MenuEntry>& items, std::vector<const MenuEntry*>& out) {
   for (const MenuEntry& item : items) {
