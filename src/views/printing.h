@@ -1,0 +1,36 @@
+#pragma once
+// Printing the shown picture alone on one page, stretched to the layout's
+// rectangle measured from the top-left corner of the printable area.
+
+#include <QString>
+
+#include "views/pagelayout.h"
+
+class QPainter;
+class QPrinter;
+class QWidget;
+
+namespace kolvaro {
+
+/// The default printer's printable area in whole millimetres; A4 portrait
+/// (210 x 297) when there is no printer.
+PageSize DefaultPageSize();
+
+/// Without a default printer: A4 portrait with no margins, so the printable
+/// area is the page the layout was made on (PDF output).
+void UsePageWithoutPrinter(QPrinter& printer);
+
+/// Draws the picture file at `path` on the painter's page of `printer`, upright
+/// and decoded at full resolution. False when the file gives no picture: the
+/// page stays empty.
+bool PaintPicturePage(QPainter& painter, const QPrinter& printer, const QString& path, const PageLayout& layout);
+/// One page with the picture on it; false when the printer could not start.
+bool PrintPicture(QPrinter& printer, const QString& path, const PageLayout& layout);
+
+/// The view's three commands: with the print dialog, straight to the default
+/// printer (the dialog when there is none), and the print preview.
+void PrintWithDialog(QWidget* parent, const QString& path, const PageLayout& layout);
+void PrintDirect(QWidget* parent, const QString& path, const PageLayout& layout);
+void PrintPreview(QWidget* parent, const QString& path, const PageLayout& layout);
+
+}  // namespace kolvaro
