@@ -1,7 +1,6 @@
 #include "views/personsdlg.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimerEvent>
@@ -11,6 +10,7 @@
 #include "core/meriskdoc.h"
 #include "platform/qt/qtstring.h"
 #include "platform/qt/widgets/inputdlg.h"
+#include "platform/qt/widgets/listcollation.h"
 #include "platform/userquestions.h"
 #include "res/strings.h"
 #include "ui_personsdlg.h"
@@ -19,15 +19,6 @@ namespace kolvaro {
 namespace {
 
 constexpr int kPreviewMs = 500;
-
-const QCollator& ListCollator() {
-  static const QCollator collator = [] {
-    QCollator c{QLocale()};
-    c.setCaseSensitivity(Qt::CaseInsensitive);
-    return c;
-  }();
-  return collator;
-}
 
 // Centre as the rectangle's halves give it, truncating toward zero.
 std::int64_t CentreX(const Rect& r) { return (std::int64_t{r.left} + r.right) / 2; }
@@ -40,14 +31,7 @@ bool CSortedListItem::operator<(const QListWidgetItem& other) const {
 }
 
 int AddSortedComboItem(QComboBox* combo, const QString& text, std::int32_t id) {
-  int lo = 0, hi = combo->count();
-  while (lo < hi) {
-    const int mid = (lo + hi) / 2;
-    if (ListCollator().compare(combo->itemText(mid), text) <= 0)
-      lo = mid + 1;
-    else
-      hi = mid;
-  }
+  const int lo = SortedInsertRow(combo->count(), [combo](int row) { return combo->itemText(row); }, text);
   // Inserting into an empty combo box would select the entry.
   const bool none = combo->currentIndex() < 0;
   combo->insertItem(lo, text, id);
