@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "app/mainframe.h"
+#include "app/settingsdlg.h"
 #include "core/safefile.h"
 #include "platform/qt/qtstring.h"
 #include "res/commands.h"
@@ -204,12 +205,22 @@ bool CMeriskApp::SaveModified() {
   return true;
 }
 
+void CMeriskApp::OnOptions() {
+  CSettingsDialog dlg(m_settings, m_ui, m_frame.get());
+  if (dlg.exec() != QDialog::Accepted) return;
+  // Whoever switches collaboration on expects the very next change to reach
+  // the other editors, and off, no further one: the log follows at once.
+  m_doc.StartOrEndTransactionLog();
+  if (m_frame) m_frame->RemoveCollaborationMenuIfOff();
+}
+
 bool CMeriskApp::OnCommand(int id) {
   switch (id) {
     case ID_FILE_NEW: OnFileNew(); return true;
     case ID_FILE_OPEN: OnFileOpen(); return true;
     case ID_FILE_SAVE: OnFileSave(); return true;
     case ID_FILE_SAVE_AS: OnFileSaveAs(); return true;
+    case ID_OPTIONS: OnOptions(); return true;
     case ID_APP_EXIT:
       if (m_frame) m_frame->close();
       return true;
@@ -228,6 +239,7 @@ bool CMeriskApp::OnUpdateCommand(int id, CmdState& state) {
     case ID_FILE_OPEN:
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_AS:
+    case ID_OPTIONS:
     case ID_APP_EXIT:
       state.enabled = true;
       return true;

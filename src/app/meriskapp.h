@@ -56,6 +56,8 @@ class CMeriskApp : public QObject, public ICommandTarget {
   /// user cancels or saving fails (the album must then stay open).
   bool SaveModified();
   void OnOpenRecentFile(int index);
+  /// "Einstellungen"; a changed collaboration applies at once.
+  void OnOptions();
 
   /// Stores the headline and date being typed in the picture view; false
   /// (the user was told) when the date is none.

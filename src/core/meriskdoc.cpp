@@ -103,6 +103,13 @@ void CMeriskDoc::ResetContents() {
   ResetTrailer();
 }
 
+void CMeriskDoc::StartOrEndTransactionLog() {
+  if (m_settings.GetInt("Settings", "Zusammenarbeit", 0) == 0)
+    m_pTransactionLog.reset();
+  else if (!m_pTransactionLog && m_transactionLogFactory)
+    m_pTransactionLog = m_transactionLogFactory(*this);
+}
+
 bool CMeriskDoc::OnNewDocument() {
   ResetContents();
   m_pTransactionLog.reset();

@@ -102,6 +102,9 @@ class CMeriskDoc : public CDocument {
   /// command-line tool brings its own.
   void SetTransactionLog(std::unique_ptr<ITransactionLog> log) { m_pTransactionLog = std::move(log); }
   std::unique_ptr<ITransactionLog> TakeTransactionLog() { return std::move(m_pTransactionLog); }
+  /// Collaboration switched on or off while an album is open: the log starts
+  /// now, or ends now (its file finished, or deleted when it holds nothing).
+  void StartOrEndTransactionLog();
   /// Frees the tables and the selection of an album only read for its
   /// settings; no change of the album.
   void ReleaseTables();
