@@ -4,7 +4,7 @@
 # delete dialog, the special selection, a picture whose file is missing, the
 # title tip over two persons, the whole screen of 960 x 540 logical pixels
 # (1920 x 1080 at scale 2) with the window on it, the persons' management
-# dialog and the theme dialog during a drag.
+# dialog and the theme dialog during a drag, and "Einstellungen".
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -240,4 +240,35 @@ xdotool key Escape
 SESSION
 chmod +x "$work/manage.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/manage.sh" "$build/src/app/kolvaro" "$manage" "$out"
+# "Einstellungen" from "Extras" -> "Optionen" -> "Verschiedenes ...".
+cat >"$work/settings.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+find_window() {  # the newest top-level window titled $1
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
+  echo "$id"
+}
+win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
+sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key v
+dlg=$(find_window 'Einstellungen')
+sleep 0.5
+import -window "$dlg" "$out/einstellungen.png"
+xdotool key Escape
+SESSION
+chmod +x "$work/settings.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/settings.sh" "$build/src/app/kolvaro" "$album" "$out"
 echo "Bilder in $out"
