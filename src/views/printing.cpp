@@ -9,7 +9,16 @@
 #include <QPrinterInfo>
 #include <cmath>
 
+#include "core/meriskdoc.h"
+#include "platform/qt/qtstring.h"
+#include "platform/settings.h"
+#include "platform/userquestions.h"
+#include "res/commands.h"
+#include "res/strings.h"
+#include "views/imagedescription.h"
 #include "views/loadedpicture.h"
+#include "views/pagelayoutdlg.h"
+#include "views/picturectrl.h"
 
 namespace kolvaro {
 namespace {
@@ -88,6 +97,72 @@ void PrintPreview(QWidget* parent, const QString& path, const PageLayout& layout
     PaintPicturePage(painter, *target, path, layout);
   });
   dialog.exec();
+}
+
+CPrintCommands::CPrintCommands(CImageDescription& view, CMeriskDoc& doc, IUserQuestions& ui)
+    : m_view(view), m_doc(doc), m_ui(ui), m_layout(LoadPageLayout(doc.Settings())) {}
+
+CPrintCommands::~CPrintCommands() { SavePageLayout(m_doc.Settings(), m_layout); }
+
+QString CPrintCommands::ShownFile() const {
+  // The full path, also while the view shows the stored relative name.
+  const std::int32_t id = m_view.ShownPicture();
+  return id == -1 ? QString() : ToQString(m_doc.GetPictureFullPath(id));
+}
+
+bool CPrintCommands::OnCommand(int id) {
+  switch (id) {
+    case ID_PAGE_SETUP:
+      PageSetup();
+      return true;
+    case ID_FILE_PRINT:
+      PrintWithDialog(&m_view, ShownFile(), m_layout);
+      return true;
+    case ID_FILE_PRINT_DIRECT:
+      PrintDirect(&m_view, ShownFile(), m_layout);
+      return true;
+    case ID_FILE_PRINT_PREVIEW:
+      PrintPreview(&m_view, ShownFile(), m_layout);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CPrintCommands::OnUpdateCommand(int id, CmdState& state) {
+  switch (id) {
+    case ID_PAGE_SETUP:  // tells why when no picture is shown
+      state.enabled = true;
+      return true;
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
+    case ID_FILE_PRINT_PREVIEW:
+      state.enabled = m_view.ShownPicture() != -1;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CPrintCommands::PageSetup() {
+  if (m_view.ShownPicture() == -1) {
+    m_ui.Inform(std::string(LoadString(IDS_PAGE_SETUP_NEEDS_PICTURE)));
+    return;
+  }
+  PageLayout start = m_layout;
+  const CPictureCtrl& ctrl = *m_view.PictureCtrl();
+  // The ratio of the picture as shown: upright by its orientation.
+  const bool turned = ctrl.Orientation() >= 5;
+  start.m_nPhotoWidth = static_cast<std::int32_t>(turned ? ctrl.PictureHeight() : ctrl.PictureWidth());
+  start.m_nPhotoHeight = static_cast<std::int32_t>(turned ? ctrl.PictureWidth() : ctrl.PictureHeight());
+  CPageLayoutDlg dialog(start, DefaultPageSize(), m_ui, &m_view);
+  if (dialog.exec() != QDialog::Accepted) return;
+  // The ten edited values; the stored photo size stays as loaded.
+  const PageLayout& edited = dialog.Layout();
+  const std::int32_t photoWidth = m_layout.m_nPhotoWidth, photoHeight = m_layout.m_nPhotoHeight;
+  m_layout = edited;
+  m_layout.m_nPhotoWidth = photoWidth;
+  m_layout.m_nPhotoHeight = photoHeight;
 }
 
 }  // namespace kolvaro

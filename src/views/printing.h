@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "views/commandtarget.h"
 #include "views/pagelayout.h"
 
 class QPainter;
@@ -11,6 +12,10 @@ class QPrinter;
 class QWidget;
 
 namespace kolvaro {
+
+class CImageDescription;
+class CMeriskDoc;
+class IUserQuestions;
 
 /// The default printer's printable area in whole millimetres; A4 portrait
 /// (210 x 297) when there is no printer.
@@ -32,5 +37,28 @@ bool PrintPicture(QPrinter& printer, const QString& path, const PageLayout& layo
 void PrintWithDialog(QWidget* parent, const QString& path, const PageLayout& layout);
 void PrintDirect(QWidget* parent, const QString& path, const PageLayout& layout);
 void PrintPreview(QWidget* parent, const QString& path, const PageLayout& layout);
+
+/// The picture view's page setup, print, direct print and print preview. Owns
+/// the view's layout: loaded from section "Layout" when made, saved when gone.
+class CPrintCommands : public ICommandTarget {
+ public:
+  CPrintCommands(CImageDescription& view, CMeriskDoc& doc, IUserQuestions& ui);
+  ~CPrintCommands() override;
+  CPrintCommands(const CPrintCommands&) = delete;
+  CPrintCommands& operator=(const CPrintCommands&) = delete;
+
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CmdState& state) override;
+  const PageLayout& Layout() const { return m_layout; }
+
+ private:
+  void PageSetup();
+  QString ShownFile() const;
+
+  CImageDescription& m_view;
+  CMeriskDoc& m_doc;
+  IUserQuestions& m_ui;
+  PageLayout m_layout;
+};
 
 }  // namespace kolvaro

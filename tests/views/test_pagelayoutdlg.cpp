@@ -1,0 +1,139 @@
+// The page-setup dialog and the view's print commands, offscreen, on A4
+// (the test machine has no printer).
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+
+#include "res/commands.h"
+#include "res/strings.h"
+#include "testsupport/description_album.h"
+#include "testsupport/qt.h"
+#include "views/imagedescription.h"
+#include "views/pagelayoutdlg.h"
+#include "views/pagepreview.h"
+
+namespace kolvaro {
+namespace {
+
+constexpr PageSize kA4{210, 297};
+
+PageLayout Photo(std::int32_t width, std::int32_t height) {
+  PageLayout l;
+  l.m_nPhotoWidth = width;
+  l.m_nPhotoHeight = height;
+  return l;
+}
+
+void Leave(QLineEdit* edit, const QString& text) {
+  edit->setText(text);
+  edit->setModified(true);
+  emit edit->editingFinished();
+}
+
+// The dialog's controls by object name.
+struct Controls {
+  explicit Controls(QWidget* dlg) : d(dlg) {}
+  QLineEdit* edit(const char* name) const { return d->findChild<QLineEdit*>(QLatin1String(name)); }
+  QWidget* d;
+  QLineEdit* editBorderLeft = edit("editBorderLeft");
+  QLineEdit* editBorderTop = edit("editBorderTop");
+  QLineEdit* editBorderRight = edit("editBorderRight");
+  QLineEdit* editBorderBottom = edit("editBorderBottom");
+  QLineEdit* editWidth = edit("editWidth");
+  QLineEdit* editHeight = edit("editHeight");
+  QComboBox* comboPresets = d->findChild<QComboBox*>(QStringLiteral("comboPresets"));
+  QCheckBox* checkCenterOnPage = d->findChild<QCheckBox*>(QStringLiteral("checkCenterOnPage"));
+  QCheckBox* checkUseWholePage = d->findChild<QCheckBox*>(QStringLiteral("checkUseWholePage"));
+  QPushButton* buttonOk = d->findChild<QPushButton*>(QStringLiteral("buttonOk"));
+};
+
+class PageLayoutDlgTest : public test::DescriptionAlbum {};
+
+TEST_F(PageLayoutDlgTest, FitsOnOpeningThenPresetsAndEditsFollowTheRules) {
+  CPageLayoutDlg dlg(Photo(1500, 1000), kA4, ui);
+  const Controls f(&dlg);
+  // 170 wide between the stored side borders, 3:2 gives 113 (truncated).
+  EXPECT_EQ(f.editHeight->text(), QStringLiteral("113"));
+  EXPECT_EQ(f.editBorderBottom->text(), QStringLiteral("164"));
+  EXPECT_EQ(f.comboPresets->count(), 10);
+  EXPECT_EQ(f.comboPresets->itemText(5), QStringLiteral("1/2 Seite rchts"));
+
+  f.comboPresets->setCurrentIndex(6);
+  emit f.comboPresets->activated(6);
+  EXPECT_EQ(f.editWidth->text(), QStringLiteral("90"));
+  EXPECT_EQ(f.editHeight->text(), QStringLiteral("60"));
+  EXPECT_EQ(dlg.Preview()->Picture(), (Rect{10, 10, 100, 70}));
+
+  Leave(f.editWidth, QStringLiteral("100"));
+  EXPECT_EQ(f.editHeight->text(), QStringLiteral("67"));
+  EXPECT_EQ(f.editBorderRight->text(), QStringLiteral("100"));
+
+  f.checkCenterOnPage->click();
+  EXPECT_EQ(f.editBorderLeft->text(), QStringLiteral("55"));
+  EXPECT_EQ(f.editBorderTop->text(), QStringLiteral("115"));
+  EXPECT_EQ(f.editBorderBottom->text(), QStringLiteral("115"));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PageLayoutDlgTest, BadNumbersAreRefusedWithTheFrameworksMessages) {
+  CPageLayoutDlg dlg(Photo(1500, 1000), kA4, ui);
+  const Controls f(&dlg);
+  Leave(f.editBorderTop, QStringLiteral("zehn"));
+  Leave(f.editBorderTop, QStringLiteral("10"));
+  Leave(f.editHeight, QStringLiteral("-5"));
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0].text, LoadString(IDS_PARSE_INT));
+  EXPECT_EQ(ui.messages[1].text, LoadString(IDS_PARSE_UINT));
+  dlg.accept();  // still -5: stays open
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(ui.messages.size(), 3u);
+}
+
+TEST_F(PageLayoutDlgTest, APictureWithoutPixelsOpensWithTheStoredLayout) {
+  CPageLayoutDlg dlg(Photo(0, 0), kA4, ui);
+  EXPECT_EQ(Controls(&dlg).editHeight->text(), QStringLiteral("122"));
+  EXPECT_EQ(Controls(&dlg).editBorderBottom->text(), QStringLiteral("146"));
+  Controls(&dlg).checkUseWholePage->click();  // keeps the ratio it cannot know: nothing divides by 0
+  EXPECT_EQ(Controls(&dlg).editBorderTop->text(), QStringLiteral("0"));
+}
+
+TEST_F(PageLayoutDlgTest, ViewOffersSetupOnlyWithAPictureAndKeepsTheLayoutInTheSettings) {
+  auto view = std::make_unique<CImageDescription>(doc, ui);
+  view->OnInitialUpdate();
+  EXPECT_TRUE(view->OnCommand(ID_PAGE_SETUP));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, LoadString(IDS_PAGE_SETUP_NEEDS_PICTURE));
+  CmdState print;
+  EXPECT_TRUE(view->OnUpdateCommand(ID_FILE_PRINT, print));
+  EXPECT_FALSE(print.enabled);
+
+  AddPicture("a.jpg", 40, 30);
+  SelectAll();
+  view->OnInitialUpdate();
+  test::OnNextModal([](QWidget* w) {
+    auto* dlg = qobject_cast<CPageLayoutDlg*>(w);
+    ASSERT_NE(dlg, nullptr);
+    Controls(dlg).comboPresets->setCurrentIndex(1);
+    emit Controls(dlg).comboPresets->activated(1);
+    Controls(dlg).buttonOk->click();
+  });
+  view->OnCommand(ID_PAGE_SETUP);
+  bool previewShown = false;
+  test::OnNextModal([&](QWidget* w) {
+    previewShown = qobject_cast<QPrintPreviewDialog*>(w) != nullptr;
+    w->close();
+  });
+  view->OnCommand(ID_FILE_PRINT_PREVIEW);
+  EXPECT_TRUE(previewShown);
+  view.reset();
+  // 40 x 30 fitted to 170 x 127, then the whole page: 190 wide, 142 high.
+  EXPECT_EQ(settings.GetInt("Layout", "Width", 0), 190);
+  EXPECT_EQ(settings.GetInt("Layout", "Height", 0), 142);
+  EXPECT_EQ(settings.GetInt("Layout", "BorderBottom", 0), 145);
+  EXPECT_EQ(settings.GetInt("Layout", "PhotoWidth", 0), 1280);
+}
+
+}  // namespace
+}  // namespace kolvaro
