@@ -331,6 +331,9 @@ constexpr std::array kTable = {
 #undef KOLVARO_CLI_LOGGED
 
     Entry{IDS_SORT_SPECIAL, "<Spezial ...>"},
+    Entry{IDS_PICTURE_WND_TITLE, "Bild"},
+    Entry{IDS_PICTURE_WND_PREV, "&<"},
+    Entry{IDS_PICTURE_WND_NEXT, "&>"},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

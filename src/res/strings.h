@@ -240,6 +240,9 @@ namespace kolvaro {
   X(IDS_CLI_USAGE_UNMARK, 2334)                                                                \
   X(IDS_CLI_ABOUT_UNMARK, 2335)                                                                \
   X(IDS_SORT_SPECIAL, 2600)             /* sort list: the special selection, after IDS_SORT_KEYS */ \
+  X(IDS_PICTURE_WND_TITLE, 2700)        /* picture window: caption, title when nothing to show */ \
+  X(IDS_PICTURE_WND_PREV, 2701)         /* picture window: step back */                      \
+  X(IDS_PICTURE_WND_NEXT, 2702)         /* picture window: step forward */                   \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -12,6 +12,7 @@
 #include <QRubberBand>
 #include <QScreen>
 #include <QTimerEvent>
+#include <utility>
 
 #include "res/strings.h"
 #include "views/picturelayout.h"
@@ -63,8 +64,13 @@ void CPictureCtrl::Load(const QString& path) {
   m_scaled = QImage();
   m_strPath = path;
   m_failure = Failure::None;
+  CLoadedPicture prepared = std::exchange(m_prepared, CLoadedPicture());
+  const bool usePrepared = !path.isEmpty() && !prepared.IsEmpty() && path == m_strPreparedPath;
+  m_strPreparedPath.clear();
   if (path.isEmpty()) {
     m_picture.Release();
+  } else if (usePrepared) {
+    m_picture = std::move(prepared);
   } else if (!m_picture.LoadFromFile(path, [this](const QSize& shown) {
                // The size EnsureScaled asks for: checking the file gives the first paint's pixels.
                const Rect display = ComputeDisplayRect(Rect{0, 0, width(), height()},
@@ -82,6 +88,11 @@ void CPictureCtrl::Load(const QString& path) {
   // Decoding now rather than at the first paint lets a file that only
   // pretends to be a picture show as empty straight away.
   EnsureScaled();
+}
+
+void CPictureCtrl::OfferPrepared(const QString& path, CLoadedPicture picture) {
+  m_prepared = std::move(picture);
+  m_strPreparedPath = path;
 }
 
 QSize CPictureCtrl::DisplayedSize() const {

@@ -27,6 +27,10 @@ class CPictureCtrl : public QWidget {
 
   /// Shows the file (an empty path shows nothing); clears the frames and stops blinking.
   void Load(const QString& path);
+  /// A picture already read and decoded elsewhere (the slideshow's worker):
+  /// the next Load of `path` takes it instead of reading the file; any Load
+  /// drops it.
+  void OfferPrepared(const QString& path, CLoadedPicture picture);
   /// Recomputes the display rectangle; owners call it after moving or resizing the control.
   void RecalcLayout();
   void PictureToClient(Rect& r) const;
@@ -120,6 +124,8 @@ class CPictureCtrl : public QWidget {
   QPoint m_trackPoint;
   Failure m_failure = Failure::None;
   QString m_strPath;  // the file last loaded, for the message
+  CLoadedPicture m_prepared;
+  QString m_strPreparedPath;
 };
 
 }  // namespace kolvaro
