@@ -208,9 +208,8 @@ bool CMeriskApp::SaveModified() {
 void CMeriskApp::OnOptions() {
   CSettingsDialog dlg(m_settings, m_ui, m_frame.get());
   if (dlg.exec() != QDialog::Accepted) return;
-  // Whoever switches collaboration on expects the very next change to reach
-  // the other editors, and off, no further one: the log follows at once.
-  m_doc.StartOrEndTransactionLog();
+  // The log follows the setting with the next album opened or created, so that
+  // it always starts from an album as the other editors have it.
   if (m_frame) m_frame->RemoveCollaborationMenuIfOff();
 }
 

@@ -212,6 +212,7 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
   m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
   SetPathName(path);
   m_diskIdentity = FileIdentity::Of(st);
+  StartOrEndTransactionLog();
   SetModifiedFlag(false);
   NotifyContentsChanged();
   SelectPictures(-1, -1, 2);

@@ -102,8 +102,9 @@ class CMeriskDoc : public CDocument {
   /// command-line tool brings its own.
   void SetTransactionLog(std::unique_ptr<ITransactionLog> log) { m_pTransactionLog = std::move(log); }
   std::unique_ptr<ITransactionLog> TakeTransactionLog() { return std::move(m_pTransactionLog); }
-  /// Collaboration switched on or off while an album is open: the log starts
-  /// now, or ends now (its file finished, or deleted when it holds nothing).
+  /// Collaboration switched on or off in the settings takes effect with the
+  /// next album opened: the log starts then, or ends (its file finished, or
+  /// deleted when it holds nothing). Unchanged, the running log goes on.
   void StartOrEndTransactionLog();
   /// Frees the tables and the selection of an album only read for its
   /// settings; no change of the album.

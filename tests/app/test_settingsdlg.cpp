@@ -59,17 +59,20 @@ TEST(SettingsDialogTest, PauseRefusedWithTheFocusOnTheEditAndCancelWritesNothing
   EXPECT_EQ(settings.GetInt("Settings", "HeadlineOption", -9), 9);
 }
 
-TEST(SettingsDialogTest, CollaborationSwitchedStartsOrEndsTheLogAtOnce) {
+TEST(SettingsDialogTest, CollaborationSwitchedTakesEffectWithTheNextAlbumOpened) {
   test::AppFixture f;
   f.app->Document().SetTransactionLogFactory([](CMeriskDoc&) { return std::make_unique<test::CountingLog>(); });
   ASSERT_TRUE(f.app->InitInstance({}, "/usr/bin/kolvaro"));
   ASSERT_EQ(f.app->Document().TransactionLog(), nullptr);
+  const std::string album = f.WriteAlbum("a.kvo");
   for (const bool on : {true, false}) {
     test::OnNextModal([](QWidget* w) {
       w->findChild<QCheckBox*>(QStringLiteral("checkCollaboration"))->toggle();
       w->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
     });
     f.app->MainFrame()->RouteCommand(ID_OPTIONS);
+    EXPECT_EQ(f.app->Document().TransactionLog() != nullptr, !on);
+    ASSERT_TRUE(f.app->OpenDocumentFile(album));
     EXPECT_EQ(f.app->Document().TransactionLog() != nullptr, on);
   }
   for (QAction* a : f.app->MainFrame()->menuBar()->actions()) EXPECT_NE(a->text(), QStringLiteral("&Zusammenarbeit"));
