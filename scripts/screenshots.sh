@@ -4,7 +4,8 @@
 # delete dialog, the special selection, a picture whose file is missing, the
 # title tip over two persons, the whole screen of 960 x 540 logical pixels
 # (1920 x 1080 at scale 2) with the window on it, the persons' management
-# dialog and the theme dialog during a drag, and "Einstellungen".
+# dialog and the theme dialog during a drag, "Einstellungen", the page setup
+# with a preset chosen and the print preview.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -271,4 +272,47 @@ xdotool key Escape
 SESSION
 chmod +x "$work/settings.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/settings.sh" "$build/src/app/kolvaro" "$album" "$out"
+# "Seite einrichten ..." with the preset "1/4 Seiten oben links" chosen, then
+# "Seitenansicht" of the page it gives.
+cat >"$work/pagesetup.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+find_window() {  # the newest top-level window titled $1
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
+  echo "$id"
+}
+win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
+sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+# The item has no mnemonic: four below the first of "Datei".
+xdotool key alt+d && sleep 0.3 && xdotool key Down Down Down Down Return
+dlg=$(find_window 'Seite einrichten')
+sleep 0.5
+# The presets list is the tenth stop; its seventh entry.
+for _ in $(seq 9); do xdotool key Tab; done
+xdotool key alt+Down && sleep 0.3 && xdotool key Down Down Down Down Down Down Return
+sleep 0.5
+import -window "$dlg" "$out/seite-einrichten.png"
+xdotool key Return && sleep 0.5
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+d && sleep 0.3 && xdotool key a
+sleep 2
+preview=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -n 1)
+import -window "$preview" "$out/seitenansicht.png"
+xdotool key Escape
+SESSION
+chmod +x "$work/pagesetup.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/pagesetup.sh" "$build/src/app/kolvaro" "$album" "$out"
 echo "Bilder in $out"

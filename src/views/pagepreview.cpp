@@ -5,7 +5,9 @@
 namespace kolvaro {
 namespace {
 
-QRect ToQRect(const Rect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+// An outlined QRect covers one pixel more than its size: the outline's last
+// column and row are right - 1 and bottom - 1.
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1); }
 
 }  // namespace
 
