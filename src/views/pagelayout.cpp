@@ -1,8 +1,8 @@
 #include "views/pagelayout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "platform/settings.h"
 
@@ -11,14 +11,19 @@ namespace {
 
 constexpr const char* kSection = "Layout";
 
-// Adds a half and truncates toward zero; values beyond int32 (from a
-// degenerate ratio) are held at its ends instead of overflowing.
+// Adds a half and truncates toward zero; a degenerate ratio's result is held
+// to ten times the limit, so the sums after it stay far inside int32.
 std::int32_t Nearest(double x) {
   if (!std::isfinite(x)) return 0;
-  const double v = std::trunc(x + 0.5);
-  if (v >= std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (v <= std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(v);
+  constexpr double bound = 10.0 * kLayoutLimit;
+  return static_cast<std::int32_t>(std::clamp(std::trunc(x + 0.5), -bound, bound));
+}
+
+std::int32_t Millimetres(ISettings& s, const char* name, std::int32_t def) {
+  return std::clamp(s.GetInt(kSection, name, def), -kLayoutLimit, kLayoutLimit);
+}
+std::int32_t Pixels(ISettings& s, const char* name, std::int32_t def) {
+  return std::clamp(s.GetInt(kSection, name, def), 0, kPhotoLimit);
 }
 
 bool HasPhotoSize(const PageLayout& l) { return l.m_nPhotoWidth > 0 && l.m_nPhotoHeight > 0; }
@@ -27,18 +32,18 @@ bool HasPhotoSize(const PageLayout& l) { return l.m_nPhotoWidth > 0 && l.m_nPhot
 
 PageLayout LoadPageLayout(ISettings& s) {
   PageLayout l;
-  l.m_nPhotoWidth = s.GetInt(kSection, "PhotoWidth", l.m_nPhotoWidth);
-  l.m_nPhotoHeight = s.GetInt(kSection, "PhotoHeight", l.m_nPhotoHeight);
-  l.m_nBorderBottom = s.GetInt(kSection, "BorderBottom", l.m_nBorderBottom);
-  l.m_nBorderLeft = s.GetInt(kSection, "BorderLeft", l.m_nBorderLeft);
-  l.m_nBorderRight = s.GetInt(kSection, "BorderRight", l.m_nBorderRight);
-  l.m_nBorderTop = s.GetInt(kSection, "BorderTop", l.m_nBorderTop);
+  l.m_nPhotoWidth = Pixels(s, "PhotoWidth", l.m_nPhotoWidth);
+  l.m_nPhotoHeight = Pixels(s, "PhotoHeight", l.m_nPhotoHeight);
+  l.m_nBorderBottom = Millimetres(s, "BorderBottom", l.m_nBorderBottom);
+  l.m_nBorderLeft = Millimetres(s, "BorderLeft", l.m_nBorderLeft);
+  l.m_nBorderRight = Millimetres(s, "BorderRight", l.m_nBorderRight);
+  l.m_nBorderTop = Millimetres(s, "BorderTop", l.m_nBorderTop);
   l.m_bCenterOnPage = s.GetInt(kSection, "CenterOnPage", 0) != 0;
-  l.m_nHeight = s.GetInt(kSection, "Height", l.m_nHeight);
+  l.m_nHeight = Millimetres(s, "Height", l.m_nHeight);
   l.m_bUseWholePage = s.GetInt(kSection, "UseWholePage", 0) != 0;
-  l.m_nWidth = s.GetInt(kSection, "Width", l.m_nWidth);
+  l.m_nWidth = Millimetres(s, "Width", l.m_nWidth);
   l.m_bKeepAspectRatio = s.GetInt(kSection, "KeepAspectRatio", 1) != 0;
-  l.m_nTargetBorder = s.GetInt(kSection, "TargetBorder", l.m_nTargetBorder);
+  l.m_nTargetBorder = Millimetres(s, "TargetBorder", l.m_nTargetBorder);
   return l;
 }
 

@@ -11,6 +11,12 @@ namespace kolvaro {
 
 class ISettings;
 
+/// Millimetres a layout value may hold. Far beyond any paper, and small
+/// enough that no rule's sums overflow; larger stored values are held to it.
+constexpr std::int32_t kLayoutLimit = 100000;
+/// Pixel sides a stored photo size may have.
+constexpr std::int32_t kPhotoLimit = 1 << 20;
+
 struct PageLayout {
   std::int32_t m_nPhotoWidth = 1280;  // pixels, for the aspect ratio
   std::int32_t m_nPhotoHeight = 960;

@@ -67,15 +67,21 @@ bool CPageLayoutDlg::ReadFields() {
   for (const Field& field : fields) {
     bool ok = false;
     const QString text = field.edit->text().trimmed();
-    const std::int32_t value = text.toInt(&ok);
-    if (!ok || (field.positive && (value < 0 || text.startsWith(QLatin1Char('-'))))) {
-      m_ui.Warn(std::string(LoadString(field.positive ? IDS_PARSE_UINT : IDS_PARSE_INT)));
+    const long long value = text.toLongLong(&ok);
+    const long long low = field.positive ? 0 : -kLayoutLimit;
+    std::string refusal;
+    if (!ok || (field.positive && (value < 0 || text.startsWith(QLatin1Char('-')))))
+      refusal = LoadString(field.positive ? IDS_PARSE_UINT : IDS_PARSE_INT);
+    else if (value < low || value > kLayoutLimit)
+      refusal = FormatMessage(LoadString(IDS_PARSE_INT_RANGE), {low, static_cast<long long>(kLayoutLimit)});
+    if (!refusal.empty()) {
+      m_ui.Warn(refusal);
       field.edit->setFocus();
       field.edit->selectAll();
       m_bReading = false;
       return false;
     }
-    *field.value = value;
+    *field.value = static_cast<std::int32_t>(value);
   }
   read.m_bKeepAspectRatio = f.checkKeepAspectRatio->isChecked();
   read.m_bUseWholePage = f.checkUseWholePage->isChecked();

@@ -7,6 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 #include <cmath>
 
 #include "core/meriskdoc.h"
@@ -153,8 +154,9 @@ void CPrintCommands::PageSetup() {
   const CPictureCtrl& ctrl = *m_view.PictureCtrl();
   // The ratio of the picture as shown: upright by its orientation.
   const bool turned = ctrl.Orientation() >= 5;
-  start.m_nPhotoWidth = static_cast<std::int32_t>(turned ? ctrl.PictureHeight() : ctrl.PictureWidth());
-  start.m_nPhotoHeight = static_cast<std::int32_t>(turned ? ctrl.PictureWidth() : ctrl.PictureHeight());
+  const auto side = [](unsigned pixels) { return static_cast<std::int32_t>(std::min<unsigned>(pixels, kPhotoLimit)); };
+  start.m_nPhotoWidth = side(turned ? ctrl.PictureHeight() : ctrl.PictureWidth());
+  start.m_nPhotoHeight = side(turned ? ctrl.PictureWidth() : ctrl.PictureHeight());
   CPageLayoutDlg dialog(start, DefaultPageSize(), m_ui, &m_view);
   if (dialog.exec() != QDialog::Accepted) return;
   // The ten edited values; the stored photo size stays as loaded.

@@ -112,6 +112,12 @@ TEST(PageLayout, TwelveValuesRoundTripThroughTheSettings) {
   EXPECT_EQ(LoadPageLayout(settings), l);
   EXPECT_EQ(settings.GetInt("Layout", "KeepAspectRatio", 1), 0);
   EXPECT_EQ(settings.GetInt("Layout", "TargetBorder", 0), 7);
+  // A hand-edited file's extremes are held where no rule can overflow.
+  settings.SetInt("Layout", "TargetBorder", 2147483647);
+  settings.SetInt("Layout", "PhotoHeight", -3);
+  const PageLayout held = LoadPageLayout(settings);
+  EXPECT_EQ(held.m_nTargetBorder, kLayoutLimit);
+  EXPECT_EQ(held.m_nPhotoHeight, 0);
 }
 
 }  // namespace

@@ -82,13 +82,16 @@ TEST_F(PageLayoutDlgTest, BadNumbersAreRefusedWithTheFrameworksMessages) {
   const Controls f(&dlg);
   Leave(f.editBorderTop, QStringLiteral("zehn"));
   Leave(f.editBorderTop, QStringLiteral("10"));
+  Leave(f.editBorderTop, QStringLiteral("100001"));  // more would overflow the rules' sums
+  Leave(f.editBorderTop, QStringLiteral("10"));
   Leave(f.editHeight, QStringLiteral("-5"));
-  ASSERT_EQ(ui.messages.size(), 2u);
+  ASSERT_EQ(ui.messages.size(), 3u);
   EXPECT_EQ(ui.messages[0].text, LoadString(IDS_PARSE_INT));
-  EXPECT_EQ(ui.messages[1].text, LoadString(IDS_PARSE_UINT));
+  EXPECT_EQ(ui.messages[1].text, FormatMessage(LoadString(IDS_PARSE_INT_RANGE), {-100000LL, 100000LL}));
+  EXPECT_EQ(ui.messages[2].text, LoadString(IDS_PARSE_UINT));
   dlg.accept();  // still -5: stays open
   EXPECT_NE(dlg.result(), QDialog::Accepted);
-  EXPECT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(ui.messages.size(), 4u);
 }
 
 TEST_F(PageLayoutDlgTest, APictureWithoutPixelsOpensWithTheStoredLayout) {
