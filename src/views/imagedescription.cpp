@@ -1,5 +1,6 @@
 #include "views/imagedescription.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QListWidget>
 #include <QResizeEvent>
@@ -19,7 +20,9 @@
 #include "views/personsdlg.h"
 #include "views/picturectrl.h"
 #include "views/picturelayout.h"
+#include "views/picturewnd.h"
 #include "views/removefrompicture.h"
+#include "views/slideshow.h"
 #include "views/titletip.h"
 #include "views/titletipgeometry.h"
 
@@ -85,6 +88,7 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
 
   UpdateButtons();
   m_doc.AddView(this);
+  m_slideshow = std::make_unique<CSlideshow>(m_doc, *f.pictureCtrl, [this] { SlideshowTick(); });
 }
 
 CImageDescription::~CImageDescription() {
@@ -93,6 +97,8 @@ CImageDescription::~CImageDescription() {
   m_form->editHeadline->removeEventFilter(this);
   m_form->editDate->removeEventFilter(this);
   disconnect(m_focusConnection);
+  m_slideshow.reset();
+  if (m_pPictureWnd) m_pPictureWnd->close();
   m_doc.RemoveView(this);
 }
 
@@ -100,6 +106,7 @@ CPictureCtrl* CImageDescription::PictureCtrl() { return m_form->pictureCtrl; }
 bool CImageDescription::IsEnlarged() const { return m_layout->IsEnlarged(); }
 int CImageDescription::ColumnOffset() const { return m_layout->ColumnOffset(); }
 int CImageDescription::FormHeight() const { return m_layout->FormHeight(); }
+bool CImageDescription::IsSlideshowRunning() const { return m_slideshow->IsRunning(); }
 
 void CImageDescription::OnInitialUpdate() {
   LeaveMarking();
@@ -152,6 +159,10 @@ void CImageDescription::Refresh(std::int32_t id) {
   WriteFields();
   m_personRects.clear();
   if (id == -1) {
+    if (m_pPictureWnd && m_pPictureWnd->isVisible()) {
+      m_pPictureWnd->SetPicture(QString());
+      m_pPictureWnd->SetTitle({}, {}, {});
+    }
     m_form->pictureCtrl->update();
     UpdateButtons();
     update();
@@ -167,6 +178,16 @@ void CImageDescription::Refresh(std::int32_t id) {
   m_date = entry.timestamp;
   // Also an empty name: the previous picture must not stay on screen.
   m_form->pictureCtrl->Load(m_strFileName);
+  if (m_pPictureWnd && m_pPictureWnd->isVisible()) {
+    // Names as the title wants them: each followed by a carriage return.
+    const auto names = [](const QListWidget* list) {
+      std::string text;
+      for (int i = 0; i < list->count(); ++i) text += list->item(i)->text().toStdString() + "\r";
+      return text;
+    };
+    m_pPictureWnd->SetPicture(m_strFileName);
+    m_pPictureWnd->SetTitle(entry.title, names(m_form->listThemes), names(m_form->listPersons));
+  }
   m_strSize = QString::asprintf("%u x %u (%.1f kB)", m_form->pictureCtrl->PictureWidth(),
                                 m_form->pictureCtrl->PictureHeight(),
                                 static_cast<double>(entry.size) / 1024.0);
@@ -337,6 +358,48 @@ void CImageDescription::OnSpin(int delta) {
   const int pos = m_doc.CurrentPosition();
   SetSliderPos(delta < 0 ? pos + 1 : pos - 1);
   OnSliderChangeEnd();
+}
+
+// ------------------------------------------------ slideshow and picture window
+
+void CImageDescription::SlideshowTick() {
+  // Typing in the headline or date is neither stored nor thrown away by a
+  // tick, nor is a person being marked or a dialog's picture changed under
+  // it: the show waits.
+  if (m_form->editHeadline->document()->isModified() || m_form->editDate->isModified() || m_bMarking ||
+      QApplication::activeModalWidget())
+    return;
+  std::int32_t p = m_form->sliderPosition->value() + 1;
+  if (p >= m_doc.SelectedCount()) p = 0;
+  m_slideshow->BeginTick(p);
+  m_doc.SetCurrentIndex(p);
+  Refresh(m_doc.CurrentPicture());
+  SetSliderPos(p);
+  m_slideshow->EndTick(p);
+}
+
+void CImageDescription::GoTo(int position) {
+  m_doc.SetCurrentIndex(position);
+  SetSliderPos(position);
+  DocumentUpdate();
+}
+
+void CImageDescription::TogglePictureWnd() {
+  if (!m_pPictureWnd) {
+    m_pPictureWnd = new CPictureWnd(
+        m_doc.Settings(), [this] { return m_form->sliderPosition->value(); },
+        [this] { return static_cast<int>(m_doc.SelectedCount()); }, [this](int p) { GoTo(p); }, this);
+    connect(m_pPictureWnd, &QDialog::finished, this, &CImageDescription::CommandStatesChanged);
+  }
+  if (m_pPictureWnd->isVisible()) {
+    m_pPictureWnd->reject();
+  } else {
+    m_pPictureWnd->show();
+    m_pPictureWnd->SetPicture(m_nShownPicture == -1 ? QString()
+                                                    : ToQString(m_doc.GetPictureFullPath(m_nShownPicture)));
+    m_pPictureWnd->SetTitle(m_strHeadline.toStdString(), {}, {});
+  }
+  emit CommandStatesChanged();
 }
 
 // ---------------------------------------------------------------- layout
@@ -542,6 +605,13 @@ bool CImageDescription::OnCommand(int id) {
       m_layout->ToggleEnlarge();
       emit CommandStatesChanged();
       return true;
+    case ID_SLIDESHOW:
+      m_slideshow->Toggle();
+      emit CommandStatesChanged();
+      return true;
+    case ID_PICTURE_WINDOW:
+      TogglePictureWnd();
+      return true;
     default:
       return false;
   }
@@ -571,6 +641,14 @@ bool CImageDescription::OnUpdateCommand(int id, CmdState& state) {
     case ID_ENLARGE:
       state.enabled = true;
       state.checked = m_layout->IsEnlarged();
+      return true;
+    case ID_SLIDESHOW:
+      state.enabled = true;
+      state.checked = m_slideshow->IsRunning();
+      return true;
+    case ID_PICTURE_WINDOW:
+      state.enabled = true;
+      state.checked = m_pPictureWnd && m_pPictureWnd->isVisible();
       return true;
     default:
       return false;

@@ -24,6 +24,8 @@ namespace kolvaro {
 class DescriptionLayout;
 class CMeriskDoc;
 class CPictureCtrl;
+class CPictureWnd;
+class CSlideshow;
 class IUserQuestions;
 class ZTitleTip;
 struct PicturePoint;
@@ -63,6 +65,10 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   int ColumnOffset() const;
   /// The height below which the data column scrolls.
   int FormHeight() const;
+  bool IsSlideshowRunning() const;
+  CSlideshow* Slideshow() const { return m_slideshow.get(); }
+  /// The picture window; null until first shown.
+  CPictureWnd* PictureWnd() const { return m_pPictureWnd; }
 
  signals:
   /// A command's state may have changed; the frame asks again.
@@ -82,6 +88,9 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   void SetSliderRange();
   void SetSliderPos(int pos);
   void DocumentUpdate();
+  void SlideshowTick();
+  void TogglePictureWnd();
+  void GoTo(int position);
 
   void Step(bool next);
   void OnSliderMoved(int pos);
@@ -126,6 +135,8 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   std::unique_ptr<DescriptionLayout> m_layout;
   ZTitleTip* m_pTitleTip = nullptr;  // a child: goes with the view
   QMetaObject::Connection m_focusConnection;
+  std::unique_ptr<CSlideshow> m_slideshow;
+  CPictureWnd* m_pPictureWnd = nullptr;  // a tool window owned by the view
 };
 
 }  // namespace kolvaro

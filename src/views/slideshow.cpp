@@ -75,8 +75,10 @@ void CSlideshow::timerEvent(QTimerEvent* event) {
 
 void CSlideshow::BeginTick(std::int32_t position) {
   m_bTicking = true;
-  if (!m_prepared.IsEmpty() && m_nPreparedPosition == position)
+  if (!m_prepared.IsEmpty() && m_nPreparedPosition == position) {
     m_ctrl.OfferPrepared(m_strPreparedPath, std::exchange(m_prepared, CLoadedPicture()));
+    ++m_nHandOvers;
+  }
   m_prepared.Release();
   m_nPreparedPosition = -1;
 }

@@ -41,6 +41,8 @@ class CSlideshow : public QObject, public IDocumentObserver {
   std::int32_t PreparedPosition() const { return m_prepared.IsEmpty() ? -1 : m_nPreparedPosition; }
   /// True while a picture is being decoded on the worker.
   bool IsDecoding() const { return m_watcher.isRunning(); }
+  /// How many ticks found their picture decoded ahead.
+  int HandOvers() const { return m_nHandOvers; }
 
   void OnUpdate(CDocument&, IDocumentObserver*, long) override {}
   void OnSelectionChanged() override;
@@ -73,6 +75,7 @@ class CSlideshow : public QObject, public IDocumentObserver {
   int m_nInterval = 2500;
   bool m_bTicking = false;
   bool m_bRepreparePending = false;
+  int m_nHandOvers = 0;
 
   Job m_wanted;   // what the next tick will show; position -1: nothing
   Job m_running;  // what the worker decodes
