@@ -5,7 +5,8 @@
 # title tip over two persons, the whole screen of 960 x 540 logical pixels
 # (1920 x 1080 at scale 2) with the window on it, the persons' management
 # dialog and the theme dialog during a drag, "Einstellungen", the page setup
-# with a preset chosen and the print preview.
+# with a preset chosen, the print preview, and the picture window "Bild"
+# beside the main window.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -315,4 +316,46 @@ xdotool key Escape
 SESSION
 chmod +x "$work/pagesetup.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/pagesetup.sh" "$build/src/app/kolvaro" "$album" "$out"
+# The picture window "Bild" beside the main window: "Ansicht" -> "Bild-Fenster",
+# then one step with its "&>" button.
+cat >"$work/picturewnd.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+# A window manager, so that the window shows its title.
+if command -v openbox >/dev/null; then openbox >/dev/null 2>&1 & sleep 1; fi
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+win=
+for _ in $(seq 100); do
+  win=$(xdotool search --name '^Sommer\.kvo - Kolvaro-Album$' 2>/dev/null | head -n 1) && [[ -n $win ]] && break
+  sleep 0.1
+done
+[[ -n $win ]] || { echo "Hauptfenster erscheint nicht" >&2; exit 1; }
+sleep 1
+xdotool windowmove --sync "$win" 0 0 2>/dev/null || true
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+# The item has no mnemonic: three below the first of "Ansicht".
+xdotool key alt+a && sleep 0.3 && xdotool key Down Down Down Return
+sleep 1
+wnd=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -v "^$win\$" | tail -n 1)
+[[ -n $wnd ]] || { echo "Fenster \"Bild\" erscheint nicht" >&2; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$win")"
+right=$((X + WIDTH + 8))
+xdotool windowmove --sync "$wnd" "$right" 40 2>/dev/null || true
+xdotool windowsize --sync "$wnd" 560 400 2>/dev/null || true
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wnd")"
+# "&>" sits 94 to 118 dialog units from the left, about 155 pixels.
+xdotool mousemove --window "$wnd" 160 8 && sleep 0.3 && xdotool click 1
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"
+import -window root -crop "$((right + 576))x$((Y + HEIGHT + 8))+0+0" +repage "$out/bild-fenster.png"
+SESSION
+chmod +x "$work/picturewnd.sh"
+xvfb-run -a -s "-screen 0 1920x900x24" "$work/picturewnd.sh" "$build/src/app/kolvaro" "$album" "$out"
 echo "Bilder in $out"
