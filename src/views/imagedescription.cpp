@@ -20,6 +20,7 @@
 #include "views/personsdlg.h"
 #include "views/picturectrl.h"
 #include "views/picturelayout.h"
+#include "views/printing.h"
 #include "views/picturewnd.h"
 #include "views/removefrompicture.h"
 #include "views/slideshow.h"
@@ -86,6 +87,7 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   connect(f.spinRight, &QToolButton::clicked, this, [this] { OnSpin(-1); });
   connect(f.spinLeft, &QToolButton::clicked, this, [this] { OnSpin(+1); });
 
+  m_printCommands = std::make_unique<CPrintCommands>(*this, m_doc, m_ui);
   UpdateButtons();
   m_doc.AddView(this);
   m_slideshow = std::make_unique<CSlideshow>(m_doc, *f.pictureCtrl, [this] { SlideshowTick(); });
@@ -613,7 +615,7 @@ bool CImageDescription::OnCommand(int id) {
       TogglePictureWnd();
       return true;
     default:
-      return false;
+      return m_printCommands->OnCommand(id);
   }
 }
 
@@ -651,7 +653,7 @@ bool CImageDescription::OnUpdateCommand(int id, CmdState& state) {
       state.checked = m_pPictureWnd && m_pPictureWnd->isVisible();
       return true;
     default:
-      return false;
+      return m_printCommands->OnUpdateCommand(id, state);
   }
 }
 

@@ -24,6 +24,7 @@ namespace kolvaro {
 class DescriptionLayout;
 class CMeriskDoc;
 class CPictureCtrl;
+class CPrintCommands;
 class CPictureWnd;
 class CSlideshow;
 class IUserQuestions;
@@ -133,6 +134,7 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   bool m_bSettingSlider = false;
   bool m_bCommitting = false;
   std::unique_ptr<DescriptionLayout> m_layout;
+  std::unique_ptr<CPrintCommands> m_printCommands;  // page setup and printing, with the page layout
   ZTitleTip* m_pTitleTip = nullptr;  // a child: goes with the view
   QMetaObject::Connection m_focusConnection;
   std::unique_ptr<CSlideshow> m_slideshow;
