@@ -23,6 +23,8 @@ int RunNew(Context& ctx, const std::vector<std::string>& args);
 int RunPerson(Context& ctx, const std::vector<std::string>& args);
 int RunReplay(Context& ctx, const std::vector<std::string>& args);
 int RunSave(Context& ctx, const std::vector<std::string>& args);
+int RunRelocate(Context& ctx, const std::vector<std::string>& args);
+int RunMissing(Context& ctx, const std::vector<std::string>& args);
 int RunSelect(Context& ctx, const std::vector<std::string>& args);
 int RunTheme(Context& ctx, const std::vector<std::string>& args);
 int RunTitle(Context& ctx, const std::vector<std::string>& args);

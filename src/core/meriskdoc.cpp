@@ -392,6 +392,17 @@ void CMeriskDoc::SetStorage(std::int32_t mode, const std::string& folder) {
   NotifyContentsChanged();
 }
 
+void CMeriskDoc::SetStoredNames(const std::vector<std::pair<std::int32_t, std::string>>& names) {
+  for (const auto& [id, name] : names) {
+    const PictureEntry* old = m_pictures.Find(id);
+    if (!old) continue;
+    PictureEntry e = *old;
+    e.filename = name;
+    m_pictures.Put(id, std::move(e));
+  }
+  if (!names.empty()) SetModifiedFlag();
+}
+
 void CMeriskDoc::SetAlbumFolder(const std::string& folder) {
   m_strAlbumFolder = folder;
   m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, folder);

@@ -78,6 +78,9 @@ class CMeriskDoc : public CDocument {
                     std::int32_t infoDialogEnabled);
   /// Where pictures are stored; a setting of this copy of the album.
   void SetStorage(std::int32_t mode, const std::string& folder);
+  /// Gives pictures new stored names (id, name), put back in place: record
+  /// order and change dates stay; path repairs are not shared with other editors.
+  void SetStoredNames(const std::vector<std::pair<std::int32_t, std::string>>& names);
   /// The folder relative names are based on until the album is saved; the
   /// file does not keep it, so the album stays unmodified.
   void SetAlbumFolder(const std::string& folder);

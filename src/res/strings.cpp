@@ -334,6 +334,15 @@ constexpr std::array kTable = {
     Entry{IDS_PICTURE_WND_TITLE, "Bild"},
     Entry{IDS_PICTURE_WND_PREV, "&<"},
     Entry{IDS_PICTURE_WND_NEXT, "&>"},
+    Entry{IDS_CLI_USAGE_RELOCATE, "relocate ALBUM VON NACH"},
+    Entry{IDS_CLI_ABOUT_RELOCATE,
+          "Ersetzt den Anfang VON aller gespeicherten Bildpfade, die mit VON beginnen (mit Groß-/Kleinschreibung), "
+          "durch NACH und gibt aus, wie viele sich geändert haben; für relative Pfade gilt / wie \\."},
+    Entry{IDS_CLI_USAGE_MISSING, "missing ALBUM"},
+    Entry{IDS_CLI_ABOUT_MISSING,
+          "Listet Nummer und gespeicherten Namen jedes Bildes, dessen Datei nicht dort ist, wo das Album sie "
+          "erwartet (Ende mit Status 1, wenn eines fehlt)."},
+    Entry{IDS_CLI_PATHS_CHANGED, "%1 Pfadangaben geändert."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -243,6 +243,11 @@ namespace kolvaro {
   X(IDS_PICTURE_WND_TITLE, 2700)        /* picture window: caption, title when nothing to show */ \
   X(IDS_PICTURE_WND_PREV, 2701)         /* picture window: step back */                      \
   X(IDS_PICTURE_WND_NEXT, 2702)         /* picture window: step forward */                   \
+  X(IDS_CLI_USAGE_RELOCATE, 2900)                                                              \
+  X(IDS_CLI_ABOUT_RELOCATE, 2901)                                                              \
+  X(IDS_CLI_USAGE_MISSING, 2902)                                                               \
+  X(IDS_CLI_ABOUT_MISSING, 2903)                                                               \
+  X(IDS_CLI_PATHS_CHANGED, 2904)        /* %1 = count */                                      \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
