@@ -44,7 +44,7 @@ TEST(PageLayout, PresetsPlaceTheRectangle) {
   }
 }
 
-TEST(PageLayout, FitCentreWholePageAndEditRules) {
+TEST(PageLayout, FitCentreAndWholePage) {
   PageLayout l;  // 1280 x 960 in the default borders 20 / 20 / 20 / 146
   ASSERT_TRUE(FitToPhoto(l, kA4));
   EXPECT_EQ(l.m_nWidth, 170);
@@ -67,13 +67,6 @@ TEST(PageLayout, FitCentreWholePageAndEditRules) {
   PageLayout wide;
   UseWholePage(wide, kA4);
   EXPECT_EQ(PictureOnPage(wide, kA4), (Rect{0, 0, 210, 158}));
-
-  PageLayout w;
-  w.m_nWidth = 100;
-  WidthChanged(w, kA4);
-  EXPECT_EQ(w.m_nHeight, 75);
-  EXPECT_EQ(w.m_nBorderRight, 90);
-  EXPECT_EQ(w.m_nBorderBottom, 202);
 }
 
 TEST(PageLayout, NoPhotoSizeDividesByNothing) {

@@ -32,59 +32,50 @@ void Leave(QLineEdit* edit, const QString& text) {
   emit edit->editingFinished();
 }
 
-// The dialog's controls by object name.
-struct Controls {
-  explicit Controls(QWidget* dlg) : d(dlg) {}
-  QLineEdit* edit(const char* name) const { return d->findChild<QLineEdit*>(QLatin1String(name)); }
-  QWidget* d;
-  QLineEdit* editBorderLeft = edit("editBorderLeft");
-  QLineEdit* editBorderTop = edit("editBorderTop");
-  QLineEdit* editBorderRight = edit("editBorderRight");
-  QLineEdit* editBorderBottom = edit("editBorderBottom");
-  QLineEdit* editWidth = edit("editWidth");
-  QLineEdit* editHeight = edit("editHeight");
-  QComboBox* comboPresets = d->findChild<QComboBox*>(QStringLiteral("comboPresets"));
-  QCheckBox* checkCenterOnPage = d->findChild<QCheckBox*>(QStringLiteral("checkCenterOnPage"));
-  QCheckBox* checkUseWholePage = d->findChild<QCheckBox*>(QStringLiteral("checkUseWholePage"));
-  QPushButton* buttonOk = d->findChild<QPushButton*>(QStringLiteral("buttonOk"));
-};
+template <typename T = QLineEdit>
+T* Get(QWidget* dlg, const char* name) {
+  return dlg->findChild<T*>(QLatin1String(name));
+}
+QString Text(QWidget* dlg, const char* name) { return Get(dlg, name)->text(); }
+void Choose(QWidget* dlg, int preset) {
+  auto* combo = Get<QComboBox>(dlg, "comboPresets");
+  combo->setCurrentIndex(preset);
+  emit combo->activated(preset);
+}
 
 class PageLayoutDlgTest : public test::DescriptionAlbum {};
 
 TEST_F(PageLayoutDlgTest, FitsOnOpeningThenPresetsAndEditsFollowTheRules) {
   CPageLayoutDlg dlg(Photo(1500, 1000), kA4, ui);
-  const Controls f(&dlg);
   // 170 wide between the stored side borders, 3:2 gives 113 (truncated).
-  EXPECT_EQ(f.editHeight->text(), QStringLiteral("113"));
-  EXPECT_EQ(f.editBorderBottom->text(), QStringLiteral("164"));
-  EXPECT_EQ(f.comboPresets->count(), 10);
-  EXPECT_EQ(f.comboPresets->itemText(5), QStringLiteral("1/2 Seite rchts"));
+  EXPECT_EQ(Text(&dlg, "editHeight"), QStringLiteral("113"));
+  EXPECT_EQ(Text(&dlg, "editBorderBottom"), QStringLiteral("164"));
+  EXPECT_EQ(Get<QComboBox>(&dlg, "comboPresets")->count(), 10);
+  EXPECT_EQ(Get<QComboBox>(&dlg, "comboPresets")->itemText(5), QStringLiteral("1/2 Seite rchts"));
 
-  f.comboPresets->setCurrentIndex(6);
-  emit f.comboPresets->activated(6);
-  EXPECT_EQ(f.editWidth->text(), QStringLiteral("90"));
-  EXPECT_EQ(f.editHeight->text(), QStringLiteral("60"));
+  Choose(&dlg, 6);
+  EXPECT_EQ(Text(&dlg, "editWidth"), QStringLiteral("90"));
+  EXPECT_EQ(Text(&dlg, "editHeight"), QStringLiteral("60"));
   EXPECT_EQ(dlg.Preview()->Picture(), (Rect{10, 10, 100, 70}));
 
-  Leave(f.editWidth, QStringLiteral("100"));
-  EXPECT_EQ(f.editHeight->text(), QStringLiteral("67"));
-  EXPECT_EQ(f.editBorderRight->text(), QStringLiteral("100"));
+  Leave(Get(&dlg, "editWidth"), QStringLiteral("100"));
+  EXPECT_EQ(Text(&dlg, "editHeight"), QStringLiteral("67"));
+  EXPECT_EQ(Text(&dlg, "editBorderRight"), QStringLiteral("100"));
 
-  f.checkCenterOnPage->click();
-  EXPECT_EQ(f.editBorderLeft->text(), QStringLiteral("55"));
-  EXPECT_EQ(f.editBorderTop->text(), QStringLiteral("115"));
-  EXPECT_EQ(f.editBorderBottom->text(), QStringLiteral("115"));
+  Get<QCheckBox>(&dlg, "checkCenterOnPage")->click();
+  EXPECT_EQ(Text(&dlg, "editBorderLeft"), QStringLiteral("55"));
+  EXPECT_EQ(Text(&dlg, "editBorderTop"), QStringLiteral("115"));
+  EXPECT_EQ(Text(&dlg, "editBorderBottom"), QStringLiteral("115"));
   EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(PageLayoutDlgTest, BadNumbersAreRefusedWithTheFrameworksMessages) {
   CPageLayoutDlg dlg(Photo(1500, 1000), kA4, ui);
-  const Controls f(&dlg);
-  Leave(f.editBorderTop, QStringLiteral("zehn"));
-  Leave(f.editBorderTop, QStringLiteral("10"));
-  Leave(f.editBorderTop, QStringLiteral("100001"));  // more would overflow the rules' sums
-  Leave(f.editBorderTop, QStringLiteral("10"));
-  Leave(f.editHeight, QStringLiteral("-5"));
+  Leave(Get(&dlg, "editBorderTop"), QStringLiteral("zehn"));
+  Leave(Get(&dlg, "editBorderTop"), QStringLiteral("10"));
+  Leave(Get(&dlg, "editBorderTop"), QStringLiteral("100001"));  // more would overflow the rules' sums
+  Leave(Get(&dlg, "editBorderTop"), QStringLiteral("10"));
+  Leave(Get(&dlg, "editHeight"), QStringLiteral("-5"));
   ASSERT_EQ(ui.messages.size(), 3u);
   EXPECT_EQ(ui.messages[0].text, LoadString(IDS_PARSE_INT));
   EXPECT_EQ(ui.messages[1].text, FormatMessage(LoadString(IDS_PARSE_INT_RANGE), {-100000LL, 100000LL}));
@@ -96,10 +87,10 @@ TEST_F(PageLayoutDlgTest, BadNumbersAreRefusedWithTheFrameworksMessages) {
 
 TEST_F(PageLayoutDlgTest, APictureWithoutPixelsOpensWithTheStoredLayout) {
   CPageLayoutDlg dlg(Photo(0, 0), kA4, ui);
-  EXPECT_EQ(Controls(&dlg).editHeight->text(), QStringLiteral("122"));
-  EXPECT_EQ(Controls(&dlg).editBorderBottom->text(), QStringLiteral("146"));
-  Controls(&dlg).checkUseWholePage->click();  // keeps the ratio it cannot know: nothing divides by 0
-  EXPECT_EQ(Controls(&dlg).editBorderTop->text(), QStringLiteral("0"));
+  EXPECT_EQ(Text(&dlg, "editHeight"), QStringLiteral("122"));
+  EXPECT_EQ(Text(&dlg, "editBorderBottom"), QStringLiteral("146"));
+  Get<QCheckBox>(&dlg, "checkUseWholePage")->click();  // keeps the ratio it cannot know: nothing divides by 0
+  EXPECT_EQ(Text(&dlg, "editBorderTop"), QStringLiteral("0"));
 }
 
 TEST_F(PageLayoutDlgTest, ViewOffersSetupOnlyWithAPictureAndKeepsTheLayoutInTheSettings) {
@@ -118,9 +109,8 @@ TEST_F(PageLayoutDlgTest, ViewOffersSetupOnlyWithAPictureAndKeepsTheLayoutInTheS
   test::OnNextModal([](QWidget* w) {
     auto* dlg = qobject_cast<CPageLayoutDlg*>(w);
     ASSERT_NE(dlg, nullptr);
-    Controls(dlg).comboPresets->setCurrentIndex(1);
-    emit Controls(dlg).comboPresets->activated(1);
-    Controls(dlg).buttonOk->click();
+    Choose(dlg, 1);
+    Get<QPushButton>(dlg, "buttonOk")->click();
   });
   view->OnCommand(ID_PAGE_SETUP);
   bool previewShown = false;
