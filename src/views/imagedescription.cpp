@@ -90,7 +90,10 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   m_printCommands = std::make_unique<CPrintCommands>(*this, m_doc, m_ui);
   UpdateButtons();
   m_doc.AddView(this);
-  m_slideshow = std::make_unique<CSlideshow>(m_doc, *f.pictureCtrl, [this] { SlideshowTick(); });
+  m_slideshow = std::make_unique<CSlideshow>(
+      m_doc, *f.pictureCtrl,
+      [this] { return m_pPictureWnd && m_pPictureWnd->isVisible() ? m_pPictureWnd->PictureCtrl() : nullptr; },
+      [this] { SlideshowTick(); });
 }
 
 CImageDescription::~CImageDescription() {
@@ -108,7 +111,6 @@ CPictureCtrl* CImageDescription::PictureCtrl() { return m_form->pictureCtrl; }
 bool CImageDescription::IsEnlarged() const { return m_layout->IsEnlarged(); }
 int CImageDescription::ColumnOffset() const { return m_layout->ColumnOffset(); }
 int CImageDescription::FormHeight() const { return m_layout->FormHeight(); }
-bool CImageDescription::IsSlideshowRunning() const { return m_slideshow->IsRunning(); }
 
 void CImageDescription::OnInitialUpdate() {
   LeaveMarking();

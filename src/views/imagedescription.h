@@ -66,7 +66,6 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   int ColumnOffset() const;
   /// The height below which the data column scrolls.
   int FormHeight() const;
-  bool IsSlideshowRunning() const;
   CSlideshow* Slideshow() const { return m_slideshow.get(); }
   /// The picture window; null until first shown.
   CPictureWnd* PictureWnd() const { return m_pPictureWnd; }

@@ -35,9 +35,10 @@ CLoadedPicture ReadAhead(const QString& path, QSize control, qreal dpr) {
 
 }  // namespace
 
-CSlideshow::CSlideshow(CMeriskDoc& doc, CPictureCtrl& ctrl, std::function<void()> tick, QObject* parent)
-    : QObject(parent), m_doc(doc), m_ctrl(ctrl), m_tick(std::move(tick)) {
-  connect(&m_watcher, &QFutureWatcher<CLoadedPicture>::finished, this, &CSlideshow::OnDecoded);
+CSlideshow::CSlideshow(CMeriskDoc& doc, CPictureCtrl& ctrl, std::function<CPictureCtrl*()> windowCtrl,
+                       std::function<void()> tick, QObject* parent)
+    : QObject(parent), m_doc(doc), m_ctrl(ctrl), m_windowCtrl(std::move(windowCtrl)), m_tick(std::move(tick)) {
+  connect(&m_watcher, &QFutureWatcher<Ahead>::finished, this, &CSlideshow::OnDecoded);
   m_doc.AddView(this);
 }
 
@@ -77,9 +78,13 @@ void CSlideshow::BeginTick(std::int32_t position) {
   m_bTicking = true;
   if (!m_prepared.IsEmpty() && m_nPreparedPosition == position) {
     m_ctrl.OfferPrepared(m_strPreparedPath, std::exchange(m_prepared, CLoadedPicture()));
+    CPictureCtrl* window = m_windowCtrl ? m_windowCtrl() : nullptr;
+    if (window && !m_preparedWindow.IsEmpty())
+      window->OfferPrepared(m_strPreparedPath, std::exchange(m_preparedWindow, CLoadedPicture()));
     ++m_nHandOvers;
   }
   m_prepared.Release();
+  m_preparedWindow.Release();
   m_nPreparedPosition = -1;
 }
 
@@ -113,10 +118,15 @@ void CSlideshow::PrepareAfter(std::int32_t position) {
   std::int32_t next = position + 1;
   if (next >= count || static_cast<std::size_t>(next) >= selection.size()) next = 0;
   Job wanted{next, ToQString(m_doc.GetPictureFullPath(selection[static_cast<std::size_t>(next)])),
-             m_ctrl.size(), m_ctrl.devicePixelRatioF()};
+             m_ctrl.size(), m_ctrl.devicePixelRatioF(), QSize(), 1.0};
+  if (CPictureCtrl* window = m_windowCtrl ? m_windowCtrl() : nullptr) {
+    wanted.windowControl = window->size();
+    wanted.windowDpr = window->devicePixelRatioF();
+  }
   if (wanted == m_wanted && (!m_prepared.IsEmpty() || m_watcher.isRunning())) return;
   m_wanted = wanted;
   m_prepared.Release();
+  m_preparedWindow.Release();
   m_nPreparedPosition = -1;
   StartWanted();
 }
@@ -125,27 +135,33 @@ void CSlideshow::StartWanted() {
   // One decoding at a time: a stale one finishes first and is thrown away.
   if (m_watcher.isRunning() || m_wanted.position < 0 || m_wanted.path.isEmpty()) return;
   m_running = m_wanted;
-  m_watcher.setFuture(QtConcurrent::run(ReadAhead, m_running.path, m_running.control, m_running.dpr));
+  m_watcher.setFuture(QtConcurrent::run([job = m_running] {
+    Ahead ahead{ReadAhead(job.path, job.control, job.dpr), {}};
+    if (!ahead.view.IsEmpty() && !job.windowControl.isEmpty())
+      ahead.window = ReadAhead(job.path, job.windowControl, job.windowDpr);
+    return ahead;
+  }));
 }
 
 void CSlideshow::OnDecoded() {
-  QFuture<CLoadedPicture> future = m_watcher.future();
+  QFuture<Ahead> future = m_watcher.future();
   if (!future.isValid() || future.resultCount() == 0) return;
   // Taken out of the future, so that no copy of its pixels stays behind there.
-  CLoadedPicture picture = future.takeResult();
+  Ahead picture = future.takeResult();
   if (IsRunning() && m_running == m_wanted) {
-    m_prepared = std::move(picture);
+    m_prepared = std::move(picture.view);
+    m_preparedWindow = std::move(picture.window);
     m_nPreparedPosition = m_running.position;
     m_strPreparedPath = m_running.path;
     return;
   }
-  picture.Release();
   if (IsRunning()) StartWanted();
 }
 
 void CSlideshow::Drop() {
   m_wanted = Job{};
   m_prepared.Release();
+  m_preparedWindow.Release();
   m_nPreparedPosition = -1;
   m_strPreparedPath.clear();
 }

@@ -23,7 +23,10 @@ class CSlideshow : public QObject, public IDocumentObserver {
   Q_OBJECT
  public:
   /// `tick` moves the view on; it calls BeginTick and EndTick around its step.
-  CSlideshow(CMeriskDoc& doc, CPictureCtrl& ctrl, std::function<void()> tick, QObject* parent = nullptr);
+  /// `windowCtrl` names the picture window's control while it is shown (else
+  /// null): its picture is decoded ahead as well.
+  CSlideshow(CMeriskDoc& doc, CPictureCtrl& ctrl, std::function<CPictureCtrl*()> windowCtrl,
+             std::function<void()> tick, QObject* parent = nullptr);
   ~CSlideshow() override;
 
   bool IsRunning() const { return m_timer.isActive(); }
@@ -39,8 +42,6 @@ class CSlideshow : public QObject, public IDocumentObserver {
 
   /// Position of the picture decoded ahead and ready; -1 when none.
   std::int32_t PreparedPosition() const { return m_prepared.IsEmpty() ? -1 : m_nPreparedPosition; }
-  /// True while a picture is being decoded on the worker.
-  bool IsDecoding() const { return m_watcher.isRunning(); }
   /// How many ticks found their picture decoded ahead.
   int HandOvers() const { return m_nHandOvers; }
 
@@ -61,7 +62,13 @@ class CSlideshow : public QObject, public IDocumentObserver {
     QString path;
     QSize control;
     qreal dpr = 1.0;
+    QSize windowControl;  // empty: no window shown
+    qreal windowDpr = 1.0;
     bool operator==(const Job&) const = default;
+  };
+  struct Ahead {
+    CLoadedPicture view;
+    CLoadedPicture window;
   };
   void PrepareAfter(std::int32_t position);
   void StartWanted();
@@ -70,6 +77,7 @@ class CSlideshow : public QObject, public IDocumentObserver {
 
   CMeriskDoc& m_doc;
   CPictureCtrl& m_ctrl;
+  std::function<CPictureCtrl*()> m_windowCtrl;
   std::function<void()> m_tick;
   QBasicTimer m_timer;
   int m_nInterval = 2500;
@@ -79,9 +87,10 @@ class CSlideshow : public QObject, public IDocumentObserver {
 
   Job m_wanted;   // what the next tick will show; position -1: nothing
   Job m_running;  // what the worker decodes
-  QFutureWatcher<CLoadedPicture> m_watcher;
-  // At most this one beside the control's own: two decoded pictures in all.
+  QFutureWatcher<Ahead> m_watcher;
+  // At most one picture ahead for each control beside the one it shows.
   CLoadedPicture m_prepared;
+  CLoadedPicture m_preparedWindow;
   std::int32_t m_nPreparedPosition = -1;
   QString m_strPreparedPath;
 };

@@ -41,7 +41,9 @@ TEST(PictureWindowTitle, FirstNonEmptyInTheOptionsOrder) {
 class Slideshow : public test::DescriptionAlbum {
  protected:
   void MakeView(int pictures) {
-    for (int i = 0; i < pictures; ++i) ids.push_back(AddPicture(std::string(1, static_cast<char>('a' + i)) + ".jpg"));
+    // Told apart by their widths: 40, 50, 60 ...
+    for (int i = 0; i < pictures; ++i)
+      ids.push_back(AddPicture(std::string(1, static_cast<char>('a' + i)) + ".jpg", 40 + 10 * i));
     SelectAll();
     settings.SetInt("Settings", "Diashow", 100);  // below the shortest: 250 ms
     view = std::make_unique<CImageDescription>(doc, ui);
@@ -72,6 +74,7 @@ TEST_F(Slideshow, WrapsFromTheLastToTheFirstAndDecodesTheNextAhead) {
   MakeView(3);
   view->OnCommand(ID_NEXT_PICTURE);
   view->OnCommand(ID_NEXT_PICTURE);
+  view->OnCommand(ID_PICTURE_WINDOW);
   view->OnCommand(ID_SLIDESHOW);
   EXPECT_TRUE(Checked(ID_SLIDESHOW));
   EXPECT_EQ(view->Slideshow()->Interval(), 250);
@@ -81,6 +84,7 @@ TEST_F(Slideshow, WrapsFromTheLastToTheFirstAndDecodesTheNextAhead) {
   EXPECT_EQ(doc.CurrentPosition(), 0);
   EXPECT_EQ(view->findChild<QSlider*>(QStringLiteral("sliderPosition"))->value(), 0);
   EXPECT_EQ(view->PictureCtrl()->PictureWidth(), 40u);
+  EXPECT_EQ(view->PictureWnd()->PictureCtrl()->PictureWidth(), 40u);  // the window follows
   EXPECT_EQ(view->Slideshow()->HandOvers(), 1);  // the tick found it decoded
   ASSERT_TRUE(test::WaitUntil([&] { return view->Slideshow()->PreparedPosition() == 1; }));
 
