@@ -5,6 +5,7 @@
 #include "collab/transactionimport.h"
 #include "core/meriskdoc.h"
 #include "maintenance/addpictures.h"
+#include "maintenance/dialogs/albumsettingsdlg.h"
 #include "maintenance/dialogs/managelistdlg.h"
 #include "maintenance/importpersons.h"
 #include "res/commands.h"
@@ -21,6 +22,10 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_IMPORT_TRANSACTIONS: ImportTransactions(); return true;
     case ID_MANAGE_THEMES: ManageList(CManageList::kThemes); return true;
     case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
+    case ID_FILE_STORAGE: OnFileStorage(m_doc, &m_frame); return true;
+    case ID_ALBUM_INFO:
+      if (m_doc.CanOpenAlbumInfo()) OnAlbumInfo(m_doc, m_ui, &m_frame);
+      return true;
     default: return false;
   }
 }
@@ -56,6 +61,10 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
     case ID_IMPORT_PERSONS:
     case ID_MANAGE_THEMES:
     case ID_MANAGE_PERSONS:
+    case ID_FILE_STORAGE:
+      return true;
+    case ID_ALBUM_INFO:
+      state.enabled = m_doc.CanOpenAlbumInfo();
       return true;
     case ID_OPEN_IN_GRAPHICS:
       state.enabled = m_doc.CanOpenPictureFile();

@@ -44,6 +44,19 @@ std::string OrNone(const std::string& s, StringId none) {
 
 }  // namespace
 
+void PrintStorage(std::ostream& out, const CMeriskDoc& doc) {
+  std::string mode;
+  switch (doc.StorageMode()) {
+    case 0: mode = LoadString(IDS_CLI_INFO_MODE_PICTURE_FOLDER); break;
+    case 1: mode = LoadString(IDS_CLI_INFO_MODE_FOLDER); break;
+    default: mode = Text(IDS_CLI_INFO_MODE_UNKNOWN, {std::to_string(doc.StorageMode())});
+  }
+  Line(out, IDS_CLI_INFO_STORAGE_MODE, mode);
+  Line(out, IDS_CLI_INFO_STORAGE_FOLDER,
+       OrNone(doc.StorageFolder(), IDS_CLI_INFO_NO_STORAGE_FOLDER));
+  Line(out, IDS_CLI_INFO_BASE_FOLDER, OrNone(doc.BaseFolder(), IDS_CLI_INFO_NO_BASE_FOLDER));
+}
+
 int RunInfo(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError(ctx, "info");
   CAlbumFile album(ctx);
@@ -58,16 +71,7 @@ int RunInfo(Context& ctx, const std::vector<std::string>& args) {
   Line(out, IDS_CLI_INFO_PERSONS, std::to_string(doc.Persons().GetCount()));
   Line(out, IDS_CLI_INFO_THEMES_OF_PICTURES, std::to_string(doc.ThemesOfPictures().GetCount()));
   Line(out, IDS_CLI_INFO_THEMES, std::to_string(doc.Themes().GetCount()));
-  std::string mode;
-  switch (doc.StorageMode()) {
-    case 0: mode = LoadString(IDS_CLI_INFO_MODE_PICTURE_FOLDER); break;
-    case 1: mode = LoadString(IDS_CLI_INFO_MODE_FOLDER); break;
-    default: mode = Text(IDS_CLI_INFO_MODE_UNKNOWN, {std::to_string(doc.StorageMode())});
-  }
-  Line(out, IDS_CLI_INFO_STORAGE_MODE, mode);
-  Line(out, IDS_CLI_INFO_STORAGE_FOLDER,
-       OrNone(doc.StorageFolder(), IDS_CLI_INFO_NO_STORAGE_FOLDER));
-  Line(out, IDS_CLI_INFO_BASE_FOLDER, OrNone(doc.BaseFolder(), IDS_CLI_INFO_NO_BASE_FOLDER));
+  PrintStorage(out, doc);
   Line(out, IDS_CLI_INFO_DESCRIPTION, OrNone(doc.AlbumInfo(), IDS_CLI_INFO_EMPTY));
   Line(out, IDS_CLI_INFO_UPDATE_URL, OrNone(doc.UpdateUrl(), IDS_CLI_INFO_EMPTY));
   Line(out, IDS_CLI_INFO_DIALOG,

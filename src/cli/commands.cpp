@@ -24,6 +24,7 @@ constexpr Command kCommands[] = {
     {"replay", IDS_CLI_USAGE_REPLAY, IDS_CLI_ABOUT_REPLAY, &RunReplay},
     {"save", IDS_CLI_USAGE_SAVE, IDS_CLI_ABOUT_SAVE, &RunSave},
     {"select", IDS_CLI_USAGE_SELECT, IDS_CLI_ABOUT_SELECT, &RunSelect},
+    {"storage", IDS_CLI_USAGE_STORAGE, IDS_CLI_ABOUT_STORAGE, &RunStorage},
     {"theme", IDS_CLI_USAGE_THEME, IDS_CLI_ABOUT_THEME, &RunTheme},
     {"title", IDS_CLI_USAGE_TITLE, IDS_CLI_ABOUT_TITLE, &RunTitle},
     {"unmark", IDS_CLI_USAGE_UNMARK, IDS_CLI_ABOUT_UNMARK, &RunUnmark},

@@ -7,6 +7,10 @@
 
 #include "cli/command.h"
 
+namespace kolvaro {
+class CMeriskDoc;
+}
+
 namespace kolvaro::cli {
 
 int RunAdd(Context& ctx, const std::vector<std::string>& args);
@@ -18,11 +22,14 @@ int RunDump(Context& ctx, const std::vector<std::string>& args);
 int RunExif(Context& ctx, const std::vector<std::string>& args);
 int RunImportPersons(Context& ctx, const std::vector<std::string>& args);
 int RunInfo(Context& ctx, const std::vector<std::string>& args);
+/// The storage lines of `info`: mode, folder and the folder names are based on.
+void PrintStorage(std::ostream& out, const CMeriskDoc& doc);
 int RunMark(Context& ctx, const std::vector<std::string>& args);
 int RunNew(Context& ctx, const std::vector<std::string>& args);
 int RunPerson(Context& ctx, const std::vector<std::string>& args);
 int RunReplay(Context& ctx, const std::vector<std::string>& args);
 int RunSave(Context& ctx, const std::vector<std::string>& args);
+int RunStorage(Context& ctx, const std::vector<std::string>& args);
 int RunRelocate(Context& ctx, const std::vector<std::string>& args);
 int RunMissing(Context& ctx, const std::vector<std::string>& args);
 int RunSelect(Context& ctx, const std::vector<std::string>& args);

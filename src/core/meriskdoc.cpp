@@ -90,6 +90,7 @@ void CMeriskDoc::ResetContents() {
   m_nSelectionKind = -1;
   m_strStorageFolder.clear();
   m_nStorageMode = 0;
+  m_bStorageChangePending = false;
   m_strAlbumFolderStored = m_settings.GetString("Pictures", "RootFolder", "");
   m_strAlbumFolder = FromStoredFolder(m_pathStyle, m_strAlbumFolderStored);
   m_pictures.Clear();
@@ -208,6 +209,7 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
   m_nCurrentPicture = -1;
   m_nCurrentPosition = -1;
   m_nSelectedCount = 0;
+  m_bStorageChangePending = false;
   m_strAlbumFolder = FolderOfPath(m_pathStyle, path);
   m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
   SetPathName(path);
@@ -233,8 +235,9 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
   if (m_nStorageMode == 1) m_strAlbumFolder = m_strStorageFolder;
   m_strAlbumFolderStored = ToStoredFolder(m_pathStyle, m_strAlbumFolder);
 
+  const std::string& newBase = m_nStorageMode != 0 ? m_strStorageFolder : m_strAlbumFolder;
   std::vector<std::pair<std::int32_t, std::string>> renamed =
-      RebaseStoredNames(m_pathStyle, m_nStorageMode, oldBase, BaseFolder(), m_pictures);
+      RebaseStoredNames(m_pathStyle, m_nStorageMode, oldBase, newBase, m_pictures);
   // Put back in place: the record order and every change date stay.
   // `renamed` then holds the old names, for the way back.
   auto swapNames = [this, &renamed] {
@@ -261,6 +264,7 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
   }
   SetPathName(path);
   m_diskIdentity = saved;
+  m_bStorageChangePending = false;
   SetModifiedFlag(false);
   return true;
 }
@@ -386,6 +390,8 @@ void CMeriskDoc::SetAlbumInfo(const std::string& info, const std::string& update
 }
 
 void CMeriskDoc::SetStorage(std::int32_t mode, const std::string& folder) {
+  if (!m_bStorageChangePending) m_strNamesBase = BaseFolder();
+  m_bStorageChangePending = true;
   m_nStorageMode = mode;
   m_strStorageFolder = folder;
   SetModifiedFlag();

@@ -62,8 +62,10 @@ class CMeriskDoc : public CDocument {
   // --- Paths.
   std::string MakeStoredPath(const std::string& absolutePath) const;
   std::string GetPictureFullPath(std::int32_t id) const;
-  /// The folder relative picture names are based on.
+  /// The folder relative picture names are based on. After a storage change
+  /// the names keep the base they were stored for until the save re-bases them.
   const std::string& BaseFolder() const {
+    if (m_bStorageChangePending) return m_strNamesBase;
     return m_nStorageMode != 0 ? m_strStorageFolder : m_strAlbumFolder;
   }
   PathStyle GetPathStyle() const { return m_pathStyle; }
@@ -185,6 +187,8 @@ class CMeriskDoc : public CDocument {
   std::int32_t m_nSelectedCount = 0;
   std::string m_strStorageFolder;
   std::int32_t m_nStorageMode = 0;
+  bool m_bStorageChangePending = false;
+  std::string m_strNamesBase;
   std::unique_ptr<ITransactionLog> m_pTransactionLog;
   CThemenEx m_themes;
   CBilderEx m_pictures;

@@ -334,6 +334,10 @@ constexpr std::array kTable = {
     Entry{IDS_PICTURE_WND_TITLE, "Bild"},
     Entry{IDS_PICTURE_WND_PREV, "&<"},
     Entry{IDS_PICTURE_WND_NEXT, "&>"},
+    Entry{IDS_CLI_USAGE_STORAGE, "storage ALBUM [--mode 0|1] [--folder VERZEICHNIS]"},
+    Entry{IDS_CLI_ABOUT_STORAGE,
+          "Zeigt die Dateiablage; mit --mode (0 = Bilder im Verzeichnis der Album-Datei, 1 = im Verzeichnis) und "
+          "--folder wird sie geändert, die Bildpfade werden beim Speichern umgerechnet."},
     Entry{IDS_CLI_USAGE_RELOCATE, "relocate ALBUM VON NACH"},
     Entry{IDS_CLI_ABOUT_RELOCATE,
           "Ersetzt den Anfang VON aller gespeicherten Bildpfade, die mit VON beginnen (mit Groß-/Kleinschreibung), "

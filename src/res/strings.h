@@ -243,6 +243,8 @@ namespace kolvaro {
   X(IDS_PICTURE_WND_TITLE, 2700)        /* picture window: caption, title when nothing to show */ \
   X(IDS_PICTURE_WND_PREV, 2701)         /* picture window: step back */                      \
   X(IDS_PICTURE_WND_NEXT, 2702)         /* picture window: step forward */                   \
+  X(IDS_CLI_USAGE_STORAGE, 2850)                                                               \
+  X(IDS_CLI_ABOUT_STORAGE, 2851)                                                               \
   X(IDS_CLI_USAGE_RELOCATE, 2900)                                                              \
   X(IDS_CLI_ABOUT_RELOCATE, 2901)                                                              \
   X(IDS_CLI_USAGE_MISSING, 2902)                                                               \
