@@ -5,8 +5,10 @@
 #include "collab/transactionimport.h"
 #include "core/meriskdoc.h"
 #include "maintenance/addpictures.h"
+#include "maintenance/copypicture.h"
 #include "maintenance/dialogs/albumsettingsdlg.h"
 #include "maintenance/dialogs/managelistdlg.h"
+#include "maintenance/dialogs/replacepathsdlg.h"
 #include "maintenance/importpersons.h"
 #include "res/commands.h"
 #include "res/strings.h"
@@ -22,6 +24,8 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_IMPORT_TRANSACTIONS: ImportTransactions(); return true;
     case ID_MANAGE_THEMES: ManageList(CManageList::kThemes); return true;
     case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
+    case ID_CHANGE_PATHS: OnReplacePaths(m_doc, &m_frame); return true;
+    case ID_COPY_FILE: OnCopyPicture(m_doc, m_ui); return true;
     case ID_FILE_STORAGE: OnFileStorage(m_doc, &m_frame); return true;
     case ID_ALBUM_INFO:
       if (m_doc.CanOpenAlbumInfo()) OnAlbumInfo(m_doc, m_ui, &m_frame);
@@ -61,6 +65,8 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
     case ID_IMPORT_PERSONS:
     case ID_MANAGE_THEMES:
     case ID_MANAGE_PERSONS:
+    case ID_CHANGE_PATHS:
+    case ID_COPY_FILE:
     case ID_FILE_STORAGE:
       return true;
     case ID_ALBUM_INFO:

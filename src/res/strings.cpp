@@ -347,6 +347,8 @@ constexpr std::array kTable = {
           "Listet Nummer und gespeicherten Namen jedes Bildes, dessen Datei nicht dort ist, wo das Album sie "
           "erwartet (Ende mit Status 1, wenn eines fehlt)."},
     Entry{IDS_CLI_PATHS_CHANGED, "%1 Pfadangaben geändert."},
+    Entry{IDS_COPY_SAME_FILE, "Die Datei %1!s! liegt bereits in diesem Verzeichnis."},
+    Entry{IDS_COPY_PICTURE_TITLE, "Bild kopieren ..."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

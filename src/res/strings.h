@@ -250,6 +250,8 @@ namespace kolvaro {
   X(IDS_CLI_USAGE_MISSING, 2902)                                                               \
   X(IDS_CLI_ABOUT_MISSING, 2903)                                                               \
   X(IDS_CLI_PATHS_CHANGED, 2904)        /* %1 = count */                                      \
+  X(IDS_COPY_SAME_FILE, 2905)           /* %1 = path */                                       \
+  X(IDS_COPY_PICTURE_TITLE, 2906)       /* progress title of the picture copy */              \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -1,0 +1,27 @@
+#include "maintenance/dialogs/replacepathsdlg.h"
+
+#include "core/meriskdoc.h"
+#include "maintenance/replacepaths.h"
+#include "ui_replacepathsdlg.h"
+
+namespace kolvaro {
+
+CReplacePathsDlg::CReplacePathsDlg(QWidget* parent)
+    : QDialog(parent), m_form(std::make_unique<Ui::ReplacePathsDlgForm>()) {
+  m_form->setupUi(this);
+}
+
+CReplacePathsDlg::~CReplacePathsDlg() = default;
+
+QString CReplacePathsDlg::SearchText() const { return m_form->searchEdit->text(); }
+QString CReplacePathsDlg::Replacement() const { return m_form->replaceEdit->text(); }
+
+void OnReplacePaths(CMeriskDoc& doc, QWidget* owner,
+                    const std::function<void(CReplacePathsDlg&)>& drive) {
+  CReplacePathsDlg dlg(owner);
+  if (drive) drive(dlg);
+  if (dlg.exec() != QDialog::Accepted) return;
+  ReplacePaths(doc, dlg.SearchText().toStdString(), dlg.Replacement().toStdString());
+}
+
+}  // namespace kolvaro

@@ -1,0 +1,34 @@
+// "Pfadangaben ändern" runs as the command runs it.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "core/meriskdoc.h"
+#include "maintenance/dialogs/replacepathsdlg.h"
+#include "testsupport/qt.h"
+
+namespace kolvaro {
+namespace {
+
+TEST(ReplacePathsDlg, OnlyAlleErsetzenRewritesThePaths) {
+  for (const bool accept : {false, true}) {
+    CMemorySettings settings;
+    CMeriskDoc doc(settings);
+    doc.OnNewDocument();
+    const std::int32_t id = doc.AddPicture("alt\\a.jpg", COleDateTime(), 1, "");
+    doc.SetModifiedFlag(false);
+    test::OnNextModal([accept](QWidget* w) {
+      auto* dlg = static_cast<QDialog*>(w);
+      accept ? dlg->accept() : dlg->reject();
+    });
+    OnReplacePaths(doc, nullptr, [](CReplacePathsDlg& dlg) {
+      dlg.findChild<QLineEdit*>(QStringLiteral("searchEdit"))->setText(QStringLiteral("alt/"));
+      dlg.findChild<QLineEdit*>(QStringLiteral("replaceEdit"))->setText(QStringLiteral("neu/"));
+    });
+    EXPECT_EQ(doc.Pictures().Find(id)->filename, accept ? "neu\\a.jpg" : "alt\\a.jpg");
+    EXPECT_EQ(doc.IsModified(), accept);
+  }
+}
+
+}  // namespace
+}  // namespace kolvaro
