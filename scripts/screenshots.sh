@@ -358,4 +358,42 @@ import -window root -crop "$((right + 576))x$((Y + HEIGHT + 8))+0+0" +repage "$o
 SESSION
 chmod +x "$work/picturewnd.sh"
 xvfb-run -a -s "-screen 0 1920x900x24" "$work/picturewnd.sh" "$build/src/app/kolvaro" "$album" "$out"
+# "Pfade ändern ..." from "Extras" -> "Tools" ("t" twice, as "Themen verwalten"
+# shares the letter; Return takes the submenu's first item), filled in as for
+# an album from Windows; not applied.
+cat >"$work/replacepaths.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+find_window() {  # the newest top-level window titled $1
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
+  echo "$id"
+}
+win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
+sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+x && sleep 0.3 && xdotool key t && sleep 0.2 && xdotool key t && sleep 0.2
+xdotool key Return
+dlg=$(find_window 'Pfadangaben ändern')
+sleep 0.3
+xdotool type --delay 20 'D:\Bilder\'
+xdotool key Tab
+xdotool type --delay 20 '/media/fotos/'
+sleep 0.3
+import -window "$dlg" "$out/pfade-aendern.png"
+xdotool key Escape
+SESSION
+chmod +x "$work/replacepaths.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/kolvaro" "$album" "$out"
 echo "Bilder in $out"
