@@ -5,8 +5,8 @@
 # title tip over two persons, the whole screen of 960 x 540 logical pixels
 # (1920 x 1080 at scale 2) with the window on it, the persons' management
 # dialog and the theme dialog during a drag, "Einstellungen", the page setup
-# with a preset chosen, the print preview, and the picture window "Bild"
-# beside the main window.
+# with a preset chosen, the print preview, the picture window "Bild"
+# beside the main window, "Dateiablage" and "Kolvaro Infos".
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -396,4 +396,42 @@ xdotool key Escape
 SESSION
 chmod +x "$work/replacepaths.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/kolvaro" "$album" "$out"
+# "Dateiablage ..." from "Extras" -> "Optionen", and "Copyright && Update-URL ..."
+# from "Extras" -> "Tools" (its last item; Up wraps round).
+cat >"$work/albumsettings.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+exe=$1 album=$2 out=$3
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME=$(dirname "$album")/.config
+export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
+"$exe" "$album" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+find_window() {  # the newest top-level window titled $1
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
+  echo "$id"
+}
+win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
+sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key d
+dlg=$(find_window 'Dateiablage')
+sleep 0.5
+import -window "$dlg" "$out/dateiablage.png"
+xdotool key Escape && sleep 0.5
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+x && sleep 0.3 && xdotool key Up Up Right && sleep 0.3 && xdotool key Up Return
+dlg=$(find_window 'Kolvaro Infos')
+sleep 0.5
+import -window "$dlg" "$out/kolvaro-infos.png"
+xdotool key Escape
+SESSION
+chmod +x "$work/albumsettings.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/albumsettings.sh" "$build/src/app/kolvaro" "$album" "$out"
 echo "Bilder in $out"
