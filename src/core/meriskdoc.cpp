@@ -390,8 +390,11 @@ void CMeriskDoc::SetAlbumInfo(const std::string& info, const std::string& update
 }
 
 void CMeriskDoc::SetStorage(std::int32_t mode, const std::string& folder) {
-  if (!m_bStorageChangePending) m_strNamesBase = BaseFolder();
-  m_bStorageChangePending = true;
+  // An album without pictures has no names to keep on their old base.
+  if (!m_bStorageChangePending && m_pictures.GetCount() > 0) {
+    m_strNamesBase = BaseFolder();
+    m_bStorageChangePending = true;
+  }
   m_nStorageMode = mode;
   m_strStorageFolder = folder;
   SetModifiedFlag();

@@ -947,9 +947,12 @@ TEST_F(AlbumTest, WindowsStylePathsOfTheDocument) {
   EXPECT_EQ(doc->GetPictureFullPath(2), "E:\\x.jpg");
   EXPECT_EQ(doc->GetPictureFullPath(3), "C:\\Alben\\a.jpg");
   EXPECT_EQ(doc->GetPictureFullPath(99), "");
+  // The names keep the base they were stored for until the save converts them.
   doc->SetStorage(1, "D:\\Fotos\\");
-  EXPECT_EQ(doc->MakeStoredPath("D:\\Fotos\\2024\\B.JPG"), "2024\\B.JPG");
-  EXPECT_EQ(doc->GetPictureFullPath(3), "D:\\Fotos\\a.jpg");
+  EXPECT_EQ(doc->GetPictureFullPath(3), "C:\\Alben\\a.jpg");
+  auto empty = NewDoc(PathStyle::Windows);
+  empty->SetStorage(1, "D:\\Fotos\\");
+  EXPECT_EQ(empty->MakeStoredPath("D:\\Fotos\\2024\\B.JPG"), "2024\\B.JPG");
 }
 
 // --------------------------------------------------- record operations
