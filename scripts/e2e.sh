@@ -191,7 +191,9 @@ case $check in
       fail "kein Fenster \"$1\""
     }
     start
-    xdotool key alt+x && sleep 0.3 && xdotool key t
+    # "&Themen verwalten" and "&Tools" share the letter, so "t" only moves the
+    # highlight; a menu opened by the keyboard starts on its first entry.
+    xdotool key alt+x && sleep 0.3 && xdotool key Return
     wait_for 'Themen verwalten'
     xdotool key alt+n
     wait_for 'Neues Thema'
