@@ -242,9 +242,9 @@ xdotool key Escape
 SESSION
 chmod +x "$work/manage.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/manage.sh" "$build/src/app/kolvaro" "$manage" "$out"
-# "Einstellungen" from "Extras" -> "Optionen" -> "Verschiedenes ...".
-cat >"$work/settings.sh" <<'SESSION'
-#!/usr/bin/env bash
+# What the sessions below share: the program started on the demo album, its
+# main window found and focused; find_window waits for a window by title.
+cat >"$work/started.sh" <<'SESSION'
 set -euo pipefail
 exe=$1 album=$2 out=$3
 export QT_QPA_PLATFORM=xcb
@@ -265,6 +265,11 @@ find_window() {  # the newest top-level window titled $1
 win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
 sleep 1
 xdotool windowfocus --sync "$win" 2>/dev/null || true
+SESSION
+# "Einstellungen" from "Extras" -> "Optionen" -> "Verschiedenes ...".
+cat >"$work/settings.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
 xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key v
 dlg=$(find_window 'Einstellungen')
 sleep 0.5
@@ -277,26 +282,7 @@ xvfb-run -a -s "-screen 0 1280x900x24" "$work/settings.sh" "$build/src/app/kolva
 # "Seitenansicht" of the page it gives.
 cat >"$work/pagesetup.sh" <<'SESSION'
 #!/usr/bin/env bash
-set -euo pipefail
-exe=$1 album=$2 out=$3
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME=$(dirname "$album")/.config
-export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
-"$exe" "$album" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-find_window() {  # the newest top-level window titled $1
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
-    sleep 0.1
-  done
-  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
-  echo "$id"
-}
-win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
-sleep 1
-xdotool windowfocus --sync "$win" 2>/dev/null || true
+source "${0%/*}/started.sh"
 # The item has no mnemonic: four below the first of "Datei".
 xdotool key alt+d && sleep 0.3 && xdotool key Down Down Down Down Return
 dlg=$(find_window 'Seite einrichten')
@@ -363,26 +349,7 @@ xvfb-run -a -s "-screen 0 1920x900x24" "$work/picturewnd.sh" "$build/src/app/kol
 # an album from Windows; not applied.
 cat >"$work/replacepaths.sh" <<'SESSION'
 #!/usr/bin/env bash
-set -euo pipefail
-exe=$1 album=$2 out=$3
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME=$(dirname "$album")/.config
-export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
-"$exe" "$album" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-find_window() {  # the newest top-level window titled $1
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
-    sleep 0.1
-  done
-  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
-  echo "$id"
-}
-win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
-sleep 1
-xdotool windowfocus --sync "$win" 2>/dev/null || true
+source "${0%/*}/started.sh"
 xdotool key alt+x && sleep 0.3 && xdotool key t && sleep 0.2 && xdotool key t && sleep 0.2
 xdotool key Return
 dlg=$(find_window 'Pfadangaben ändern')
@@ -400,26 +367,7 @@ xvfb-run -a -s "-screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/k
 # from "Extras" -> "Tools" (its last item; Up wraps round).
 cat >"$work/albumsettings.sh" <<'SESSION'
 #!/usr/bin/env bash
-set -euo pipefail
-exe=$1 album=$2 out=$3
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME=$(dirname "$album")/.config
-export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
-"$exe" "$album" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-find_window() {  # the newest top-level window titled $1
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
-    sleep 0.1
-  done
-  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
-  echo "$id"
-}
-win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
-sleep 1
-xdotool windowfocus --sync "$win" 2>/dev/null || true
+source "${0%/*}/started.sh"
 xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key d
 dlg=$(find_window 'Dateiablage')
 sleep 0.5
