@@ -196,8 +196,9 @@ cp "$album" "$manage"
   for name in "Änne Schulz" "Zoë Brandt" "Andreas Ohm"; do "$cli" person add "$manage" "$name" >/dev/null; done
   for name in "Ärzte" "Arzt" "Zoo" "Ausflug"; do "$cli" theme add "$manage" "$name" >/dev/null; done
 )
-cat >"$work/manage.sh" <<'SESSION'
-#!/usr/bin/env bash
+# What the sessions below share: the program started on the album given, its
+# main window found and focused; find_window waits for a window by title.
+cat >"$work/started.sh" <<'SESSION'
 set -euo pipefail
 exe=$1 album=$2 out=$3
 export QT_QPA_PLATFORM=xcb
@@ -215,9 +216,14 @@ find_window() {  # the newest top-level window titled $1
   [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
   echo "$id"
 }
-win=$(find_window 'Verwaltung\.kvo - Kolvaro-Album')
+name=${album##*/}
+win=$(find_window "${name//./\\.} - Kolvaro-Album")
 sleep 1
 xdotool windowfocus --sync "$win" 2>/dev/null || true
+SESSION
+cat >"$work/manage.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
 # "Extras" -> "Personen verwalten", the second and third name selected.
 xdotool key alt+x && sleep 0.3 && xdotool key p
 dlg=$(find_window 'Personen verwalten')
@@ -242,30 +248,6 @@ xdotool key Escape
 SESSION
 chmod +x "$work/manage.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/manage.sh" "$build/src/app/kolvaro" "$manage" "$out"
-# What the sessions below share: the program started on the demo album, its
-# main window found and focused; find_window waits for a window by title.
-cat >"$work/started.sh" <<'SESSION'
-set -euo pipefail
-exe=$1 album=$2 out=$3
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME=$(dirname "$album")/.config
-export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
-"$exe" "$album" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-find_window() {  # the newest top-level window titled $1
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [[ -n $id ]] && break
-    sleep 0.1
-  done
-  [[ -n $id ]] || { echo "Fenster \"$1\" erscheint nicht" >&2; return 1; }
-  echo "$id"
-}
-win=$(find_window 'Sommer\.kvo - Kolvaro-Album')
-sleep 1
-xdotool windowfocus --sync "$win" 2>/dev/null || true
-SESSION
 # "Einstellungen" from "Extras" -> "Optionen" -> "Verschiedenes ...".
 cat >"$work/settings.sh" <<'SESSION'
 #!/usr/bin/env bash
