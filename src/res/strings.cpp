@@ -16,7 +16,9 @@ struct Entry {
 };
 
 // Sorted by identifier; checked at compile time below.
-constexpr std::array kTable = {
+// A plain array: deducing a std::array of this many entries exceeds clang's
+// template nesting limit.
+constexpr Entry kTable[] = {
     Entry{IDS_DOC_TEMPLATE,
           "Kolvaro-Album\nLeeres Kolvaroalbum\nKolvaro\nKolvaro-Album Dateien (*.kvo)\n.kvo\nKolvaro.Document\n"
           "Kolvaro File"},
@@ -433,14 +435,14 @@ constexpr std::array kTable = {
 };
 
 constexpr bool SortedAndUnique() {
-  for (std::size_t i = 1; i < kTable.size(); ++i)
+  for (std::size_t i = 1; i < std::size(kTable); ++i)
     if (kTable[i - 1].id >= kTable[i].id) return false;
   return true;
 }
 static_assert(SortedAndUnique(), "string table must be sorted by identifier, without repeats");
 
 constexpr std::string_view Find(int id) {
-  std::size_t lo = 0, hi = kTable.size();
+  std::size_t lo = 0, hi = std::size(kTable);
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
     if (kTable[mid].id < id)
@@ -448,7 +450,7 @@ constexpr std::string_view Find(int id) {
     else
       hi = mid;
   }
-  return lo < kTable.size() && kTable[lo].id == id ? kTable[lo].text : std::string_view();
+  return lo < std::size(kTable) && kTable[lo].id == id ? kTable[lo].text : std::string_view();
 }
 
 constexpr bool EveryStringIdHasText() {

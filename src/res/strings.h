@@ -283,8 +283,9 @@ enum StringId : int {
 #undef KOLVARO_STRING_ENUM
 };
 
-/// Every string identifier, in declaration order.
-inline constexpr std::array kAllStringIds = {
+/// Every string identifier, in declaration order. A plain array: deducing a
+/// std::array of this many elements exceeds clang's template nesting limit.
+inline constexpr StringId kAllStringIds[] = {
 #define KOLVARO_STRING_LIST(name, value) name,
     KOLVARO_STRING_IDS(KOLVARO_STRING_LIST)
 #undef KOLVARO_STRING_LIST
