@@ -409,7 +409,9 @@ void CMeriskDoc::SetStoredNames(const std::vector<std::pair<std::int32_t, std::s
     e.filename = name;
     m_pictures.Put(id, std::move(e));
   }
-  if (!names.empty()) SetModifiedFlag();
+  if (names.empty()) return;
+  SetModifiedFlag();
+  NotifyContentsChanged();
 }
 
 void CMeriskDoc::SetAlbumFolder(const std::string& folder) {

@@ -26,10 +26,20 @@ std::optional<std::string> ReplacedPath(PathStyle style, std::string_view stored
   const std::string prefix =
       posixSearch ? std::string(search) : WithSeparator(std::string(search), '/', '\\');
   if (!stored.starts_with(prefix)) return std::nullopt;
+  // In a POSIX name a backslash is part of a file name; elsewhere it separates.
+  const bool literalBackslashes = stored.starts_with('/');
+  std::string tail(stored.substr(prefix.size()));
   std::string result(replacement);
-  result += stored.substr(prefix.size());
-  return result.starts_with('/') ? WithSeparator(std::move(result), '\\', '/')
-                                 : WithSeparator(std::move(result), '/', '\\');
+  if (result.starts_with('/')) {
+    result = WithSeparator(std::move(result), '\\', '/');
+    if (!literalBackslashes) tail = WithSeparator(std::move(tail), '\\', '/');
+  } else {
+    // A relative name separates with backslashes: a file name holding one cannot become one.
+    if (literalBackslashes && tail.find('\\') != std::string::npos) return std::nullopt;
+    result = WithSeparator(std::move(result), '/', '\\');
+    tail = WithSeparator(std::move(tail), '/', '\\');
+  }
+  return result + tail;
 }
 
 std::size_t ReplacePaths(CMeriskDoc& doc, const std::string& search,

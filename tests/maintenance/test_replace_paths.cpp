@@ -33,6 +33,8 @@ TEST(ReplacePathsTest, ReplacesOnlyABeginningWithCase) {
       {P, "/home/u/a.jpg", "/home/U/", "/neu/", std::nullopt},
       {P, "/media/alt/ä.jpg", "/media/alt", "/media/neu", "/media/neu/ä.jpg"},
       {P, "a.jpg", "", "neu/", "neu\\a.jpg"},
+      {P, "/fotos/a\\b.jpg", "/fotos/", "/mnt/fotos/", "/mnt/fotos/a\\b.jpg"},
+      {P, "/fotos/a\\b.jpg", "/fotos/", "x/", std::nullopt},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ReplacedPath(c.style, c.stored, c.search, c.replacement), c.expected)

@@ -21,7 +21,9 @@ void OnReplacePaths(CMeriskDoc& doc, QWidget* owner,
   CReplacePathsDlg dlg(owner);
   if (drive) drive(dlg);
   if (dlg.exec() != QDialog::Accepted) return;
-  ReplacePaths(doc, dlg.SearchText().toStdString(), dlg.Replacement().toStdString());
+  // A picture shown as missing may now be found: show it as it is.
+  if (ReplacePaths(doc, dlg.SearchText().toStdString(), dlg.Replacement().toStdString()) > 0)
+    doc.UpdateAllViews(nullptr);
 }
 
 }  // namespace kolvaro

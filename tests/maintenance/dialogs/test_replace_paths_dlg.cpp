@@ -5,6 +5,7 @@
 
 #include "core/meriskdoc.h"
 #include "maintenance/dialogs/replacepathsdlg.h"
+#include "testsupport/fakes.h"
 #include "testsupport/qt.h"
 
 namespace kolvaro {
@@ -17,6 +18,8 @@ TEST(ReplacePathsDlg, OnlyAlleErsetzenRewritesThePaths) {
     doc.OnNewDocument();
     const std::int32_t id = doc.AddPicture("alt\\a.jpg", COleDateTime(), 1, "");
     doc.SetModifiedFlag(false);
+    test::CountingView view;
+    doc.AddView(&view);
     test::OnNextModal([accept](QWidget* w) {
       auto* dlg = static_cast<QDialog*>(w);
       accept ? dlg->accept() : dlg->reject();
@@ -27,6 +30,8 @@ TEST(ReplacePathsDlg, OnlyAlleErsetzenRewritesThePaths) {
     });
     EXPECT_EQ(doc.Pictures().Find(id)->filename, accept ? "neu\\a.jpg" : "alt\\a.jpg");
     EXPECT_EQ(doc.IsModified(), accept);
+    EXPECT_EQ(view.updates, accept ? 1 : 0);
+    doc.RemoveView(&view);
   }
 }
 
