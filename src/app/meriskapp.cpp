@@ -211,6 +211,8 @@ void CMeriskApp::OnOptions() {
   // The log follows the setting with the next album opened or created, so that
   // it always starts from an album as the other editors have it.
   if (m_frame) m_frame->RemoveCollaborationMenuIfOff();
+  // The path display and the picture window's title follow the new settings now.
+  m_doc.UpdateAllViews(nullptr);
 }
 
 bool CMeriskApp::OnCommand(int id) {

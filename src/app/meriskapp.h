@@ -56,7 +56,7 @@ class CMeriskApp : public QObject, public ICommandTarget {
   /// user cancels or saving fails (the album must then stay open).
   bool SaveModified();
   void OnOpenRecentFile(int index);
-  /// "Einstellungen"; a changed collaboration applies at once.
+  /// "Einstellungen"; a changed collaboration applies with the next album.
   void OnOptions();
 
   /// Stores the headline and date being typed in the picture view; false

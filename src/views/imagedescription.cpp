@@ -163,10 +163,7 @@ void CImageDescription::Refresh(std::int32_t id) {
   WriteFields();
   m_personRects.clear();
   if (id == -1) {
-    if (m_pPictureWnd && m_pPictureWnd->isVisible()) {
-      m_pPictureWnd->SetPicture(QString());
-      m_pPictureWnd->SetTitle({}, {}, {});
-    }
+    if (m_pPictureWnd && m_pPictureWnd->isVisible()) ShowInPictureWnd();
     m_form->pictureCtrl->update();
     UpdateButtons();
     update();
@@ -182,16 +179,7 @@ void CImageDescription::Refresh(std::int32_t id) {
   m_date = entry.timestamp;
   // Also an empty name: the previous picture must not stay on screen.
   m_form->pictureCtrl->Load(m_strFileName);
-  if (m_pPictureWnd && m_pPictureWnd->isVisible()) {
-    // Names as the title wants them: each followed by a carriage return.
-    const auto names = [](const QListWidget* list) {
-      std::string text;
-      for (int i = 0; i < list->count(); ++i) text += list->item(i)->text().toStdString() + "\r";
-      return text;
-    };
-    m_pPictureWnd->SetPicture(m_strFileName);
-    m_pPictureWnd->SetTitle(entry.title, names(m_form->listThemes), names(m_form->listPersons));
-  }
+  if (m_pPictureWnd && m_pPictureWnd->isVisible()) ShowInPictureWnd();
   m_strSize = QString::asprintf("%u x %u (%.1f kB)", m_form->pictureCtrl->PictureWidth(),
                                 m_form->pictureCtrl->PictureHeight(),
                                 static_cast<double>(entry.size) / 1024.0);
@@ -399,11 +387,27 @@ void CImageDescription::TogglePictureWnd() {
     m_pPictureWnd->reject();
   } else {
     m_pPictureWnd->show();
-    m_pPictureWnd->SetPicture(m_nShownPicture == -1 ? QString()
-                                                    : ToQString(m_doc.GetPictureFullPath(m_nShownPicture)));
-    m_pPictureWnd->SetTitle(m_strHeadline.toStdString(), {}, {});
+    ShowInPictureWnd();
   }
   emit CommandStatesChanged();
+}
+
+void CImageDescription::ShowInPictureWnd() {
+  if (m_nShownPicture == -1) {
+    m_pPictureWnd->SetPicture(QString());
+    m_pPictureWnd->SetTitle({}, {}, {});
+    return;
+  }
+  // Names as the title wants them: each followed by a carriage return.
+  const auto names = [](const QListWidget* list) {
+    std::string text;
+    for (int i = 0; i < list->count(); ++i) text += list->item(i)->text().toStdString() + "\r";
+    return text;
+  };
+  const PictureEntry* entry = m_doc.Pictures().Find(m_nShownPicture);
+  m_pPictureWnd->SetPicture(ToQString(m_doc.GetPictureFullPath(m_nShownPicture)));
+  m_pPictureWnd->SetTitle(entry ? entry->title : std::string(), names(m_form->listThemes),
+                          names(m_form->listPersons));
 }
 
 // ---------------------------------------------------------------- layout

@@ -81,6 +81,8 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
 
  private:
   void WriteFields();
+  /// The shown picture, with its stored headline and names, in the picture window.
+  void ShowInPictureWnd();
   void WriteFramesSwitch();
   void FillPersons(std::int32_t picture);
   void FillThemes(std::int32_t picture);
