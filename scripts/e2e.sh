@@ -149,11 +149,18 @@ case $check in
     read -r x y w h <<<"$(geometry)"
     mapped() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
     # Points at both persons (the picture's middle), then rests on the tip.
+    # The tip shows only while the program has the focus, which may come back
+    # a moment after a dialog closed: point again until it shows.
     over_tip() {
-      xdotool mousemove $((x + 400)) $((y + 400)) && sleep 0.2
-      xdotool mousemove $((x + 401)) $((y + 401)) && sleep 0.5
-      tip=$(xdotool search --name '^ZTitleTip$' 2>/dev/null | head -n 1)
-      [[ -n $tip ]] && mapped "$tip" || fail "kein Titeltipp über den beiden Personen"
+      local shown=
+      for _ in $(seq 10); do
+        xdotool windowfocus --sync "$win" 2>/dev/null || true
+        xdotool mousemove $((x + 400)) $((y + 400)) && sleep 0.2
+        xdotool mousemove $((x + 401)) $((y + 401)) && sleep 0.3
+        tip=$(xdotool search --name '^ZTitleTip$' 2>/dev/null | head -n 1)
+        [[ -n $tip ]] && mapped "$tip" && shown=1 && break
+      done
+      [[ -n $shown ]] || fail "kein Titeltipp über den beiden Personen"
       eval "$(xdotool getwindowgeometry --shell "$tip")"
       xdotool mousemove $((X + 10)) $((Y + 5)) && sleep 0.2
       xdotool mousemove $((X + 11)) $((Y + 6)) && sleep 0.5
