@@ -156,46 +156,6 @@ convert -size 1600x1067 gradient:'#7db9e8'-'#dbeeff' -fill '#5a8f3a' -draw "rect
   "$cli" mark "$friends" "$anna" 1 540 230 920 1067 >/dev/null
   "$cli" mark "$friends" "$joerg" 1 770 300 1130 1067 >/dev/null
 )
-cat >"$work/titletip.sh" <<'SESSION'
-#!/usr/bin/env bash
-set -euo pipefail
-exe=$1 album=$2 out=$3
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME=$(dirname "$album")/.config
-export LANG=de_DE.UTF-8 LC_ALL=C.UTF-8
-"$exe" "$album" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-win=
-for _ in $(seq 100); do
-  win=$(xdotool search --name '^Freunde\.kvo - Kolvaro-Album$' 2>/dev/null | head -n 1) && [[ -n $win ]] && break
-  sleep 0.1
-done
-[[ -n $win ]] || { echo "Hauptfenster erscheint nicht" >&2; exit 1; }
-sleep 1
-xdotool windowfocus --sync "$win" 2>/dev/null || true
-eval "$(xdotool getwindowgeometry --shell "$win")"
-# Over the two faces' shared area (the picture fills the view's left part).
-xdotool mousemove $((X + 420)) $((Y + 400))
-sleep 0.3
-xdotool mousemove $((X + 421)) $((Y + 401))
-sleep 0.7
-# The tip is a window of its own: take the screen where the main window is.
-import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/titeltipp.png"
-SESSION
-chmod +x "$work/titletip.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/titletip.sh" "$build/src/app/kolvaro" "$friends" "$out"
-# Managing the names: the persons' list with two entries selected, and the
-# theme dialog while an entry is dragged from one list to the other. A copy
-# of the demo album with a few more names shows the German order.
-manage=$(dirname "$album")/Verwaltung.kvo
-cp "$album" "$manage"
-(
-  export XDG_CONFIG_HOME=$(dirname "$album")/.config
-  cli=$build/src/cli/kolvaro-cli
-  for name in "Änne Schulz" "Zoë Brandt" "Andreas Ohm"; do "$cli" person add "$manage" "$name" >/dev/null; done
-  for name in "Ärzte" "Arzt" "Zoo" "Ausflug"; do "$cli" theme add "$manage" "$name" >/dev/null; done
-)
 # What the sessions below share: the program started on the album given, its
 # main window found and focused; find_window waits for a window by title.
 cat >"$work/started.sh" <<'SESSION'
@@ -221,6 +181,31 @@ win=$(find_window "${name//./\\.} - Kolvaro-Album")
 sleep 1
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 SESSION
+cat >"$work/titletip.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
+eval "$(xdotool getwindowgeometry --shell "$win")"
+# Over the two faces' shared area (the picture fills the view's left part).
+xdotool mousemove $((X + 420)) $((Y + 400))
+sleep 0.3
+xdotool mousemove $((X + 421)) $((Y + 401))
+sleep 0.7
+# The tip is a window of its own: take the screen where the main window is.
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/titeltipp.png"
+SESSION
+chmod +x "$work/titletip.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/titletip.sh" "$build/src/app/kolvaro" "$friends" "$out"
+# Managing the names: the persons' list with two entries selected, and the
+# theme dialog while an entry is dragged from one list to the other. A copy
+# of the demo album with a few more names shows the German order.
+manage=$(dirname "$album")/Verwaltung.kvo
+cp "$album" "$manage"
+(
+  export XDG_CONFIG_HOME=$(dirname "$album")/.config
+  cli=$build/src/cli/kolvaro-cli
+  for name in "Änne Schulz" "Zoë Brandt" "Andreas Ohm"; do "$cli" person add "$manage" "$name" >/dev/null; done
+  for name in "Ärzte" "Arzt" "Zoo" "Ausflug"; do "$cli" theme add "$manage" "$name" >/dev/null; done
+)
 cat >"$work/manage.sh" <<'SESSION'
 #!/usr/bin/env bash
 source "${0%/*}/started.sh"
