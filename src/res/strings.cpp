@@ -352,6 +352,49 @@ constexpr Entry kTable[] = {
     Entry{IDS_COPY_SAME_FILE, "Die Datei %1!s! liegt bereits in diesem Verzeichnis."},
     Entry{IDS_COPY_PICTURE_TITLE, "Bild kopieren ..."},
 
+    Entry{IDS_XMP_FILE_ERROR, "%1!s!: %2!s!"},
+    Entry{IDS_XMP_READ_ONLY, "%1!s! ist schreibgeschützt; die XMP-Daten wurden dort nicht geschrieben."},
+    Entry{IDS_XMP_NOT_READABLE, "Die XMP-Daten von %1!s! können nicht gelesen werden. %2!s!"},
+    Entry{IDS_XMP_NOT_WRITTEN, "Die XMP-Daten von %1!s! konnten nicht geschrieben werden."},
+    Entry{IDS_XMP_NO_PICTURE_SIZE, "Die Bildgröße von %1!s! ist nicht bekannt."},
+    Entry{IDS_XMP_REGION_NOT_FACE,
+          "%1!s!: Der Bereich \"%3!s!\" vom Typ \"%2!s!\" ist keine Gesichtsmarkierung und wurde übersprungen."},
+    Entry{IDS_XMP_REGION_NO_NAME, "%1!s!: Eine Gesichtsmarkierung ohne Namen wurde übersprungen."},
+    Entry{IDS_XMP_REGION_BAD_AREA, "%1!s!: Die Markierung von \"%2!s!\" hat keine gültige Fläche und wurde übersprungen."},
+    Entry{IDS_XMP_IMPORT_SUMMARY,
+          "Aus den XMP-Daten von %1!i! Bildern würden übernommen:\n"
+          "neue Personen: %2!i!\nneue Markierungen: %3!i!\ngeänderte Markierungen: %4!i!\n"
+          "neue Themen: %5!i!\nneue Themenzuordnungen: %6!i!\nneue oder geänderte Überschriften: %7!i!"},
+    Entry{IDS_XMP_NEW_NAMES, "Neue Namen: %1!s!"},
+    Entry{IDS_XMP_NOTHING_NEW, "Die XMP-Daten der Bilder enthalten nichts, was das Album nicht schon hat."},
+    Entry{IDS_XMP_EXPORTED, "XMP-Daten von %1!i! Bildern geschrieben."},
+    Entry{IDS_XMP_PROBLEMS, "Nicht alles konnte übernommen werden:"},
+    Entry{IDS_XMP_EXPORT_CAPTION, "XMP exportieren"},
+    Entry{IDS_XMP_IMPORT_CAPTION, "XMP importieren"},
+    Entry{IDS_XMP_PROGRESS_READ, "XMP-Daten werden gelesen ..."},
+    Entry{IDS_XMP_PROGRESS_WRITE, "XMP-Daten werden geschrieben ..."},
+    Entry{IDS_XMP_EMBED_WARNING,
+          "Achtung: Dabei werden die Originalbilder verändert. Die Bilddaten selbst bleiben unberührt, "
+          "nur die Metadaten werden neu geschrieben."},
+    Entry{IDS_XMP_SCOPE_SELECTION, "Bilder der &Auswahl (%1!i!)"},
+    Entry{IDS_XMP_SCOPE_ALBUM, "&ganzes Album (%1!i!)"},
+    Entry{IDS_XMP_SIDECAR_LABEL, "&Begleitdatei:"},
+    Entry{IDS_XMP_EMBED_CHOICE, "XMP auch in die &Bilddateien schreiben"},
+    Entry{IDS_XMP_NO_SIDECAR, "keine"},
+    Entry{IDS_XMP_APPLY_QUESTION, "Sollen diese Änderungen übernommen werden?"},
+    Entry{IDS_XMP_CANCELLED, "Abgebrochen; das Album wurde nicht geändert."},
+    Entry{IDS_CLI_USAGE_XMP_EXPORT, "xmp-export ALBUM [--sidecar bild.jpg.xmp|bild.xmp|keine] [--embed]"},
+    Entry{IDS_CLI_ABOUT_XMP_EXPORT,
+          "Schreibt Personen (als Gesichtsbereiche), Themen (als Stichwörter) und Überschriften aller Bilder als "
+          "XMP in Begleitdateien (Vorgabe bild.jpg.xmp); mit --embed auch in die Bilddateien selbst."},
+    Entry{IDS_CLI_USAGE_XMP_IMPORT, "xmp-import ALBUM [--dry-run]"},
+    Entry{IDS_CLI_ABOUT_XMP_IMPORT,
+          "Liest Gesichtsbereiche, Stichwörter und Titel aus XMP-Begleitdateien und Bildern aller Bilder, zeigt die "
+          "Zusammenfassung und übernimmt sie (mit --dry-run nicht). Mit --log-folder VERZEICHNIS werden die "
+          "Änderungen dort in einer Änderungsdatei festgehalten."},
+    Entry{IDS_CLI_BAD_SIDECAR_FORM, "Unbekannte Form der Begleitdatei: %1!s! (bild.jpg.xmp, bild.xmp oder keine)"},
+    Entry{IDS_CLI_XMP_DRY_RUN, "Probelauf: das Album wurde nicht geändert."},
+
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},

@@ -252,6 +252,38 @@ namespace kolvaro {
   X(IDS_CLI_PATHS_CHANGED, 2904)        /* %1 = count */                                      \
   X(IDS_COPY_SAME_FILE, 2905)           /* %1 = path */                                       \
   X(IDS_COPY_PICTURE_TITLE, 2906)       /* progress title of the picture copy */              \
+  X(IDS_XMP_FILE_ERROR, 3200)           /* %1 = file, %2 = reason */                          \
+  X(IDS_XMP_READ_ONLY, 3201)            /* %1 = sidecar or picture */                         \
+  X(IDS_XMP_NOT_READABLE, 3202)         /* %1 = file, %2 = detail or "" */                    \
+  X(IDS_XMP_NOT_WRITTEN, 3203)          /* %1 = file */                                       \
+  X(IDS_XMP_NO_PICTURE_SIZE, 3204)      /* %1 = picture */                                    \
+  X(IDS_XMP_REGION_NOT_FACE, 3205)      /* %1 = file, %2 = region type, %3 = name */          \
+  X(IDS_XMP_REGION_NO_NAME, 3206)       /* %1 = file */                                       \
+  X(IDS_XMP_REGION_BAD_AREA, 3207)      /* %1 = file, %2 = name */                            \
+  X(IDS_XMP_IMPORT_SUMMARY, 3210)       /* %1 pictures, %2 persons, %3/%4 rectangles new/changed, \
+                                           %5 themes, %6 theme links, %7 headlines */          \
+  X(IDS_XMP_NEW_NAMES, 3211)            /* %1 = names, comma separated */                     \
+  X(IDS_XMP_NOTHING_NEW, 3212)          /* the pictures' XMP holds nothing new */             \
+  X(IDS_XMP_EXPORTED, 3213)             /* %1 = pictures written */                           \
+  X(IDS_XMP_PROBLEMS, 3214)             /* lines of problems follow */                        \
+  X(IDS_XMP_EXPORT_CAPTION, 3215)       /* "XMP exportieren" */                               \
+  X(IDS_XMP_IMPORT_CAPTION, 3216)       /* "XMP importieren" */                               \
+  X(IDS_XMP_PROGRESS_READ, 3217)        /* progress text while reading */                     \
+  X(IDS_XMP_PROGRESS_WRITE, 3218)       /* progress text while writing */                     \
+  X(IDS_XMP_EMBED_WARNING, 3219)        /* warning beside the embed choice */                 \
+  X(IDS_XMP_SCOPE_SELECTION, 3220)      /* radio: the selection, %1 = count */                \
+  X(IDS_XMP_SCOPE_ALBUM, 3221)          /* radio: the whole album, %1 = count */              \
+  X(IDS_XMP_SIDECAR_LABEL, 3222)        /* label of the sidecar name choice */                \
+  X(IDS_XMP_EMBED_CHOICE, 3223)         /* check box: write into the pictures */              \
+  X(IDS_XMP_NO_SIDECAR, 3224)           /* sidecar choice: none */                            \
+  X(IDS_XMP_APPLY_QUESTION, 3225)       /* after the summary */                               \
+  X(IDS_XMP_CANCELLED, 3226)            /* the job was cancelled */                           \
+  X(IDS_CLI_USAGE_XMP_EXPORT, 3240)                                                            \
+  X(IDS_CLI_ABOUT_XMP_EXPORT, 3241)                                                            \
+  X(IDS_CLI_USAGE_XMP_IMPORT, 3242)                                                            \
+  X(IDS_CLI_ABOUT_XMP_IMPORT, 3243)                                                            \
+  X(IDS_CLI_BAD_SIDECAR_FORM, 3244)     /* %1 = the form given */                             \
+  X(IDS_CLI_XMP_DRY_RUN, 3245)          /* nothing was changed */                             \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -1,0 +1,213 @@
+#include "maintenance/xmpexchange.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <utility>
+
+#include "res/strings.h"
+
+namespace kolvaro {
+namespace {
+
+std::vector<NamedId> NamesOf(const NameTable& table) {
+  std::vector<NamedId> names;
+  for (POSITION pos = table.GetStartPosition(); pos != kNullPosition;) {
+    NamedId n;
+    table.GetNext(pos, n.id, n.name);
+    names.push_back(std::move(n));
+  }
+  return names;
+}
+
+bool Tell(const XmpProgress& progress, std::size_t done, std::size_t total) {
+  return !progress || progress(done, total);
+}
+
+// The id of `name` among `known` (the album's records followed by those the
+// plan creates), adding it to both as a new record when it is not there.
+std::int32_t Resolve(const std::string& name, std::vector<NamedId>& known, std::vector<std::string>& created) {
+  const std::int32_t id = MatchName(name, known);
+  if (id != -1) return id;
+  created.push_back(name);
+  const std::int32_t placeholder = -1 - static_cast<std::int32_t>(created.size());
+  known.push_back({placeholder, name});
+  return placeholder;
+}
+
+bool WithinOnePixel(const Rect& a, const Rect& b) {
+  return std::abs(a.left - b.left) <= 1 && std::abs(a.top - b.top) <= 1 && std::abs(a.right - b.right) <= 1 &&
+         std::abs(a.bottom - b.bottom) <= 1;
+}
+
+}  // namespace
+
+std::vector<std::int32_t> AllPictures(const CMeriskDoc& doc) {
+  std::vector<std::int32_t> ids;
+  for (POSITION pos = doc.Pictures().GetStartPosition(); pos != kNullPosition;) {
+    std::int32_t id = 0;
+    doc.Pictures().GetNext(pos, id);
+    ids.push_back(id);
+  }
+  return ids;
+}
+
+XmpContent ContentOfPicture(const CMeriskDoc& doc, std::int32_t picture, const PictureGeometry& geometry) {
+  XmpContent content;
+  unsigned width = 0;
+  unsigned height = 0;
+  UprightSize(geometry, width, height);
+  doc.PersonsOnPictures().ForEachOnPicture(picture, [&](std::int32_t person, const Rect& rect) {
+    XmpRegion region;
+    region.name = doc.Persons().GetName(person);
+    region.type = "Face";
+    region.area = StoredRectToArea(rect, geometry);
+    region.applied = {static_cast<double>(width), static_cast<double>(height), false};
+    content.regions.push_back(std::move(region));
+  });
+  doc.ThemesOfPictures().ForEachOnPicture(picture, [&](std::int32_t theme) {
+    std::string name;
+    if (doc.Themes().Lookup(theme, name)) content.keywords.push_back(name);
+  });
+  PictureEntry entry;
+  if (doc.Pictures().Lookup(picture, entry)) content.title = entry.title;
+  return content;
+}
+
+XmpExportResult ExportXmp(const CMeriskDoc& doc, const std::vector<std::int32_t>& pictures,
+                          const XmpExportOptions& options, IXmpStore& store, const XmpProgress& progress) {
+  XmpExportResult result;
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    if (!Tell(progress, i, pictures.size())) {
+      result.cancelled = true;
+      return result;
+    }
+    const std::string path = doc.GetPictureFullPath(pictures[i]);
+    PictureGeometry geometry;
+    std::string error;
+    if (!store.ReadGeometry(path, geometry, error)) {
+      result.problems.push_back(error);
+      continue;
+    }
+    const XmpContent content = ContentOfPicture(doc, pictures[i], geometry);
+    if (content.regions.empty() && content.keywords.empty() && content.title.empty()) continue;
+    bool ok = true;
+    if (options.sidecar && !store.WriteSidecar(SidecarPath(path, *options.sidecar), content, error)) {
+      result.problems.push_back(error);
+      ok = false;
+    }
+    if (options.embed && !store.WriteEmbedded(path, content, error)) {
+      result.problems.push_back(error);
+      ok = false;
+    }
+    if (ok) ++result.written;
+  }
+  Tell(progress, pictures.size(), pictures.size());
+  return result;
+}
+
+XmpImportPlan PlanXmpImport(const CMeriskDoc& doc, const std::vector<std::int32_t>& pictures, IXmpStore& store,
+                            const XmpProgress& progress) {
+  XmpImportPlan plan;
+  std::vector<NamedId> persons = NamesOf(doc.Persons());
+  std::vector<NamedId> themes = NamesOf(doc.Themes());
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    if (!Tell(progress, i, pictures.size())) {
+      plan.cancelled = true;
+      return plan;
+    }
+    const std::int32_t picture = pictures[i];
+    const std::string path = doc.GetPictureFullPath(picture);
+    XmpContent content;
+    std::string source;
+    std::string error;
+    if (!store.Read(path, content, source, error)) {
+      plan.problems.push_back(error);
+      continue;
+    }
+    ++plan.pictures;
+
+    PictureGeometry geometry;
+    if (!content.regions.empty() && !store.ReadGeometry(path, geometry, error)) {
+      plan.problems.push_back(error);
+      content.regions.clear();
+    }
+    // One rectangle per person and picture: a later region of the same name wins.
+    std::map<std::int32_t, Rect> marked;
+    for (const XmpRegion& region : content.regions) {
+      NormalisedArea area;
+      if (region.type != "Face") {
+        plan.problems.push_back(FormatMessage(LoadString(IDS_XMP_REGION_NOT_FACE), {source, region.type, region.name}));
+      } else if (region.name.empty()) {
+        plan.problems.push_back(FormatMessage(LoadString(IDS_XMP_REGION_NO_NAME), {source}));
+      } else if (!AreaForPicture(region.area, region.applied, geometry, area)) {
+        plan.problems.push_back(FormatMessage(LoadString(IDS_XMP_REGION_BAD_AREA), {source, region.name}));
+      } else {
+        marked[Resolve(region.name, persons, plan.newPersons)] = AreaToStoredRect(area, geometry);
+      }
+    }
+    for (const auto& [person, rect] : marked) {
+      Rect old;
+      const bool had = person > 0 && doc.PersonsOnPictures().Lookup(person, picture, &old);
+      if (!had || !WithinOnePixel(old, rect)) plan.rectangles.push_back({person, picture, rect, had});
+    }
+
+    std::vector<std::int32_t> linked;
+    for (const std::string& keyword : content.keywords) {
+      if (keyword.empty()) continue;
+      const std::int32_t theme = Resolve(keyword, themes, plan.newThemes);
+      if (theme > 0 && doc.ThemesOfPictures().Lookup(theme, picture)) continue;
+      if (std::find(linked.begin(), linked.end(), theme) != linked.end()) continue;
+      linked.push_back(theme);
+      plan.themeLinks.push_back({theme, picture});
+    }
+
+    PictureEntry entry;
+    if (!content.title.empty() && doc.Pictures().Lookup(picture, entry) && entry.title != content.title)
+      plan.headlines.push_back({picture, content.title});
+  }
+  Tell(progress, pictures.size(), pictures.size());
+  return plan;
+}
+
+void ApplyXmpImport(CMeriskDoc& doc, const XmpImportPlan& plan) {
+  std::vector<std::int32_t> personIds;
+  for (const std::string& name : plan.newPersons) {
+    personIds.push_back(doc.Persons().NextId());
+    doc.AddOrUpdatePerson(personIds.back(), name);
+  }
+  std::vector<std::int32_t> themeIds;
+  for (const std::string& name : plan.newThemes) {
+    themeIds.push_back(doc.Themes().NextId());
+    doc.AddOrUpdateTheme(themeIds.back(), name);
+  }
+  const auto real = [](std::int32_t id, const std::vector<std::int32_t>& created) {
+    return id < -1 ? created.at(static_cast<std::size_t>(-2 - id)) : id;
+  };
+  for (const XmpImportPlan::Rectangle& r : plan.rectangles)
+    doc.AddOrUpdatePersonOnPicture(real(r.person, personIds), r.rect, r.picture);
+  for (const XmpImportPlan::ThemeLink& l : plan.themeLinks) doc.AddThemeToPicture(real(l.theme, themeIds), l.picture);
+  for (const XmpImportPlan::Headline& h : plan.headlines) {
+    PictureEntry entry;
+    if (doc.Pictures().Lookup(h.picture, entry))
+      doc.AddOrUpdatePicture(h.picture, entry.filename, entry.timestamp, entry.size, h.title);
+  }
+}
+
+std::string XmpImportSummary(const XmpImportPlan& plan) {
+  if (plan.Empty()) return std::string(LoadString(IDS_XMP_NOTHING_NEW));
+  std::size_t changed = 0;
+  for (const auto& r : plan.rectangles) changed += r.changed ? 1 : 0;
+  const auto n = [](std::size_t v) { return static_cast<long long>(v); };
+  std::string text = FormatMessage(
+      LoadString(IDS_XMP_IMPORT_SUMMARY),
+      {n(plan.pictures), n(plan.newPersons.size()), n(plan.rectangles.size() - changed), n(changed),
+       n(plan.newThemes.size()), n(plan.themeLinks.size()), n(plan.headlines.size())});
+  std::string names;
+  for (const auto* list : {&plan.newPersons, &plan.newThemes})
+    for (const std::string& name : *list) names += (names.empty() ? "" : ", ") + name;
+  if (!names.empty()) text += "\n\n" + FormatMessage(LoadString(IDS_XMP_NEW_NAMES), {names});
+  return text;
+}
+
+}  // namespace kolvaro

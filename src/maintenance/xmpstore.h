@@ -1,0 +1,66 @@
+#pragma once
+// XMP of picture files as the exchange with other photo programs needs it:
+// face regions, keywords, title and description, read from a sidecar or the
+// picture itself and written into either. The only implementation lives in
+// xmpstore_exiv2.cpp, so nothing else of Kolvaro sees the XMP library.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "maintenance/xmpgeometry.h"
+
+namespace kolvaro {
+
+/// One region as a file holds it (Metadata Working Group or Microsoft schema).
+struct XmpRegion {
+  std::string name;
+  std::string type;      ///< "Face" for persons; Microsoft regions count as faces
+  NormalisedArea area;   ///< as read; in pixels where applied.pixelUnit says so
+  AppliedTo applied;
+};
+
+struct XmpContent {
+  std::vector<XmpRegion> regions;
+  std::vector<std::string> keywords;  ///< dc:subject
+  std::string title;                  ///< dc:title, default language
+  std::string description;            ///< dc:description, default language
+};
+
+/// The two sidecar names other programs use: "bild.jpg.xmp" and "bild.xmp".
+enum class SidecarName { kWithExtension, kWithoutExtension };
+
+/// The sidecar of `picture` in the given name form.
+std::string SidecarPath(const std::string& picture, SidecarName form);
+
+class IXmpStore {
+ public:
+  virtual ~IXmpStore() = default;
+
+  /// The picture's stored pixel size and EXIF orientation. False with a
+  /// German reason when the file cannot be read as a picture.
+  virtual bool ReadGeometry(const std::string& picture, PictureGeometry& geometry, std::string& error) = 0;
+
+  /// The XMP of `picture`: from its sidecar where there is one (the name
+  /// with extension first), else embedded in the picture. `source` is the
+  /// file read; a picture without any XMP gives true and empty content.
+  virtual bool Read(const std::string& picture, XmpContent& content, std::string& source,
+                    std::string& error) = 0;
+
+  /// Merges `content` into the sidecar at `path`, creating it where there is
+  /// none. Face regions of the persons written replace theirs, every other
+  /// region and property stays; keywords are added to those there; an empty
+  /// title leaves the one there. Written under a temporary name and renamed
+  /// into place, the old file's permissions kept; a read-only file or folder
+  /// is refused with a German reason.
+  virtual bool WriteSidecar(const std::string& path, const XmpContent& content, std::string& error) = 0;
+
+  /// The same merge into the XMP embedded in the picture itself; only the
+  /// metadata segments are rewritten, never the picture data.
+  virtual bool WriteEmbedded(const std::string& picture, const XmpContent& content, std::string& error) = 0;
+};
+
+/// The store built on the Exiv2 library.
+std::unique_ptr<IXmpStore> CreateXmpStore();
+
+}  // namespace kolvaro

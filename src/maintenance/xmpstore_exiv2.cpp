@@ -1,0 +1,442 @@
+// The XMP store on Exiv2. Packets are decoded and encoded in memory and every
+// file is written through SaveFileSafely, so a failed or cancelled write never
+// leaves half a sidecar or picture behind.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
+
+#include <exiv2/exiv2.hpp>
+
+#include "core/safefile.h"
+#include "maintenance/xmpstore.h"
+#include "res/strings.h"
+
+namespace kolvaro {
+
+std::string SidecarPath(const std::string& picture, SidecarName form) {
+  if (form == SidecarName::kWithExtension) return picture + ".xmp";
+  const std::size_t slash = picture.find_last_of('/');
+  const std::size_t dot = picture.find_last_of('.');
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  return (hasExtension ? picture.substr(0, dot) : picture) + ".xmp";
+}
+
+namespace {
+
+const std::string kRegions = "Xmp.mwg-rs.Regions";
+const std::string kRegionList = "Xmp.mwg-rs.Regions/mwg-rs:RegionList";
+const std::string kApplied = "Xmp.mwg-rs.Regions/mwg-rs:AppliedToDimensions";
+const std::string kMpRegions = "Xmp.MP.RegionInfo/MPRI:Regions";
+
+std::string Reason(int error) {
+  const std::string_view text = FileFailureText(FileFailureOf(error));
+  return text.empty() ? std::string(std::strerror(error)) : std::string(text);
+}
+
+std::string FileError(const std::string& path, int error) {
+  return FormatMessage(LoadString(IDS_XMP_FILE_ERROR), {path, Reason(error)});
+}
+
+void InitialiseOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    Exiv2::XmpParser::initialize();
+    // The library writes its own complaints to stderr; callers get ours.
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+  });
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, int& error) {
+  const int fd = OpenRegularFile(path, error);
+  if (fd < 0) return false;
+  bytes.clear();
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = errno;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+std::string Text(const Exiv2::XmpData& xmp, const std::string& key) {
+  const auto it = xmp.findKey(Exiv2::XmpKey(key));
+  return it == xmp.end() ? std::string() : it->toString();
+}
+
+bool Has(const Exiv2::XmpData& xmp, const std::string& key) {
+  return xmp.findKey(Exiv2::XmpKey(key)) != xmp.end();
+}
+
+double Number(const std::string& text, bool& ok) {
+  if (text.empty()) {
+    ok = false;
+    return 0;
+  }
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (end == text.c_str()) ok = false;
+  return v;
+}
+
+std::string LangAlt(const Exiv2::XmpData& xmp, const std::string& key) {
+  const auto it = xmp.findKey(Exiv2::XmpKey(key));
+  if (it == xmp.end()) return {};
+  if (const auto* alt = dynamic_cast<const Exiv2::LangAltValue*>(&it->value())) {
+    const auto found = alt->value_.find("x-default");
+    if (found != alt->value_.end()) return found->second;
+    return alt->value_.empty() ? std::string() : alt->value_.begin()->second;
+  }
+  return it->toString();
+}
+
+void ReadMwgRegions(const Exiv2::XmpData& xmp, XmpContent& content) {
+  AppliedTo applied;
+  bool ok = true;
+  applied.width = Number(Text(xmp, kApplied + "/stDim:w"), ok);
+  applied.height = Number(Text(xmp, kApplied + "/stDim:h"), ok);
+  if (!ok) applied = {};
+  for (int i = 1;; ++i) {
+    const std::string item = kRegionList + "[" + std::to_string(i) + "]";
+    if (!Has(xmp, item) && !Has(xmp, item + "/mwg-rs:Area/stArea:x")) break;
+    XmpRegion region;
+    region.name = Text(xmp, item + "/mwg-rs:Name");
+    region.type = Text(xmp, item + "/mwg-rs:Type");
+    const std::string area = item + "/mwg-rs:Area/stArea:";
+    bool areaOk = true;
+    region.area = {Number(Text(xmp, area + "x"), areaOk), Number(Text(xmp, area + "y"), areaOk),
+                   Number(Text(xmp, area + "w"), areaOk), Number(Text(xmp, area + "h"), areaOk)};
+    if (!areaOk) region.area = {};
+    region.applied = applied;
+    region.applied.pixelUnit = Text(xmp, area + "unit") == "pixel";
+    content.regions.push_back(std::move(region));
+  }
+}
+
+// The older Microsoft schema: "x, y, w, h" from the top left corner.
+void ReadMpRegions(const Exiv2::XmpData& xmp, XmpContent& content) {
+  for (int i = 1;; ++i) {
+    const std::string item = kMpRegions + "[" + std::to_string(i) + "]";
+    const std::string rectangle = Text(xmp, item + "/MPReg:Rectangle");
+    const std::string name = Text(xmp, item + "/MPReg:PersonDisplayName");
+    if (!Has(xmp, item) && rectangle.empty() && name.empty()) break;
+    XmpRegion region;
+    region.name = name;
+    region.type = "Face";
+    double v[4] = {0, 0, 0, 0};
+    if (std::sscanf(rectangle.c_str(), "%lf , %lf , %lf , %lf", &v[0], &v[1], &v[2], &v[3]) == 4)
+      region.area = {v[0] + v[2] / 2, v[1] + v[3] / 2, v[2], v[3]};
+    content.regions.push_back(std::move(region));
+  }
+}
+
+void ReadContent(const Exiv2::XmpData& xmp, XmpContent& content) {
+  ReadMwgRegions(xmp, content);
+  if (content.regions.empty()) ReadMpRegions(xmp, content);
+  const auto subject = xmp.findKey(Exiv2::XmpKey("Xmp.dc.subject"));
+  if (subject != xmp.end())
+    for (long i = 0; i < subject->count(); ++i) content.keywords.push_back(subject->toString(i));
+  content.title = LangAlt(xmp, "Xmp.dc.title");
+  content.description = LangAlt(xmp, "Xmp.dc.description");
+}
+
+void AddStruct(Exiv2::XmpData& xmp, const std::string& key) {
+  Exiv2::XmpTextValue v;
+  v.setXmpStruct();
+  xmp.add(Exiv2::XmpKey(key), &v);
+}
+
+void SetText(Exiv2::XmpData& xmp, const std::string& key, const std::string& text) {
+  Exiv2::XmpTextValue v(text);
+  xmp.add(Exiv2::XmpKey(key), &v);
+}
+
+std::string Decimal(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.6f", v);
+  return buffer;
+}
+
+// A datum kept aside while the regions are rebuilt.
+struct Datum {
+  std::string key;
+  std::shared_ptr<Exiv2::Value> value;
+};
+
+void Merge(Exiv2::XmpData& xmp, const XmpContent& content) {
+  // Face regions of the persons written are replaced; others stay as they were.
+  std::set<std::string> written;
+  for (const XmpRegion& r : content.regions) written.insert(FoldCase(r.name));
+  std::vector<std::vector<Datum>> kept;
+  for (int i = 1;; ++i) {
+    const std::string item = kRegionList + "[" + std::to_string(i) + "]";
+    std::vector<Datum> datums;
+    for (const Exiv2::Xmpdatum& d : xmp)
+      if (d.key() == item || d.key().rfind(item + "/", 0) == 0)
+        datums.push_back({d.key().substr(item.size()), std::shared_ptr<Exiv2::Value>(d.getValue().release())});
+    if (datums.empty()) break;
+    const bool replaced = Text(xmp, item + "/mwg-rs:Type") == "Face" &&
+                          written.count(FoldCase(Text(xmp, item + "/mwg-rs:Name"))) != 0;
+    if (!replaced) kept.push_back(std::move(datums));
+  }
+  // Region datums go back parents first, so the encoder meets each container
+  // before its members.
+  const bool newDimensions = !content.regions.empty();
+  std::vector<Datum> regionsRest;
+  for (auto it = xmp.begin(); it != xmp.end();) {
+    const std::string key = it->key();
+    if (key == kRegions || key.rfind(kRegions + "/", 0) == 0) {
+      if (key.rfind(kRegionList, 0) != 0 && key != kRegions && !(newDimensions && key.rfind(kApplied, 0) == 0))
+        regionsRest.push_back({key, std::shared_ptr<Exiv2::Value>(it->getValue().release())});
+      it = xmp.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (!content.regions.empty() || !kept.empty()) {
+    AddStruct(xmp, kRegions);
+    for (Datum& d : regionsRest) xmp.add(Exiv2::XmpKey(d.key), d.value.get());
+    const XmpRegion* first = content.regions.empty() ? nullptr : &content.regions.front();
+    if (first) {
+      AddStruct(xmp, kApplied);
+      SetText(xmp, kApplied + "/stDim:w", std::to_string(static_cast<long long>(first->applied.width)));
+      SetText(xmp, kApplied + "/stDim:h", std::to_string(static_cast<long long>(first->applied.height)));
+      SetText(xmp, kApplied + "/stDim:unit", "pixel");
+    }
+    Exiv2::XmpTextValue list;
+    list.setXmpArrayType(Exiv2::XmpValue::xaBag);
+    xmp.add(Exiv2::XmpKey(kRegionList), &list);
+    int index = 0;
+    for (std::vector<Datum>& datums : kept) {
+      const std::string item = kRegionList + "[" + std::to_string(++index) + "]";
+      for (Datum& d : datums) xmp.add(Exiv2::XmpKey(item + d.key), d.value.get());
+    }
+    for (const XmpRegion& r : content.regions) {
+      const std::string item = kRegionList + "[" + std::to_string(++index) + "]";
+      AddStruct(xmp, item);
+      AddStruct(xmp, item + "/mwg-rs:Area");
+      SetText(xmp, item + "/mwg-rs:Area/stArea:x", Decimal(r.area.x));
+      SetText(xmp, item + "/mwg-rs:Area/stArea:y", Decimal(r.area.y));
+      SetText(xmp, item + "/mwg-rs:Area/stArea:w", Decimal(r.area.w));
+      SetText(xmp, item + "/mwg-rs:Area/stArea:h", Decimal(r.area.h));
+      SetText(xmp, item + "/mwg-rs:Area/stArea:unit", "normalized");
+      SetText(xmp, item + "/mwg-rs:Type", "Face");
+      SetText(xmp, item + "/mwg-rs:Name", r.name);
+    }
+  }
+
+  if (!content.keywords.empty()) {
+    std::vector<std::string> keywords;
+    const auto subject = xmp.findKey(Exiv2::XmpKey("Xmp.dc.subject"));
+    if (subject != xmp.end()) {
+      for (long i = 0; i < subject->count(); ++i) keywords.push_back(subject->toString(i));
+      xmp.erase(subject);
+    }
+    for (const std::string& k : content.keywords)
+      if (std::find(keywords.begin(), keywords.end(), k) == keywords.end()) keywords.push_back(k);
+    Exiv2::XmpArrayValue bag(Exiv2::xmpBag);
+    for (const std::string& k : keywords) bag.read(k);
+    xmp.add(Exiv2::XmpKey("Xmp.dc.subject"), &bag);
+  }
+
+  if (!content.title.empty()) {
+    Exiv2::LangAltValue title;
+    const auto old = xmp.findKey(Exiv2::XmpKey("Xmp.dc.title"));
+    if (old != xmp.end()) {
+      if (const auto* alt = dynamic_cast<const Exiv2::LangAltValue*>(&old->value())) title.value_ = alt->value_;
+      xmp.erase(old);
+    }
+    title.value_["x-default"] = content.title;
+    xmp.add(Exiv2::XmpKey("Xmp.dc.title"), &title);
+  }
+}
+
+bool Encode(const Exiv2::XmpData& xmp, std::string& packet) {
+  return Exiv2::XmpParser::encode(packet, xmp, 0, 0) == 0;
+}
+
+// Whether a save into `path` may go ahead: an existing file must be writable,
+// a new one needs a writable folder.
+bool Writable(const std::string& path, std::string& error) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (!ModeAllowsWrite(st, ::geteuid(), true) || ::access(path.c_str(), W_OK) != 0) {
+      error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
+      return false;
+    }
+    return true;
+  }
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  if (::access(folder.c_str(), W_OK) != 0) {
+    error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
+    return false;
+  }
+  return true;
+}
+
+bool Save(const std::string& path, const std::string& bytes, std::string& error) {
+  const int err = SaveFileSafely(path, bytes, nullptr, nullptr);
+  if (err == 0) return true;
+  error = err == EACCES || err == EROFS || err == EPERM ? FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path})
+          : err == kNotARegularFile                     ? NotARegularFileText(path)
+                                                        : FileError(path, err);
+  return false;
+}
+
+class CExiv2XmpStore final : public IXmpStore {
+ public:
+  CExiv2XmpStore() { InitialiseOnce(); }
+
+  bool ReadGeometry(const std::string& picture, PictureGeometry& geometry, std::string& error) override {
+    geometry = {};
+    try {
+      auto image = OpenPicture(picture, error);
+      if (!image.get()) return false;
+      geometry.width = static_cast<unsigned>(std::max(0, image->pixelWidth()));
+      geometry.height = static_cast<unsigned>(std::max(0, image->pixelHeight()));
+      const auto it = image->exifData().findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
+      if (it != image->exifData().end() && it->count() > 0) geometry.orientation = static_cast<int>(it->toLong());
+      if (geometry.width == 0 || geometry.height == 0) {
+        error = FormatMessage(LoadString(IDS_XMP_NO_PICTURE_SIZE), {picture});
+        return false;
+      }
+      return true;
+    } catch (const std::exception& e) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {picture, std::string(e.what())});
+      return false;
+    }
+  }
+
+  bool Read(const std::string& picture, XmpContent& content, std::string& source, std::string& error) override {
+    content = {};
+    source.clear();
+    try {
+      for (SidecarName form : {SidecarName::kWithExtension, SidecarName::kWithoutExtension}) {
+        const std::string sidecar = SidecarPath(picture, form);
+        if (!Exists(sidecar)) continue;
+        source = sidecar;
+        std::string packet;
+        int err = 0;
+        if (!ReadWholeFile(sidecar, packet, err)) {
+          error = err == kNotARegularFile ? NotARegularFileText(sidecar) : FileError(sidecar, err);
+          return false;
+        }
+        Exiv2::XmpData xmp;
+        if (Exiv2::XmpParser::decode(xmp, packet) != 0) {
+          error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {sidecar, std::string()});
+          return false;
+        }
+        ReadContent(xmp, content);
+        return true;
+      }
+      source = picture;
+      auto image = OpenPicture(picture, error);
+      if (!image.get()) return false;
+      ReadContent(image->xmpData(), content);
+      return true;
+    } catch (const std::exception& e) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {source, std::string(e.what())});
+      return false;
+    }
+  }
+
+  bool WriteSidecar(const std::string& path, const XmpContent& content, std::string& error) override {
+    try {
+      if (!Writable(path, error)) return false;
+      Exiv2::XmpData xmp;
+      if (Exists(path)) {
+        std::string packet;
+        int err = 0;
+        if (!ReadWholeFile(path, packet, err)) {
+          error = err == kNotARegularFile ? NotARegularFileText(path) : FileError(path, err);
+          return false;
+        }
+        // A sidecar we cannot understand is not replaced: it may hold what
+        // another program needs.
+        if (Exiv2::XmpParser::decode(xmp, packet) != 0) {
+          error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {path, std::string()});
+          return false;
+        }
+      }
+      Merge(xmp, content);
+      std::string packet;
+      if (!Encode(xmp, packet)) {
+        error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {path});
+        return false;
+      }
+      if (packet.rfind("<?xml", 0) != 0) packet.insert(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+      return Save(path, packet, error);
+    } catch (const std::exception& e) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {path}) + " " + e.what();
+      return false;
+    }
+  }
+
+  bool WriteEmbedded(const std::string& picture, const XmpContent& content, std::string& error) override {
+    try {
+      if (!Writable(picture, error)) return false;
+      std::string bytes;
+      int err = 0;
+      if (!ReadWholeFile(picture, bytes, err)) {
+        error = err == kNotARegularFile ? NotARegularFileText(picture) : FileError(picture, err);
+        return false;
+      }
+      // In memory: Exiv2 would otherwise rewrite the file in place.
+      auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(bytes.data()),
+                                             static_cast<long>(bytes.size()));
+      if (!image.get()) {
+        error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {picture, std::string()});
+        return false;
+      }
+      image->readMetadata();
+      Merge(image->xmpData(), content);
+      image->writeMetadata();
+      Exiv2::BasicIo& io = image->io();
+      io.seek(0, Exiv2::BasicIo::beg);
+      const Exiv2::DataBuf written = io.read(static_cast<long>(io.size()));
+      const std::string out(reinterpret_cast<const char*>(written.pData_), static_cast<std::size_t>(written.size_));
+      return Save(picture, out, error);
+    } catch (const std::exception& e) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {picture}) + " " + e.what();
+      return false;
+    }
+  }
+
+ private:
+  static Exiv2::Image::AutoPtr OpenPicture(const std::string& picture, std::string& error) {
+    int err = 0;
+    const int fd = OpenRegularFile(picture, err);
+    if (fd < 0) {
+      error = err == kNotARegularFile ? NotARegularFileText(picture) : FileError(picture, err);
+      return Exiv2::Image::AutoPtr();
+    }
+    ::close(fd);
+    auto image = Exiv2::ImageFactory::open(picture);
+    image->readMetadata();
+    return image;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<IXmpStore> CreateXmpStore() { return std::make_unique<CExiv2XmpStore>(); }
+
+}  // namespace kolvaro
