@@ -2,10 +2,35 @@
 // File operations on picture files, as the core asks for them. The program
 // implements them with the desktop's services; tests record the calls.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace kolvaro {
+
+/// The answer to "replace the file of that name?" in a transfer of one file.
+enum class ReplaceChoice { Replace, Skip, Cancel };
+
+/// What a transfer of one file asks its caller, on the transfer's thread.
+struct TransferHooks {
+  /// The target exists; unset skips the file.
+  std::function<ReplaceChoice(const std::string& source, const std::string& target)> askReplace;
+  /// Bytes of this file copied so far; false cancels the copy. May be unset.
+  std::function<bool(std::uint64_t)> onBytes;
+};
+
+/// How a transfer of one file ended.
+struct TransferResult {
+  enum class Status { Done, Skipped, Cancelled, Failed };
+  Status status = Status::Failed;
+  /// German text for the user: why it failed, or on Done a warning (a moved
+  /// file whose original could not be removed).
+  std::string message;
+  /// The failure lies with the target (full, read-only, missing), so every
+  /// further file would fail the same way.
+  bool targetFailed = false;
+};
 
 class IFileOperations {
  public:
@@ -37,6 +62,15 @@ class IFileOperations {
   virtual bool MoveFiles(const std::vector<std::string>& /*sources*/,
                          const std::string& /*targetFolder*/, const std::string& /*title*/) {
     return false;
+  }
+  /// Copies or moves one file into `targetFolder` showing nothing, so that a
+  /// worker thread may call it; questions and progress go through `hooks`.
+  /// The safety rules of CopyFiles hold, and a moved file leaves its old
+  /// place only after its copy is complete and on the disk.
+  virtual TransferResult TransferFile(const std::string& /*source*/,
+                                      const std::string& /*targetFolder*/, bool /*move*/,
+                                      const TransferHooks& /*hooks*/) {
+    return {};
   }
 };
 

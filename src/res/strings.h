@@ -252,6 +252,15 @@ namespace kolvaro {
   X(IDS_CLI_PATHS_CHANGED, 2904)        /* %1 = count */                                      \
   X(IDS_COPY_SAME_FILE, 2905)           /* %1 = path */                                       \
   X(IDS_COPY_PICTURE_TITLE, 2906)       /* progress title of the picture copy */              \
+  X(IDS_CAMERA_TRANSFER_TITLE, 3000)    /* progress title of the camera import */             \
+  X(IDS_CAMERA_PROGRESS, 3001)          /* %1/%2 = files done/found, %3/%4 = sizes, %5 = name */ \
+  X(IDS_CAMERA_SIZE_BYTES, 3002)        /* %1 = a size under a kilobyte */                    \
+  X(IDS_CAMERA_SUMMARY, 3003)           /* %1 added, %2 already in the album, %3 left on the card */ \
+  X(IDS_CAMERA_STOPPED, 3004)           /* the import ended before the last file */           \
+  X(IDS_CAMERA_REPLACE_KEPT, 3005)      /* %1 = file name: kolvaro-cli replaces nothing */    \
+  X(IDS_CLI_USAGE_CAMERA_IMPORT, 3006)                                                         \
+  X(IDS_CLI_ABOUT_CAMERA_IMPORT, 3007)                                                         \
+  X(IDS_CAMERA_NO_FILES, 3008)          /* %1 = source folder */                              \
   X(IDS_XMP_FILE_ERROR, 3200)           /* %1 = file, %2 = reason */                          \
   X(IDS_XMP_READ_ONLY, 3201)            /* %1 = sidecar or picture */                         \
   X(IDS_XMP_NOT_READABLE, 3202)         /* %1 = file, %2 = detail or "" */                    \

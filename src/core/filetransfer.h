@@ -1,0 +1,19 @@
+#pragma once
+// Copying and moving one picture file into a folder without any window:
+// the part of the file operations that a worker thread and kolvaro-cli can
+// run. Nothing at the target is replaced before the new copy is complete.
+
+#include <string>
+
+#include "platform/fileops.h"
+
+namespace kolvaro {
+
+/// IFileOperations::TransferFile on the local file systems: the copy is
+/// written under a temporary name beside the target, synced and renamed
+/// into place; a move renames, or across file systems copies, syncs and
+/// only then deletes the original. Only a regular file is taken.
+TransferResult TransferFileSafely(const std::string& source, const std::string& targetFolder,
+                                  bool move, const TransferHooks& hooks);
+
+}  // namespace kolvaro
