@@ -28,6 +28,8 @@ constexpr Command kCommands[] = {
     {"theme", IDS_CLI_USAGE_THEME, IDS_CLI_ABOUT_THEME, &RunTheme},
     {"title", IDS_CLI_USAGE_TITLE, IDS_CLI_ABOUT_TITLE, &RunTitle},
     {"unmark", IDS_CLI_USAGE_UNMARK, IDS_CLI_ABOUT_UNMARK, &RunUnmark},
+    {"xmp-export", IDS_CLI_USAGE_XMP_EXPORT, IDS_CLI_ABOUT_XMP_EXPORT, &RunXmpExport},
+    {"xmp-import", IDS_CLI_USAGE_XMP_IMPORT, IDS_CLI_ABOUT_XMP_IMPORT, &RunXmpImport},
 };
 
 }  // namespace

@@ -36,5 +36,7 @@ int RunSelect(Context& ctx, const std::vector<std::string>& args);
 int RunTheme(Context& ctx, const std::vector<std::string>& args);
 int RunTitle(Context& ctx, const std::vector<std::string>& args);
 int RunUnmark(Context& ctx, const std::vector<std::string>& args);
+int RunXmpExport(Context& ctx, const std::vector<std::string>& args);
+int RunXmpImport(Context& ctx, const std::vector<std::string>& args);
 
 }  // namespace kolvaro::cli

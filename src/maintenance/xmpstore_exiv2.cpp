@@ -269,7 +269,7 @@ void Merge(Exiv2::XmpData& xmp, const XmpContent& content) {
 }
 
 bool Encode(const Exiv2::XmpData& xmp, std::string& packet) {
-  return Exiv2::XmpParser::encode(packet, xmp, 0, 0) == 0;
+  return Exiv2::XmpParser::encode(packet, xmp, Exiv2::XmpParser::omitPacketWrapper) == 0;
 }
 
 // Whether a save into `path` may go ahead: an existing file must be writable,
