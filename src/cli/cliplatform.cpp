@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "cli/json.h"
+#include "core/filetransfer.h"
 #include "core/paths.h"
 #include "core/safefile.h"
 #include "res/strings.h"
@@ -157,6 +158,12 @@ bool CCliFileOperations::MoveToTrash(const std::string& path) {
 
 bool CCliFileOperations::OpenWithDefaultProgram(const std::string& path) {
   return Report(Text(IDS_CLI_CANNOT_OPEN, path));
+}
+
+TransferResult CCliFileOperations::TransferFile(const std::string& source,
+                                                const std::string& targetFolder, bool move,
+                                                const TransferHooks& hooks) {
+  return TransferFileSafely(source, targetFolder, move, hooks);
 }
 
 }  // namespace kolvaro::cli

@@ -49,6 +49,9 @@ class CCliFileOperations final : public IFileOperations {
 
   bool MoveToTrash(const std::string& path) override;
   bool OpenWithDefaultProgram(const std::string& path) override;
+  /// TransferFileSafely: the questions are the caller's hooks.
+  TransferResult TransferFile(const std::string& source, const std::string& targetFolder,
+                              bool move, const TransferHooks& hooks) override;
 
   /// True when an operation failed (and said so on stderr).
   bool Failed() const { return m_failed; }

@@ -8,6 +8,7 @@ namespace {
 constexpr Command kCommands[] = {
     {"add", IDS_CLI_USAGE_ADD, IDS_CLI_ABOUT_ADD, &RunAdd},
     {"add-folder", IDS_CLI_USAGE_ADD_FOLDER, IDS_CLI_ABOUT_ADD_FOLDER, &RunAddFolder},
+    {"camera-import", IDS_CLI_USAGE_CAMERA_IMPORT, IDS_CLI_ABOUT_CAMERA_IMPORT, &RunCameraImport},
     {"check", IDS_CLI_USAGE_CHECK, IDS_CLI_ABOUT_CHECK, &RunCheck},
     {"date", IDS_CLI_USAGE_DATE, IDS_CLI_ABOUT_DATE, &RunDate},
     {"delete", IDS_CLI_USAGE_DELETE, IDS_CLI_ABOUT_DELETE, &RunDelete},

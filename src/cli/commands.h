@@ -15,6 +15,7 @@ namespace kolvaro::cli {
 
 int RunAdd(Context& ctx, const std::vector<std::string>& args);
 int RunAddFolder(Context& ctx, const std::vector<std::string>& args);
+int RunCameraImport(Context& ctx, const std::vector<std::string>& args);
 int RunCheck(Context& ctx, const std::vector<std::string>& args);
 int RunDate(Context& ctx, const std::vector<std::string>& args);
 int RunDelete(Context& ctx, const std::vector<std::string>& args);

@@ -227,6 +227,13 @@ bool RunCameraTransfers(IFileOperations& ops, const std::vector<CameraFile>& fil
   return false;
 }
 
+std::string CameraProgressText(const CameraImportProgress& p) {
+  return FormatMessage(LoadString(IDS_CAMERA_PROGRESS),
+                       {static_cast<long long>(std::min(p.filesDone + 1, p.filesFound)),
+                        static_cast<long long>(p.filesFound), SizeText(p.bytesDone),
+                        SizeText(p.bytesFound), PrintableName(p.current)});
+}
+
 std::string CameraReplaceQuestion(const std::string& source, const std::string& target) {
   std::string folder = target.substr(0, target.rfind('/'));
   if (folder.empty()) folder = "/";

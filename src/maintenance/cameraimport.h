@@ -48,6 +48,9 @@ struct CameraImportProgress {
   std::string current;  ///< name of the file being transferred
 };
 
+/// "Datei 3 von 10 (1,2 MB von 5,0 MB)", a line break and the file's name.
+std::string CameraProgressText(const CameraImportProgress& progress);
+
 /// What an import did.
 struct CameraImportCounts {
   int added = 0;
