@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header of a layer it must not see. The order, bottom up:
 #   string table (res) and platform interfaces (platform/*.h)
-#   < core < collab, maintenance < Qt platform layer (platform/qt, then platform/qt/widgets)
+#   < core < collab, maintenance < Qt platform layer (platform/qt, then platform/qt/gui, then
+#   platform/qt/widgets)
 #   < catalogue dialogs (maintenance/dialogs) < views < app;
-# the command-line tool (cli) sits above core, collab, maintenance and platform/qt (QtCore only).
+# the command-line tool (cli) sits above core, collab, maintenance, platform/qt (QtCore) and
+# platform/qt/gui (QtGui's images, no widgets).
 # The layers below the Qt platform layer include no Qt header at all.
 # Usage: scripts/check-layers.sh [SRC-FOLDER]   (default: the project's src/)
 set -euo pipefail
@@ -19,11 +21,12 @@ declare -A may_include=(
   [collab]="res platform core"
   [maintenance]="res platform core"
   [platform_qtcore]="res platform core collab maintenance"
-  [platform_qt]="res platform core collab maintenance platform_qtcore"
-  [maintenance_dialogs]="res platform core collab maintenance platform_qtcore platform_qt"
-  [views]="res platform core collab maintenance platform_qtcore platform_qt maintenance_dialogs"
-  [app]="res platform core collab maintenance platform_qtcore platform_qt maintenance_dialogs views"
-  [cli]="res platform core collab maintenance platform_qtcore"
+  [platform_qtgui]="res platform core collab maintenance platform_qtcore"
+  [platform_qt]="res platform core collab maintenance platform_qtcore platform_qtgui"
+  [maintenance_dialogs]="res platform core collab maintenance platform_qtcore platform_qtgui platform_qt"
+  [views]="res platform core collab maintenance platform_qtcore platform_qtgui platform_qt maintenance_dialogs"
+  [app]="res platform core collab maintenance platform_qtcore platform_qtgui platform_qt maintenance_dialogs views"
+  [cli]="res platform core collab maintenance platform_qtcore platform_qtgui"
 )
 qt_free="res platform core collab maintenance"
 folders=" res platform core collab maintenance views app cli "
@@ -33,6 +36,7 @@ include_re='^[[:space:]]*#[[:space:]]*include[[:space:]]*(["<])([^">]+)'
 layer_of() {
   case $1 in
     platform/qt/widgets/*) echo platform_qt ;;
+    platform/qt/gui/*) echo platform_qtgui ;;
     platform/qt/*) echo platform_qtcore ;;
     platform/*/*) ;;
     platform/*) echo platform ;;

@@ -1,5 +1,5 @@
 // main() of the widget tests: one QApplication for all tests, the German
-// locale, no screen, and a settings folder that is not the user's.
+// locale, no screen, and settings and thumbnail folders that are not the user's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QTemporaryDir config;
   setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+  // Thumbnails the views make go to a cache of their own, not the user's.
+  setenv("XDG_CACHE_HOME", config.filePath(QStringLiteral("cache")).toLocal8Bit().constData(), 1);
   QApplication app(argc, argv);
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   ::testing::InitGoogleTest(&argc, argv);

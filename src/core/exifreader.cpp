@@ -24,6 +24,8 @@ constexpr std::uint8_t kMarkerSos = 0xDA;
 constexpr std::uint8_t kMarkerApp1 = 0xE1;
 
 constexpr std::uint16_t kTagExifDirectory = 34665;
+constexpr std::uint16_t kTagThumbnailOffset = 513;  // JPEGInterchangeFormat
+constexpr std::uint16_t kTagThumbnailLength = 514;  // JPEGInterchangeFormatLength
 constexpr std::size_t kSignatureSize = 6;  // "Exif" 00 00 or "QVCI" 00 00
 constexpr std::size_t kQvciDateOffset = 77;
 constexpr std::size_t kFirstDirectoryOffset = 8;
@@ -203,6 +205,15 @@ class TiffBlock {
     return false;
   }
 
+  /// Offset of the directory that follows the one at dirOffset; 0 for none.
+  std::uint32_t NextDirectory(std::uint64_t dirOffset) const {
+    if (!Fits(dirOffset, 2)) return 0;
+    const std::uint64_t link = dirOffset + 2 + std::uint64_t{Get16(static_cast<std::size_t>(dirOffset))} * kEntrySize;
+    return Fits(link, 4) ? Get32(static_cast<std::size_t>(link)) : 0;
+  }
+
+  std::span<const std::uint8_t> Bytes() const { return m_bytes; }
+
   /// The entry's value as text by the tag's rule; a value of another type
   /// than the rule reads, or lying outside the block, is empty or zero.
   std::string EntryText(std::size_t entry) const {
@@ -255,6 +266,28 @@ CExifReader CExifReader::FromMemory(std::span<const std::uint8_t> jpeg) {
   ByteSource src(jpeg);
   ReadFirstApp1(src, reader.m_hasApp1, reader.m_app1);
   return reader;
+}
+
+std::vector<std::uint8_t> CExifReader::EmbeddedThumbnail() const {
+  if (!m_hasApp1 || m_app1.size() < kSignatureSize ||
+      std::memcmp(m_app1.data(), "Exif\0\0", kSignatureSize) != 0)
+    return {};
+  const TiffBlock block(std::span<const std::uint8_t>(m_app1).subspan(kSignatureSize));
+  const std::uint32_t ifd1 = block.NextDirectory(kFirstDirectoryOffset);
+  // A link back to IFD0 or into the header would read IFD0 as IFD1.
+  if (ifd1 <= kFirstDirectoryOffset) return {};
+  std::size_t offsetEntry = 0;
+  std::size_t lengthEntry = 0;
+  if (!block.FindEntry(ifd1, kTagThumbnailOffset, offsetEntry) ||
+      !block.FindEntry(ifd1, kTagThumbnailLength, lengthEntry))
+    return {};
+  const std::uint32_t offset = block.Get32(offsetEntry + 8);
+  const std::uint32_t length = block.Get32(lengthEntry + 8);
+  if (length < 4 || !block.Fits(offset, length)) return {};
+  const auto begin = block.Bytes().begin() + static_cast<std::ptrdiff_t>(offset);
+  // Only a JPEG stream: some cameras point the tags at uncompressed strips.
+  if (begin[0] != 0xFF || begin[1] != kMarkerSoi) return {};
+  return std::vector<std::uint8_t>(begin, begin + static_cast<std::ptrdiff_t>(length));
 }
 
 std::span<const std::uint16_t> CExifReader::KnownTags() { return kKnownTags; }

@@ -33,6 +33,10 @@ class CExifReader {
     return GetTagText(kTagDateTimeOriginal, text);
   }
 
+  /// The JPEG thumbnail that IFD1 points to (tags 513 and 514), as a copy;
+  /// empty when there is none or it does not lie wholly inside the block.
+  std::vector<std::uint8_t> EmbeddedThumbnail() const;
+
   /// The tags that have a text rule (stored text, "%u" number or "%.2lf" rational).
   static std::span<const std::uint16_t> KnownTags();
 

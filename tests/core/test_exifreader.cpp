@@ -193,6 +193,33 @@ TEST(ExifReader, QvciBlock) {
   EXPECT_EQ(Answer(JpegBuilder().Segment(0xE1, tooShort).Tables().Data(), 36867), "");
 }
 
+// The preview a camera stores behind IFD1, only where it lies wholly in the block.
+TEST(ExifReader, EmbeddedThumbnailIsTheJpegBehindIfd1) {
+  Bytes cutShort = CameraBlock(ByteOrder::kLittle).Payload();
+  cutShort.resize(cutShort.size() - 10);
+  ExifBlock noPreview;
+  noPreview.Ascii(Ifd::kZero, 271, "Canon");
+  ExifBlock notJpeg;
+  notJpeg.Ascii(Ifd::kZero, 271, "Canon").Thumbnail(Bytes(64, 0x55));
+  struct Case {
+    const char* name;
+    Bytes jpeg;
+    bool found;
+  };
+  const Case cases[] = {
+      {"little-endian", WithExif(CameraBlock(ByteOrder::kLittle)), true},
+      {"big-endian", WithExif(CameraBlock(ByteOrder::kBig)), true},
+      {"no IFD1", WithExif(noPreview), false},
+      {"strips, not a JPEG", WithExif(notJpeg), false},
+      {"reaching past the block", JpegBuilder().Segment(0xE1, cutShort).Tables().Data(), false},
+      {"camera block", JpegBuilder().Qvci(kDate).Scan(16).Data(), false},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::uint8_t> thumbnail = CExifReader::FromMemory(c.jpeg).EmbeddedThumbnail();
+    EXPECT_EQ(thumbnail, c.found ? test::FakeThumbnail(160) : Bytes()) << c.name;
+  }
+}
+
 TEST(ExifReader, NonJpegInputGivesFalse) {
   const Bytes exif = ExifBlock(CameraBlock(ByteOrder::kLittle)).Payload();
   Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
