@@ -9,6 +9,8 @@
 #include "maintenance/dialogs/albumsettingsdlg.h"
 #include "maintenance/dialogs/managelistdlg.h"
 #include "maintenance/dialogs/replacepathsdlg.h"
+#include "maintenance/dialogs/xmpexportdlg.h"
+#include "maintenance/dialogs/xmpimportdlg.h"
 #include "maintenance/importpersons.h"
 #include "res/commands.h"
 #include "res/strings.h"
@@ -26,6 +28,13 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
     case ID_CHANGE_PATHS: OnReplacePaths(m_doc, &m_frame); return true;
     case ID_COPY_FILE: OnCopyPicture(m_doc, m_ui); return true;
+    case ID_XMP_EXPORT:
+      // A headline being typed goes into the XMP too.
+      if (m_frame.CommitEdits()) OnXmpExport(m_doc, m_ui, &m_frame);
+      return true;
+    case ID_XMP_IMPORT:
+      if (m_frame.CommitEdits()) OnXmpImport(m_doc, m_ui, &m_frame);
+      return true;
     case ID_FILE_STORAGE: OnFileStorage(m_doc, &m_frame); return true;
     case ID_ALBUM_INFO:
       if (m_doc.CanOpenAlbumInfo()) OnAlbumInfo(m_doc, m_ui, &m_frame);
@@ -67,6 +76,8 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
     case ID_MANAGE_PERSONS:
     case ID_CHANGE_PATHS:
     case ID_COPY_FILE:
+    case ID_XMP_EXPORT:
+    case ID_XMP_IMPORT:
     case ID_FILE_STORAGE:
       return true;
     case ID_ALBUM_INFO:

@@ -34,6 +34,8 @@ enum CommandId : int {
   ID_CHANGE_PATHS = 32825,
   ID_ENLARGE = 32827,
   ID_COPY_FILE = 32830,
+  ID_XMP_EXPORT = 32850,
+  ID_XMP_IMPORT = 32851,
 
   // Framework commands
   ID_FILE_NEW = 57600,

@@ -67,6 +67,8 @@ std::vector<MenuEntry> BuildMainMenu() {
                 Separator(),
                 Item(ID_IMPORT_PERSONS, "Personen &importieren ..."),
                 Item(ID_CAMERA_IMPORT, "&Kameradaten übertragen"),
+                Item(ID_XMP_EXPORT, "&XMP exportieren ..."),
+                Item(ID_XMP_IMPORT, "XMP &importieren ..."),
                 Separator(),
                 Popup("&Tools",
                       {

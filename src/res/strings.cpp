@@ -397,6 +397,8 @@ constexpr Entry kTable[] = {
     Entry{IDS_XMP_NO_SIDECAR, "keine"},
     Entry{IDS_XMP_APPLY_QUESTION, "Sollen diese Änderungen übernommen werden?"},
     Entry{IDS_XMP_CANCELLED, "Abgebrochen; das Album wurde nicht geändert."},
+    Entry{IDS_XMP_CANCELLED_EXPORT, "Abgebrochen; die übrigen Bilder wurden nicht bearbeitet."},
+    Entry{IDS_XMP_MORE_PROBLEMS, "... und %1!i! weitere"},
     Entry{IDS_CLI_USAGE_XMP_EXPORT, "xmp-export ALBUM [--sidecar bild.jpg.xmp|bild.xmp|keine] [--embed]"},
     Entry{IDS_CLI_ABOUT_XMP_EXPORT,
           "Schreibt Personen (als Gesichtsbereiche), Themen (als Stichwörter) und Überschriften aller Bilder als "
@@ -438,6 +440,10 @@ constexpr Entry kTable[] = {
     Entry{ID_ENLARGE, "Vergrößert die Bildanzeige oder stellt die normale Ansicht wieder her\nBild vergrößerern"},
     Entry{ID_COPY_FILE,
           "Kopiert das angezeigte Photo in ein anderes Verzeichnis oder auf einen anderen Datenträger\nDatei kopieren"},
+    Entry{ID_XMP_EXPORT,
+          "Schreibt Personen, Themen und Überschriften als XMP für andere Fotoprogramme\nXMP exportieren"},
+    Entry{ID_XMP_IMPORT,
+          "Übernimmt Gesichtsbereiche, Stichwörter und Titel aus XMP anderer Fotoprogramme\nXMP importieren"},
 
     Entry{IDS_APP_TITLE, kAppTitle},
     Entry{IDS_IDLE_MESSAGE, "Bereit"},
@@ -528,7 +534,8 @@ constexpr bool EveryCommandHasPrompt() {
       ID_PREV_PICTURE, ID_DOCUMENTATION, ID_CHANGE_PATHS, ID_ENLARGE, ID_COPY_FILE, ID_FILE_NEW, ID_FILE_OPEN,
       ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT,
       ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_APP_ABOUT, ID_APP_EXIT, ID_HELP_FINDER,
-      ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
+      ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+      ID_XMP_EXPORT, ID_XMP_IMPORT};
   for (const int id : kCommands)
     if (Find(id).empty()) return false;
   return true;

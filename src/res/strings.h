@@ -287,6 +287,8 @@ namespace kolvaro {
   X(IDS_XMP_NO_SIDECAR, 3224)           /* sidecar choice: none */                            \
   X(IDS_XMP_APPLY_QUESTION, 3225)       /* after the summary */                               \
   X(IDS_XMP_CANCELLED, 3226)            /* the job was cancelled */                           \
+  X(IDS_XMP_CANCELLED_EXPORT, 3227)     /* the export was cancelled */                        \
+  X(IDS_XMP_MORE_PROBLEMS, 3228)        /* %1 = problems not shown */                         \
   X(IDS_CLI_USAGE_XMP_EXPORT, 3240)                                                            \
   X(IDS_CLI_ABOUT_XMP_EXPORT, 3241)                                                            \
   X(IDS_CLI_USAGE_XMP_IMPORT, 3242)                                                            \
