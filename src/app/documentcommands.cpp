@@ -1,5 +1,6 @@
 #include "app/documentcommands.h"
 
+#include "app/aboutdlg.h"
 #include "app/mainframe.h"
 #include "app/waitfreequestions.h"
 #include "collab/transactionimport.h"
@@ -39,6 +40,12 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_ALBUM_INFO:
       if (m_doc.CanOpenAlbumInfo()) OnAlbumInfo(m_doc, m_ui, &m_frame);
       return true;
+    case ID_APP_ABOUT: {
+      CAboutDlg dlg(&m_ui, &m_frame);
+      dlg.SetAlbumTexts(m_doc.AlbumInfo(), m_doc.UpdateUrl());
+      dlg.exec();
+      return true;
+    }
     default: return false;
   }
 }
@@ -79,6 +86,7 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
     case ID_XMP_EXPORT:
     case ID_XMP_IMPORT:
     case ID_FILE_STORAGE:
+    case ID_APP_ABOUT:
       return true;
     case ID_ALBUM_INFO:
       state.enabled = m_doc.CanOpenAlbumInfo();

@@ -41,6 +41,7 @@ const std::set<int>& OfferedCommands() {
       ID_XMP_EXPORT, ID_XMP_IMPORT,
       ID_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
       ID_ASSIGN_THEMES, ID_OPTIONS, ID_FILE_STORAGE, ID_ALBUM_INFO,
+      ID_REGISTER_FILETYPE, ID_APP_ABOUT,
   };
   return commands;
 }
@@ -304,6 +305,7 @@ void CMainFrame::UpdateCommandStates(const QList<QAction*>& actions) {
       if (t->OnUpdateCommand(id, state)) break;
     a->setEnabled(state.enabled);
     if (a->isCheckable()) a->setChecked(state.checked);
+    if (!state.text.empty()) a->setText(ToQString(state.text));
   }
 }
 

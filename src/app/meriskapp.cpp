@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cerrno>
 
+#include "app/filetypecmd.h"
 #include "app/mainframe.h"
 #include "app/settingsdlg.h"
 #include "core/safefile.h"
@@ -40,6 +41,7 @@ CMeriskApp::~CMeriskApp() {
 
 bool CMeriskApp::InitInstance(const CommandLine& commandLine, const std::string& programPath) {
   m_commandLine = commandLine;
+  m_strProgramPath = programPath;
   m_recent.ReadList();
   // A first start stores the platform's default, so that new albums, this
   // program and kolvaro-cli all start from the user's pictures folder.
@@ -222,6 +224,7 @@ bool CMeriskApp::OnCommand(int id) {
     case ID_FILE_SAVE: OnFileSave(); return true;
     case ID_FILE_SAVE_AS: OnFileSaveAs(); return true;
     case ID_OPTIONS: OnOptions(); return true;
+    case ID_REGISTER_FILETYPE: OnRegisterFileType(m_ui, m_strProgramPath); return true;
     case ID_APP_EXIT:
       if (m_frame) m_frame->close();
       return true;
@@ -243,6 +246,9 @@ bool CMeriskApp::OnUpdateCommand(int id, CmdState& state) {
     case ID_OPTIONS:
     case ID_APP_EXIT:
       state.enabled = true;
+      return true;
+    case ID_REGISTER_FILETYPE:
+      state.text = RegisterFileTypeMenuText(m_strProgramPath);
       return true;
     default:
       return false;

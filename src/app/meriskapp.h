@@ -90,6 +90,7 @@ class CMeriskApp : public QObject, public ICommandTarget {
   CRecentFileList m_recent;
   CommandLine m_commandLine;
   std::string m_strHelpFilePath;
+  std::string m_strProgramPath;
   std::unique_ptr<CMainFrame> m_frame;
   int m_exitCode = 0;
 };

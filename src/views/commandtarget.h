@@ -3,12 +3,15 @@
 // the active pane first, then to the frame and the application, and finally
 // to every other pane of the document.
 
+#include <string>
+
 namespace kolvaro {
 
 /// What a command's menu item and toolbar button show.
 struct CmdState {
   bool enabled = true;
   bool checked = false;
+  std::string text;  // a new menu text; empty keeps the text
 };
 
 class ICommandTarget {
