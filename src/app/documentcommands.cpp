@@ -8,6 +8,7 @@
 #include "maintenance/addpictures.h"
 #include "maintenance/copypicture.h"
 #include "maintenance/dialogs/albumsettingsdlg.h"
+#include "maintenance/dialogs/cameraimportdlg.h"
 #include "maintenance/dialogs/managelistdlg.h"
 #include "maintenance/dialogs/replacepathsdlg.h"
 #include "maintenance/dialogs/xmpexportdlg.h"
@@ -24,6 +25,7 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_ADD_FOLDER: ReportAdded(OnAddFolder(m_doc, m_ui)); return true;
     case ID_OPEN_IN_GRAPHICS: m_doc.OpenPictureFile(m_doc.CurrentPicture()); return true;
     case ID_IMPORT_PERSONS: OnImportPersons(m_doc, m_ui); return true;
+    case ID_CAMERA_IMPORT: ReportAdded(OnCameraImport(m_doc, m_ui, &m_frame)); return true;
     case ID_IMPORT_TRANSACTIONS: ImportTransactions(); return true;
     case ID_MANAGE_THEMES: ManageList(CManageList::kThemes); return true;
     case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
@@ -79,6 +81,7 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
     case ID_ADD_PICTURES:
     case ID_ADD_FOLDER:
     case ID_IMPORT_PERSONS:
+    case ID_CAMERA_IMPORT:
     case ID_MANAGE_THEMES:
     case ID_MANAGE_PERSONS:
     case ID_CHANGE_PATHS:

@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/filetransfer.h"
 #include "core/paths.h"
 #include "core/safefile.h"
 #include "platform/qt/qtstring.h"
@@ -272,6 +273,12 @@ bool CQtFileOperations::CopyFiles(const std::vector<std::string>& sources,
 bool CQtFileOperations::MoveFiles(const std::vector<std::string>& sources,
                                   const std::string& targetFolder, const std::string& title) {
   return Transfer(sources, targetFolder, title, true);
+}
+
+TransferResult CQtFileOperations::TransferFile(const std::string& source,
+                                               const std::string& targetFolder, bool move,
+                                               const TransferHooks& hooks) {
+  return TransferFileSafely(source, targetFolder, move, hooks);
 }
 
 bool CQtFileOperations::Transfer(const std::vector<std::string>& sources,

@@ -28,6 +28,9 @@ class CQtFileOperations final : public IFileOperations {
                  const std::string& title) override;
   bool MoveFiles(const std::vector<std::string>& sources, const std::string& targetFolder,
                  const std::string& title) override;
+  /// Shows nothing, so a worker thread may call it.
+  TransferResult TransferFile(const std::string& source, const std::string& targetFolder,
+                              bool move, const TransferHooks& hooks) override;
 
  private:
   bool Transfer(const std::vector<std::string>& sources, const std::string& targetFolder,
