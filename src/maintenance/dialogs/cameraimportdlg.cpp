@@ -107,16 +107,17 @@ CCameraImportDlg::CCameraImportDlg(CMeriskDoc& doc, IUserQuestions& ui, QWidget*
   m_form->setupUi(this);
   m_form->sourceEdit->setText(ToQString(doc.Settings().GetString("Settings", "Camera Folder", "")));
   m_form->themeCombo->addItem(Text(IDS_NO_THEME), 0);
-  std::vector<QString> names;
-  std::vector<std::int32_t> ids;
+  std::vector<std::pair<QString, std::int32_t>> themes;
   for (POSITION pos = doc.Themes().GetStartPosition(); pos != kNullPosition;) {
     std::int32_t id;
     std::string name;
     doc.Themes().GetNext(pos, id, name);
-    names.push_back(ToQString(name));
-    ids.push_back(id);
+    themes.emplace_back(ToQString(name), id);
   }
-  for (const std::size_t i : ListOrder(names)) m_form->themeCombo->addItem(names[i], ids[i]);
+  std::stable_sort(themes.begin(), themes.end(), [](const auto& a, const auto& b) {
+    return ListCollator().compare(a.first, b.first) < 0;
+  });
+  for (const auto& [name, id] : themes) m_form->themeCombo->addItem(name, id);
   m_form->themeCombo->setCurrentIndex(0);
   connect(m_form->browseButton, &QPushButton::clicked, this, &CCameraImportDlg::OnBrowse);
   connect(m_form->newThemeButton, &QPushButton::clicked, this, &CCameraImportDlg::OnNewTheme);
