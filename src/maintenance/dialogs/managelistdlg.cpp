@@ -1,7 +1,7 @@
 #include "maintenance/dialogs/managelistdlg.h"
 
 #include <QListWidget>
-#include <algorithm>
+#include <QStringList>
 
 #include "platform/qt/qtstring.h"
 #include "platform/qt/widgets/inputdlg.h"
@@ -9,15 +9,6 @@
 #include "ui_managelistdlg.h"
 
 namespace kolvaro {
-
-std::vector<std::size_t> ListOrder(const std::vector<QString>& texts) {
-  std::vector<std::size_t> order(texts.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&texts](std::size_t a, std::size_t b) {
-    return ListCollator().compare(texts[a], texts[b]) < 0;
-  });
-  return order;
-}
 
 std::optional<std::string> AskWithInputDlg(QWidget* parent, const TextRequest& request) {
   CInputDlg dlg(parent);
@@ -58,17 +49,20 @@ int CManageListDlg::exec() {
 void CManageListDlg::Fill() {
   QListWidget* list = m_form->nameList;
   list->clear();
+  m_ids.clear();
   const std::vector<NameEntry> entries = m_list.Entries();
   std::vector<QString> texts;
   texts.reserve(entries.size());
   for (const NameEntry& e : entries) texts.push_back(ToQString(e.name));
-  list->setUpdatesEnabled(false);
+  QStringList sorted;
+  sorted.reserve(static_cast<qsizetype>(texts.size()));
+  m_ids.reserve(texts.size());
   for (const std::size_t i : ListOrder(texts)) {
-    auto* item = new QListWidgetItem(texts[i]);
-    item->setData(Qt::UserRole, entries[i].id);
-    list->addItem(item);
+    sorted.push_back(texts[i]);
+    m_ids.push_back(entries[i].id);
   }
-  list->setUpdatesEnabled(true);
+  // One insertion for all rows: row by row, the view would hear of each.
+  list->addItems(sorted);
 }
 
 void CManageListDlg::Add(const NameEntry& entry) {
@@ -76,9 +70,8 @@ void CManageListDlg::Add(const NameEntry& entry) {
   const QString text = ToQString(entry.name);
   const int row = SortedInsertRow(
       list->count(), [list](int r) { return list->item(r)->text(); }, text);
-  auto* item = new QListWidgetItem(text);
-  item->setData(Qt::UserRole, entry.id);
-  list->insertItem(row, item);
+  list->insertItem(row, text);
+  m_ids.insert(m_ids.begin() + row, entry.id);
 }
 
 std::vector<NameEntry> CManageListDlg::Selected() const {
@@ -87,7 +80,7 @@ std::vector<NameEntry> CManageListDlg::Selected() const {
   for (int row = 0; row < list->count(); ++row) {
     const QListWidgetItem* item = list->item(row);
     if (item->isSelected())
-      selected.push_back({item->data(Qt::UserRole).toInt(), item->text().toStdString()});
+      selected.push_back({m_ids[static_cast<std::size_t>(row)], item->text().toStdString()});
   }
   return selected;
 }
@@ -104,7 +97,10 @@ void CManageListDlg::OnDelete() {
   if (!m_list.Delete(Selected(), m_ui)) return;
   QListWidget* list = m_form->nameList;
   for (int row = list->count() - 1; row >= 0; --row)
-    if (list->item(row)->isSelected()) delete list->takeItem(row);
+    if (list->item(row)->isSelected()) {
+      delete list->takeItem(row);
+      m_ids.erase(m_ids.begin() + row);
+    }
 }
 
 void OnManageList(CMeriskDoc& doc, int mode, IUserQuestions& ui, QWidget* owner) {

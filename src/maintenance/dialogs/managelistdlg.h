@@ -5,10 +5,12 @@
 #include <QDialog>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "maintenance/managelist.h"
+#include "platform/qt/widgets/listcollation.h"
 
 class QListWidget;
 class QWidget;
@@ -18,11 +20,6 @@ class ManageListDlgForm;
 }
 
 namespace kolvaro {
-
-/// The order in which a sorted list of Kolvaro shows `texts`: the German
-/// collation, equal texts in the order given. One sort, so that a list of
-/// thousands of names fills without a search per insertion.
-std::vector<std::size_t> ListOrder(const std::vector<QString>& texts);
 
 /// The one-line input of the catalogue's dialogs: CInputDlg owned by `parent`.
 std::optional<std::string> AskWithInputDlg(QWidget* parent, const TextRequest& request);
@@ -52,6 +49,9 @@ class CManageListDlg : public QDialog {
   std::vector<NameEntry> Selected() const;
 
   CManageList m_list;
+  /// The id of each row's entry, kept beside the list rather than in its
+  /// items: thousands of item data writes would cost more than the rows.
+  std::vector<std::int32_t> m_ids;
   IUserQuestions& m_ui;
   AskText m_ask;
   std::unique_ptr<Ui::ManageListDlgForm> m_form;
