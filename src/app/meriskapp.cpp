@@ -9,6 +9,7 @@
 #include "app/filetypecmd.h"
 #include "app/mainframe.h"
 #include "app/settingsdlg.h"
+#include "core/helpfolder.h"
 #include "core/safefile.h"
 #include "platform/qt/qtstring.h"
 #include "res/commands.h"
@@ -48,7 +49,7 @@ bool CMeriskApp::InitInstance(const CommandLine& commandLine, const std::string&
   const std::string kAbsent = "\x01";
   if (m_settings.GetString("Pictures", "RootFolder", kAbsent) == kAbsent)
     m_settings.SetString("Pictures", "RootFolder", DefaultRootFolder());
-  m_strHelpFilePath = HelpFolderOf(programPath);
+  m_strHelpFilePath = FindHelpFolder(programPath);
   m_doc.SetHelpFolder(m_strHelpFilePath);
 
   // The shell command: the main window with an empty album, or the named one.

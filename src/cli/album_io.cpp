@@ -2,11 +2,13 @@
 
 #include <cerrno>
 
+#include "core/helpfolder.h"
+
 namespace kolvaro::cli {
 
 CAlbumFile::CAlbumFile(Context& ctx) : m_ctx(ctx), m_doc(ctx.settings, PathStyle::Posix) {
   // The same help set, and so the same update URL, as the desktop program.
-  m_doc.SetHelpFolder(HelpFolderOf(ctx.programDir));
+  m_doc.SetHelpFolder(FindHelpFolder(ctx.programDir));
   m_doc.SetFileLock(&m_lock);
 }
 
