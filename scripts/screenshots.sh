@@ -349,4 +349,27 @@ xdotool key Escape
 SESSION
 chmod +x "$work/albumsettings.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/albumsettings.sh" "$build/src/app/kolvaro" "$album" "$out"
+# The About box from "&?" ("o" of "Inf&o"), after giving the album a text and
+# an update address in "Kolvaro Infos" (not saved).
+cat >"$work/about.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
+xdotool key alt+x && sleep 0.3 && xdotool key Up Up Right && sleep 0.3 && xdotool key Up Return
+find_window 'Kolvaro Infos' >/dev/null
+sleep 0.5
+xdotool key Tab && xdotool type --delay 10 'Sommerurlaub an der Ostsee 2026. Fotos: Familie Berger, alle Rechte vorbehalten.'
+xdotool key Tab ctrl+a && xdotool type --delay 10 'https://www.kolvaro.de/updates/sommer'
+xdotool key Return && sleep 0.5
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+question && sleep 0.3 && xdotool key o
+dlg=$(find_window 'Info über Kolvaro-Album')
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$dlg")"
+# The pointer over the update link shows its hover colour and the address.
+xdotool mousemove --window "$dlg" 90 $((HEIGHT - 62)) && sleep 1.5
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/info.png"
+xdotool key Return
+SESSION
+chmod +x "$work/about.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/about.sh" "$build/src/app/kolvaro" "$album" "$out"
 echo "Bilder in $out"
