@@ -26,7 +26,7 @@ CFileTypeRegistration AlbumFileType(const std::string& programPath) {
 
 void OnRegisterFileType(IUserQuestions& ui, const std::string& programPath) {
   CFileTypeRegistration type = AlbumFileType(programPath);
-  const bool registered = type.IsRegistered();
+  const bool registered = type.IsFileTypeRegistered();
   const std::string caption(LoadString(IDS_QUESTION_CAPTION));
   if (ui.AskYesNo(std::string(LoadString(registered ? IDS_UNREGISTER_QUESTION : IDS_REGISTER_QUESTION)), caption) !=
       Answer::Yes)
@@ -38,7 +38,7 @@ void OnRegisterFileType(IUserQuestions& ui, const std::string& programPath) {
 
 std::string RegisterFileTypeMenuText(const std::string& programPath) {
   return std::string(
-      LoadString(AlbumFileType(programPath).IsRegistered() ? IDS_UNREGISTER_FILETYPE_MENU : IDS_REGISTER_FILETYPE_MENU));
+      LoadString(AlbumFileType(programPath).IsFileTypeRegistered() ? IDS_UNREGISTER_FILETYPE_MENU : IDS_REGISTER_FILETYPE_MENU));
 }
 
 }  // namespace kolvaro

@@ -80,10 +80,10 @@ TEST(FileTypeTest, RegisterMakesKolvaroTheDefaultAndRemoveLeavesTheFoldersAsThey
   Write(user.folders.configHome + QStringLiteral("/mimeapps.list"), foreign);
   const QStringList before = Listing(user.dir.path());
   CFileTypeRegistration type = user.Registration();
-  ASSERT_FALSE(type.IsRegistered());
+  ASSERT_FALSE(type.IsFileTypeRegistered());
 
   ASSERT_TRUE(type.Register()) << type.FailedPath().toStdString();
-  EXPECT_TRUE(type.IsRegistered());
+  EXPECT_TRUE(type.IsFileTypeRegistered());
   EXPECT_EQ(user.XdgMime({QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(kAlbumMimeType)}),
             CFileTypeRegistration::DesktopId());
   // By the name, and by the first bytes for a file without the ending.
@@ -96,7 +96,7 @@ TEST(FileTypeTest, RegisterMakesKolvaroTheDefaultAndRemoveLeavesTheFoldersAsThey
   QFile::remove(user.dir.path() + QStringLiteral("/album"));
 
   ASSERT_TRUE(type.Remove());
-  EXPECT_FALSE(type.IsRegistered());
+  EXPECT_FALSE(type.IsFileTypeRegistered());
   EXPECT_EQ(Listing(user.dir.path()), before);
 }
 
@@ -106,9 +106,9 @@ TEST(FileTypeTest, AHalfRegistrationCountsAsNoneAndRegisterWritesItWhole) {
   for (const QString& piece : {type.MimePackagePath(), type.DesktopEntryPath(), type.MimeAppsPath()}) {
     ASSERT_TRUE(type.Register());
     QFile::remove(piece);
-    EXPECT_FALSE(type.IsRegistered()) << piece.toStdString();
+    EXPECT_FALSE(type.IsFileTypeRegistered()) << piece.toStdString();
     ASSERT_TRUE(type.Register());
-    EXPECT_TRUE(type.IsRegistered()) << piece.toStdString();
+    EXPECT_TRUE(type.IsFileTypeRegistered()) << piece.toStdString();
   }
 }
 
@@ -118,7 +118,7 @@ TEST(FileTypeTest, RemoveKeepsAnotherProgramsDefaultForTheType) {
   ASSERT_TRUE(type.Register());
   const QByteArray other = "[Default Applications]\napplication/x-kolvaro-album=other.desktop;\n";
   Write(type.MimeAppsPath(), other);
-  EXPECT_FALSE(type.IsRegistered());
+  EXPECT_FALSE(type.IsFileTypeRegistered());
   ASSERT_TRUE(type.Remove());
   EXPECT_EQ(Read(type.MimeAppsPath()), other);
   EXPECT_FALSE(QFile::exists(type.DesktopEntryPath()));

@@ -123,7 +123,7 @@ QStringList CFileTypeRegistration::CreatedByUs() const {
   return {};
 }
 
-bool CFileTypeRegistration::IsRegistered() const {
+bool CFileTypeRegistration::IsFileTypeRegistered() const {
   for (const QString& path : {MimePackagePath(), DesktopEntryPath()}) {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isWritable()) return false;

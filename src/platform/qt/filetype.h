@@ -31,7 +31,7 @@ class CFileTypeRegistration {
 
   /// The package, the desktop entry and the default-application line all
   /// exist and the two files are writable.
-  bool IsRegistered() const;
+  bool IsFileTypeRegistered() const;
   /// Writes all three (again) and refreshes the caches; false with
   /// FailedPath() naming what could not be written.
   bool Register();
