@@ -35,6 +35,19 @@ bool IsReserved(QChar c) {
   return QStringLiteral(" \t\n\"'\\><~|&;$*?#()`").contains(c);
 }
 
+// A desktop entry's string value: backslash and control characters escaped.
+QString EscapeValue(const QString& text) {
+  QString value;
+  for (const QChar c : text) {
+    if (c == QLatin1Char('\\')) value += QStringLiteral("\\\\");
+    else if (c == QLatin1Char('\n')) value += QStringLiteral("\\n");
+    else if (c == QLatin1Char('\t')) value += QStringLiteral("\\t");
+    else if (c == QLatin1Char('\r')) value += QStringLiteral("\\r");
+    else value += c;
+  }
+  return value;
+}
+
 bool RunIfPresent(const QString& tool, const QString& folder) {
   const QString program = QStandardPaths::findExecutable(tool);
   if (program.isEmpty()) return false;
@@ -79,16 +92,7 @@ QString DesktopExecValue(const QString& programPath) {
     program = quoted + QLatin1Char('"');
   }
   // The string-value escapes apply before the quoting rule is read.
-  QString value;
-  for (const QChar c : program) {
-    if (c == QLatin1Char('\\')) value += QStringLiteral("\\\\");
-    else if (c == QLatin1Char('\n')) value += QStringLiteral("\\n");
-    else if (c == QLatin1Char('\t')) value += QStringLiteral("\\t");
-    else if (c == QLatin1Char('\r')) value += QStringLiteral("\\r");
-    else if (c == QLatin1Char('%')) value += QStringLiteral("%%");
-    else value += c;
-  }
-  return value + QStringLiteral(" %f");
+  return EscapeValue(program).replace(QLatin1Char('%'), QStringLiteral("%%")) + QStringLiteral(" %f");
 }
 
 CFileTypeRegistration::CFileTypeRegistration(FileTypeFolders folders, QString programPath, QString icon,
@@ -143,7 +147,7 @@ QByteArray CFileTypeRegistration::DesktopEntry(const QStringList& created) const
   text += QStringLiteral("Name=") + ToQString(LoadString(IDS_FILETYPE_APP_NAME)) + QLatin1Char('\n');
   text += QStringLiteral("Comment=") + ToQString(LoadString(IDS_FILETYPE_DESCRIPTION)) + QLatin1Char('\n');
   text += QStringLiteral("Exec=") + DesktopExecValue(m_programPath) + QLatin1Char('\n');
-  text += QStringLiteral("Icon=") + m_icon + QLatin1Char('\n');
+  text += QStringLiteral("Icon=") + EscapeValue(m_icon) + QLatin1Char('\n');
   text += QStringLiteral("MimeType=") + QLatin1String(kAlbumMimeType) + QStringLiteral(";\n");
   // Only the file type needs it: an installed Kolvaro has its own menu entry.
   text += QStringLiteral("NoDisplay=true\nTerminal=false\n");
