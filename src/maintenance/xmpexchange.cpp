@@ -77,9 +77,22 @@ XmpContent ContentOfPicture(const CMeriskDoc& doc, std::int32_t picture, const P
 XmpExportResult ExportXmp(const CMeriskDoc& doc, const std::vector<std::int32_t>& pictures,
                           const XmpExportOptions& options, IXmpStore& store, const XmpProgress& progress) {
   XmpExportResult result;
+  // New sidecars take their names in groups; one that fails then is no
+  // longer counted as written.
+  std::map<std::string, bool> prepared;  // sidecar, whether its picture counted
+  const auto flush = [&] {
+    for (const IXmpStore::WriteFailure& f : store.Flush()) {
+      result.problems.push_back(f.error);
+      if (prepared[f.path]) --result.written;
+    }
+    prepared.clear();
+  };
+  constexpr std::size_t kGroup = 250;
   for (std::size_t i = 0; i < pictures.size(); ++i) {
+    if (i % kGroup == 0) flush();
     if (!Tell(progress, i, pictures.size())) {
       result.cancelled = true;
+      flush();
       return result;
     }
     const std::string path = doc.GetPictureFullPath(pictures[i]);
@@ -92,16 +105,23 @@ XmpExportResult ExportXmp(const CMeriskDoc& doc, const std::vector<std::int32_t>
     const XmpContent content = ContentOfPicture(doc, pictures[i], geometry);
     if (content.regions.empty() && content.keywords.empty() && content.title.empty()) continue;
     bool ok = true;
-    if (options.sidecar && !store.WriteSidecar(SidecarPath(path, *options.sidecar), content, error)) {
-      result.problems.push_back(error);
-      ok = false;
+    std::string sidecar;
+    if (options.sidecar) {
+      sidecar = SidecarPath(path, *options.sidecar);
+      if (!store.WriteSidecar(sidecar, content, error)) {
+        result.problems.push_back(error);
+        ok = false;
+        sidecar.clear();
+      }
     }
     if (options.embed && !store.WriteEmbedded(path, content, error)) {
       result.problems.push_back(error);
       ok = false;
     }
     if (ok) ++result.written;
+    if (!sidecar.empty()) prepared[sidecar] = ok;
   }
+  flush();
   Tell(progress, pictures.size(), pictures.size());
   return result;
 }

@@ -52,8 +52,18 @@ class IXmpStore {
   /// region and property stays; keywords are added to those there; an empty
   /// title leaves the one there. Written under a temporary name and renamed
   /// into place, the old file's permissions kept; a read-only file or folder
-  /// is refused with a German reason.
+  /// is refused with a German reason. A new sidecar is only prepared: it
+  /// takes its name at the next Flush.
   virtual bool WriteSidecar(const std::string& path, const XmpContent& content, std::string& error) = 0;
+
+  struct WriteFailure {
+    std::string path;
+    std::string error;  ///< German
+  };
+  /// Makes the prepared sidecars durable with one flush of their file
+  /// systems, then gives each its name, never replacing a file that appeared
+  /// meanwhile. Returns those that could not be placed.
+  virtual std::vector<WriteFailure> Flush() = 0;
 
   /// The same merge into the XMP embedded in the picture itself; only the
   /// metadata segments are rewritten, never the picture data.

@@ -2,6 +2,8 @@
 // file is written through SaveFileSafely, so a failed or cancelled write never
 // leaves half a sidecar or picture behind.
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -383,7 +385,13 @@ class CExiv2XmpStore final : public IXmpStore {
         return false;
       }
       if (packet.rfind("<?xml", 0) != 0) packet.insert(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-      return Save(path, packet, error);
+      struct stat st {};
+      if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? Prepare(path, packet, nullptr, error)
+                                                                  : Save(path, packet, error);
+      // A link, or a file with several names, is written the careful slow way.
+      if (!S_ISREG(st.st_mode) || st.st_nlink != 1 || !Prepare(path, packet, &st, error))
+        return Save(path, packet, error);
+      return true;
     } catch (const std::exception& e) {
       error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {path}) + " " + e.what();
       return false;
@@ -420,7 +428,90 @@ class CExiv2XmpStore final : public IXmpStore {
     }
   }
 
+  std::vector<WriteFailure> Flush() override {
+    std::vector<WriteFailure> failures;
+    if (m_pending.empty()) return failures;
+    // One flush of each file system instead of one per file: until it is
+    // done no name points at a new sidecar, so a crash leaves none half written.
+    std::set<std::string> folders;
+    for (const Pending& p : m_pending) folders.insert(FolderOf(p.target));
+    for (const std::string& folder : folders) {
+      const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+      }
+    }
+    for (const Pending& p : m_pending) {
+      const unsigned flags = p.replaces ? 0 : RENAME_NOREPLACE;
+      if (::renameat2(AT_FDCWD, p.temp.c_str(), AT_FDCWD, p.target.c_str(), flags) == 0) continue;
+      const int err = errno;
+      ::unlink(p.temp.c_str());
+      failures.push_back({p.target, err == EEXIST ? FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {p.target})
+                                                  : FileError(p.target, err)});
+    }
+    for (const std::string& folder : folders) {
+      const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+      }
+    }
+    m_pending.clear();
+    return failures;
+  }
+
+  ~CExiv2XmpStore() override { Flush(); }
+
  private:
+  struct Pending {
+    std::string temp;
+    std::string target;
+    bool replaces;  ///< an existing sidecar; a new one never replaces a file
+  };
+
+  static std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  }
+
+  // A sidecar under a temporary name beside its place, not yet flushed; it
+  // takes the owner and mode of the one it replaces (`old`). False without
+  // a temporary file left behind.
+  bool Prepare(const std::string& path, const std::string& packet, const struct stat* old, std::string& error) {
+    const std::size_t slash = path.find_last_of('/');
+    std::string temp = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".tmp-" +
+                       std::to_string(::getpid()) + "-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+      const int err = errno;
+      error = err == EACCES || err == EROFS || err == EPERM ? FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path})
+                                                            : FileError(path, err);
+      return false;
+    }
+    mode_t mode;
+    if (old) {
+      // Owner first: a change of owner clears the set-id bits the mode restores.
+      if (::fchown(fd, old->st_uid, old->st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
+      mode = old->st_mode & 07777;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+    int err = ::fchmod(fd, mode) != 0 ? errno : WriteAll(fd, packet);
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) {
+      ::unlink(temp.c_str());
+      error = FileError(path, err);
+      return false;
+    }
+    m_pending.push_back({std::move(temp), path, old != nullptr});
+    return true;
+  }
+
+  std::vector<Pending> m_pending;
+
   static Exiv2::Image::AutoPtr OpenPicture(const std::string& picture, std::string& error) {
     int err = 0;
     const int fd = OpenRegularFile(picture, err);

@@ -239,8 +239,12 @@ TEST_F(XmpFilesTest, MergeKeepsForeignPropertiesAndRegions) {
   doc.AddOrUpdateTheme(1, "Familie");
   doc.AddThemeToPicture(1, id);
   const std::string sidecar = dir.File("bild.jpg.xmp", std::string(kMwgSidecar)).string();
+  ::chmod(sidecar.c_str(), 0604);
   ASSERT_TRUE(ExportXmp(doc, {id}, {}, *store).problems.empty());
 
+  struct stat st {};
+  ::stat(sidecar.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0604u);
   const std::string text = test::ReadFile(sidecar);
   EXPECT_NE(text.find("bleibt"), std::string::npos);
   EXPECT_NE(text.find("Rating"), std::string::npos);
