@@ -44,18 +44,22 @@ TransactionImportOutcome Replay(CMeriskDoc& doc, ITransactionByteSource& source,
     Message(ui, IDS_TRANSACTION_DAMAGED);
     return {TransactionImportResult::Damaged, 0};
   }
-  TransactionReplayer replayer(doc, options.selectAfterEveryRemoval);
-  TransactionRecordData record;
   CTransactionParser::Status status;
-  try {
-    while ((status = parser.Next(record)) == CTransactionParser::Status::Record)
-      replayer.Submit(record);
-    replayer.Settle();
-  } catch (const std::bad_alloc&) {
-    // Records held back may be lost with the memory: the album cannot be trusted.
-    status = CTransactionParser::Status::ReadError;
+  std::size_t applied = 0;
+  {
+    // Gone before any message, so that the views are told before a dialog shows.
+    TransactionReplayer replayer(doc, options.selectAfterEveryRemoval);
+    TransactionRecordData record;
+    try {
+      while ((status = parser.Next(record)) == CTransactionParser::Status::Record)
+        replayer.Submit(record);
+      replayer.Settle();
+    } catch (const std::bad_alloc&) {
+      // Records held back may be lost with the memory: the album cannot be trusted.
+      status = CTransactionParser::Status::ReadError;
+    }
+    applied = replayer.Applied();
   }
-  const std::size_t applied = replayer.Applied();
   switch (status) {
     case CTransactionParser::Status::Record:
     case CTransactionParser::Status::End:

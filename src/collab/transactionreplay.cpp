@@ -309,7 +309,7 @@ class CSelectionFront {
 class TransactionReplayer::Impl {
  public:
   Impl(CMeriskDoc& doc, bool selectAfterEveryRemoval)
-      : m_doc(doc), m_eager(selectAfterEveryRemoval) {}
+      : m_doc(doc), m_hold(doc), m_eager(selectAfterEveryRemoval) {}
 
   void Submit(TransactionRecordData& r) {
     ++m_applied;
@@ -505,6 +505,7 @@ class TransactionReplayer::Impl {
   }
 
   CMeriskDoc& m_doc;
+  CDocument::NotificationHold m_hold;
   bool m_eager;
   bool m_pendingSelection = false;
   bool m_currentUnknown = false;  ///< a removal left the current picture to be found

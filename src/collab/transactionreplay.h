@@ -21,6 +21,9 @@ namespace kolvaro {
 /// removal) until a later removal makes it moot, the import ends, or too much
 /// waits; then the selection runs once. The end state is the one a
 /// re-selection after every removal gives.
+///
+/// The document's observers hear of the replay once, when the replayer is
+/// gone, not once per record.
 class TransactionReplayer {
  public:
   /// `selectAfterEveryRemoval`: re-run the selection at each removal instead.

@@ -89,9 +89,10 @@ class BucketMap {
   }
 
   bool erase(Key key) {
-    const std::uint32_t n = FindNode(key);
-    if (n == kNone) return false;
-    EraseSlot(key);
+    const std::size_t slot = FindSlot(key);
+    if (slot == kNoSlot) return false;
+    const std::uint32_t n = m_slots[slot];
+    EraseSlotAt(slot);
     Node& node = m_nodes[n];
     if (node.prev != kNone)
       m_nodes[node.prev].next = node.next;
@@ -168,14 +169,22 @@ class BucketMap {
     return x;
   }
 
-  std::uint32_t FindNode(Key key) const {
-    if (m_slots.empty()) return kNone;
+  static constexpr std::size_t kNoSlot = ~std::size_t{0};
+
+  /// The index slot that holds key, or kNoSlot.
+  std::size_t FindSlot(Key key) const {
+    if (m_slots.empty()) return kNoSlot;
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
       const std::uint32_t s = m_slots[i];
-      if (s == kNone) return kNone;
-      if (m_nodes[s].key == key) return s;
+      if (s == kNone) return kNoSlot;
+      if (m_nodes[s].key == key) return i;
     }
+  }
+
+  std::uint32_t FindNode(Key key) const {
+    const std::size_t slot = FindSlot(key);
+    return slot == kNoSlot ? kNone : m_slots[slot];
   }
 
   void InsertSlot(Key key, std::uint32_t n) {
@@ -186,10 +195,8 @@ class BucketMap {
   }
 
   // Backward-shift deletion keeps probe chains intact without tombstones.
-  void EraseSlot(Key key) {
+  void EraseSlotAt(std::size_t i) {
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = Hash(key) & mask;
-    while (m_nodes[m_slots[i]].key != key) i = (i + 1) & mask;
     std::size_t j = i;
     for (;;) {
       m_slots[i] = kNone;

@@ -1,5 +1,7 @@
 #include "core/document.h"
 
+#include <utility>
+
 namespace kolvaro {
 namespace {
 
@@ -32,11 +34,27 @@ void CDocument::SetModifiedFlag(bool modified) {
 }
 
 void CDocument::NotifySelectionChanged() {
+  if (m_holds > 0) {
+    m_selectionHeld = true;
+    return;
+  }
   TellAll(m_views, [](IDocumentObserver& o) { o.OnSelectionChanged(); });
 }
 
 void CDocument::NotifyContentsChanged() {
+  if (m_holds > 0) {
+    m_contentsHeld = true;
+    return;
+  }
   TellAll(m_views, [](IDocumentObserver& o) { o.OnContentsChanged(); });
+}
+
+void CDocument::EndHold() {
+  if (--m_holds > 0) return;
+  const bool selection = std::exchange(m_selectionHeld, false);
+  const bool contents = std::exchange(m_contentsHeld, false);
+  if (selection) NotifySelectionChanged();
+  if (contents) NotifyContentsChanged();
 }
 
 void CDocument::UpdateAllViews(IDocumentObserver* sender, long hint) {

@@ -45,6 +45,21 @@ class CDocument {
   }
   void UpdateAllViews(IDocumentObserver* sender, long hint = 0);
 
+  /// While a hold lasts, selection and contents notifications wait; when
+  /// the last hold ends, each that came is sent once (selection first).
+  /// For long runs of operations, such as a replay, that observers need
+  /// only hear of as a whole. The modified flag is told at once as ever.
+  class NotificationHold {
+   public:
+    explicit NotificationHold(CDocument& doc) : m_doc(doc) { ++m_doc.m_holds; }
+    ~NotificationHold() { m_doc.EndHold(); }
+    NotificationHold(const NotificationHold&) = delete;
+    NotificationHold& operator=(const NotificationHold&) = delete;
+
+   private:
+    CDocument& m_doc;
+  };
+
   /// True when the file at the path name is no longer the one last opened
   /// or saved: another program saved over it meanwhile. A file that is gone
   /// counts as unchanged, since saving loses nothing of it.
@@ -64,7 +79,12 @@ class CDocument {
   CFileLock* m_pFileLock = nullptr;
 
  private:
+  void EndHold();
+
   std::vector<IDocumentObserver*> m_views;
+  int m_holds = 0;
+  bool m_selectionHeld = false;
+  bool m_contentsHeld = false;
 };
 
 }  // namespace kolvaro

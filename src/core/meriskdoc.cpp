@@ -421,9 +421,7 @@ void CMeriskDoc::SetAlbumFolder(const std::string& folder) {
 
 void CMeriskDoc::ReplayRemovePerson(std::int32_t person, const std::vector<Link>& rectangles,
                                     std::vector<std::int32_t>& removed) {
-  for (const auto& [first, picture] : rectangles)
-    if (m_personsOnPictures.Remove(first, picture)) removed.push_back(picture);
-  m_personsOnPictures.changed = COleDateTime::Now();
+  m_personsOnPictures.RemoveLinks(rectangles, &removed);
   m_persons.Remove(person);
   SetModifiedFlag();
   NotifyContentsChanged();
@@ -432,11 +430,7 @@ void CMeriskDoc::ReplayRemovePerson(std::int32_t person, const std::vector<Link>
 void CMeriskDoc::ReplayRemoveTheme(std::int32_t theme, const std::vector<Link>& links,
                                    std::vector<std::int32_t>& removed) {
   // Like the table, the links keep their date when there was nothing to walk.
-  if (m_themesOfPictures.GetCount() > 0) {
-    for (const auto& [first, picture] : links)
-      if (m_themesOfPictures.Remove(first, picture)) removed.push_back(picture);
-    m_themesOfPictures.changed = COleDateTime::Now();
-  }
+  if (m_themesOfPictures.GetCount() > 0) m_themesOfPictures.RemoveLinks(links, &removed);
   m_themes.Remove(theme);
   SetModifiedFlag();
   NotifyContentsChanged();
@@ -444,12 +438,8 @@ void CMeriskDoc::ReplayRemoveTheme(std::int32_t theme, const std::vector<Link>& 
 
 void CMeriskDoc::ReplayRemovePicture(std::int32_t id, const std::vector<Link>& rectangles,
                                      const std::vector<Link>& links) {
-  for (const auto& [first, picture] : rectangles) m_personsOnPictures.Remove(first, picture);
-  m_personsOnPictures.changed = COleDateTime::Now();
-  if (m_themesOfPictures.GetCount() > 0) {
-    for (const auto& [first, picture] : links) m_themesOfPictures.Remove(first, picture);
-    m_themesOfPictures.changed = COleDateTime::Now();
-  }
+  m_personsOnPictures.RemoveLinks(rectangles);
+  if (m_themesOfPictures.GetCount() > 0) m_themesOfPictures.RemoveLinks(links);
   m_pictures.Remove(id);
   SetModifiedFlag();
   NotifyContentsChanged();

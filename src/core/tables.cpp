@@ -263,6 +263,15 @@ bool PairLinkTable<Link>::Remove(std::int32_t first, std::int32_t picture) {
 }
 
 template <typename Link>
+void PairLinkTable<Link>::RemoveLinks(
+    const std::vector<std::pair<std::int32_t, std::int32_t>>& links,
+    std::vector<std::int32_t>* removed) {
+  for (const auto& [first, picture] : links)
+    if (m_map.erase(PairKey(first, picture)) && removed) removed->push_back(picture);
+  changed = COleDateTime::Now();
+}
+
+template <typename Link>
 void PairLinkTable<Link>::RemoveAllOfFirst(std::int32_t first) {
   if (Link::kEmptyKeepsDate && m_map.empty()) return;
   EraseKeysIf(m_map, [first](std::int64_t key) { return PairHigh(key) == first; });

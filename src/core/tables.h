@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/archive.h"
 #include "core/bucketmap.h"
@@ -142,6 +143,10 @@ class PairLinkTable {
 
   /// Whether there was such an entry; the change date is set either way.
   bool Remove(std::int32_t first, std::int32_t picture);
+  /// Remove for each (first, picture) of `links`, the table dated once
+  /// after all; `removed` gets the picture of each link that was there.
+  void RemoveLinks(const std::vector<std::pair<std::int32_t, std::int32_t>>& links,
+                   std::vector<std::int32_t>* removed = nullptr);
   void RemoveAllOfPicture(std::int32_t picture);
   bool Lookup(std::int32_t first, std::int32_t picture, Detail* detail = nullptr) const {
     const Value* v = m_map.find(PairKey(first, picture));

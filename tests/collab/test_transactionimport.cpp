@@ -610,5 +610,39 @@ TEST_F(TransactionImportTest, ManyRecordsBehindARemovalAndThenTheCurrentPicture)
   EXPECT_TRUE(quick->ThemesOfPictures().Lookup(1, quick->CurrentPicture()));
 }
 
+/// What the document told, and what of it had come when a message showed.
+struct Heard : IDocumentObserver, test::FakeUserQuestions {
+  int selection = 0, contents = 0, contentsAtMessage = -1;
+  void OnUpdate(CDocument&, IDocumentObserver*, long) override {}
+  void OnSelectionChanged() override { ++selection; }
+  void OnContentsChanged() override { ++contents; }
+  Answer Show(const UserMessage& message) override {
+    contentsAtMessage = contents;
+    return FakeUserQuestions::Show(message);
+  }
+};
+
+TEST_F(TransactionImportTest, ObserversHearOfAReplayOnceAndBeforeItsMessage) {
+  CTransactionText log;
+  log.WritePerson(7, "Eva");
+  log.WriteTheme(3, "Zoo");
+  log.WriteRemovePicture(6);
+  log.WriteThemeOfPicture(3, kCurrent);
+  for (int i = 0; i < 20; ++i) log.WritePicture(100 + i, "x.jpg", COleDateTime(), 1, "");
+  const std::string whole = WithCurrentPicture(log.Bytes());
+  for (const bool cut : {false, true}) {
+    auto d = OpenStart();
+    Heard heard;
+    d->AddView(&heard);
+    const auto outcome =
+        ImportTransactionBytes(*d, cut ? whole.substr(0, whole.size() / 2) : whole, &heard);
+    d->RemoveView(&heard);
+    EXPECT_GT(outcome.applied, 4u) << cut;
+    EXPECT_EQ(heard.selection, 1) << cut;
+    EXPECT_EQ(heard.contents, 1) << cut;
+    EXPECT_EQ(heard.contentsAtMessage, cut ? 1 : -1);
+  }
+}
+
 }  // namespace
 }  // namespace kolvaro
