@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <set>
 
@@ -23,6 +24,7 @@
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"
+#include "views/thumbnailstrip.h"
 
 namespace kolvaro {
 namespace {
@@ -42,6 +44,7 @@ const std::set<int>& OfferedCommands() {
       ID_XMP_EXPORT, ID_XMP_IMPORT,
       ID_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
       ID_ASSIGN_THEMES, ID_OPTIONS, ID_FILE_STORAGE, ID_ALBUM_INFO,
+      ID_THUMBNAIL_STRIP,
       ID_REGISTER_FILETYPE, ID_APP_ABOUT,
   };
   return commands;
@@ -50,7 +53,8 @@ const std::set<int>& OfferedCommands() {
 // Commands whose menu item carries a check mark.
 bool IsCheckable(int command) {
   return command == ID_ADD_PERSON || command == ID_ENLARGE || command == ID_VIEW_TOOLBAR ||
-         command == ID_VIEW_STATUS_BAR || command == ID_SLIDESHOW || command == ID_PICTURE_WINDOW;
+         command == ID_VIEW_STATUS_BAR || command == ID_SLIDESHOW || command == ID_PICTURE_WINDOW ||
+         command == ID_THUMBNAIL_STRIP;
 }
 
 }  // namespace
@@ -259,8 +263,19 @@ void CMainFrame::CreateClientArea() {
   m_splitter->setObjectName(QStringLiteral("splitter"));
   m_splitter->setChildrenCollapsible(false);
   m_selectView = new CSelectView(m_doc, m_splitter);
-  m_description = new CImageDescription(m_doc, m_app.UserQuestions(), m_splitter);
-  m_descriptionWidget = m_description;
+  // The strip belongs to the picture view's pane, under the view.
+  auto* pane = new QWidget(m_splitter);
+  pane->setObjectName(QStringLiteral("picturePane"));
+  m_description = new CImageDescription(m_doc, m_app.UserQuestions(), pane);
+  m_strip = new CThumbnailStrip(
+      m_doc, [this](int position) { m_description->ShowPosition(position); }, CThumbnailCache(), pane);
+  m_strip->setHidden(m_doc.Settings().GetInt("Settings", "Bildleiste", 1) == 0);
+  auto* paneLayout = new QVBoxLayout(pane);
+  paneLayout->setContentsMargins(0, 0, 0, 0);
+  paneLayout->setSpacing(0);
+  paneLayout->addWidget(m_description, 1);
+  paneLayout->addWidget(m_strip);
+  m_descriptionWidget = pane;
   connect(m_description, &CImageDescription::CommandStatesChanged, this, &CMainFrame::UpdateVisibleStates);
   m_splitter->addWidget(m_selectView);
   m_splitter->addWidget(m_descriptionWidget);
@@ -401,6 +416,10 @@ bool CMainFrame::OnCommand(int id) {
   switch (id) {
     case ID_VIEW_TOOLBAR: m_toolBar->setVisible(!m_toolBar->isVisible()); return true;
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
+    case ID_THUMBNAIL_STRIP:
+      m_strip->setHidden(!m_strip->isHidden());
+      m_doc.Settings().SetInt("Settings", "Bildleiste", m_strip->isHidden() ? 0 : 1);
+      return true;
     case ID_NEXT_PANE: FocusPane(1); return true;
     case ID_PREV_PANE: FocusPane(-1); return true;
     default: return false;
@@ -411,6 +430,7 @@ bool CMainFrame::OnUpdateCommand(int id, CmdState& state) {
   switch (id) {
     case ID_VIEW_TOOLBAR: state.checked = m_toolBar->isVisible(); return true;
     case ID_VIEW_STATUS_BAR: state.checked = statusBar()->isVisible(); return true;
+    case ID_THUMBNAIL_STRIP: state.checked = !m_strip->isHidden(); return true;
     case ID_NEXT_PANE:
     case ID_PREV_PANE: return true;
     default: return false;

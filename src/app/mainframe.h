@@ -22,6 +22,7 @@ namespace kolvaro {
 
 class CDocumentCommands;
 class CImageDescription;
+class CThumbnailStrip;
 class CMeriskApp;
 class CMeriskDoc;
 class CSelectView;
@@ -39,6 +40,8 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   QToolBar* ToolBar() const { return m_toolBar; }
   CSelectView* SelectView() const { return m_selectView; }
   CImageDescription* DescriptionView() const { return m_description; }
+  /// The thumbnails of the selection under the picture view.
+  CThumbnailStrip* ThumbnailStrip() const { return m_strip; }
 
   /// Runs a command along the route: active pane, frame, application,
   /// document, then the other panes. A disabled command does nothing.
@@ -91,6 +94,7 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   QSplitter* m_splitter = nullptr;
   CSelectView* m_selectView = nullptr;
   CImageDescription* m_description = nullptr;
+  CThumbnailStrip* m_strip = nullptr;
   QWidget* m_descriptionWidget = nullptr;
   QMenu* m_fileMenu = nullptr;
   QAction* m_recentMarker = nullptr;

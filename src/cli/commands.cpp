@@ -27,6 +27,7 @@ constexpr Command kCommands[] = {
     {"select", IDS_CLI_USAGE_SELECT, IDS_CLI_ABOUT_SELECT, &RunSelect},
     {"storage", IDS_CLI_USAGE_STORAGE, IDS_CLI_ABOUT_STORAGE, &RunStorage},
     {"theme", IDS_CLI_USAGE_THEME, IDS_CLI_ABOUT_THEME, &RunTheme},
+    {"thumbnails", IDS_CLI_USAGE_THUMBNAILS, IDS_CLI_ABOUT_THUMBNAILS, &RunThumbnails},
     {"title", IDS_CLI_USAGE_TITLE, IDS_CLI_ABOUT_TITLE, &RunTitle},
     {"unmark", IDS_CLI_USAGE_UNMARK, IDS_CLI_ABOUT_UNMARK, &RunUnmark},
     {"xmp-export", IDS_CLI_USAGE_XMP_EXPORT, IDS_CLI_ABOUT_XMP_EXPORT, &RunXmpExport},

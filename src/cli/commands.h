@@ -35,6 +35,7 @@ int RunRelocate(Context& ctx, const std::vector<std::string>& args);
 int RunMissing(Context& ctx, const std::vector<std::string>& args);
 int RunSelect(Context& ctx, const std::vector<std::string>& args);
 int RunTheme(Context& ctx, const std::vector<std::string>& args);
+int RunThumbnails(Context& ctx, const std::vector<std::string>& args);
 int RunTitle(Context& ctx, const std::vector<std::string>& args);
 int RunUnmark(Context& ctx, const std::vector<std::string>& args);
 int RunXmpExport(Context& ctx, const std::vector<std::string>& args);

@@ -59,6 +59,7 @@ std::vector<MenuEntry> BuildMainMenu() {
                 Item(ID_SLIDESHOW, "&Dia Show"),
                 Item(ID_PICTURE_WINDOW, "Bild-Fenster"),
                 Item(ID_ENLARGE, "Bild &vergrößern"),
+                Item(ID_THUMBNAIL_STRIP, "&Bildleiste"),
             }),
       Popup("E&xtras",
             {

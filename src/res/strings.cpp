@@ -386,6 +386,15 @@ constexpr Entry kTable[] = {
     Entry{IDS_LINK_ERROR_32, "The specified dynamic-link library was not found."},
     Entry{IDS_LINK_ERROR_UNKNOWN, "Unknown Error (%d) occurred."},
     Entry{IDS_ABOUT_TITLE, "Info über Kolvaro-Album"},
+    Entry{IDS_STRIP_FILE_MISSING, "Datei fehlt"},
+    Entry{IDS_STRIP_FILE_UNREADABLE, "Datei nicht lesbar"},
+    Entry{IDS_CLI_USAGE_THUMBNAILS, "thumbnails ALBUM [--large]"},
+    Entry{IDS_CLI_ABOUT_THUMBNAILS,
+          "Legt für jedes Bild des Albums ein Vorschaubild im gemeinsamen Vorschaubild-Speicher an "
+          "(~/.cache/thumbnails, 128 Pixel, mit --large 256 Pixel) und meldet, wie viele neu erstellt wurden, "
+          "schon vorhanden waren oder fehlschlugen (dann Exit-Code 1)."},
+    Entry{IDS_CLI_THUMBNAILS_PROGRESS, "Vorschaubilder: %1!i! von %2!i!"},
+    Entry{IDS_CLI_THUMBNAILS_SUMMARY, "%1!i! Vorschaubilder erstellt, %2!i! schon vorhanden, %3!i! fehlgeschlagen."},
     Entry{IDS_XMP_FILE_ERROR, "%1!s!: %2!s!"},
     Entry{IDS_XMP_READ_ONLY, "%1!s! ist schreibgeschützt; die XMP-Daten wurden dort nicht geschrieben."},
     Entry{IDS_XMP_NOT_READABLE, "Die XMP-Daten von %1!s! können nicht gelesen werden. %2!s!"},
@@ -460,6 +469,8 @@ constexpr Entry kTable[] = {
     Entry{ID_ENLARGE, "Vergrößert die Bildanzeige oder stellt die normale Ansicht wieder her\nBild vergrößerern"},
     Entry{ID_COPY_FILE,
           "Kopiert das angezeigte Photo in ein anderes Verzeichnis oder auf einen anderen Datenträger\nDatei kopieren"},
+    Entry{ID_THUMBNAIL_STRIP,
+          "Blendet die Bildleiste mit den Vorschaubildern der Auswahl ein oder aus\nBildleiste ein/aus"},
     Entry{ID_XMP_EXPORT,
           "Schreibt Personen, Themen und Überschriften als XMP für andere Fotoprogramme\nXMP exportieren"},
     Entry{ID_XMP_IMPORT,
@@ -555,6 +566,7 @@ constexpr bool EveryCommandHasPrompt() {
       ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT,
       ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_APP_ABOUT, ID_APP_EXIT, ID_HELP_FINDER,
       ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+      ID_THUMBNAIL_STRIP,
       ID_XMP_EXPORT, ID_XMP_IMPORT};
   for (const int id : kCommands)
     if (Find(id).empty()) return false;

@@ -314,6 +314,12 @@ namespace kolvaro {
   X(IDS_LINK_ERROR_32, 3073)                                                                   \
   X(IDS_LINK_ERROR_UNKNOWN, 3074)       /* %d = any other code */                             \
   X(IDS_ABOUT_TITLE, 3080)              /* dialog 100 */                                      \
+  X(IDS_STRIP_FILE_MISSING, 3150)       /* thumbnail strip: the file is not there */           \
+  X(IDS_STRIP_FILE_UNREADABLE, 3151)    /* thumbnail strip: the file is no picture */          \
+  X(IDS_CLI_USAGE_THUMBNAILS, 3152)                                                            \
+  X(IDS_CLI_ABOUT_THUMBNAILS, 3153)                                                            \
+  X(IDS_CLI_THUMBNAILS_PROGRESS, 3154)  /* %1 of %2 pictures done */                           \
+  X(IDS_CLI_THUMBNAILS_SUMMARY, 3155)   /* %1 made, %2 already there, %3 failed */             \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

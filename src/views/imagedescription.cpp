@@ -352,6 +352,13 @@ void CImageDescription::OnSpin(int delta) {
   OnSliderChangeEnd();
 }
 
+void CImageDescription::ShowPosition(int position) {
+  if (position < 0 || position >= m_doc.SelectedCount()) return;
+  CommitEdits();
+  SetSliderPos(position);
+  OnSliderChangeEnd();
+}
+
 // ------------------------------------------------ slideshow and picture window
 
 void CImageDescription::SlideshowTick() {

@@ -56,6 +56,9 @@ class CImageDescription : public QWidget, public IDocumentObserver, public IComm
   /// Headline, then date, as before every step to another picture and before
   /// the album is saved, closed or replaced; false when the date is no date.
   bool CommitEdits();
+  /// Shows the picture at `position` of the selection as a step of the
+  /// slider does: the edits are committed first.
+  void ShowPosition(int position);
 
   std::int32_t ShownPicture() const { return m_nShownPicture; }
   bool IsMarking() const { return m_bMarking; }

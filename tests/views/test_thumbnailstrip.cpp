@@ -1,0 +1,129 @@
+// The thumbnail strip, offscreen: a click or Enter shows the picture as the
+// slider does, the keys move the focus, the strip follows the current
+// picture and the selection, a missing file gets its placeholder, and the
+// memory keeps the most recently shown thumbnails within its budget.
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "res/commands.h"
+#include "testsupport/description_album.h"
+#include "testsupport/qt.h"
+#include "views/imagedescription.h"
+#include "views/thumbnailstrip.h"
+
+namespace kolvaro {
+namespace {
+
+using State = ThumbnailSource::State;
+
+TEST(ThumbnailMemory, DropsTheLeastRecentlyShownBeyondItsBudget) {
+  QImage image(32, 32, QImage::Format_RGB32);  // 4 KiB each
+  CThumbnailMemory memory(3 * 4096 + 3 * 512);
+  for (const char* name : {"a", "b", "c"}) memory.Put(QString::fromLatin1(name), {image, State::kOk});
+  ASSERT_NE(memory.Find(QStringLiteral("a")), nullptr);  // shown again: b is now the oldest
+  memory.Put(QStringLiteral("d"), {image, State::kOk});
+  EXPECT_TRUE(memory.Holds(QStringLiteral("a")));
+  EXPECT_FALSE(memory.Holds(QStringLiteral("b")));
+  EXPECT_TRUE(memory.Holds(QStringLiteral("d")));
+  EXPECT_LE(memory.Bytes(), 3 * 4096u + 3 * 512u);
+}
+
+class ThumbnailStrip : public test::DescriptionAlbum {
+ protected:
+  void SetUp() override {
+    DescriptionAlbum::SetUp();
+    for (int i = 0; i < 30; ++i)
+      AddPicture("p" + std::to_string(100 + i) + ".jpg", 60 + i, 40, 2048, "Bild " + std::to_string(i));
+    // The fourth picture's file is gone.
+    QFile::remove(folder.filePath(QStringLiteral("p103.jpg")));
+    SelectAll();
+    pane.resize(900, 700);
+    auto* layout = new QVBoxLayout(&pane);
+    view = new CImageDescription(doc, ui, &pane);
+    strip = new CThumbnailStrip(
+        doc, [this](int position) { view->ShowPosition(position); },
+        CThumbnailCache(cache.path().toStdString()), &pane);
+    layout->addWidget(view, 1);
+    layout->addWidget(strip);
+    pane.show();
+    view->OnInitialUpdate();
+  }
+  void Click(int row) {
+    const QRect cell = strip->visualRect(strip->model()->index(row, 0));
+    ASSERT_TRUE(strip->viewport()->rect().contains(cell.center())) << row;
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+  bool InSight(int row) {
+    return strip->viewport()->rect().contains(strip->visualRect(strip->model()->index(row, 0)).center());
+  }
+
+  QTemporaryDir cache;
+  QWidget pane;
+  CImageDescription* view = nullptr;
+  CThumbnailStrip* strip = nullptr;
+};
+
+TEST_F(ThumbnailStrip, ClickCommitsTheHeadlineThenShowsThatPicture) {
+  auto* headline = view->findChild<QPlainTextEdit*>(QStringLiteral("editHeadline"));
+  ASSERT_NE(headline, nullptr);
+  headline->setFocus();
+  headline->setPlainText(QStringLiteral("Am See"));
+  headline->document()->setModified(true);  // as typing leaves it
+  const std::int32_t first = doc.CurrentPicture();
+  Click(5);
+  EXPECT_EQ(doc.CurrentPosition(), 5);
+  EXPECT_EQ(view->ShownPicture(), doc.Selection()[5]);
+  EXPECT_EQ(doc.Pictures().Find(first)->title, "Am See");
+  EXPECT_EQ(strip->MarkedRow(), 5);
+}
+
+TEST_F(ThumbnailStrip, KeysMoveTheFocusAndEnterShowsThePicture) {
+  strip->setFocus();
+  QTest::keyClick(strip, Qt::Key_Right);
+  QTest::keyClick(strip, Qt::Key_Right);
+  EXPECT_EQ(strip->currentIndex().row(), 2);
+  EXPECT_EQ(doc.CurrentPosition(), 0) << "moving the focus shows nothing yet";
+  QTest::keyClick(strip, Qt::Key_Return);
+  EXPECT_EQ(doc.CurrentPosition(), 2);
+  QTest::keyClick(strip, Qt::Key_End);
+  QTest::keyClick(strip, Qt::Key_Enter);
+  EXPECT_EQ(doc.CurrentPosition(), 29);
+}
+
+TEST_F(ThumbnailStrip, FollowsTheCurrentPictureAndTheSelection) {
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    int rows, marked;
+  };
+  const Step steps[] = {
+      {"previous wraps to the last", [&] { view->OnCommand(ID_PREV_PICTURE); }, 30, 29},
+      {"next", [&] { view->OnCommand(ID_NEXT_PICTURE); }, 30, 0},
+      {"another selection", [&] { doc.SetExplicitSelection({doc.Selection()[7], doc.Selection()[3]}); }, 2, 0},
+      {"set by the document", [&] { doc.SetCurrentIndex(1); }, 2, 1},
+      {"no pictures", [&] { doc.SetExplicitSelection({}); }, 0, -1},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    EXPECT_EQ(strip->model()->rowCount(), s.rows) << s.name;
+    EXPECT_EQ(strip->MarkedRow(), s.marked) << s.name;
+    EXPECT_TRUE(s.marked < 0 || InSight(s.marked)) << s.name;
+  }
+}
+
+TEST_F(ThumbnailStrip, ThumbnailsInSightArriveAndAMissingFileGetsItsPlaceholder) {
+  ASSERT_TRUE(test::WaitUntil([&] { return strip->Loader().Pending() == 0 && strip->Memory().Count() >= 5; }));
+  EXPECT_FALSE(strip->HeldFor(0).image.isNull());
+  EXPECT_EQ(strip->HeldFor(0).image.deviceIndependentSize().toSize(), QSize(60, 40));
+  EXPECT_EQ(strip->HeldFor(3).state, State::kMissing);
+  EXPECT_TRUE(strip->HeldFor(3).image.isNull());
+  // Nothing out of sight was made.
+  EXPECT_FALSE(InSight(29));
+  EXPECT_TRUE(strip->HeldFor(29).image.isNull());
+  EXPECT_NE(strip->model()->index(3, 0).data(Qt::ToolTipRole).toString().indexOf(QStringLiteral("Bild 3\n")), -1);
+}
+
+}  // namespace
+}  // namespace kolvaro
