@@ -223,10 +223,15 @@ std::string XmpImportSummary(const XmpImportPlan& plan) {
       LoadString(IDS_XMP_IMPORT_SUMMARY),
       {n(plan.pictures), n(plan.newPersons.size()), n(plan.rectangles.size() - changed), n(changed),
        n(plan.newThemes.size()), n(plan.themeLinks.size()), n(plan.headlines.size())});
-  std::string names;
-  for (const auto* list : {&plan.newPersons, &plan.newThemes})
-    for (const std::string& name : *list) names += (names.empty() ? "" : ", ") + name;
-  if (!names.empty()) text += "\n\n" + FormatMessage(LoadString(IDS_XMP_NEW_NAMES), {names});
+  const auto list = [](const std::vector<std::string>& names) {
+    std::string joined;
+    for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+    return joined;
+  };
+  if (!plan.newPersons.empty() || !plan.newThemes.empty()) text += "\n";
+  if (!plan.newPersons.empty())
+    text += "\n" + FormatMessage(LoadString(IDS_XMP_NEW_PERSONS), {list(plan.newPersons)});
+  if (!plan.newThemes.empty()) text += "\n" + FormatMessage(LoadString(IDS_XMP_NEW_THEMES), {list(plan.newThemes)});
   return text;
 }
 

@@ -408,7 +408,7 @@ constexpr Entry kTable[] = {
           "Aus den XMP-Daten von %1!i! Bildern würden übernommen:\n"
           "neue Personen: %2!i!\nneue Markierungen: %3!i!\ngeänderte Markierungen: %4!i!\n"
           "neue Themen: %5!i!\nneue Themenzuordnungen: %6!i!\nneue oder geänderte Überschriften: %7!i!"},
-    Entry{IDS_XMP_NEW_NAMES, "Neue Namen: %1!s!"},
+    Entry{IDS_XMP_NEW_PERSONS, "Neue Personen: %1!s!"},
     Entry{IDS_XMP_NOTHING_NEW, "Die XMP-Daten der Bilder enthalten nichts, was das Album nicht schon hat."},
     Entry{IDS_XMP_EXPORTED, "XMP-Daten von %1!i! Bildern geschrieben."},
     Entry{IDS_XMP_PROBLEMS, "Nicht alles konnte übernommen werden:"},
@@ -428,6 +428,7 @@ constexpr Entry kTable[] = {
     Entry{IDS_XMP_CANCELLED, "Abgebrochen; das Album wurde nicht geändert."},
     Entry{IDS_XMP_CANCELLED_EXPORT, "Abgebrochen; die übrigen Bilder wurden nicht bearbeitet."},
     Entry{IDS_XMP_MORE_PROBLEMS, "... und %1!i! weitere"},
+    Entry{IDS_XMP_NEW_THEMES, "Neue Themen: %1!s!"},
     Entry{IDS_CLI_USAGE_XMP_EXPORT, "xmp-export ALBUM [--sidecar bild.jpg.xmp|bild.xmp|keine] [--embed]"},
     Entry{IDS_CLI_ABOUT_XMP_EXPORT,
           "Schreibt Personen (als Gesichtsbereiche), Themen (als Stichwörter) und Überschriften aller Bilder als "

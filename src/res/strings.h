@@ -271,7 +271,7 @@ namespace kolvaro {
   X(IDS_XMP_REGION_BAD_AREA, 3207)      /* %1 = file, %2 = name */                            \
   X(IDS_XMP_IMPORT_SUMMARY, 3210)       /* %1 pictures, %2 persons, %3/%4 rectangles new/changed, \
                                            %5 themes, %6 theme links, %7 headlines */          \
-  X(IDS_XMP_NEW_NAMES, 3211)            /* %1 = names, comma separated */                     \
+  X(IDS_XMP_NEW_PERSONS, 3211)          /* %1 = names, comma separated */                     \
   X(IDS_XMP_NOTHING_NEW, 3212)          /* the pictures' XMP holds nothing new */             \
   X(IDS_XMP_EXPORTED, 3213)             /* %1 = pictures written */                           \
   X(IDS_XMP_PROBLEMS, 3214)             /* lines of problems follow */                        \
@@ -289,6 +289,7 @@ namespace kolvaro {
   X(IDS_XMP_CANCELLED, 3226)            /* the job was cancelled */                           \
   X(IDS_XMP_CANCELLED_EXPORT, 3227)     /* the export was cancelled */                        \
   X(IDS_XMP_MORE_PROBLEMS, 3228)        /* %1 = problems not shown */                         \
+  X(IDS_XMP_NEW_THEMES, 3229)           /* %1 = names, comma separated */                     \
   X(IDS_CLI_USAGE_XMP_EXPORT, 3240)                                                            \
   X(IDS_CLI_ABOUT_XMP_EXPORT, 3241)                                                            \
   X(IDS_CLI_USAGE_XMP_IMPORT, 3242)                                                            \

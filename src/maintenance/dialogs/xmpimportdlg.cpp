@@ -33,10 +33,12 @@ CXmpImportDlg::CXmpImportDlg(const XmpImportPlan& plan, QWidget* parent) : QDial
     auto* problems = new QPlainTextEdit(this);
     problems->setObjectName(QStringLiteral("problemsEdit"));
     problems->setReadOnly(true);
-    problems->setLineWrapMode(QPlainTextEdit::NoWrap);
+    problems->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    problems->setMinimumHeight(fontMetrics().lineSpacing() * 5);
     for (const std::string& problem : plan.problems) problems->appendPlainText(ToQString(problem));
     problems->moveCursor(QTextCursor::Start);
     layout->addWidget(problems, 1);
+    resize(560, 0);
   }
   auto* question = new QLabel(Text(IDS_XMP_APPLY_QUESTION), this);
   layout->addWidget(question);
