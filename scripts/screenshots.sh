@@ -6,7 +6,8 @@
 # (1920 x 1080 at scale 2) with the window on it, the persons' management
 # dialog and the theme dialog during a drag, "Einstellungen", the page setup
 # with a preset chosen, the print preview, the picture window "Bild"
-# beside the main window, "Dateiablage" and "Kolvaro Infos".
+# beside the main window, "Dateiablage", "Kolvaro Infos" and the thumbnail
+# strip over a dozen pictures, one of them missing.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -420,4 +421,35 @@ xdotool key Escape
 SESSION
 chmod +x "$work/xmp.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/xmp.sh" "$build/src/app/kolvaro" "$xmpalbum" "$out"
+# The thumbnail strip under the picture view: a dozen colourful pictures, the
+# third one's file gone, the fifth one shown. Thumbnails go to a cache of the
+# session's own.
+strip=$(dirname "$album")/Bildleiste.kvo
+(
+  export XDG_CONFIG_HOME=$(dirname "$album")/.config
+  cli=$build/src/cli/kolvaro-cli
+  dir=$(dirname "$album")
+  for i in 1 2 3 4 5 6; do
+    convert -size 1200x800 -seed "$((i * 7))" plasma:"$(printf '#%02x%02x%02x' $((40 * i)) $((200 - 25 * i)) $((90 + 20 * i)))"-'#f4e2a0' \
+      -blur 0x6 -modulate 105,170 -quality 85 "$dir/farbe$i.jpg"
+  done
+  cp "$dir/abend.jpg" "$dir/verloren.jpg"
+  "$cli" new "$strip" >/dev/null
+  "$cli" add "$strip" "$dir"/{strand,abend,verloren,turm,schnee,farbe1,wald,farbe2,duene,farbe3,farbe4,farbe5,farbe6}.jpg >/dev/null
+  rm "$dir/verloren.jpg"
+  # The missing one third in the order of dates, in sight.
+  "$cli" date "$strip" 1 "2026-12-01 09:00:00" >/dev/null
+  "$cli" date "$strip" 2 "2026-12-01 09:30:00" >/dev/null
+  "$cli" date "$strip" 3 "2026-12-01 10:00:00" >/dev/null
+)
+cat >"$work/strip.sh" <<'SESSION'
+#!/usr/bin/env bash
+export XDG_CACHE_HOME=$(dirname "$2")/.cache
+source "${0%/*}/started.sh"
+xdotool key ctrl+Right ctrl+Right ctrl+Right ctrl+Right
+sleep 3
+import -window "$win" "$out/bildleiste.png"
+SESSION
+chmod +x "$work/strip.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/strip.sh" "$build/src/app/kolvaro" "$strip" "$out"
 echo "Bilder in $out"
