@@ -16,4 +16,8 @@ namespace kolvaro {
 TransferResult TransferFileSafely(const std::string& source, const std::string& targetFolder,
                                   bool move, const TransferHooks& hooks);
 
+/// Writes everything of the file system that holds `folder` to the disk:
+/// the one sync after copies made with TransferHooks::syncLater. 0 or errno.
+int SyncFileSystemOf(const std::string& folder);
+
 }  // namespace kolvaro

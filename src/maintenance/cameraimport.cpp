@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "core/filetransfer.h"
 #include "core/paths.h"
 #include "maintenance/capturedate.h"
 #include "res/strings.h"
@@ -203,12 +204,23 @@ bool RunCameraTransfers(IFileOperations& ops, const std::vector<CameraFile>& fil
   auto report = [&hooks, &progress] {
     if (hooks.progress) hooks.progress(progress);
   };
+  // A copy leaves the card as it is, so one sync at the end makes all of
+  // them safe at a fraction of the cost of one per file; it is done before
+  // the import reports its end, when a user may wipe the card.
+  struct SyncAtEnd {
+    const std::string& folder;
+    bool copying;
+    ~SyncAtEnd() {
+      if (copying) (void)SyncFileSystemOf(folder);
+    }
+  } syncAtEnd{albumFolder, !move && !files.empty()};
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (hooks.cancelRequested && hooks.cancelRequested()) return true;
     progress.current = FileName(files[i].path);
     report();
     TransferHooks transfer;
     transfer.askReplace = hooks.askReplace;
+    transfer.syncLater = true;
     const std::uint64_t before = progress.bytesDone;
     if (hooks.progress)
       transfer.onBytes = [&](std::uint64_t bytes) {

@@ -18,6 +18,10 @@ struct TransferHooks {
   std::function<ReplaceChoice(const std::string& source, const std::string& target)> askReplace;
   /// Bytes of this file copied so far; false cancels the copy. May be unset.
   std::function<bool(std::uint64_t)> onBytes;
+  /// A copy is not synced file by file: the caller syncs the target's file
+  /// system once after the last file. A move always syncs its copy before
+  /// the original goes.
+  bool syncLater = false;
 };
 
 /// How a transfer of one file ended.
