@@ -18,6 +18,10 @@
 #   themes         by the keyboard: a new theme through "Extras" -> "Themen
 #                  verwalten", assigned to the shown picture through "Bild" ->
 #                  "Themen zuordnen", saved; the album then has both
+#   camera         "Extras" -> "Kameradaten übertragen" copies a card folder
+#                  of real JPEGs (DCIM/100CANON) with a theme chosen, saved;
+#                  the album then has each picture with the theme, the card
+#                  keeps its files
 set -euo pipefail
 exe=${1:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
 cli=${2:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
@@ -59,6 +63,12 @@ case $check in
   themes)
     convert -size 64x48 xc:skyblue "$work/hafen.jpg" 2>/dev/null || printf 'kein Bild' >"$work/hafen.jpg"
     "$cli" add "$work/Reise.kvo" "$work/hafen.jpg" >/dev/null 2>&1
+    ;;
+  camera)
+    mkdir -p "$work/karte/DCIM/100CANON"
+    for n in 1 2 3; do convert -size 64x48 xc:skyblue "$work/karte/DCIM/100CANON/IMG_000$n.JPG"; done
+    "$cli" theme add "$work/Reise.kvo" Urlaub >/dev/null
+    printf '[Settings]\nCamera%%20Folder=%s/karte/\n' "$work" >"$XDG_CONFIG_HOME/Kolvaro/Kolvaro.conf"
     ;;
   *) echo "e2e: unbekannte Prüfung $check" >&2; exit 2 ;;
 esac
@@ -221,6 +231,29 @@ case $check in
     xdotool key ctrl+s && sleep 1
     quit
     ;;
+  camera)
+    start
+    xdotool key alt+x && sleep 0.3 && xdotool key k
+    for _ in $(seq 50); do
+      xdotool search --name '^Kameradaten übernehmen$' >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    xdotool search --name '^Kameradaten übernehmen$' >/dev/null 2>&1 || fail "kein Dialog \"Kameradaten übernehmen\""
+    # The folder comes from the settings. To the theme list (Tab skips the
+    # radio button not chosen, or not: "u" after each of the two Tabs that
+    # may reach it), "Urlaub", then OK.
+    xdotool key Tab Tab Tab u Tab u && sleep 0.3 && xdotool key Return
+    for _ in $(seq 100); do
+      xdotool search --name '^Kameradaten übernehmen$' >/dev/null 2>&1 ||
+        xdotool search --name '^Kameradaten übertragen\.\.\.$' >/dev/null 2>&1 || break
+      sleep 0.1
+    done
+    echo "e2e: Kameradaten übertragen"
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+    sleep 0.3
+    xdotool key ctrl+s && sleep 1
+    quit
+    ;;
 esac
 SESSION
 chmod +x "$work/session.sh"
@@ -233,4 +266,15 @@ if [[ $check == themes ]]; then
     grep -A1 "\"theme\": $id," <<<"$dump" | grep -q '"picture": 1,' ||
     { echo "e2e: das gespeicherte Album hat das Thema \"Hafen\" nicht am Bild" >&2; exit 1; }
   echo "e2e: das gespeicherte Album hat das Thema \"Hafen\" am Bild"
+fi
+if [[ $check == camera ]]; then
+  # Three pictures, each with theme 1; the card keeps its files (copied).
+  dump=$("$cli" dump "$work/Reise.kvo")
+  for n in 1 2 3; do
+    grep -q "\"filename\": \"IMG_000$n.JPG\"" <<<"$dump" && [[ -f $work/IMG_000$n.JPG && -f $work/karte/DCIM/100CANON/IMG_000$n.JPG ]] ||
+      { echo "e2e: IMG_000$n.JPG fehlt im Album, im Albumordner oder auf der Karte" >&2; exit 1; }
+  done
+  [[ $(grep -c '"theme": 1,' <<<"$dump") == 3 ]] ||
+    { echo "e2e: nicht jedes übertragene Bild hat das Thema \"Urlaub\"" >&2; exit 1; }
+  echo "e2e: das gespeicherte Album hat die drei Bilder der Karte mit dem Thema"
 fi
