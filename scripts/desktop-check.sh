@@ -15,7 +15,12 @@ set -euo pipefail
 build=${1:?Aufruf: desktop-check.sh BUILD-ORDNER [PRÜFUNG]}
 check=${2:-install}
 work=$(mktemp -d -t kolvaro-desktop.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+# cmake --install rewrites the build folder's install_manifest.txt: the list
+# of a real installation comes back afterwards.
+manifest=$build/install_manifest.txt
+[[ -f $manifest ]] && cp -p "$manifest" "$work/manifest"
+restore() { if [[ -f $work/manifest ]]; then cp -p "$work/manifest" "$manifest"; else rm -f "$manifest"; fi; rm -rf "$work"; }
+trap restore EXIT
 prefix="$work/Mein Kolvaro"
 fail() { echo "desktop-check: $*" >&2; exit 1; }
 
