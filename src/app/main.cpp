@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
       &questions, [](const COleDateTime& date) { return LocaleTimestampText(date); }));
   if (!app.InitInstance(cl, QCoreApplication::applicationFilePath().toStdString())) return app.ExitCode();
   questions.SetParent(app.MainFrame());
+  questions.SetHelpHandler([&app](QWidget* window) { app.ShowHelpFor(window); });
   fileOps.SetParent(app.MainFrame());
   std::unique_ptr<QuitAfterFirstPaint> quitter;
   if (cl.quitAfterShow) quitter = std::make_unique<QuitAfterFirstPaint>(app.MainFrame(), clock);

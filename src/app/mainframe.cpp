@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "app/documentcommands.h"
 #include "app/meriskapp.h"
@@ -44,6 +45,7 @@ const std::set<int>& OfferedCommands() {
       ID_XMP_EXPORT, ID_XMP_IMPORT,
       ID_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
       ID_ASSIGN_THEMES, ID_OPTIONS, ID_FILE_STORAGE, ID_ALBUM_INFO,
+      ID_DOCUMENTATION, ID_CONTEXT_HELP,
       ID_THUMBNAIL_STRIP,
       ID_REGISTER_FILETYPE, ID_APP_ABOUT,
   };
@@ -303,8 +305,10 @@ void CMainFrame::RouteCommand(int command) {
   if (!state.enabled) return;
   // Text being typed is stored before the command leaves or replaces it.
   if (!CommitEdits()) return;
+  const int outer = std::exchange(m_runningCommand, command);
   for (ICommandTarget* t : Route())
     if (t->OnCommand(command)) break;
+  m_runningCommand = outer;
   // The command may have closed the window (Exit).
   if (!isVisible()) return;
   UpdateTitle();

@@ -46,6 +46,9 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   /// Runs a command along the route: active pane, frame, application,
   /// document, then the other panes. A disabled command does nothing.
   void RouteCommand(int command);
+  /// The command being run, 0 between commands: help asked for from one of
+  /// its messages shows its page.
+  int RunningCommand() const { return m_runningCommand; }
   /// Asks the route for the state of the actions and applies it.
   void UpdateCommandStates(const QList<QAction*>& actions);
   /// Toolbar buttons and accelerators follow every change of state.
@@ -99,6 +102,7 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   QMenu* m_fileMenu = nullptr;
   QAction* m_recentMarker = nullptr;
   std::vector<QAction*> m_recentActions;
+  int m_runningCommand = 0;
 };
 
 }  // namespace kolvaro

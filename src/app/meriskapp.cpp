@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
 
 #include "app/filetypecmd.h"
+#include "app/helpwindow.h"
 #include "app/mainframe.h"
 #include "app/settingsdlg.h"
 #include "core/helpfolder.h"
@@ -51,6 +53,15 @@ bool CMeriskApp::InitInstance(const CommandLine& commandLine, const std::string&
     m_settings.SetString("Pictures", "RootFolder", DefaultRootFolder());
   m_strHelpFilePath = FindHelpFolder(programPath);
   m_doc.SetHelpFolder(m_strHelpFilePath);
+  m_helpRequests = std::make_unique<CHelpRequests>(
+      [this](const std::string& page) { ShowHelp(page); },
+      [this](const QString& text) {
+        if (!m_frame) return;
+        if (text.isEmpty())
+          m_frame->statusBar()->clearMessage();
+        else
+          m_frame->statusBar()->showMessage(text);
+      });
 
   // The shell command: the main window with an empty album, or the named one.
   // The new-document step runs in every case: it starts the transaction log
@@ -218,8 +229,24 @@ void CMeriskApp::OnOptions() {
   m_doc.UpdateAllViews(nullptr);
 }
 
+CHelpWindow& CMeriskApp::HelpWindow() {
+  if (!m_helpWindow) m_helpWindow = std::make_unique<CHelpWindow>(ToQString(m_strHelpFilePath));
+  return *m_helpWindow;
+}
+
+void CMeriskApp::ShowHelp(const std::string& page) { HelpWindow().ShowPage(ToQString(page)); }
+
+void CMeriskApp::ShowHelpFor(const QWidget* window) {
+  ShowHelp(HelpPageOfWidget(window, m_frame ? m_frame->RunningCommand() : 0));
+}
+
 bool CMeriskApp::OnCommand(int id) {
   switch (id) {
+    case ID_DOCUMENTATION:
+    case ID_HELP_FINDER:
+    case ID_DEFAULT_HELP: ShowHelp({}); return true;
+    case ID_CONTEXT_HELP: CHelpRequests::EnterContextHelp(); return true;
+    case ID_HELP: ShowHelp(HelpPageOfWidget(QApplication::focusWidget() ? QApplication::focusWidget() : m_frame.get())); return true;
     case ID_FILE_NEW: OnFileNew(); return true;
     case ID_FILE_OPEN: OnFileOpen(); return true;
     case ID_FILE_SAVE: OnFileSave(); return true;
@@ -246,6 +273,11 @@ bool CMeriskApp::OnUpdateCommand(int id, CmdState& state) {
     case ID_FILE_SAVE_AS:
     case ID_OPTIONS:
     case ID_APP_EXIT:
+    case ID_DOCUMENTATION:
+    case ID_HELP_FINDER:
+    case ID_DEFAULT_HELP:
+    case ID_CONTEXT_HELP:
+    case ID_HELP:
       state.enabled = true;
       return true;
     case ID_REGISTER_FILETYPE:

@@ -18,6 +18,8 @@
 
 namespace kolvaro {
 
+class CHelpRequests;
+class CHelpWindow;
 class CMainFrame;
 
 class CMeriskApp : public QObject, public ICommandTarget {
@@ -44,6 +46,15 @@ class CMeriskApp : public QObject, public ICommandTarget {
   IUserQuestions& UserQuestions() { return m_ui; }
   CRecentFileList& RecentFiles() { return m_recent; }
   const std::string& HelpFilePath() const { return m_strHelpFilePath; }
+
+  /// Opens the help window at a page relative to the help folder (the
+  /// contents for "" or a page that is not there).
+  void ShowHelp(const std::string& page);
+  /// "Hilfe" in a message box shown over `window`: the page of the running
+  /// command, else of that window.
+  void ShowHelpFor(const QWidget* window);
+  /// The help window, made on first use.
+  CHelpWindow& HelpWindow();
 
   // --- The framework's document handling.
   bool OnFileNew();
@@ -92,6 +103,8 @@ class CMeriskApp : public QObject, public ICommandTarget {
   std::string m_strHelpFilePath;
   std::string m_strProgramPath;
   std::unique_ptr<CMainFrame> m_frame;
+  std::unique_ptr<CHelpWindow> m_helpWindow;
+  std::unique_ptr<CHelpRequests> m_helpRequests;
   int m_exitCode = 0;
 };
 

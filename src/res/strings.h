@@ -261,6 +261,11 @@ namespace kolvaro {
   X(IDS_CLI_USAGE_CAMERA_IMPORT, 3006)                                                         \
   X(IDS_CLI_ABOUT_CAMERA_IMPORT, 3007)                                                         \
   X(IDS_CAMERA_NO_FILES, 3008)          /* %1 = source folder */                              \
+  X(IDS_HELP_TITLE, 3100)               /* the help window's title */                         \
+  X(IDS_HELP_CONTENTS, 3101)            /* help window: to the table of contents */           \
+  X(IDS_HELP_BACK, 3102)                                                                       \
+  X(IDS_HELP_FORWARD, 3103)                                                                    \
+  X(IDS_HELP_MISSING, 3104)             /* %1 = the help folder that has no pages */          \
   X(IDS_XMP_FILE_ERROR, 3200)           /* %1 = file, %2 = reason */                          \
   X(IDS_XMP_READ_ONLY, 3201)            /* %1 = sidecar or picture */                         \
   X(IDS_XMP_NOT_READABLE, 3202)         /* %1 = file, %2 = detail or "" */                    \

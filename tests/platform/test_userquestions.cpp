@@ -96,7 +96,7 @@ TEST(MessageBox, ButtonsDefaultIconCaptionAndAnswer) {
 TEST(MessageBox, HelpCallsHandlerAndKeepsAsking) {
   CQtUserQuestions ui;
   int helps = 0;
-  ui.SetHelpHandler([&] { ++helps; });
+  ui.SetHelpHandler([&](QWidget*) { ++helps; });
   Box first, second;
   OnNextModal([&](QWidget* w) {
     OnNextModal([&](QWidget* again) { Press(again, QStringLiteral("Abbrechen"), second); });

@@ -1,5 +1,6 @@
 #include "platform/qt/widgets/qtuserquestions.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -108,11 +109,13 @@ Answer CQtUserQuestions::Show(const UserMessage& message) {
   const Choice escape = choices.back();
   box.setEscapeButton(escape.button);
 
+  // The dialog or window the message is about, not the box itself.
+  QWidget* const asked = QApplication::activeWindow() ? QApplication::activeWindow() : m_parent.data();
   for (;;) {
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
     if (help && clicked == help) {
-      if (m_help) m_help();
+      if (m_help) m_help(asked);
       continue;
     }
     for (const Choice& c : choices)

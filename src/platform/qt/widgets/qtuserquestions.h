@@ -36,8 +36,9 @@ class CQtUserQuestions final : public IUserQuestions {
   void SetParent(QWidget* parent) { m_parent = parent; }
   QWidget* Parent() const { return m_parent; }
 
-  /// Called when "Hilfe" is pressed in a box that shows it; the box stays open.
-  void SetHelpHandler(std::function<void()> handler) { m_help = std::move(handler); }
+  /// Called when "Hilfe" is pressed in a box that shows it, with the window
+  /// that was active when the box came up (its help is wanted); the box stays open.
+  void SetHelpHandler(std::function<void(QWidget* window)> handler) { m_help = std::move(handler); }
 
   /// A QMessageBox with the German buttons, the icon of the message's kind
   /// and its default button. Closing the box counts as its escape button:
@@ -56,7 +57,7 @@ class CQtUserQuestions final : public IUserQuestions {
 
  private:
   QPointer<QWidget> m_parent;
-  std::function<void()> m_help;
+  std::function<void(QWidget*)> m_help;
   std::vector<std::unique_ptr<CWaitCursor>> m_waitCursors;
 };
 
