@@ -350,6 +350,45 @@ xdotool key Escape
 SESSION
 chmod +x "$work/albumsettings.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/albumsettings.sh" "$build/src/app/kolvaro" "$album" "$out"
+# "Kameradaten übertragen" from "Extras": the dialog with the card folder of
+# the settings and the theme "Urlaub" chosen, then the import's progress
+# while it asks before replacing a picture of the same name from a second
+# camera folder (answered "Nein").
+camera=$work/kamera/Kamera.kvo
+mkdir -p "$work/kamera/.config/Kolvaro" "$work/karte/DCIM/100CANON" "$work/karte/DCIM/101CANON"
+(
+  export XDG_CONFIG_HOME=$work/kamera/.config
+  cli=$build/src/cli/kolvaro-cli
+  for i in 1 2 3 4 5 6; do
+    convert -size 2400x1600 -seed "$i" plasma:'#3a7bd5'-'#f4e2a0' -quality 92 "$work/karte/DCIM/100CANON/IMG_000$i.JPG"
+  done
+  cp "$work/karte/DCIM/100CANON/IMG_0002.JPG" "$work/karte/DCIM/101CANON/IMG_0001.JPG"
+  "$cli" new "$camera" >/dev/null
+  for name in Urlaub Familie Garten; do "$cli" theme add "$camera" "$name" >/dev/null; done
+  printf '[Settings]\nCamera%%20Folder=%s/karte/\n' "$work" >"$XDG_CONFIG_HOME/Kolvaro/Kolvaro.conf"
+)
+cat >"$work/camera.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
+xdotool key alt+x && sleep 0.3 && xdotool key k
+dlg=$(find_window 'Kameradaten übernehmen')
+sleep 0.5
+# To the theme list (Tab may or may not stop at "Bilder verschieben"), "Urlaub".
+xdotool key Tab Tab Tab u Tab u && sleep 0.3
+import -window "$dlg" "$out/kameradaten.png"
+xdotool key Return
+# The question stands aside, so that the progress shows whole.
+question=$(find_window 'Merisk')
+xdotool windowmove --sync "$question" 0 0 2>/dev/null || true
+sleep 0.5
+progress=$(find_window 'Kameradaten übertragen\.\.\.')
+import -window "$progress" "$out/kameradaten-fortschritt.png"
+xdotool windowfocus --sync "$question" 2>/dev/null || true
+xdotool key alt+n
+sleep 1
+SESSION
+chmod +x "$work/camera.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/camera.sh" "$build/src/app/kolvaro" "$camera" "$out"
 # The About box from "&?" ("o" of "Inf&o"), after giving the album a text and
 # an update address in "Kolvaro Infos" (not saved).
 cat >"$work/about.sh" <<'SESSION'
