@@ -64,19 +64,25 @@ set -uo pipefail
 prefix=$1 work=$2
 export QT_QPA_PLATFORM=xcb
 fail() { echo "desktop-check: $*" >&2; kill $(jobs -p) 2>/dev/null; exit 1; }
-window() {  # waits for a window named exactly $1
-  for _ in $(seq 150); do
+find_win() {  # a window named exactly $1, waiting up to $2 tenths of a second
+  for _ in $(seq "$2"); do
     win=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) && [[ -n $win ]] && return 0
     sleep 0.1
   done
-  fail "kein Fenster \"$1\""
+  return 1
 }
+window() { find_win "$1" 150 || fail "kein Fenster \"$1\""; }
 gone() { for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; fail "Kolvaro endet nicht"; }
 menu_filetype() {  # Extras -> Optionen -> its last entry, the file type; "Ja"
-  xdotool windowfocus --sync "$win" 2>/dev/null || true
-  sleep 0.3
-  xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key Up && sleep 0.2 && xdotool key Return
   local main=$win
+  # On a busy machine a key may come before its menu: then close all and try again.
+  for _ in 1 2 3; do
+    xdotool windowfocus --sync "$main" 2>/dev/null || true
+    sleep 0.3
+    xdotool key alt+x && sleep 0.5 && xdotool key o && sleep 0.5 && xdotool key Up && sleep 0.3 && xdotool key Return
+    find_win 'Frage' 50 && break
+    xdotool key Escape Escape Escape && sleep 0.5
+  done
   window 'Frage'
   sleep 0.5
   xdotool windowfocus --sync "$win" 2>/dev/null || true
@@ -89,7 +95,14 @@ quit() { xdotool windowfocus --sync "$win" 2>/dev/null || true; sleep 0.2; xdoto
 pid=$!
 window '.* - Kolvaro-Album'
 menu_filetype
-[[ -f $XDG_DATA_HOME/applications/kolvaro-album.desktop ]] || fail "Dateityp nicht registriert"
+until_file() {  # waits until the file $1 exists (or, with "-", is gone)
+  for _ in $(seq 100); do
+    if [[ ${2:-} == - ]]; then [[ -e $1 ]] || return 0; else [[ -e $1 ]] && return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+until_file "$XDG_DATA_HOME/applications/kolvaro-album.desktop" || fail "Dateityp nicht registriert"
 echo "desktop-check: Dateityp registriert"
 quit
 gone "$pid"
@@ -101,7 +114,7 @@ started=$(readlink "/proc/$(xdotool getwindowpid "$win")/exe")
 echo "desktop-check: gio open zeigt \"$(xdotool getwindowname "$win")\" aus $started"
 pid=$(xdotool getwindowpid "$win")
 menu_filetype
-[[ -e $XDG_DATA_HOME/applications/kolvaro-album.desktop ]] && fail "Registrierung nicht entfernt"
+until_file "$XDG_DATA_HOME/applications/kolvaro-album.desktop" - || fail "Registrierung nicht entfernt"
 quit
 gone "$pid"
 SESSION
