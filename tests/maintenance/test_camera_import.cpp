@@ -44,14 +44,16 @@ class FailingOperations : public test::FakeFileOperations {
 
 class CameraImportTest : public ::testing::Test {
  protected:
-  CameraImportTest() : doc(settings) {
-    doc.OnNewDocument();
-    doc.SetAlbumFolder(album.Folder());
-    doc.SetTransactionLog(std::make_unique<test::RecordingLog>(logged));
-    doc.AddOrUpdateTheme(7, "Urlaub");
-    logged.clear();
+  // A new album based in `album`, with theme 7; records go to `log`.
+  std::unique_ptr<CMeriskDoc> Album(std::vector<std::string>* log = nullptr) {
+    auto doc = std::make_unique<CMeriskDoc>(settings);
+    doc->OnNewDocument();
+    doc->SetAlbumFolder(album.Folder());
+    if (log) doc->SetTransactionLog(std::make_unique<test::RecordingLog>(*log));
+    doc->AddOrUpdateTheme(7, "Urlaub");
+    if (log) log->clear();
+    return doc;
   }
-
   // A JPEG on the card with `date` as EXIF DateTimeOriginal (none when
   // null); `body` makes files of one name tell apart.
   static void Jpeg(const std::string& path, const char* date = kShot, std::size_t body = 200) {
@@ -70,21 +72,12 @@ class CameraImportTest : public ::testing::Test {
     std::sort(left.begin(), left.end());
     return left;
   }
-  // "stored name @ date" of every picture, by id.
-  std::vector<std::string> Pictures() const {
-    std::vector<std::string> out;
-    for (std::int32_t id = 1; id < doc.Pictures().NextId(); ++id) {
-      PictureEntry e;
-      if (doc.Pictures().Lookup(id, e))
-        out.push_back(e.filename + " @ " + std::to_string(e.timestamp.Value()));
-    }
-    return out;
+  void EmptyAlbumFolder() {
+    for (const auto& e : fs::directory_iterator(album.Path())) fs::remove(e.path());
   }
 
   test::TempDir album;
   CMemorySettings settings;
-  CMeriskDoc doc;
-  std::vector<std::string> logged;
   DiskOperations disk;
 };
 
@@ -119,13 +112,9 @@ TEST_F(CameraImportTest, CopyAddsEachFileWithItsDateAndTheChosenTheme) {
     test::TempDir card;
     Jpeg(card / "DCIM/100CANON/IMG_0001.JPG");
     Jpeg(card / "DCIM/100CANON/ohne.jpg", nullptr);
-    CMeriskDoc fresh(settings);
-    fresh.OnNewDocument();
-    fresh.SetAlbumFolder(album.Folder());
     std::vector<std::string> log;
-    fresh.SetTransactionLog(std::make_unique<test::RecordingLog>(log));
-    fresh.AddOrUpdateTheme(7, "Urlaub");
-    log.clear();
+    const auto doc = Album(&log);
+    CMeriskDoc& fresh = *doc;
     test::FakeUserQuestions ui;
 
     const CameraImportCounts counts = ImportCamera(fresh, ui, disk, card.Folder(), theme, false);
@@ -148,8 +137,7 @@ TEST_F(CameraImportTest, CopyAddsEachFileWithItsDateAndTheChosenTheme) {
     const std::vector<std::string> links = {"theme-of-picture 1", "theme-of-picture 2"};
     EXPECT_EQ(log, theme ? links : std::vector<std::string>());
     EXPECT_TRUE(fresh.IsModified());
-    fs::remove(album / "IMG_0001.JPG");
-    fs::remove(album / "ohne.jpg");
+    EmptyAlbumFolder();
   }
 }
 
@@ -179,13 +167,11 @@ TEST_F(CameraImportTest, SameNameInTwoCameraFoldersAsksBeforeReplacing) {
       Jpeg(card / "DCIM/102CANON/c.jpg");
       const std::string bytes[] = {test::ReadFile(card / "DCIM/100CANON/IMG_0001.JPG"),
                                    test::ReadFile(card / second)};
-      CMeriskDoc fresh(settings);
-      fresh.OnNewDocument();
-      fresh.SetAlbumFolder(album.Folder());
+      const auto doc = Album();
       test::ScriptedQuestions ui;
       ui.answers = {c.answer};
 
-      const CameraImportCounts n = ImportCamera(fresh, ui, disk, card.Folder(), 0, true);
+      const CameraImportCounts n = ImportCamera(*doc, ui, disk, card.Folder(), 0, true);
 
       const std::string where = parent.string() + " " + std::to_string(int(c.answer));
       EXPECT_EQ(Left(card), c.left) << where;
@@ -201,7 +187,7 @@ TEST_F(CameraImportTest, SameNameInTwoCameraFoldersAsksBeforeReplacing) {
         EXPECT_EQ(ui.messages[1].text, "Die Datei IMG_0001.JPG ist bereits in der Datenbank abgelegt!");
         EXPECT_EQ(ui.messages[1].caption, "");  // the application title
       }
-      for (const char* name : {"IMG_0001.JPG", "c.jpg"}) fs::remove(album / name);
+      EmptyAlbumFolder();
     }
   }
 }
@@ -209,6 +195,7 @@ TEST_F(CameraImportTest, SameNameInTwoCameraFoldersAsksBeforeReplacing) {
 TEST_F(CameraImportTest, CancelStopsAfterTheCurrentFileAndLeavesTheRestOnTheCard) {
   test::TempDir card;
   for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}) Jpeg(card / ("DCIM/100CANON/" + std::string(name)));
+  const auto doc = Album();
   test::FakeUserQuestions ui;
   CameraImportProgress last;
   int arrived = 0;
@@ -217,12 +204,12 @@ TEST_F(CameraImportTest, CancelStopsAfterTheCurrentFileAndLeavesTheRestOnTheCard
   hooks.progress = [&](const CameraImportProgress& p) { last = p; };
   hooks.cancelRequested = [&] { return arrived == 2; };
 
-  const CameraImportCounts n = ImportCamera(doc, ui, disk, card.Folder(), 0, true, hooks);
+  const CameraImportCounts n = ImportCamera(*doc, ui, disk, card.Folder(), 0, true, hooks);
 
   EXPECT_EQ(n.added, 2);
   EXPECT_TRUE(n.stopped);
   EXPECT_EQ(Left(card), (std::vector<std::string>{"DCIM/100CANON/3.jpg", "DCIM/100CANON/4.jpg"}));
-  EXPECT_EQ(Pictures().size(), 2u);
+  EXPECT_EQ(doc->Pictures().GetCount(), 2);
   EXPECT_EQ(last.filesDone, 2u);
   EXPECT_EQ(last.filesFound, 4u);
   EXPECT_EQ(last.bytesDone * 2, last.bytesFound);
@@ -242,11 +229,10 @@ TEST_F(CameraImportTest, FailedTransfersLeaveEveryCardFileAndTheAlbumAsTheyWere)
     for (const char* name : {"1.jpg", "2.jpg", "3.jpg"}) Jpeg(card / ("DCIM/100CANON/" + std::string(name)));
     FailingOperations full({Status::Failed, "Auf dem Datenträger ist nicht genug Platz.", c.targetFailed});
     test::FakeUserQuestions ui;
-    CMeriskDoc fresh(settings);
-    fresh.OnNewDocument();
-    fresh.SetAlbumFolder(album.Folder());
+    const auto doc = Album();
+    doc->SetModifiedFlag(false);
 
-    const CameraImportCounts n = ImportCamera(fresh, ui, full, card.Folder(), 7, true);
+    const CameraImportCounts n = ImportCamera(*doc, ui, full, card.Folder(), 7, true);
 
     EXPECT_EQ(full.calls, c.calls);
     EXPECT_EQ(n.added, 0);
@@ -255,7 +241,7 @@ TEST_F(CameraImportTest, FailedTransfersLeaveEveryCardFileAndTheAlbumAsTheyWere)
     EXPECT_EQ(Left(card).size(), 3u);
     EXPECT_EQ(ui.messages.size(), static_cast<std::size_t>(c.calls));
     EXPECT_EQ(ui.messages[0].kind, UserMessage::Kind::Error);
-    EXPECT_FALSE(fresh.IsModified());
+    EXPECT_FALSE(doc->IsModified());
   }
 }
 
