@@ -40,7 +40,7 @@ struct UserFolders {
   CFileTypeRegistration Registration() const {
     QFile package(QStringLiteral(":/desktop/kolvaro.xml"));
     EXPECT_TRUE(package.open(QIODevice::ReadOnly));
-    return CFileTypeRegistration(folders, QStringLiteral("/opt/Mein Kolvaro/kolvaro"), QStringLiteral("kolvaro"),
+    return CFileTypeRegistration(folders, QStringLiteral("/opt/Mein Kolvaro/kolvaro"), QStringLiteral("/opt/a\\b.svg"),
                                  package.readAll());
   }
   QString XdgMime(const QStringList& args) const {
@@ -84,6 +84,7 @@ TEST(FileTypeTest, RegisterMakesKolvaroTheDefaultAndRemoveLeavesTheFoldersAsThey
 
   ASSERT_TRUE(type.Register()) << type.FailedPath().toStdString();
   EXPECT_TRUE(type.IsFileTypeRegistered());
+  EXPECT_TRUE(Read(type.DesktopEntryPath()).contains("\nExec=\"/opt/Mein Kolvaro/kolvaro\" %f\nIcon=/opt/a\\\\b.svg\n"));
   EXPECT_EQ(user.XdgMime({QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(kAlbumMimeType)}),
             CFileTypeRegistration::DesktopId());
   // By the name, and by the first bytes for a file without the ending.
