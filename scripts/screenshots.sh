@@ -6,8 +6,9 @@
 # (1920 x 1080 at scale 2) with the window on it, the persons' management
 # dialog and the theme dialog during a drag, "Einstellungen", the page setup
 # with a preset chosen, the print preview, the picture window "Bild"
-# beside the main window, "Dateiablage", "Kolvaro Infos" and the thumbnail
-# strip over a dozen pictures, one of them missing.
+# beside the main window, "Dateiablage", "Kolvaro Infos", the thumbnail
+# strip over a dozen pictures, one of them missing, and the help window at
+# its contents and at the page of "Einstellungen".
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -331,13 +332,12 @@ xdotool key Escape
 SESSION
 chmod +x "$work/replacepaths.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/kolvaro" "$album" "$out"
-# "Dateiablage ..." from "Extras" -> "Optionen" (its first item: "Dateityp" shares
-# the letter), and "Copyright && Update-URL ..."
+# "Dateiablage ..." from "Extras" -> "Optionen", and "Copyright && Update-URL ..."
 # from "Extras" -> "Tools" (its last item; Up wraps round).
 cat >"$work/albumsettings.sh" <<'SESSION'
 #!/usr/bin/env bash
 source "${0%/*}/started.sh"
-xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key Return
+xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key d
 dlg=$(find_window 'Dateiablage')
 sleep 0.5
 import -window "$dlg" "$out/dateiablage.png"
@@ -492,4 +492,23 @@ import -window "$win" "$out/bildleiste.png"
 SESSION
 chmod +x "$work/strip.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/strip.sh" "$build/src/app/kolvaro" "$strip" "$out"
+# The help window: "Dokumentation ..." from "&?" at the contents, then F1 in
+# "Einstellungen" at that dialog's page.
+cat >"$work/help.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
+xdotool key alt+question && sleep 0.3 && xdotool key Return
+help=$(find_window 'Kolvaro-Hilfe')
+sleep 1
+import -window "$help" "$out/hilfe-inhalt.png"
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key v
+find_window 'Einstellungen' >/dev/null
+sleep 0.5
+xdotool key F1
+sleep 1
+import -window "$help" "$out/hilfe-dialog.png"
+SESSION
+chmod +x "$work/help.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/help.sh" "$build/src/app/kolvaro" "$album" "$out"
 echo "Bilder in $out"

@@ -14,6 +14,7 @@
 #include "core/helpfolder.h"
 #include "core/safefile.h"
 #include "platform/qt/qtstring.h"
+#include "platform/qt/widgets/hyperlink.h"
 #include "res/commands.h"
 #include "res/strings.h"
 
@@ -38,6 +39,7 @@ CMeriskApp::CMeriskApp(ISettings& settings, IUserQuestions& ui, IFileOperations*
 }
 
 CMeriskApp::~CMeriskApp() {
+  SetHelpPageOpener({});
   // The frame's views observe the document: they go first.
   m_frame.reset();
 }
@@ -62,6 +64,8 @@ bool CMeriskApp::InitInstance(const CommandLine& commandLine, const std::string&
         else
           m_frame->statusBar()->showMessage(text);
       });
+  // Help pages named by links (an album's update address, the About box) open here.
+  SetHelpPageOpener([this](const QString& page) { return HelpWindow().ShowPage(page); });
 
   // The shell command: the main window with an empty album, or the named one.
   // The new-document step runs in every case: it starts the transaction log

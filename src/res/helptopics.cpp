@@ -26,6 +26,8 @@ constexpr HelpWindow kWindows[] = {
     {IDD_SETTINGS, {"SettingsDlg", "kolvaro::CSettingsDialog"}, "html/einstellungen.html"},
     {IDD_REPLACE_PATHS, {"ReplacePathsDlgForm", "kolvaro::CReplacePathsDlg"}, "html/pfade_aendern.html"},
     {IDD_SPECIAL_SELECT, {"SpecialSelectForm", "kolvaro::CSpecialSelect"}, "html/spezialselektion.html"},
+    {IDD_XMP_EXPORT, {"", "kolvaro::CXmpExportDlg"}, "html/xmp.html#export"},
+    {IDD_XMP_IMPORT, {"", "kolvaro::CXmpImportDlg"}, "html/xmp.html#import"},
 };
 
 struct ControlTopic {
@@ -63,6 +65,10 @@ constexpr CommandTopic kCommands[] = {
     {ID_CAMERA_IMPORT, "html/kameradaten.html"},
     {ID_IMPORT_TRANSACTIONS, "html/zusammenarbeit.html"},
     {ID_SLIDESHOW, "html/bildfenster.html#diashow"},
+    {ID_THUMBNAIL_STRIP, "html/hauptfenster.html#bildleiste"},
+    {ID_XMP_EXPORT, "html/xmp.html#export"},
+    {ID_XMP_IMPORT, "html/xmp.html#import"},
+    {ID_REGISTER_FILETYPE, "html/einstellungen.html#dateityp"},
     {ID_FILE_PRINT, "html/seite_einrichten.html#drucken"},
     {ID_FILE_PRINT_PREVIEW, "html/seite_einrichten.html#drucken"},
 };

@@ -35,6 +35,9 @@ enum DialogId : int {
   IDD_SETTINGS = 158,
   IDD_REPLACE_PATHS = 160,
   IDD_SPECIAL_SELECT = 163,
+  // Dialogs of Kolvaro's own, without an id of old.
+  IDD_XMP_EXPORT = 170,
+  IDD_XMP_IMPORT = 171,
 };
 
 /// The table of contents, relative to the help folder.

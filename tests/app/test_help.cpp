@@ -12,6 +12,7 @@
 #include "app/helpwindow.h"
 #include "app/selectview.h"
 #include "app/settingsdlg.h"
+#include "platform/qt/widgets/hyperlink.h"
 #include "res/commands.h"
 #include "testsupport/app_fixture.h"
 
@@ -83,6 +84,10 @@ TEST(HelpRequests, F1AndContextHelpOpenThePageOfWhatIsAskedAbout) {
   frame->RouteCommand(ID_DOCUMENTATION);
   EXPECT_EQ(Shown(f.app->HelpWindow()), QStringLiteral("index.html"));
   EXPECT_EQ(f.app->HelpWindow().parentWidget(), nullptr);
+
+  // An album's update address names a page of the help: the same window.
+  EXPECT_GT(GotoURL("mk:@MSITStore:/anderswo/Kolvaro.chm::/html/update_nopage.html"), 32);
+  EXPECT_EQ(Shown(f.app->HelpWindow()), QStringLiteral("html/update_nopage.html"));
 
   themes->setFocus();
   QTest::keyClick(themes, Qt::Key_F1);

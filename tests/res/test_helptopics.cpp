@@ -30,7 +30,8 @@ void ExpectPageExists(std::string_view page) {
 
 TEST(HelpTopics, EveryDialogOfTheProgramHasItsPage) {
   // Every form's top widget, and the windows built in code.
-  std::set<std::string> windows = {"mainFrame", "selectView", "pictureWnd", "kolvaro::CAboutDlg"};
+  std::set<std::string> windows = {"mainFrame", "selectView", "pictureWnd", "kolvaro::CAboutDlg",
+                                   "kolvaro::CXmpExportDlg", "kolvaro::CXmpImportDlg"};
   const std::regex top(R"re(<widget class="\w+" name="(\w+)")re");
   for (const auto& entry : std::filesystem::directory_iterator(kForms)) {
     std::smatch m;
