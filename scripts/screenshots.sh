@@ -332,12 +332,13 @@ xdotool key Escape
 SESSION
 chmod +x "$work/replacepaths.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/kolvaro" "$album" "$out"
-# "Dateiablage ..." from "Extras" -> "Optionen", and "Copyright && Update-URL ..."
+# "Dateiablage ..." from "Extras" -> "Optionen" (its first item: "Dateityp" shares
+# the letter), and "Copyright && Update-URL ..."
 # from "Extras" -> "Tools" (its last item; Up wraps round).
 cat >"$work/albumsettings.sh" <<'SESSION'
 #!/usr/bin/env bash
 source "${0%/*}/started.sh"
-xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key d
+xdotool key alt+x && sleep 0.3 && xdotool key o && sleep 0.3 && xdotool key Return
 dlg=$(find_window 'Dateiablage')
 sleep 0.5
 import -window "$dlg" "$out/dateiablage.png"

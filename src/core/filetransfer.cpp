@@ -147,6 +147,8 @@ TransferResult TransferFileSafely(const std::string& source, const std::string& 
   };
 
   struct stat dir {};
+  // No folder (an album never saved may have none) is no target, not "/".
+  if (targetFolder.empty()) return fail(std::string(LoadString(IDS_TARGET_FOLDER_NOT_FOUND)), true);
   if (::stat(folder.c_str(), &dir) != 0)
     return fail(errno == ENOENT ? std::string(LoadString(IDS_TARGET_FOLDER_NOT_FOUND)) : Cause(errno),
                 true);

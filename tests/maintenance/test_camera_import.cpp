@@ -262,6 +262,10 @@ TEST_F(CameraImportTest, CancelledTransferLeavesSourceAndTargetAsTheyWere) {
     EXPECT_TRUE(fs::exists(card / "x.jpg"));
     EXPECT_EQ(test::ReadFile(album / "x.jpg"), "alt");
     EXPECT_EQ(std::distance(fs::directory_iterator(album.Path()), fs::directory_iterator()), 1);
+    // An album never saved may have no folder: that is no target, not "/".
+    const TransferResult none = TransferFileSafely(card / "x.jpg", "", move, hooks);
+    EXPECT_TRUE(none.status == Status::Failed && none.targetFailed);
+    EXPECT_TRUE(fs::exists(card / "x.jpg"));
   }
 }
 
