@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -209,11 +210,16 @@ bool RunCameraTransfers(IFileOperations& ops, const std::vector<CameraFile>& fil
   // the import reports its end, when a user may wipe the card.
   struct SyncAtEnd {
     const std::string& folder;
+    const CameraTransferHooks& hooks;
     bool copying;
     ~SyncAtEnd() {
-      if (copying) (void)SyncFileSystemOf(folder);
+      const int error = copying ? SyncFileSystemOf(folder) : 0;
+      if (error == 0 || !hooks.syncFailed) return;
+      std::string cause(FileFailureText(FileFailureOf(error)));
+      if (cause.empty()) cause = std::strerror(error);
+      hooks.syncFailed(FormatMessage(LoadString(IDS_CAMERA_SYNC_FAILED), {folder, cause}));
     }
-  } syncAtEnd{albumFolder, !move && !files.empty()};
+  } syncAtEnd{albumFolder, hooks, !move && !files.empty()};
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (hooks.cancelRequested && hooks.cancelRequested()) return true;
     progress.current = FileName(files[i].path);
@@ -268,6 +274,7 @@ CameraImportCounts ImportFiles(CMeriskDoc& doc, IUserQuestions& ui, IFileOperati
         default: return ReplaceChoice::Cancel;
       }
     };
+  if (!hooks.syncFailed) hooks.syncFailed = [&ui](const std::string& text) { ui.ReportError(text); };
   hooks.arrived = [&album, then = std::move(hooks.arrived)](std::size_t i, const TransferResult& r) {
     album.Arrived(i, r);
     if (then) then(i, r);

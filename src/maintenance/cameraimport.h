@@ -101,6 +101,8 @@ struct CameraTransferHooks {
   std::function<void(const CameraImportProgress&)> progress;
   /// Asked between two files: true stops the import before the next one.
   std::function<bool()> cancelRequested;
+  /// The closing sync of the copies failed: the German message.
+  std::function<void(const std::string& message)> syncFailed;
 };
 
 /// Transfers `files` one after another into `albumFolder`. A failed,

@@ -366,6 +366,9 @@ constexpr Entry kTable[] = {
           "in den Ordner des Albums, kopiert oder mit --move verschoben, und ordnet sie auf Wunsch dem Thema zu."},
     Entry{IDS_CAMERA_NO_FILES, "In %1!s! wurden keine Bilder oder Videos gefunden."},
 
+    Entry{IDS_CAMERA_SYNC_FAILED,
+          "Die übertragenen Dateien konnten nicht sicher nach %1!s! geschrieben werden.\n%2!s!\n\n"
+          "Bitte löschen Sie die Karte nicht, bevor die Bilder geprüft sind."},
     Entry{IDS_FILETYPE_APP_NAME, "Kolvaro-Album"},
     Entry{IDS_FILETYPE_DESCRIPTION, "Fotoalbum von Kolvaro: Bilder mit Themen und Personen katalogisieren"},
     Entry{IDS_FILETYPE_FAILED, "Der Dateityp *.kvo konnte nicht vollständig eingetragen oder entfernt werden:\n%1"},

@@ -261,6 +261,7 @@ namespace kolvaro {
   X(IDS_CLI_USAGE_CAMERA_IMPORT, 3006)                                                         \
   X(IDS_CLI_ABOUT_CAMERA_IMPORT, 3007)                                                         \
   X(IDS_CAMERA_NO_FILES, 3008)          /* %1 = source folder */                              \
+  X(IDS_CAMERA_SYNC_FAILED, 3009)       /* %1 = album folder, %2 = cause */                   \
   X(IDS_HELP_TITLE, 3100)               /* the help window's title */                         \
   X(IDS_HELP_CONTENTS, 3101)            /* help window: to the table of contents */           \
   X(IDS_HELP_BACK, 3102)                                                                       \

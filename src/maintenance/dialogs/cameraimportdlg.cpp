@@ -200,6 +200,9 @@ std::optional<int> OnCameraImport(CMeriskDoc& doc, IUserQuestions& ui, QWidget* 
     QMetaObject::invokeMethod(&progress, [&progress, p] { progress.Show(p); }, Qt::QueuedConnection);
   };
   hooks.cancelRequested = [&progress] { return progress.CancelRequested(); };
+  hooks.syncFailed = [&](const std::string& text) {
+    OnInterfaceThread(&progress, [&] { ui.ReportError(text); });
+  };
 
   const std::string folder = doc.AlbumFolder();
   const bool move = dlg.Move();
