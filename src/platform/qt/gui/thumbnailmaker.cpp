@@ -5,6 +5,7 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fcntl.h>
@@ -60,10 +61,10 @@ QImage FromEmbedded(const QByteArray& head, QSize original, QImageIOHandler::Tra
   return Upright(reader.read(), t);
 }
 
-QImage Decoded(QByteArray bytes, int edge) {
+QImage Decoded(QByteArray bytes, const QByteArray& format, int edge) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
+  QImageReader reader(&buffer, format);
   reader.setAutoTransform(false);
   const QSize size = reader.size();
   if (!size.isValid()) {
@@ -83,12 +84,14 @@ QImage Make(const std::string& path, int edge, ThumbnailResult::From& from) {
   QFile file;
   if (!OpenRegular(path, file)) return QImage();
   QByteArray bytes = file.read(kHeaderBytes);
+  QByteArray format;
   {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader header(&buffer);
     header.setAutoTransform(false);
-    if (header.format() == "jpeg" && header.size().isValid()) {
+    format = header.format();
+    if (format == "jpeg" && header.size().isValid()) {
       QImage image = FromEmbedded(bytes, header.size(), header.transformation(), edge);
       if (!image.isNull()) {
         from = ThumbnailResult::From::kEmbedded;
@@ -96,9 +99,15 @@ QImage Make(const std::string& path, int edge, ThumbnailResult::From& from) {
       }
     }
   }
-  bytes += file.readAll();
+  // The rest straight behind the header, without a second copy of the whole.
+  const qint64 size = file.size();
+  if (size > bytes.size()) {
+    const qsizetype have = bytes.size();
+    bytes.resize(static_cast<qsizetype>(size));
+    bytes.resize(have + std::max<qint64>(file.read(bytes.data() + have, size - have), 0));
+  }
   from = ThumbnailResult::From::kDecoded;
-  return Decoded(std::move(bytes), edge);
+  return Decoded(std::move(bytes), format, edge);
 }
 
 }  // namespace
