@@ -141,7 +141,7 @@ void CHelpWindow::Present() {
   activateWindow();
 }
 
-CHelpRequests::CHelpRequests(std::function<void(const std::string&)> show,
+CHelpRequests::CHelpRequests(std::function<void(const QWidget*)> show,
                              std::function<void(const QString&)> status, QObject* parent)
     : QObject(parent), m_show(std::move(show)), m_status(std::move(status)) {
   qApp->installEventFilter(this);
@@ -162,7 +162,7 @@ bool CHelpRequests::eventFilter(QObject* watched, QEvent* event) {
       }
       if (key->modifiers() != Qt::NoModifier) break;
       // The key goes to the widget with the focus: its page, or its dialog's.
-      m_show(HelpPageOfWidget(static_cast<QWidget*>(watched)));
+      m_show(static_cast<QWidget*>(watched));
       return true;
     }
     case QEvent::QueryWhatsThis:
@@ -172,7 +172,7 @@ bool CHelpRequests::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::WhatsThis: {
       if (!watched->isWidgetType()) break;
       event->accept();
-      m_show(HelpPageOfWidget(static_cast<QWidget*>(watched)));
+      m_show(static_cast<QWidget*>(watched));
       // Not from inside the mode's own event handling.
       QTimer::singleShot(0, this, [] { QWhatsThis::leaveWhatsThisMode(); });
       return true;

@@ -62,9 +62,9 @@ class CHelpWindow : public QWidget {
 class CHelpRequests : public QObject {
   Q_OBJECT
  public:
-  /// `show` opens a page; `status` shows (or with "" clears) the prompt of
-  /// context help.
-  CHelpRequests(std::function<void(const std::string& page)> show,
+  /// `show` opens the help about a widget; `status` shows (or with "")
+  /// clears the prompt of context help.
+  CHelpRequests(std::function<void(const QWidget* about)> show,
                 std::function<void(const QString& text)> status, QObject* parent = nullptr);
 
   /// "Hilfe zu ...": the next click picks what to show help about.
@@ -74,7 +74,7 @@ class CHelpRequests : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  std::function<void(const std::string&)> m_show;
+  std::function<void(const QWidget*)> m_show;
   std::function<void(const QString&)> m_status;
 };
 

@@ -56,7 +56,7 @@ bool CMeriskApp::InitInstance(const CommandLine& commandLine, const std::string&
   m_strHelpFilePath = FindHelpFolder(programPath);
   m_doc.SetHelpFolder(m_strHelpFilePath);
   m_helpRequests = std::make_unique<CHelpRequests>(
-      [this](const std::string& page) { ShowHelp(page); },
+      [this](const QWidget* about) { ShowHelpFor(about); },
       [this](const QString& text) {
         if (!m_frame) return;
         if (text.isEmpty())

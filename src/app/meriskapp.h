@@ -50,8 +50,8 @@ class CMeriskApp : public QObject, public ICommandTarget {
   /// Opens the help window at a page relative to the help folder (the
   /// contents for "" or a page that is not there).
   void ShowHelp(const std::string& page);
-  /// "Hilfe" in a message box shown over `window`: the page of the running
-  /// command, else of that window.
+  /// Help about `window` (F1, context help, "Hilfe" in a message box over
+  /// it): the page of the running command, else of that window.
   void ShowHelpFor(const QWidget* window);
   /// The help window, made on first use.
   CHelpWindow& HelpWindow();
