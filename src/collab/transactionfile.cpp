@@ -82,7 +82,8 @@ std::string HomeFolder() {
 }
 
 std::string WithSlash(std::string folder) {
-  if (folder.empty()) folder = ".";
+  // Returning early rather than assigning "." keeps GCC 12's -O3 -Wrestrict false positive away.
+  if (folder.empty()) return "./";
   if (folder.back() != '/') folder += '/';
   return folder;
 }
