@@ -414,54 +414,6 @@ xdotool key Return
 SESSION
 chmod +x "$work/about.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/about.sh" "$build/src/app/kolvaro" "$album" "$out"
-# XMP exchange: "XMP exportieren ..." from "Extras" as it opens, then
-# "XMP importieren ..." ("i" twice, after "Personen importieren") with the
-# summary of hand-written sidecars: a new person and keyword, a region of the
-# older Microsoft schema and a region that is no face.
-xmpalbum=$(dirname "$album")/Austausch.kvo
-cp "$album" "$xmpalbum"
-xmpdir=$(dirname "$album")
-cat >"$xmpdir/abend.jpg.xmp" <<'XMP'
-<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
- <rdf:Description rdf:about="" xmlns:mwg-rs="http://www.metadataworkinggroup.com/schemas/regions/"
-   xmlns:stArea="http://ns.adobe.com/xmp/sType/Area#" xmlns:dc="http://purl.org/dc/elements/1.1/">
-  <mwg-rs:Regions rdf:parseType="Resource"><mwg-rs:RegionList><rdf:Bag>
-   <rdf:li><rdf:Description mwg-rs:Name="Paul Berger" mwg-rs:Type="Face">
-    <mwg-rs:Area stArea:x="0.4" stArea:y="0.6" stArea:w="0.1" stArea:h="0.3" stArea:unit="normalized"/></rdf:Description></rdf:li>
-   <rdf:li><rdf:Description mwg-rs:Name="Bello" mwg-rs:Type="Pet">
-    <mwg-rs:Area stArea:x="0.7" stArea:y="0.8" stArea:w="0.1" stArea:h="0.1" stArea:unit="normalized"/></rdf:Description></rdf:li>
-  </rdf:Bag></mwg-rs:RegionList></mwg-rs:Regions>
-  <dc:subject><rdf:Bag><rdf:li>Abendrot</rdf:li><rdf:li>Urlaub</rdf:li></rdf:Bag></dc:subject>
- </rdf:Description></rdf:RDF></x:xmpmeta>
-XMP
-cat >"$xmpdir/wald.xmp" <<'XMP'
-<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
- <rdf:Description rdf:about="" xmlns:MP="http://ns.microsoft.com/photo/1.2/"
-   xmlns:MPRI="http://ns.microsoft.com/photo/1.2/t/RegionInfo#" xmlns:MPReg="http://ns.microsoft.com/photo/1.2/t/Region#"
-   xmlns:dc="http://purl.org/dc/elements/1.1/">
-  <MP:RegionInfo rdf:parseType="Resource"><MPRI:Regions><rdf:Bag><rdf:li rdf:parseType="Resource">
-   <MPReg:Rectangle>0.35, 0.5, 0.2, 0.15</MPReg:Rectangle><MPReg:PersonDisplayName>lena schäfer</MPReg:PersonDisplayName>
-  </rdf:li></rdf:Bag></MPRI:Regions></MP:RegionInfo>
-  <dc:title><rdf:Alt><rdf:li xml:lang="x-default">Herbstwald im Nebel</rdf:li></rdf:Alt></dc:title>
- </rdf:Description></rdf:RDF></x:xmpmeta>
-XMP
-cat >"$work/xmp.sh" <<'SESSION'
-#!/usr/bin/env bash
-source "${0%/*}/started.sh"
-xdotool key alt+x && sleep 0.3 && xdotool key x
-dlg=$(find_window 'XMP exportieren')
-sleep 0.5
-import -window "$dlg" "$out/xmp-exportieren.png"
-xdotool key Escape && sleep 0.5
-xdotool windowfocus --sync "$win" 2>/dev/null || true
-xdotool key alt+x && sleep 0.3 && xdotool key i && sleep 0.2 && xdotool key i && sleep 0.2 && xdotool key Return
-dlg=$(find_window 'XMP importieren')
-sleep 0.5
-import -window "$dlg" "$out/xmp-importieren.png"
-xdotool key Escape
-SESSION
-chmod +x "$work/xmp.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/xmp.sh" "$build/src/app/kolvaro" "$xmpalbum" "$out"
 # The thumbnail strip under the picture view: a dozen colourful pictures, the
 # third one's file gone, the fifth one shown. Thumbnails go to a cache of the
 # session's own.
@@ -512,4 +464,52 @@ import -window "$help" "$out/hilfe-dialog.png"
 SESSION
 chmod +x "$work/help.sh"
 xvfb-run -a -s "-screen 0 1280x900x24" "$work/help.sh" "$build/src/app/kolvaro" "$album" "$out"
+# XMP exchange: "XMP exportieren ..." from "Extras" as it opens, then
+# "XMP importieren ..." ("i" twice, after "Personen importieren") with the
+# summary of hand-written sidecars: a new person and keyword, a region of the
+# older Microsoft schema and a region that is no face.
+xmpalbum=$(dirname "$album")/Austausch.kvo
+cp "$album" "$xmpalbum"
+xmpdir=$(dirname "$album")
+cat >"$xmpdir/abend.jpg.xmp" <<'XMP'
+<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+ <rdf:Description rdf:about="" xmlns:mwg-rs="http://www.metadataworkinggroup.com/schemas/regions/"
+   xmlns:stArea="http://ns.adobe.com/xmp/sType/Area#" xmlns:dc="http://purl.org/dc/elements/1.1/">
+  <mwg-rs:Regions rdf:parseType="Resource"><mwg-rs:RegionList><rdf:Bag>
+   <rdf:li><rdf:Description mwg-rs:Name="Paul Berger" mwg-rs:Type="Face">
+    <mwg-rs:Area stArea:x="0.4" stArea:y="0.6" stArea:w="0.1" stArea:h="0.3" stArea:unit="normalized"/></rdf:Description></rdf:li>
+   <rdf:li><rdf:Description mwg-rs:Name="Bello" mwg-rs:Type="Pet">
+    <mwg-rs:Area stArea:x="0.7" stArea:y="0.8" stArea:w="0.1" stArea:h="0.1" stArea:unit="normalized"/></rdf:Description></rdf:li>
+  </rdf:Bag></mwg-rs:RegionList></mwg-rs:Regions>
+  <dc:subject><rdf:Bag><rdf:li>Abendrot</rdf:li><rdf:li>Urlaub</rdf:li></rdf:Bag></dc:subject>
+ </rdf:Description></rdf:RDF></x:xmpmeta>
+XMP
+cat >"$xmpdir/wald.xmp" <<'XMP'
+<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+ <rdf:Description rdf:about="" xmlns:MP="http://ns.microsoft.com/photo/1.2/"
+   xmlns:MPRI="http://ns.microsoft.com/photo/1.2/t/RegionInfo#" xmlns:MPReg="http://ns.microsoft.com/photo/1.2/t/Region#"
+   xmlns:dc="http://purl.org/dc/elements/1.1/">
+  <MP:RegionInfo rdf:parseType="Resource"><MPRI:Regions><rdf:Bag><rdf:li rdf:parseType="Resource">
+   <MPReg:Rectangle>0.35, 0.5, 0.2, 0.15</MPReg:Rectangle><MPReg:PersonDisplayName>lena schäfer</MPReg:PersonDisplayName>
+  </rdf:li></rdf:Bag></MPRI:Regions></MP:RegionInfo>
+  <dc:title><rdf:Alt><rdf:li xml:lang="x-default">Herbstwald im Nebel</rdf:li></rdf:Alt></dc:title>
+ </rdf:Description></rdf:RDF></x:xmpmeta>
+XMP
+cat >"$work/xmp.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
+xdotool key alt+x && sleep 0.3 && xdotool key x
+dlg=$(find_window 'XMP exportieren')
+sleep 0.5
+import -window "$dlg" "$out/xmp-exportieren.png"
+xdotool key Escape && sleep 0.5
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key alt+x && sleep 0.3 && xdotool key i && sleep 0.2 && xdotool key i && sleep 0.2 && xdotool key Return
+dlg=$(find_window 'XMP importieren')
+sleep 0.5
+import -window "$dlg" "$out/xmp-importieren.png"
+xdotool key Escape
+SESSION
+chmod +x "$work/xmp.sh"
+xvfb-run -a -s "-screen 0 1280x900x24" "$work/xmp.sh" "$build/src/app/kolvaro" "$xmpalbum" "$out"
 echo "Bilder in $out"

@@ -365,7 +365,6 @@ constexpr Entry kTable[] = {
           "Übernimmt die Bilder und Videos einer Speicherkarte (die Quelle selbst, DCIM\\*, MSSONY\\*, DC*, QVIM*) "
           "in den Ordner des Albums, kopiert oder mit --move verschoben, und ordnet sie auf Wunsch dem Thema zu."},
     Entry{IDS_CAMERA_NO_FILES, "In %1!s! wurden keine Bilder oder Videos gefunden."},
-
     Entry{IDS_CAMERA_SYNC_FAILED,
           "Die übertragenen Dateien konnten nicht sicher nach %1!s! geschrieben werden.\n%2!s!\n\n"
           "Bitte löschen Sie die Karte nicht, bevor die Bilder geprüft sind."},
@@ -403,6 +402,7 @@ constexpr Entry kTable[] = {
           "schon vorhanden waren oder fehlschlugen (dann Exit-Code 1)."},
     Entry{IDS_CLI_THUMBNAILS_PROGRESS, "Vorschaubilder: %1!i! von %2!i!"},
     Entry{IDS_CLI_THUMBNAILS_SUMMARY, "%1!i! Vorschaubilder erstellt, %2!i! schon vorhanden, %3!i! fehlgeschlagen."},
+
     Entry{IDS_XMP_FILE_ERROR, "%1!s!: %2!s!"},
     Entry{IDS_XMP_READ_ONLY, "%1!s! ist schreibgeschützt; die XMP-Daten wurden dort nicht geschrieben."},
     Entry{IDS_XMP_NOT_READABLE, "Die XMP-Daten von %1!s! können nicht gelesen werden. %2!s!"},

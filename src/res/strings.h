@@ -262,6 +262,25 @@ namespace kolvaro {
   X(IDS_CLI_ABOUT_CAMERA_IMPORT, 3007)                                                         \
   X(IDS_CAMERA_NO_FILES, 3008)          /* %1 = source folder */                              \
   X(IDS_CAMERA_SYNC_FAILED, 3009)       /* %1 = album folder, %2 = cause */                   \
+  X(IDS_FILETYPE_APP_NAME, 3050)        /* the album type's desktop entry: name */            \
+  X(IDS_FILETYPE_DESCRIPTION, 3051)     /* its comment, the file type's description */         \
+  X(IDS_FILETYPE_FAILED, 3052)          /* %1 = the file or folder that could not be written */ \
+  X(IDS_LINK_FAILED, 3060)              /* "Unable to open hyperlink:" box, the error text follows */ \
+  X(IDS_LINK_ERROR_0, 3061)             /* a link's error texts by the shell's code */        \
+  X(IDS_LINK_ERROR_2, 3062)                                                                    \
+  X(IDS_LINK_ERROR_3, 3063)                                                                    \
+  X(IDS_LINK_ERROR_5, 3064)                                                                    \
+  X(IDS_LINK_ERROR_8, 3065)                                                                    \
+  X(IDS_LINK_ERROR_11, 3066)                                                                   \
+  X(IDS_LINK_ERROR_26, 3067)                                                                   \
+  X(IDS_LINK_ERROR_27, 3068)                                                                   \
+  X(IDS_LINK_ERROR_28, 3069)                                                                   \
+  X(IDS_LINK_ERROR_29, 3070)                                                                   \
+  X(IDS_LINK_ERROR_30, 3071)                                                                   \
+  X(IDS_LINK_ERROR_31, 3072)                                                                   \
+  X(IDS_LINK_ERROR_32, 3073)                                                                   \
+  X(IDS_LINK_ERROR_UNKNOWN, 3074)       /* %d = any other code */                             \
+  X(IDS_ABOUT_TITLE, 3080)              /* dialog 100 */                                      \
   X(IDS_HELP_TITLE, 3100)               /* the help window's title */                         \
   X(IDS_HELP_CONTENTS, 3101)            /* help window: to the table of contents */           \
   X(IDS_HELP_BACK, 3102)                                                                       \
@@ -302,25 +321,6 @@ namespace kolvaro {
   X(IDS_CLI_ABOUT_XMP_IMPORT, 3243)                                                            \
   X(IDS_CLI_BAD_SIDECAR_FORM, 3244)     /* %1 = the form given */                             \
   X(IDS_CLI_XMP_DRY_RUN, 3245)          /* nothing was changed */                             \
-  X(IDS_FILETYPE_APP_NAME, 3050)        /* the album type's desktop entry: name */            \
-  X(IDS_FILETYPE_DESCRIPTION, 3051)     /* its comment, the file type's description */         \
-  X(IDS_FILETYPE_FAILED, 3052)          /* %1 = the file or folder that could not be written */ \
-  X(IDS_LINK_FAILED, 3060)              /* "Unable to open hyperlink:" box, the error text follows */ \
-  X(IDS_LINK_ERROR_0, 3061)             /* a link's error texts by the shell's code */        \
-  X(IDS_LINK_ERROR_2, 3062)                                                                    \
-  X(IDS_LINK_ERROR_3, 3063)                                                                    \
-  X(IDS_LINK_ERROR_5, 3064)                                                                    \
-  X(IDS_LINK_ERROR_8, 3065)                                                                    \
-  X(IDS_LINK_ERROR_11, 3066)                                                                   \
-  X(IDS_LINK_ERROR_26, 3067)                                                                   \
-  X(IDS_LINK_ERROR_27, 3068)                                                                   \
-  X(IDS_LINK_ERROR_28, 3069)                                                                   \
-  X(IDS_LINK_ERROR_29, 3070)                                                                   \
-  X(IDS_LINK_ERROR_30, 3071)                                                                   \
-  X(IDS_LINK_ERROR_31, 3072)                                                                   \
-  X(IDS_LINK_ERROR_32, 3073)                                                                   \
-  X(IDS_LINK_ERROR_UNKNOWN, 3074)       /* %d = any other code */                             \
-  X(IDS_ABOUT_TITLE, 3080)              /* dialog 100 */                                      \
   X(IDS_STRIP_FILE_MISSING, 3150)       /* thumbnail strip: the file is not there */           \
   X(IDS_STRIP_FILE_UNREADABLE, 3151)    /* thumbnail strip: the file is no picture */          \
   X(IDS_CLI_USAGE_THUMBNAILS, 3152)                                                            \
