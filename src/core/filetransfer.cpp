@@ -17,7 +17,7 @@ namespace {
 
 using Status = TransferResult::Status;
 
-constexpr int kCancelled = -1;
+constexpr int kCancelled = kCopyCancelled;
 constexpr std::size_t kChunk = 4 << 20;
 
 std::string Cause(int error) {
@@ -68,9 +68,10 @@ int CopyInto(int in, const struct stat& st, const std::string& target, const std
   bool kernelCopy = true;
   std::vector<char> buffer;
   // Up to the size the file had when opened: one call less per file than
-  // reading on to the end.
+  // reading on to the end. A size of 0 may be a file the kernel makes up
+  // (under /proc): read to its end, so that a failure shows.
   const auto size = static_cast<std::uint64_t>(st.st_size);
-  while (copied < size) {
+  while (size == 0 || copied < size) {
     ssize_t n = -1;
     if (kernelCopy) {
       n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
@@ -125,6 +126,23 @@ int SyncFolder(const std::string& folder) {
 
 }  // namespace
 
+int CopyFileThroughTemporary(const std::string& source, const std::string& target,
+                             const std::string& folder,
+                             const std::function<bool(std::uint64_t)>& onBytes) {
+  // Non-blocking: a pipe put in place after the check must not hang the copy.
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (in < 0) return errno;
+  ScopedTemp input({}, in);
+  struct stat st {};
+  if (::fstat(in, &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  TransferHooks hooks;
+  hooks.onBytes = onBytes;
+  bool targetSide = false;
+  const std::string dir = folder.empty() || folder.back() != '/' ? folder + '/' : folder;
+  return CopyInto(in, st, target, dir, hooks, true, targetSide);
+}
+
 int SyncFileSystemOf(const std::string& folder) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return errno;
@@ -150,8 +168,9 @@ TransferResult TransferFileSafely(const std::string& source, const std::string& 
   // No folder (an album never saved may have none) is no target, not "/".
   if (targetFolder.empty()) return fail(std::string(LoadString(IDS_TARGET_FOLDER_NOT_FOUND)), true);
   if (::stat(folder.c_str(), &dir) != 0)
-    return fail(errno == ENOENT ? std::string(LoadString(IDS_TARGET_FOLDER_NOT_FOUND)) : Cause(errno),
-                true);
+    return fail(
+        errno == ENOENT ? std::string(LoadString(IDS_TARGET_FOLDER_NOT_FOUND)) : Cause(errno),
+        true);
   if (!S_ISDIR(dir.st_mode)) return fail(std::string(LoadString(IDS_TARGET_NOT_A_FOLDER)), true);
 
   // Non-blocking: a pipe put in place of the file must not hang the copy.

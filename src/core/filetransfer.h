@@ -3,6 +3,8 @@
 // the part of the file operations that a worker thread and kolvaro-cli can
 // run. Nothing at the target is replaced before the new copy is complete.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/fileops.h"
@@ -15,6 +17,17 @@ namespace kolvaro {
 /// only then deletes the original. Only a regular file is taken.
 TransferResult TransferFileSafely(const std::string& source, const std::string& targetFolder,
                                   bool move, const TransferHooks& hooks);
+
+/// What CopyFileThroughTemporary returns when `onBytes` said stop.
+inline constexpr int kCopyCancelled = -1;
+
+/// Copies the regular file `source` to `target` through a synced temporary
+/// file in `folder`, keeping its permissions and modification time. 0,
+/// kCopyCancelled or the errno of the failure; on anything but 0 the target
+/// is as it was.
+int CopyFileThroughTemporary(const std::string& source, const std::string& target,
+                             const std::string& folder,
+                             const std::function<bool(std::uint64_t)>& onBytes);
 
 /// Writes everything of the file system that holds `folder` to the disk:
 /// the one sync after copies made with TransferHooks::syncLater. 0 or errno.

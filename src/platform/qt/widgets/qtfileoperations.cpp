@@ -29,79 +29,13 @@
 namespace kolvaro {
 namespace {
 
-constexpr int kCancelled = -1;
-constexpr std::size_t kChunk = 1 << 20;
+constexpr int kCancelled = kCopyCancelled;
 
 QString Text(StringId id) { return ToQString(LoadString(id)); }
 
 QString Cause(int error) {
   const std::string_view text = FileFailureText(FileFailureOf(error));
   return text.empty() ? QString::fromLocal8Bit(std::strerror(error)) : ToQString(text);
-}
-
-// Closes the descriptor and, unless released, removes the file at `path`
-// (the half-written copy; an empty path removes nothing).
-class ScopedFile {
- public:
-  ScopedFile(std::string path, int fd) : m_path(std::move(path)), m_fd(fd) {}
-  ~ScopedFile() {
-    if (m_fd >= 0) ::close(m_fd);
-    if (!m_path.empty()) ::unlink(m_path.c_str());
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  const std::string& path() const { return m_path; }
-  int Close() {
-    const int rc = ::close(m_fd);
-    m_fd = -1;
-    return rc == 0 ? 0 : errno;
-  }
-  void Release() { m_path.clear(); }
-
- private:
-  std::string m_path;
-  int m_fd;
-};
-
-// Copies `source` to `target` through a temporary file beside the target,
-// keeping permissions and modification time (capture dates may fall back on
-// it). Returns 0, kCancelled or the errno of the failure; on anything but 0
-// the target is as it was.
-int CopyContents(const std::string& source, const std::string& target, const std::string& folder,
-                 const std::function<bool(std::uint64_t)>& onBytes) {
-  // Non-blocking: a pipe put in place after the check must not hang the copy.
-  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (in < 0) return errno;
-  ScopedFile input({}, in);
-  struct stat st {};
-  if (::fstat(in, &st) != 0) return errno;
-  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-
-  std::string name = (folder == "/" ? std::string() : folder) + "/.kolvaro-copy-XXXXXX";
-  const int out = ::mkostemp(name.data(), O_CLOEXEC);
-  if (out < 0) return errno;
-  ScopedFile temp(name, out);
-
-  std::vector<char> buffer(kChunk);
-  std::uint64_t copied = 0;
-  for (;;) {
-    const ssize_t n = ::read(in, buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) break;
-    if (const int error = WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return error;
-    copied += static_cast<std::uint64_t>(n);
-    if (!onBytes(copied)) return kCancelled;
-  }
-  // Some file systems (memory cards) know no modes: not worth failing for.
-  (void)::fchmod(out, st.st_mode & 07777);
-  const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  (void)::futimens(out, times);
-  if (::fsync(out) != 0) return errno;
-  if (const int error = temp.Close()) return error;
-  if (::rename(temp.path().c_str(), target.c_str()) != 0) return errno;
-  temp.Release();
-  return 0;
 }
 
 enum class Replace { Yes, No, Cancel };
@@ -179,8 +113,8 @@ class CTransfer {
         }
         if (errno != EXDEV) return Fail(source, folder, Cause(errno));
       }
-      const int result = CopyContents(source, target, folder,
-                                      [this](std::uint64_t bytes) { return Show(m_done + bytes); });
+      const int result = CopyFileThroughTemporary(source, target, folder,
+                                                  [this](std::uint64_t bytes) { return Show(m_done + bytes); });
       if (result == kCancelled) return false;
       if (result != 0) return Fail(source, folder, Cause(result));
       if (m_move && ::unlink(source.c_str()) != 0) {
