@@ -27,7 +27,7 @@ const char* const kMimeDatabaseFiles[] = {"aliases", "generic-icons", "globs",  
 
 QString EnvFolder(const char* name, const QString& fallback) {
   const QString value = qEnvironmentVariable(name);
-  // The base directory specification ignores relative values.
+  // Relative XDG folders count as unset, as the desktop reads them.
   return !value.isEmpty() && QDir::isAbsolutePath(value) ? value : QDir::homePath() + fallback;
 }
 
