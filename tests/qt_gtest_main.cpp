@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <cstdlib>
 
 int main(int argc, char** argv) {
@@ -17,5 +18,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  // Qt scales large pictures on its pool; threads still alive at exit can
+  // crash the leak checker's stop-the-world.
+  QThreadPool::globalInstance()->waitForDone();
+  return result;
 }
