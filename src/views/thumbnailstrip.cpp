@@ -24,6 +24,7 @@ constexpr int kCell = CThumbnailStrip::kThumbnailEdge + 2 * kCellMargin;
 constexpr int kMarkWidth = 3;
 // Failures and missing files cost their bookkeeping only.
 constexpr std::size_t kEntryOverhead = 256;
+constexpr std::size_t kSmallIndex = 1024;
 
 constexpr int kPathRole = Qt::UserRole + 1;
 
@@ -48,6 +49,10 @@ void CThumbnailMemory::Put(const QString& path, Entry entry) {
     m_order.erase(it->second);
     m_index.erase(it);
   }
+  // Growing a large index step by step relinks every entry at once, which
+  // held the interface thread for a frame and more: past a small size it
+  // grows straight to the most the budget can hold.
+  if (m_index.size() == kSmallIndex) m_index.reserve(m_budget / kEntryOverhead + 1);
   m_bytes += CostOf(entry);
   m_order.emplace_front(path, std::move(entry));
   m_index[path] = m_order.begin();
