@@ -102,7 +102,7 @@ pid=$!
 shot "Verschoben.kvo - Kolvaro-Album" "$out/fehlende-datei.png"
 SESSION
 chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/session.sh" "$build/src/app/kolvaro" "$album" "$out" "$missing"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/session.sh" "$build/src/app/kolvaro" "$album" "$out" "$missing"
 
 # A high-DPI screen of 960 x 540 logical pixels: the window fills it, the
 # data column scrolls.
@@ -134,7 +134,7 @@ import -window root "$out/kleiner-bildschirm.png"
 SESSION
 chmod +x "$work/small.sh"
 if command -v openbox >/dev/null; then
-  xvfb-run -a -s "-screen 0 1920x1080x24" "$work/small.sh" "$build/src/app/kolvaro" "$album" "$out"
+  xvfb-run -a -s "-noreset -screen 0 1920x1080x24" "$work/small.sh" "$build/src/app/kolvaro" "$album" "$out"
 else
   echo "openbox fehlt: kein Bild vom kleinen Bildschirm" >&2
 fi
@@ -196,7 +196,7 @@ sleep 0.7
 import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/titeltipp.png"
 SESSION
 chmod +x "$work/titletip.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/titletip.sh" "$build/src/app/kolvaro" "$friends" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/titletip.sh" "$build/src/app/kolvaro" "$friends" "$out"
 # Managing the names: the persons' list with two entries selected, and the
 # theme dialog while an entry is dragged from one list to the other. A copy
 # of the demo album with a few more names shows the German order.
@@ -234,7 +234,7 @@ xdotool mouseup 1 && sleep 0.3
 xdotool key Escape
 SESSION
 chmod +x "$work/manage.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/manage.sh" "$build/src/app/kolvaro" "$manage" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/manage.sh" "$build/src/app/kolvaro" "$manage" "$out"
 # "Einstellungen" from "Extras" -> "Optionen" -> "Verschiedenes ...".
 cat >"$work/settings.sh" <<'SESSION'
 #!/usr/bin/env bash
@@ -246,7 +246,7 @@ import -window "$dlg" "$out/einstellungen.png"
 xdotool key Escape
 SESSION
 chmod +x "$work/settings.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/settings.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/settings.sh" "$build/src/app/kolvaro" "$album" "$out"
 # "Seite einrichten ..." with the preset "1/4 Seiten oben links" chosen, then
 # "Seitenansicht" of the page it gives.
 cat >"$work/pagesetup.sh" <<'SESSION'
@@ -270,7 +270,7 @@ import -window "$preview" "$out/seitenansicht.png"
 xdotool key Escape
 SESSION
 chmod +x "$work/pagesetup.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/pagesetup.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/pagesetup.sh" "$build/src/app/kolvaro" "$album" "$out"
 # The picture window "Bild" beside the main window: "Ansicht" -> "Bild-Fenster",
 # then one step with its "&>" button.
 cat >"$work/picturewnd.sh" <<'SESSION'
@@ -312,7 +312,7 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 import -window root -crop "$((right + 576))x$((Y + HEIGHT + 8))+0+0" +repage "$out/bild-fenster.png"
 SESSION
 chmod +x "$work/picturewnd.sh"
-xvfb-run -a -s "-screen 0 1920x900x24" "$work/picturewnd.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-noreset -screen 0 1920x900x24" "$work/picturewnd.sh" "$build/src/app/kolvaro" "$album" "$out"
 # "Pfade ändern ..." from "Extras" -> "Tools" ("t" twice, as "Themen verwalten"
 # shares the letter; Return takes the submenu's first item), filled in as for
 # an album from Windows; not applied.
@@ -331,7 +331,7 @@ import -window "$dlg" "$out/pfade-aendern.png"
 xdotool key Escape
 SESSION
 chmod +x "$work/replacepaths.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/kolvaro" "$album" "$out"
 # "Dateiablage ..." from "Extras" -> "Optionen" (its first item: "Dateityp" shares
 # the letter), and "Copyright && Update-URL ..."
 # from "Extras" -> "Tools" (its last item; Up wraps round).
@@ -351,7 +351,7 @@ import -window "$dlg" "$out/kolvaro-infos.png"
 xdotool key Escape
 SESSION
 chmod +x "$work/albumsettings.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/albumsettings.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/albumsettings.sh" "$build/src/app/kolvaro" "$album" "$out"
 # "Kameradaten übertragen" from "Extras": the dialog with the card folder of
 # the settings and the theme "Urlaub" chosen, then the import's progress
 # while it asks before replacing a picture of the same name from a second
@@ -390,7 +390,7 @@ xdotool key alt+n
 sleep 1
 SESSION
 chmod +x "$work/camera.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/camera.sh" "$build/src/app/kolvaro" "$camera" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/camera.sh" "$build/src/app/kolvaro" "$camera" "$out"
 # The About box from "&?" ("o" of "Inf&o"), after giving the album a text and
 # an update address in "Kolvaro Infos" (not saved).
 cat >"$work/about.sh" <<'SESSION'
@@ -413,7 +413,7 @@ import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/info.png"
 xdotool key Return
 SESSION
 chmod +x "$work/about.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/about.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/about.sh" "$build/src/app/kolvaro" "$album" "$out"
 # The thumbnail strip under the picture view: a dozen colourful pictures, the
 # third one's file gone, the fifth one shown. Thumbnails go to a cache of the
 # session's own.
@@ -444,7 +444,7 @@ sleep 3
 import -window "$win" "$out/bildleiste.png"
 SESSION
 chmod +x "$work/strip.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/strip.sh" "$build/src/app/kolvaro" "$strip" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/strip.sh" "$build/src/app/kolvaro" "$strip" "$out"
 # The help window: "Dokumentation ..." from "&?" at the contents, then F1 in
 # "Einstellungen" at that dialog's page.
 cat >"$work/help.sh" <<'SESSION'
@@ -463,7 +463,7 @@ sleep 1
 import -window "$help" "$out/hilfe-dialog.png"
 SESSION
 chmod +x "$work/help.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/help.sh" "$build/src/app/kolvaro" "$album" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/help.sh" "$build/src/app/kolvaro" "$album" "$out"
 # XMP exchange: "XMP exportieren ..." from "Extras" as it opens, then
 # "XMP importieren ..." ("i" twice, after "Personen importieren") with the
 # summary of hand-written sidecars: a new person and keyword, a region of the
@@ -511,5 +511,5 @@ import -window "$dlg" "$out/xmp-importieren.png"
 xdotool key Escape
 SESSION
 chmod +x "$work/xmp.sh"
-xvfb-run -a -s "-screen 0 1280x900x24" "$work/xmp.sh" "$build/src/app/kolvaro" "$xmpalbum" "$out"
+xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/xmp.sh" "$build/src/app/kolvaro" "$xmpalbum" "$out"
 echo "Bilder in $out"
