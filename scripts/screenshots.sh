@@ -465,7 +465,7 @@ SESSION
 chmod +x "$work/help.sh"
 xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/help.sh" "$build/src/app/kolvaro" "$album" "$out"
 # XMP exchange: "XMP exportieren ..." from "Extras" as it opens, then
-# "XMP importieren ..." ("i" twice, after "Personen importieren") with the
+# "XMP importieren ..." ("m": "i" opens "Personen importieren") with the
 # summary of hand-written sidecars: a new person and keyword, a region of the
 # older Microsoft schema and a region that is no face.
 xmpalbum=$(dirname "$album")/Austausch.kvo
@@ -504,7 +504,7 @@ sleep 0.5
 import -window "$dlg" "$out/xmp-exportieren.png"
 xdotool key Escape && sleep 0.5
 xdotool windowfocus --sync "$win" 2>/dev/null || true
-xdotool key alt+x && sleep 0.3 && xdotool key i && sleep 0.2 && xdotool key i && sleep 0.2 && xdotool key Return
+xdotool key alt+x && sleep 0.3 && xdotool key m
 dlg=$(find_window 'XMP importieren')
 sleep 0.5
 import -window "$dlg" "$out/xmp-importieren.png"

@@ -69,7 +69,7 @@ std::vector<MenuEntry> BuildMainMenu() {
                 Item(ID_IMPORT_PERSONS, "Personen &importieren ..."),
                 Item(ID_CAMERA_IMPORT, "&Kameradaten übertragen"),
                 Item(ID_XMP_EXPORT, "&XMP exportieren ..."),
-                Item(ID_XMP_IMPORT, "XMP &importieren ..."),
+                Item(ID_XMP_IMPORT, "XMP i&mportieren ..."),
                 Separator(),
                 Popup("&Tools",
                       {
