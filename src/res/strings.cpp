@@ -402,6 +402,8 @@ constexpr Entry kTable[] = {
           "schon vorhanden waren oder fehlschlugen (dann Exit-Code 1)."},
     Entry{IDS_CLI_THUMBNAILS_PROGRESS, "Vorschaubilder: %1!i! von %2!i!"},
     Entry{IDS_CLI_THUMBNAILS_SUMMARY, "%1!i! Vorschaubilder erstellt, %2!i! schon vorhanden, %3!i! fehlgeschlagen."},
+    Entry{IDS_PRINT_FILE_UNREADABLE,
+          "Die Bilddatei %1!s! kann nicht gelesen werden.\nEs wird nichts gedruckt."},
 
     Entry{IDS_XMP_FILE_ERROR, "%1!s!: %2!s!"},
     Entry{IDS_XMP_READ_ONLY, "%1!s! ist schreibgeschützt; die XMP-Daten wurden dort nicht geschrieben."},

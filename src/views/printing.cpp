@@ -117,14 +117,23 @@ bool CPrintCommands::OnCommand(int id) {
       PageSetup();
       return true;
     case ID_FILE_PRINT:
-      PrintWithDialog(&m_view, ShownFile(), m_layout);
-      return true;
     case ID_FILE_PRINT_DIRECT:
-      PrintDirect(&m_view, ShownFile(), m_layout);
+    case ID_FILE_PRINT_PREVIEW: {
+      const QString file = ShownFile();
+      // An empty sheet from the printer tells the user nothing: say so before
+      // any dialog. A file that goes while the job runs still ends it empty.
+      if (CLoadedPicture picture; !picture.LoadFromFile(file)) {
+        m_ui.Warn(FormatMessage(LoadString(IDS_PRINT_FILE_UNREADABLE), {file.toStdString()}));
+        return true;
+      }
+      if (id == ID_FILE_PRINT)
+        PrintWithDialog(&m_view, file, m_layout);
+      else if (id == ID_FILE_PRINT_DIRECT)
+        PrintDirect(&m_view, file, m_layout);
+      else
+        PrintPreview(&m_view, file, m_layout);
       return true;
-    case ID_FILE_PRINT_PREVIEW:
-      PrintPreview(&m_view, ShownFile(), m_layout);
-      return true;
+    }
     default:
       return false;
   }

@@ -1,10 +1,12 @@
 // The page-setup dialog and the view's print commands, offscreen, on A4
 // (the test machine has no printer).
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTimer>
 
 #include "res/commands.h"
 #include "res/strings.h"
@@ -126,6 +128,33 @@ TEST_F(PageLayoutDlgTest, ViewOffersSetupOnlyWithAPictureAndKeepsTheLayoutInTheS
   EXPECT_EQ(settings.GetInt("Layout", "Height", 0), 142);
   EXPECT_EQ(settings.GetInt("Layout", "BorderBottom", 0), 145);
   EXPECT_EQ(settings.GetInt("Layout", "PhotoWidth", 0), 1280);
+}
+
+// A sheet left empty would be the only sign: the user is told, and no dialog opens.
+TEST_F(PageLayoutDlgTest, PrintingAPictureWhoseFileIsGoneSaysSoAndOpensNothing) {
+  AddPicture("weg.jpg");
+  SelectAll();
+  auto view = std::make_unique<CImageDescription>(doc, ui);
+  view->OnInitialUpdate();
+  ASSERT_TRUE(QFile::remove(folder.filePath(QStringLiteral("weg.jpg"))));
+  bool opened = false;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      opened = true;
+      modal->close();
+    }
+  });
+  closer.start(10);
+  for (const int command : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW}) {
+    SCOPED_TRACE(command);
+    ui.messages.clear();
+    EXPECT_TRUE(view->OnCommand(command));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("weg.jpg"), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find("nichts gedruckt"), std::string::npos);
+  }
+  EXPECT_FALSE(opened);
 }
 
 }  // namespace
