@@ -443,7 +443,7 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_ABOUT_XMP_EXPORT,
           "Schreibt Personen (als Gesichtsbereiche), Themen (als Stichwörter) und Überschriften aller Bilder als "
           "XMP in Begleitdateien (Vorgabe bild.jpg.xmp); mit --embed auch in die Bilddateien selbst."},
-    Entry{IDS_CLI_USAGE_XMP_IMPORT, "xmp-import ALBUM [--dry-run]"},
+    Entry{IDS_CLI_USAGE_XMP_IMPORT, "xmp-import ALBUM [--dry-run] [--log-folder VERZEICHNIS]"},
     Entry{IDS_CLI_ABOUT_XMP_IMPORT,
           "Liest Gesichtsbereiche, Stichwörter und Titel aus XMP-Begleitdateien und Bildern aller Bilder, zeigt die "
           "Zusammenfassung und übernimmt sie (mit --dry-run nicht). Mit --log-folder VERZEICHNIS werden die "

@@ -1,0 +1,78 @@
+// kolvaro-cli xmp-export and xmp-import: what one album writes, another
+// takes over; a dry run and a second import leave the album as it was.
+
+#include "testsupport/cli.h"
+#include "testsupport/jpeg_builder.h"
+
+namespace kolvaro::test {
+namespace {
+
+class CliXmp : public CliTest {
+ protected:
+  void Album(const std::string& album) {
+    ASSERT_EQ(Run({"new", album}).exitCode, 0);
+    ASSERT_EQ(Run({"add", album, "see.jpg"}).exitCode, 0);
+  }
+  static bool Has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
+};
+
+TEST_F(CliXmp, WhatOneAlbumExportsAnotherTakesOverOnceAndNotOnADryRun) {
+  JpegBuilder jpeg;
+  jpeg.App0Jfif().Tables(4000, 3000).Scan(400);
+  WriteFile(m_dir / "see.jpg", std::span<const std::uint8_t>(jpeg.Data()));
+  Album("a.kvo");
+  for (const std::vector<std::string>& edit :
+       {std::vector<std::string>{"person", "add", "a.kvo", "Anna Müller"}, {"theme", "add", "a.kvo", "Urlaub"},
+        {"theme", "assign", "a.kvo", "1", "1"}, {"mark", "a.kvo", "1", "1", "1000", "600", "1800", "1500"},
+        {"title", "a.kvo", "1", "Am See"}})
+    ASSERT_EQ(Run(edit).exitCode, 0) << edit[0];
+
+  const CliResult exported = Run({"xmp-export", "a.kvo"});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  EXPECT_EQ(exported.out, "XMP-Daten von 1 Bildern geschrieben.\n");
+  const std::string sidecar = ReadFile(m_dir / "see.jpg.xmp");
+  for (const char* part : {"Anna Müller", "Urlaub", "Am See", "mwg-rs:Regions"}) EXPECT_TRUE(Has(sidecar, part)) << part;
+
+  Album("b.kvo");
+  const std::string before = ReadFile(m_dir / "b.kvo");
+  const CliResult dry = Run({"xmp-import", "b.kvo", "--dry-run"});
+  EXPECT_EQ(dry.exitCode, 0) << dry.err;
+  for (const char* part : {"Neue Personen: Anna Müller", "Neue Themen: Urlaub", "Probelauf"})
+    EXPECT_TRUE(Has(dry.out, part)) << dry.out;
+  EXPECT_EQ(ReadFile(m_dir / "b.kvo"), before);
+
+  const CliResult taken = Run({"xmp-import", "b.kvo", "--log-folder", "log"});
+  EXPECT_EQ(taken.exitCode, 0) << taken.err;
+  const std::string dump = Run({"dump", "b.kvo"}).out;
+  for (const char* part : {"Anna Müller", "Urlaub", "Am See"}) EXPECT_TRUE(Has(dump, part)) << part;
+  EXPECT_TRUE(fs::is_directory(m_dir / "log"));
+
+  const std::string after = ReadFile(m_dir / "b.kvo");
+  const CliResult again = Run({"xmp-import", "b.kvo"});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_TRUE(Has(again.out, "nichts, was das Album nicht schon hat")) << again.out;
+  EXPECT_EQ(ReadFile(m_dir / "b.kvo"), after);
+}
+
+TEST_F(CliXmp, RefusesBadFormsAndArguments) {
+  ASSERT_EQ(Run({"new", "a.kvo"}).exitCode, 0);
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* message;
+  } cases[] = {
+      {{"xmp-export", "a.kvo", "--sidecar", "bild.txt"}, 1, "bild.txt"},
+      {{"xmp-export", "a.kvo", "--sidecar"}, 2, "Aufruf: kolvaro-cli xmp-export"},
+      {{"xmp-export"}, 2, "Aufruf: kolvaro-cli xmp-export"},
+      {{"xmp-import", "a.kvo", "b.kvo"}, 2, "Aufruf: kolvaro-cli xmp-import ALBUM [--dry-run] [--log-folder"},
+      {{"xmp-import", "fehlt.kvo"}, 1, "fehlt.kvo"},
+  };
+  for (const auto& c : cases) {
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.message;
+    EXPECT_TRUE(Has(r.err, c.message)) << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace kolvaro::test
