@@ -22,6 +22,7 @@
 #include "app/selectview.h"
 #include "core/meriskdoc.h"
 #include "platform/qt/qtstring.h"
+#include "platform/settings.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"
@@ -271,7 +272,7 @@ void CMainFrame::CreateClientArea() {
   m_description = new CImageDescription(m_doc, m_app.UserQuestions(), pane);
   m_strip = new CThumbnailStrip(
       m_doc, [this](int position) { m_description->ShowPosition(position); }, CThumbnailCache(), pane);
-  m_strip->setHidden(m_doc.Settings().GetInt("Settings", "Bildleiste", 1) == 0);
+  m_strip->setHidden(!ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kThumbnailStrip));
   auto* paneLayout = new QVBoxLayout(pane);
   paneLayout->setContentsMargins(0, 0, 0, 0);
   paneLayout->setSpacing(0);
@@ -340,7 +341,7 @@ void CMainFrame::UpdateVisibleStates() {
 }
 
 void CMainFrame::RemoveCollaborationMenuIfOff(bool deferred) {
-  if (m_doc.Settings().GetInt("Settings", "Zusammenarbeit", 0) != 0) return;
+  if (ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kCollaboration)) return;
   auto remove = [bar = QPointer<QMenuBar>(menuBar())] {
     if (!bar) return;
     const QString text = ToQString(LoadString(IDS_COLLABORATION_MENU));
@@ -422,7 +423,7 @@ bool CMainFrame::OnCommand(int id) {
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
     case ID_THUMBNAIL_STRIP:
       m_strip->setHidden(!m_strip->isHidden());
-      m_doc.Settings().SetInt("Settings", "Bildleiste", m_strip->isHidden() ? 0 : 1);
+      ProgramSettings::Set(m_doc.Settings(), ProgramSettings::kThumbnailStrip, m_strip->isHidden() ? 0 : 1);
       return true;
     case ID_NEXT_PANE: FocusPane(1); return true;
     case ID_PREV_PANE: FocusPane(-1); return true;

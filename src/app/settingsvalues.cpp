@@ -5,28 +5,24 @@
 #include "res/strings.h"
 
 namespace kolvaro {
-namespace {
-
-constexpr const char* kSection = "Settings";
-
-}  // namespace
-
 SettingsValues ReadSettingsValues(ISettings& settings) {
   SettingsValues v;
-  v.askOverwriteDelete = settings.GetInt(kSection, "AskOverwriteDelete", 1) != 0;
-  v.slideshowPause = settings.GetInt(kSection, "Diashow", 2500);
-  v.collaboration = settings.GetInt(kSection, "Zusammenarbeit", 0) != 0;
-  v.headlineOption = settings.GetInt(kSection, "HeadlineOption", 0);
-  v.relativePath = settings.GetInt(kSection, "RelativePath", 0) != 0;
+  using S = ProgramSettings;
+  v.askOverwriteDelete = S::IsOn(settings, S::kAskOverwriteDelete);
+  v.slideshowPause = S::Get(settings, S::kSlideshowPause);
+  v.collaboration = S::IsOn(settings, S::kCollaboration);
+  v.headlineOption = S::Get(settings, S::kHeadlineOption);
+  v.relativePath = S::IsOn(settings, S::kRelativePath);
   return v;
 }
 
 void WriteSettingsValues(ISettings& settings, const SettingsValues& v) {
-  settings.SetInt(kSection, "AskOverwriteDelete", v.askOverwriteDelete ? 1 : 0);
-  settings.SetInt(kSection, "Diashow", v.slideshowPause);
-  settings.SetInt(kSection, "Zusammenarbeit", v.collaboration ? 1 : 0);
-  settings.SetInt(kSection, "HeadlineOption", CaptionOrderPosition(v.headlineOption));
-  settings.SetInt(kSection, "RelativePath", v.relativePath ? 1 : 0);
+  using S = ProgramSettings;
+  S::Set(settings, S::kAskOverwriteDelete, v.askOverwriteDelete ? 1 : 0);
+  S::Set(settings, S::kSlideshowPause, v.slideshowPause);
+  S::Set(settings, S::kCollaboration, v.collaboration ? 1 : 0);
+  S::Set(settings, S::kHeadlineOption, CaptionOrderPosition(v.headlineOption));
+  S::Set(settings, S::kRelativePath, v.relativePath ? 1 : 0);
 }
 
 int CaptionOrderPosition(std::int32_t stored) {
@@ -42,10 +38,11 @@ PauseCheck CheckPause(std::string_view text) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || end != text.data() + text.size() || (ec != std::errc() && ec != std::errc::result_out_of_range))
     return {0, std::string(LoadString(IDS_PARSE_INT))};
-  if (ec == std::errc::result_out_of_range || value < SettingsValues::kMinPause || value > SettingsValues::kMaxPause)
+  if (ec == std::errc::result_out_of_range || value < ProgramSettings::kShortestPause ||
+      value > ProgramSettings::kLongestPause)
     return {0, FormatMessage(LoadString(IDS_PARSE_INT_RANGE),
-                             {static_cast<long long>(SettingsValues::kMinPause),
-                              static_cast<long long>(SettingsValues::kMaxPause)})};
+                             {static_cast<long long>(ProgramSettings::kShortestPause),
+                              static_cast<long long>(ProgramSettings::kLongestPause)})};
   return {static_cast<std::int32_t>(value), {}};
 }
 

@@ -12,15 +12,13 @@ namespace kolvaro {
 
 struct SettingsValues {
   bool askOverwriteDelete = true;
-  std::int32_t slideshowPause = 2500;  // milliseconds
+  std::int32_t slideshowPause = ProgramSettings::kSlideshowPause.fallback;  // milliseconds
   bool collaboration = false;
   /// The caption order's list position; -1 (or anything outside 0..5)
   /// shows the list without a selection.
   std::int32_t headlineOption = 0;
   bool relativePath = false;
 
-  static constexpr std::int32_t kMinPause = 250;
-  static constexpr std::int32_t kMaxPause = 3600000;
   static constexpr int kCaptionOrders = 6;
 };
 

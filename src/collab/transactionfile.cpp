@@ -14,6 +14,7 @@
 
 #include "collab/transactionformat.h"
 #include "core/safefile.h"
+#include "platform/settings.h"
 #include "res/strings.h"
 
 namespace kolvaro {
@@ -396,7 +397,7 @@ void CTransactionRecordFormatter::WriteRemoveThemeOfPicture(std::int32_t theme, 
 }
 
 std::string TransactionFolder(ISettings& settings) {
-  std::string folder = settings.GetString("Settings", "TransactionFolder", "");
+  std::string folder = settings.GetString(ProgramSettings::kSection, ProgramSettings::kTransactionFolder, "");
   return folder.empty() ? HomeFolder() : folder;
 }
 

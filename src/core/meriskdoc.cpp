@@ -105,7 +105,7 @@ void CMeriskDoc::ResetContents() {
 }
 
 void CMeriskDoc::StartOrEndTransactionLog() {
-  if (m_settings.GetInt("Settings", "Zusammenarbeit", 0) == 0)
+  if (!ProgramSettings::IsOn(m_settings, ProgramSettings::kCollaboration))
     m_pTransactionLog.reset();
   else if (!m_pTransactionLog && m_transactionLogFactory)
     m_pTransactionLog = m_transactionLogFactory(*this);
@@ -114,7 +114,7 @@ void CMeriskDoc::StartOrEndTransactionLog() {
 bool CMeriskDoc::OnNewDocument() {
   ResetContents();
   m_pTransactionLog.reset();
-  if (m_settings.GetInt("Settings", "Zusammenarbeit", 0) != 0 && m_transactionLogFactory)
+  if (ProgramSettings::IsOn(m_settings, ProgramSettings::kCollaboration) && m_transactionLogFactory)
     m_pTransactionLog = m_transactionLogFactory(*this);
   m_strPathName.clear();
   m_strTitle = LoadString(IDS_UNTITLED);

@@ -19,6 +19,34 @@ class ISettings {
                          const std::string& value) = 0;
 };
 
+/// A value of the program's own section, with the default every reader uses.
+struct ProgramSetting {
+  const char* name;
+  int fallback;
+};
+
+struct ProgramSettings {
+  static constexpr const char* kSection = "Settings";
+  static constexpr ProgramSetting kAskOverwriteDelete{"AskOverwriteDelete", 1};
+  static constexpr ProgramSetting kSlideshowPause{"Diashow", 2500};  // milliseconds
+  static constexpr ProgramSetting kCollaboration{"Zusammenarbeit", 0};
+  static constexpr ProgramSetting kHeadlineOption{"HeadlineOption", 0};
+  static constexpr ProgramSetting kRelativePath{"RelativePath", 0};
+  static constexpr ProgramSetting kThumbnailStrip{"Bildleiste", 1};
+  static constexpr const char* kTransactionFolder = "TransactionFolder";
+  static constexpr const char* kCameraFolder = "Camera Folder";
+  // The pause "Einstellungen" accepts; a value edited by hand outside it
+  // would make the slideshow's timer spin or never fire.
+  static constexpr int kShortestPause = 250;
+  static constexpr int kLongestPause = 3600000;
+
+  static int Get(ISettings& settings, ProgramSetting value) {
+    return settings.GetInt(kSection, value.name, value.fallback);
+  }
+  static bool IsOn(ISettings& settings, ProgramSetting value) { return Get(settings, value) != 0; }
+  static void Set(ISettings& settings, ProgramSetting value, int to) { settings.SetInt(kSection, value.name, to); }
+};
+
 /// A store that lives in memory only: tests and tools that must not touch
 /// the user's settings.
 class CMemorySettings final : public ISettings {

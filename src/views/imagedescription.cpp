@@ -10,6 +10,7 @@
 #include "core/meriskdoc.h"
 #include "maintenance/dialogs/assignthemesdlg.h"
 #include "platform/qt/qtstring.h"
+#include "platform/settings.h"
 #include "platform/userquestions.h"
 #include "res/commands.h"
 #include "res/strings.h"
@@ -48,7 +49,7 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   m_form->setupUi(this);
   m_layout = std::make_unique<DescriptionLayout>(*this, *m_form);
   Ui::ImageDescriptionForm& f = *m_form;
-  f.buttonDateLock->EnableHover(m_doc.Settings().GetInt("Settings", "Zusammenarbeit", 0) != 0);
+  f.buttonDateLock->EnableHover(ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kCollaboration));
   f.editHeadline->installEventFilter(this);
   f.editDate->installEventFilter(this);
   // A control reached with the keyboard is scrolled into sight.
@@ -171,7 +172,7 @@ void CImageDescription::Refresh(std::int32_t id) {
     return;
   }
 
-  const bool relativePath = m_doc.Settings().GetInt("Settings", "RelativePath", 0) != 0;
+  const bool relativePath = ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kRelativePath);
   m_strHeadline = HeadlineFromStored(entry.title);
   FillPersons(id);
   FillThemes(id);

@@ -11,6 +11,7 @@
 #include "platform/qt/qtstring.h"
 #include "platform/qt/widgets/inputdlg.h"
 #include "platform/qt/widgets/listcollation.h"
+#include "platform/settings.h"
 #include "platform/userquestions.h"
 #include "res/strings.h"
 #include "ui_personsdlg.h"
@@ -154,7 +155,7 @@ void CPersonsDlg::OnEnter() {
     rect = m_savedRect;
   else if (!ReadRect(rect))
     return;
-  if (IsMarked(person) && m_doc.Settings().GetInt("Settings", "AskOverwriteDelete", 1) != 0) {
+  if (IsMarked(person) && ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kAskOverwriteDelete)) {
     const std::string text = combo->currentText().toStdString() + std::string(LoadString(IDS_PERSON_ALREADY_MARKED));
     if (m_ui.AskYesNo(text, std::string(LoadString(IDS_DUPLICATE_CAPTION))) != Answer::Yes)
       return;

@@ -132,7 +132,7 @@ void CPictureWnd::SetPicture(const QString& path) {
 }
 
 void CPictureWnd::SetTitle(const std::string& headline, const std::string& themes, const std::string& persons) {
-  const int option = m_settings.GetInt("Settings", "HeadlineOption", 0);
+  const int option = ProgramSettings::Get(m_settings, ProgramSettings::kHeadlineOption);
   setWindowTitle(ToQString(PictureWindowTitle(option, headline, themes, persons)));
   update();
 }

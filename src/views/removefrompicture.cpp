@@ -1,13 +1,14 @@
 #include "views/removefrompicture.h"
 
 #include "core/meriskdoc.h"
+#include "platform/settings.h"
 #include "platform/userquestions.h"
 #include "res/strings.h"
 
 namespace kolvaro {
 
 bool CRemoveFromPicture::Confirm(const std::string& text, const std::string& caption) {
-  if (m_doc.Settings().GetInt("Settings", "AskOverwriteDelete", 1) == 0) return true;
+  if (!ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kAskOverwriteDelete)) return true;
   return m_ui.AskYesNo(text, caption, DefaultButton::No) == Answer::Yes;
 }
 

@@ -8,17 +8,13 @@
 
 #include "core/meriskdoc.h"
 #include "platform/qt/qtstring.h"
+#include "platform/settings.h"
 #include "views/picturectrl.h"
 #include "views/picturelayout.h"
 
 namespace kolvaro {
 
 namespace {
-
-// The pause the settings dialog accepts; a value edited by hand outside it
-// would make the timer spin or never fire.
-constexpr int kShortestInterval = 250;
-constexpr int kLongestInterval = 3600000;
 
 // Runs on the worker: reads and decodes at the size the control's first
 // paint will ask for, so that the paint finds its pixels ready.
@@ -53,8 +49,8 @@ void CSlideshow::Toggle() {
     Stop();
     return;
   }
-  m_nInterval = std::clamp(m_doc.Settings().GetInt("Settings", "Diashow", 2500), kShortestInterval,
-                           kLongestInterval);
+  m_nInterval = std::clamp(ProgramSettings::Get(m_doc.Settings(), ProgramSettings::kSlideshowPause),
+                           ProgramSettings::kShortestPause, ProgramSettings::kLongestPause);
   // A coarse timer may fire up to 5 % late; the show would drift against its pause.
   m_timer.start(m_nInterval, Qt::PreciseTimer, this);
   PrepareAfter(m_doc.CurrentPosition());

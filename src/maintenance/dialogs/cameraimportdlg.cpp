@@ -18,6 +18,7 @@
 #include "platform/qt/qtstring.h"
 #include "platform/qt/widgets/folderchooser.h"
 #include "platform/qt/widgets/listcollation.h"
+#include "platform/settings.h"
 #include "platform/userquestions.h"
 #include "res/strings.h"
 #include "ui_cameraimportdlg.h"
@@ -105,7 +106,7 @@ CCameraImportDlg::CCameraImportDlg(CMeriskDoc& doc, IUserQuestions& ui, QWidget*
       m_choose(&BrowseFolder),
       m_ask([this](const TextRequest& r) { return AskWithInputDlg(this, r); }) {
   m_form->setupUi(this);
-  m_form->sourceEdit->setText(ToQString(doc.Settings().GetString("Settings", "Camera Folder", "")));
+  m_form->sourceEdit->setText(ToQString(doc.Settings().GetString(ProgramSettings::kSection, ProgramSettings::kCameraFolder, "")));
   m_form->themeCombo->addItem(Text(IDS_NO_THEME), 0);
   std::vector<std::pair<QString, std::int32_t>> themes;
   for (POSITION pos = doc.Themes().GetStartPosition(); pos != kNullPosition;) {
@@ -158,7 +159,7 @@ void CCameraImportDlg::accept() {
     m_form->sourceEdit->setFocus();
     return;
   }
-  m_doc.Settings().SetString("Settings", "Camera Folder", folder);
+  m_doc.Settings().SetString(ProgramSettings::kSection, ProgramSettings::kCameraFolder, folder);
   QDialog::accept();
 }
 
