@@ -119,7 +119,7 @@ quit
 gone "$pid"
 SESSION
     chmod +x "$work/session.sh"
-    xvfb-run -a -s "-screen 0 1280x900x24" "$work/session.sh" "$prefix" "$work"
+    xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/session.sh" "$prefix" "$work"
     [[ $(listing) == "$before" ]] || { diff <(echo "$before") <(listing) >&2; fail "die Benutzerordner sind nicht wie vorher"; }
     echo "desktop-check: Registrierung entfernt, Benutzerordner wie vorher"
     ;;

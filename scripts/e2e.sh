@@ -264,7 +264,7 @@ case $check in
 esac
 SESSION
 chmod +x "$work/session.sh"
-xvfb-run -a -s "$screen" "$work/session.sh" "$exe" "$work/Reise.kvo" "$check" "$work"
+xvfb-run -a -s "-noreset $screen" "$work/session.sh" "$exe" "$work/Reise.kvo" "$check" "$work"
 if [[ $check == themes ]]; then
   # The theme once, by its id linked to picture 1.
   dump=$("$cli" dump "$work/Reise.kvo")
