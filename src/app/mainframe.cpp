@@ -423,7 +423,8 @@ bool CMainFrame::OnCommand(int id) {
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
     case ID_THUMBNAIL_STRIP:
       m_strip->setHidden(!m_strip->isHidden());
-      ProgramSettings::Set(m_doc.Settings(), ProgramSettings::kThumbnailStrip, m_strip->isHidden() ? 0 : 1);
+      ProgramSettings::Set(m_doc.Settings(), ProgramSettings::kThumbnailStrip,
+                           m_strip->isHidden() ? 0 : 1);
       return true;
     case ID_NEXT_PANE: FocusPane(1); return true;
     case ID_PREV_PANE: FocusPane(-1); return true;

@@ -397,7 +397,8 @@ void CTransactionRecordFormatter::WriteRemoveThemeOfPicture(std::int32_t theme, 
 }
 
 std::string TransactionFolder(ISettings& settings) {
-  std::string folder = settings.GetString(ProgramSettings::kSection, ProgramSettings::kTransactionFolder, "");
+  std::string folder =
+      settings.GetString(ProgramSettings::kSection, ProgramSettings::kTransactionFolder, "");
   return folder.empty() ? HomeFolder() : folder;
 }
 

@@ -44,7 +44,9 @@ struct ProgramSettings {
     return settings.GetInt(kSection, value.name, value.fallback);
   }
   static bool IsOn(ISettings& settings, ProgramSetting value) { return Get(settings, value) != 0; }
-  static void Set(ISettings& settings, ProgramSetting value, int to) { settings.SetInt(kSection, value.name, to); }
+  static void Set(ISettings& settings, ProgramSetting value, int to) {
+    settings.SetInt(kSection, value.name, to);
+  }
 };
 
 /// A store that lives in memory only: tests and tools that must not touch

@@ -21,8 +21,8 @@
 #include "views/personsdlg.h"
 #include "views/picturectrl.h"
 #include "views/picturelayout.h"
-#include "views/printing.h"
 #include "views/picturewnd.h"
+#include "views/printing.h"
 #include "views/removefrompicture.h"
 #include "views/slideshow.h"
 #include "views/titletip.h"
@@ -49,7 +49,8 @@ CImageDescription::CImageDescription(CMeriskDoc& doc, IUserQuestions& ui, QWidge
   m_form->setupUi(this);
   m_layout = std::make_unique<DescriptionLayout>(*this, *m_form);
   Ui::ImageDescriptionForm& f = *m_form;
-  f.buttonDateLock->EnableHover(ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kCollaboration));
+  f.buttonDateLock->EnableHover(
+      ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kCollaboration));
   f.editHeadline->installEventFilter(this);
   f.editDate->installEventFilter(this);
   // A control reached with the keyboard is scrolled into sight.

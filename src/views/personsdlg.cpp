@@ -155,7 +155,8 @@ void CPersonsDlg::OnEnter() {
     rect = m_savedRect;
   else if (!ReadRect(rect))
     return;
-  if (IsMarked(person) && ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kAskOverwriteDelete)) {
+  if (IsMarked(person) &&
+      ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kAskOverwriteDelete)) {
     const std::string text = combo->currentText().toStdString() + std::string(LoadString(IDS_PERSON_ALREADY_MARKED));
     if (m_ui.AskYesNo(text, std::string(LoadString(IDS_DUPLICATE_CAPTION))) != Answer::Yes)
       return;

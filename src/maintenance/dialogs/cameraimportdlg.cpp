@@ -106,7 +106,8 @@ CCameraImportDlg::CCameraImportDlg(CMeriskDoc& doc, IUserQuestions& ui, QWidget*
       m_choose(&BrowseFolder),
       m_ask([this](const TextRequest& r) { return AskWithInputDlg(this, r); }) {
   m_form->setupUi(this);
-  m_form->sourceEdit->setText(ToQString(doc.Settings().GetString(ProgramSettings::kSection, ProgramSettings::kCameraFolder, "")));
+  m_form->sourceEdit->setText(ToQString(
+      doc.Settings().GetString(ProgramSettings::kSection, ProgramSettings::kCameraFolder, "")));
   m_form->themeCombo->addItem(Text(IDS_NO_THEME), 0);
   std::vector<std::pair<QString, std::int32_t>> themes;
   for (POSITION pos = doc.Themes().GetStartPosition(); pos != kNullPosition;) {
