@@ -13,7 +13,9 @@ class CliXmp : public CliTest {
     ASSERT_EQ(Run({"new", album}).exitCode, 0);
     ASSERT_EQ(Run({"add", album, "see.jpg"}).exitCode, 0);
   }
-  static bool Has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
+  static bool Has(const std::string& text, const std::string& what) {
+    return text.find(what) != std::string::npos;
+  }
 };
 
 TEST_F(CliXmp, WhatOneAlbumExportsAnotherTakesOverOnceAndNotOnADryRun) {
@@ -22,8 +24,10 @@ TEST_F(CliXmp, WhatOneAlbumExportsAnotherTakesOverOnceAndNotOnADryRun) {
   WriteFile(m_dir / "see.jpg", std::span<const std::uint8_t>(jpeg.Data()));
   Album("a.kvo");
   for (const std::vector<std::string>& edit :
-       {std::vector<std::string>{"person", "add", "a.kvo", "Anna Müller"}, {"theme", "add", "a.kvo", "Urlaub"},
-        {"theme", "assign", "a.kvo", "1", "1"}, {"mark", "a.kvo", "1", "1", "1000", "600", "1800", "1500"},
+       {std::vector<std::string>{"person", "add", "a.kvo", "Anna Müller"},
+        {"theme", "add", "a.kvo", "Urlaub"},
+        {"theme", "assign", "a.kvo", "1", "1"},
+        {"mark", "a.kvo", "1", "1", "1000", "600", "1800", "1500"},
         {"title", "a.kvo", "1", "Am See"}})
     ASSERT_EQ(Run(edit).exitCode, 0) << edit[0];
 
@@ -31,7 +35,8 @@ TEST_F(CliXmp, WhatOneAlbumExportsAnotherTakesOverOnceAndNotOnADryRun) {
   ASSERT_EQ(exported.exitCode, 0) << exported.err;
   EXPECT_EQ(exported.out, "XMP-Daten von 1 Bildern geschrieben.\n");
   const std::string sidecar = ReadFile(m_dir / "see.jpg.xmp");
-  for (const char* part : {"Anna Müller", "Urlaub", "Am See", "mwg-rs:Regions"}) EXPECT_TRUE(Has(sidecar, part)) << part;
+  for (const char* part : {"Anna Müller", "Urlaub", "Am See", "mwg-rs:Regions"})
+    EXPECT_TRUE(Has(sidecar, part)) << part;
 
   Album("b.kvo");
   const std::string before = ReadFile(m_dir / "b.kvo");
@@ -64,7 +69,9 @@ TEST_F(CliXmp, RefusesBadFormsAndArguments) {
       {{"xmp-export", "a.kvo", "--sidecar", "bild.txt"}, 1, "bild.txt"},
       {{"xmp-export", "a.kvo", "--sidecar"}, 2, "Aufruf: kolvaro-cli xmp-export"},
       {{"xmp-export"}, 2, "Aufruf: kolvaro-cli xmp-export"},
-      {{"xmp-import", "a.kvo", "b.kvo"}, 2, "Aufruf: kolvaro-cli xmp-import ALBUM [--dry-run] [--log-folder"},
+      {{"xmp-import", "a.kvo", "b.kvo"},
+       2,
+       "Aufruf: kolvaro-cli xmp-import ALBUM [--dry-run] [--log-folder"},
       {{"xmp-import", "fehlt.kvo"}, 1, "fehlt.kvo"},
   };
   for (const auto& c : cases) {

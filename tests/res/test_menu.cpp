@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cctype>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -109,19 +109,23 @@ TEST(MainMenu, MnemonicsReachOneEntryPerPopup) {
         std::map<char, std::string_view> owners;
         for (const MenuEntry& item : items) {
           const std::string_view text = item.text.substr(0, item.text.find('\t'));
-          for (std::size_t i = text.find('&'); i != std::string_view::npos; i = text.find('&', i + 2)) {
+          for (std::size_t i = text.find('&'); i != std::string_view::npos;
+               i = text.find('&', i + 2)) {
             if (i + 1 >= text.size() || text[i + 1] == '&') continue;
-            const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
+            const char key =
+                static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
             if (auto [it, fresh] = owners.emplace(key, text); !fresh)
-              clashes.push_back(std::string(popup) + ": " + std::string(it->second) + " / " + std::string(text));
+              clashes.push_back(std::string(popup) + ": " + std::string(it->second) + " / " +
+                                std::string(text));
             break;
           }
           if (item.kind == MenuEntry::Popup) check(item.text, item.items);
         }
       };
   check("", MainMenu());
-  EXPECT_EQ(clashes, (std::vector<std::string>{"E&xtras: &Themen verwalten ... / &Tools",
-                                               "&Optionen: &Dateiablage ... / &Dateityp registrieren ..."}));
+  EXPECT_EQ(clashes,
+            (std::vector<std::string>{"E&xtras: &Themen verwalten ... / &Tools",
+                                      "&Optionen: &Dateiablage ... / &Dateityp registrieren ..."}));
 }
 
 TEST(Accelerators, KeysUniqueAndCommandsKnown) {
