@@ -310,6 +310,7 @@ void CThumbnailStrip::Sync() {
   const int marked = position >= 0 && position < m_model->rowCount({}) ? position : -1;
   if (changed || marked != m_model->marked) {
     m_model->marked = marked;
+    m_recheck = m_model->PathAt(marked);
     if (marked >= 0) {
       const QModelIndex index = m_model->index(marked);
       selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
@@ -344,7 +345,8 @@ void CThumbnailStrip::RequestVisible() {
   // The marked picture first, then the others in sight from the left.
   if (m_model->marked >= from && m_model->marked <= to) {
     const QString path = m_model->PathAt(m_model->marked);
-    if (!path.isEmpty() && !m_memory.Holds(path)) wanted.push_back(path);
+    if (!path.isEmpty() && (!m_memory.Holds(path) || path == m_recheck)) wanted.push_back(path);
+    m_recheck.clear();
   }
   for (int row = from; row <= to; ++row) {
     const QString path = m_model->PathAt(row);

@@ -130,6 +130,9 @@ class CThumbnailStrip : public QListView, public IDocumentObserver {
   mutable CThumbnailMemory m_memory;
   CThumbnailLoader* m_loader = nullptr;
   bool m_bRequestPending = false;
+  // The picture just made current is looked at again even when held: its
+  // file may have gone or changed since its thumbnail was made.
+  QString m_recheck;
 };
 
 }  // namespace kolvaro

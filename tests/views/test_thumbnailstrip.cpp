@@ -123,6 +123,12 @@ TEST_F(ThumbnailStrip, ThumbnailsInSightArriveAndAMissingFileGetsItsPlaceholder)
   EXPECT_FALSE(InSight(29));
   EXPECT_TRUE(strip->HeldFor(29).image.isNull());
   EXPECT_NE(strip->model()->index(3, 0).data(Qt::ToolTipRole).toString().indexOf(QStringLiteral("Bild 3\n")), -1);
+
+  // A file that goes while its thumbnail is held shows its placeholder once its picture is shown.
+  ASSERT_FALSE(strip->HeldFor(1).image.isNull());
+  ASSERT_TRUE(QFile::remove(folder.filePath(QStringLiteral("p101.jpg"))));
+  view->ShowPosition(1);
+  EXPECT_TRUE(test::WaitUntil([&] { return strip->HeldFor(1).state == State::kMissing; }));
 }
 
 }  // namespace
