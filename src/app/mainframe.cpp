@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "app/documentcommands.h"
 #include "app/meriskapp.h"
@@ -402,10 +403,15 @@ void CMainFrame::OnUpdate(CDocument&, IDocumentObserver*, long) { UpdateVisibleS
 void CMainFrame::OnModifiedChanged(bool modified) { setWindowModified(modified); }
 
 void CMainFrame::FocusPane(int step) {
-  QWidget* panes[] = {m_selectView, m_descriptionWidget};
+  std::vector<QWidget*> panes{m_selectView, m_descriptionWidget};
+  // The strip is a pane while it is shown: the keyboard reaches it as it does the others.
+  if (m_strip && m_strip->isVisible()) panes.push_back(m_strip);
   QWidget* focus = QApplication::focusWidget();
-  const int current = focus && m_descriptionWidget->isAncestorOf(focus) ? 1 : 0;
-  QWidget* next = panes[(current + step + 2) % 2];
+  const int count = static_cast<int>(panes.size());
+  int current = 0;
+  for (int i = 1; i < count; ++i)
+    if (focus && (focus == panes[i] || panes[i]->isAncestorOf(focus))) current = i;
+  QWidget* next = panes[(current + step + count) % count];
   // The pane's first control that takes the keyboard (the picture does not).
   QWidget* target = next;
   for (QWidget* w = next->nextInFocusChain(); w && w != next; w = w->nextInFocusChain()) {

@@ -14,12 +14,14 @@
 #include <QTest>
 #include <functional>
 
+#include "app/selectview.h"
 #include "app/waitfreequestions.h"
 #include "collab/transactionimport.h"
 #include "maintenance/addpictures.h"
 #include "res/commands.h"
 #include "testsupport/app_fixture.h"
 #include "views/imagedescription.h"
+#include "views/thumbnailstrip.h"
 
 namespace kolvaro {
 namespace {
@@ -95,6 +97,30 @@ TEST(WorkKeptTest, ADateThatIsNoDateKeepsTheWindowOpen) {
   EXPECT_FALSE(close.isAccepted());
   ASSERT_EQ(s.f.ui.messages.size(), 1u);  // no save question after it
   EXPECT_EQ(s.f.ui.messages[0].text, "Geben Sie ein Datum und/oder eine Uhrzeit ein.");
+}
+
+TEST(WorkKeptTest, F6GoesRoundTheSelectionBarThePictureViewAndTheStripWhileItIsShown) {
+  Started s(3);
+  s.frame->show();
+  QApplication::setActiveWindow(s.frame);
+  auto* strip = s.frame->findChild<CThumbnailStrip*>();
+  ASSERT_NE(strip, nullptr);
+  const auto inSelectionBar = [&] { return s.frame->SelectView()->isAncestorOf(QApplication::focusWidget()); };
+  QTest::keyClick(s.frame, Qt::Key_F6);
+  EXPECT_EQ(QApplication::focusWidget(), s.Headline());
+  QTest::keyClick(s.frame, Qt::Key_F6);
+  EXPECT_EQ(QApplication::focusWidget(), strip);
+  QTest::keyClick(s.frame, Qt::Key_F6);
+  EXPECT_TRUE(inSelectionBar());
+  QTest::keyClick(s.frame, Qt::Key_F6, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), strip);
+  s.frame->RouteCommand(ID_THUMBNAIL_STRIP);  // hidden: two panes again
+  QTest::keyClick(s.frame, Qt::Key_F6);
+  QWidget* const first = QApplication::focusWidget();
+  QTest::keyClick(s.frame, Qt::Key_F6);
+  QTest::keyClick(s.frame, Qt::Key_F6);
+  EXPECT_EQ(QApplication::focusWidget(), first);
+  EXPECT_NE(first, strip);
 }
 
 TEST(WorkKeptTest, CtrlArrowsStepThroughThePicturesFromEveryField) {
