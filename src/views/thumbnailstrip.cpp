@@ -118,7 +118,11 @@ void CThumbnailLoader::Work() {
       m_queue.pop_front();
       m_running.insert(path);
     }
-    ThumbnailResult made = MakeThumbnail(m_cache, path.toStdString(), ThumbnailSize::kNormal);
+    // On a screen with more than one pixel to the point the normal size would show at half.
+    const ThumbnailSize size = std::max(m_box.width(), m_box.height()) > static_cast<int>(ThumbnailSize::kNormal)
+                                   ? ThumbnailSize::kLarge
+                                   : ThumbnailSize::kNormal;
+    ThumbnailResult made = MakeThumbnail(m_cache, path.toStdString(), size);
     QImage shown;
     if (!made.image.isNull()) {
       shown = made.image.size().boundedTo(m_box) == made.image.size()

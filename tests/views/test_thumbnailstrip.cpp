@@ -30,6 +30,23 @@ TEST(ThumbnailMemory, DropsTheLeastRecentlyShownBeyondItsBudget) {
   EXPECT_LE(memory.Bytes(), 3 * 4096u + 3 * 512u);
 }
 
+// The box is in device pixels: at two pixels to the point the strip needs the large thumbnail.
+TEST(ThumbnailLoader, FillsItsBoxAtEveryPixelRatio) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("foto.jpg"));
+  QImage photo(1600, 1200, QImage::Format_RGB32);
+  photo.fill(Qt::darkCyan);
+  ASSERT_TRUE(photo.save(path, "JPG"));
+  for (const int edge : {96, 120, 192}) {
+    QImage got;
+    CThumbnailLoader loader(CThumbnailCache(dir.filePath(QStringLiteral("cache")).toStdString()), QSize(edge, edge),
+                            [&](const QString&, const QImage& image, ThumbnailSource::State) { got = image; });
+    loader.Want({path});
+    EXPECT_TRUE(test::WaitUntil([&] { return !got.isNull(); })) << edge;
+    EXPECT_EQ(got.size(), QSize(edge, edge * 3 / 4)) << edge;
+  }
+}
+
 class ThumbnailStrip : public test::DescriptionAlbum {
  protected:
   void SetUp() override {
