@@ -119,9 +119,10 @@ void CThumbnailLoader::Work() {
       m_running.insert(path);
     }
     // On a screen with more than one pixel to the point the normal size would show at half.
-    const ThumbnailSize size = std::max(m_box.width(), m_box.height()) > static_cast<int>(ThumbnailSize::kNormal)
-                                   ? ThumbnailSize::kLarge
-                                   : ThumbnailSize::kNormal;
+    const ThumbnailSize size =
+        std::max(m_box.width(), m_box.height()) > static_cast<int>(ThumbnailSize::kNormal)
+            ? ThumbnailSize::kLarge
+            : ThumbnailSize::kNormal;
     ThumbnailResult made = MakeThumbnail(m_cache, path.toStdString(), size);
     QImage shown;
     if (!made.image.isNull()) {

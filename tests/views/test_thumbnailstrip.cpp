@@ -39,8 +39,9 @@ TEST(ThumbnailLoader, FillsItsBoxAtEveryPixelRatio) {
   ASSERT_TRUE(photo.save(path, "JPG"));
   for (const int edge : {96, 120, 192}) {
     QImage got;
-    CThumbnailLoader loader(CThumbnailCache(dir.filePath(QStringLiteral("cache")).toStdString()), QSize(edge, edge),
-                            [&](const QString&, const QImage& image, ThumbnailSource::State) { got = image; });
+    CThumbnailLoader loader(
+        CThumbnailCache(dir.filePath(QStringLiteral("cache")).toStdString()), QSize(edge, edge),
+        [&](const QString&, const QImage& image, ThumbnailSource::State) { got = image; });
     loader.Want({path});
     EXPECT_TRUE(test::WaitUntil([&] { return !got.isNull(); })) << edge;
     EXPECT_EQ(got.size(), QSize(edge, edge * 3 / 4)) << edge;
