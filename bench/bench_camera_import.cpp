@@ -22,6 +22,7 @@
 #include "core/filetransfer.h"
 #include "core/meriskdoc.h"
 #include "maintenance/cameraimport.h"
+#include "testsupport/fakes.h"
 #include "testsupport/files.h"
 #include "testsupport/jpeg_builder.h"
 
@@ -69,18 +70,6 @@ class Disk : public IFileOperations {
   }
 };
 
-class Silent : public IUserQuestions {
- public:
-  Answer Show(const UserMessage&) override { return Answer::No; }
-  std::vector<std::string> GetOpenFileNames(const std::string&, const std::string&,
-                                            const std::string&, bool) override {
-    return {};
-  }
-  std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -107,7 +96,7 @@ void BM_CameraImportVsCp(benchmark::State& state) {
     doc.OnNewDocument();
     doc.SetAlbumFolder(album);
     Disk disk;
-    Silent ui;
+    test::ScriptedQuestions ui{Answer::No};
 
     // Each starts with nothing of the other left unwritten; the order
     // alternates, as the file system serves the first one better.

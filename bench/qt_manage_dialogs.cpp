@@ -24,30 +24,18 @@
 #include "large_album.h"
 #include "maintenance/dialogs/assignthemesdlg.h"
 #include "maintenance/dialogs/managelistdlg.h"
+#include "testsupport/fakes.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace kolvaro;
 
-/// Answers nothing: the dialogs are only opened.
-class NoQuestions : public IUserQuestions {
- public:
-  Answer Show(const UserMessage&) override { return Answer::No; }
-  std::vector<std::string> GetOpenFileNames(const std::string&, const std::string&,
-                                            const std::string&, bool) override {
-    return {};
-  }
-  std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 struct Albums {
   CMemorySettings settings;
   CMeriskDoc large{settings};
   CMeriskDoc empty{settings};
-  NoQuestions ui;
+  test::ScriptedQuestions ui{Answer::No};
   std::vector<QString> persons, themes;
 
   Albums() {
