@@ -48,6 +48,8 @@ constexpr ControlTopic kControls[] = {
     {IDD_IMAGE_DESCRIPTION, "listPersons", 1015, "html/hauptfenster.html#personen"},
     {IDD_IMAGE_DESCRIPTION, "buttonAddPerson", 1079, "html/hauptfenster.html#personen"},
     {IDD_IMAGE_DESCRIPTION, "buttonRemovePersons", 1080, "html/hauptfenster.html#personen"},
+    // The strip has no dialog id of its own: its command's number stands in.
+    {IDR_MAINFRAME, "thumbnailStrip", ID_THUMBNAIL_STRIP, "html/hauptfenster.html#bildleiste"},
 };
 
 struct CommandTopic {

@@ -93,6 +93,12 @@ TEST(HelpRequests, F1AndContextHelpOpenThePageOfWhatIsAskedAbout) {
   QTest::keyClick(themes, Qt::Key_F1);
   EXPECT_EQ(Shown(f.app->HelpWindow()), QStringLiteral("html/hauptfenster.html#themen"));
 
+  auto* strip = frame->findChild<QWidget*>(QStringLiteral("thumbnailStrip"));
+  ASSERT_NE(strip, nullptr);
+  strip->setFocus();
+  QTest::keyClick(strip, Qt::Key_F1);
+  EXPECT_EQ(Shown(f.app->HelpWindow()), QStringLiteral("html/hauptfenster.html#bildleiste"));
+
   // Context help: the next click picks the control; then the mode ends.
   frame->RouteCommand(ID_CONTEXT_HELP);
   EXPECT_TRUE(QWhatsThis::inWhatsThisMode());

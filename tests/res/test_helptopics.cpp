@@ -75,6 +75,9 @@ TEST(HelpTopics, RequestShowsTheNearestTopic) {
       // A window without help of its own (a file chooser) has its owner's.
       {{{"", "QLineEdit"}, {"", "QFileDialog"}, {"", "kolvaro::CStorageOptionsDlg"}}, 0, "html/dateiablage.html"},
       {{{"goButton", "QPushButton"}, {"selectView", "kolvaro::CSelectView"}}, 0, "html/hauptfenster.html#auswahlleiste"},
+      {{{"qt_scrollarea_viewport", "QWidget"}, {"thumbnailStrip", "kolvaro::CThumbnailStrip"},
+        {"mainFrame", "kolvaro::CMainFrame"}},
+       0, "html/hauptfenster.html#bildleiste"},
       // A running command's topic comes first; one without falls back.
       {{{"mainFrame", "kolvaro::CMainFrame"}}, 32830, "html/hauptfenster.html#kopieren"},
       {{{"mainFrame", "kolvaro::CMainFrame"}}, 57603, "html/hauptfenster.html"},
