@@ -513,3 +513,5 @@ SESSION
 chmod +x "$work/xmp.sh"
 xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/xmp.sh" "$build/src/app/kolvaro" "$xmpalbum" "$out"
 echo "Bilder in $out"
+# Screenshots in their place in the project: the help's copies follow them.
+if [[ $out == "$root/docs/screenshots" ]]; then "$root/scripts/help-pictures.sh" "$out"; fi
