@@ -29,6 +29,16 @@ XDG_CONFIG_HOME=$(dirname "$album")/.config "$build/src/cli/kolvaro-cli" new "$m
 XDG_CONFIG_HOME=$(dirname "$album")/.config "$build/src/cli/kolvaro-cli" add "$missing" "$(dirname "$album")/verschoben.jpg" >/dev/null 2>&1
 rm "$(dirname "$album")/verschoben.jpg"
 
+# Runs one scene's script on a virtual screen of its own, with the program
+# and the arguments given. The screen keeps running when the scene's last
+# window closes: at its reset Xvfb died here.
+scene() {  # scene NAME WIDTHxHEIGHT ARGS...
+  local script=$work/$1.sh size=$2
+  shift 2
+  chmod +x "$script"
+  xvfb-run -a -s "-noreset -screen 0 ${size}x24" "$script" "$build/src/app/kolvaro" "$@"
+}
+
 # The part that runs inside the virtual screen.
 cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
@@ -101,8 +111,7 @@ wait $pid 2>/dev/null || true
 pid=$!
 shot "Verschoben.kvo - Kolvaro-Album" "$out/fehlende-datei.png"
 SESSION
-chmod +x "$work/session.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/session.sh" "$build/src/app/kolvaro" "$album" "$out" "$missing"
+scene session 1280x900 "$album" "$out" "$missing"
 
 # A high-DPI screen of 960 x 540 logical pixels: the window fills it, the
 # data column scrolls.
@@ -132,9 +141,8 @@ xdotool windowsize --sync "$win" 1920 $((1080 - ${title:-0})) 2>/dev/null || tru
 sleep 1
 import -window root "$out/kleiner-bildschirm.png"
 SESSION
-chmod +x "$work/small.sh"
 if command -v openbox >/dev/null; then
-  xvfb-run -a -s "-noreset -screen 0 1920x1080x24" "$work/small.sh" "$build/src/app/kolvaro" "$album" "$out"
+  scene small 1920x1080 "$album" "$out"
 else
   echo "openbox fehlt: kein Bild vom kleinen Bildschirm" >&2
 fi
@@ -195,8 +203,7 @@ sleep 0.7
 # The tip is a window of its own: take the screen where the main window is.
 import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/titeltipp.png"
 SESSION
-chmod +x "$work/titletip.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/titletip.sh" "$build/src/app/kolvaro" "$friends" "$out"
+scene titletip 1280x900 "$friends" "$out"
 # Managing the names: the persons' list with two entries selected, and the
 # theme dialog while an entry is dragged from one list to the other. A copy
 # of the demo album with a few more names shows the German order.
@@ -233,8 +240,7 @@ import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/themen-zuordn
 xdotool mouseup 1 && sleep 0.3
 xdotool key Escape
 SESSION
-chmod +x "$work/manage.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/manage.sh" "$build/src/app/kolvaro" "$manage" "$out"
+scene manage 1280x900 "$manage" "$out"
 # "Einstellungen" from "Extras" -> "Optionen" -> "Verschiedenes ...".
 cat >"$work/settings.sh" <<'SESSION'
 #!/usr/bin/env bash
@@ -245,8 +251,7 @@ sleep 0.5
 import -window "$dlg" "$out/einstellungen.png"
 xdotool key Escape
 SESSION
-chmod +x "$work/settings.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/settings.sh" "$build/src/app/kolvaro" "$album" "$out"
+scene settings 1280x900 "$album" "$out"
 # "Seite einrichten ..." with the preset "1/4 Seiten oben links" chosen, then
 # "Seitenansicht" of the page it gives.
 cat >"$work/pagesetup.sh" <<'SESSION'
@@ -269,8 +274,7 @@ preview=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -n 1)
 import -window "$preview" "$out/seitenansicht.png"
 xdotool key Escape
 SESSION
-chmod +x "$work/pagesetup.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/pagesetup.sh" "$build/src/app/kolvaro" "$album" "$out"
+scene pagesetup 1280x900 "$album" "$out"
 # The picture window "Bild" beside the main window: "Ansicht" -> "Bild-Fenster",
 # then one step with its "&>" button.
 cat >"$work/picturewnd.sh" <<'SESSION'
@@ -311,8 +315,7 @@ sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"
 import -window root -crop "$((right + 576))x$((Y + HEIGHT + 8))+0+0" +repage "$out/bild-fenster.png"
 SESSION
-chmod +x "$work/picturewnd.sh"
-xvfb-run -a -s "-noreset -screen 0 1920x900x24" "$work/picturewnd.sh" "$build/src/app/kolvaro" "$album" "$out"
+scene picturewnd 1920x900 "$album" "$out"
 # "Pfade ändern ..." from "Extras" -> "Tools" ("t" twice, as "Themen verwalten"
 # shares the letter; Return takes the submenu's first item), filled in as for
 # an album from Windows; not applied.
@@ -330,8 +333,7 @@ sleep 0.3
 import -window "$dlg" "$out/pfade-aendern.png"
 xdotool key Escape
 SESSION
-chmod +x "$work/replacepaths.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/replacepaths.sh" "$build/src/app/kolvaro" "$album" "$out"
+scene replacepaths 1280x900 "$album" "$out"
 # "Dateiablage ..." from "Extras" -> "Optionen" (its first item: "Dateityp" shares
 # the letter), and "Copyright && Update-URL ..."
 # from "Extras" -> "Tools" (its last item; Up wraps round).
@@ -350,8 +352,7 @@ sleep 0.5
 import -window "$dlg" "$out/kolvaro-infos.png"
 xdotool key Escape
 SESSION
-chmod +x "$work/albumsettings.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/albumsettings.sh" "$build/src/app/kolvaro" "$album" "$out"
+scene albumsettings 1280x900 "$album" "$out"
 # "Kameradaten übertragen" from "Extras": the dialog with the card folder of
 # the settings and the theme "Urlaub" chosen, then the import's progress
 # while it asks before replacing a picture of the same name from a second
@@ -389,8 +390,7 @@ xdotool windowfocus --sync "$question" 2>/dev/null || true
 xdotool key alt+n
 sleep 1
 SESSION
-chmod +x "$work/camera.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/camera.sh" "$build/src/app/kolvaro" "$camera" "$out"
+scene camera 1280x900 "$camera" "$out"
 # The About box from "&?" ("o" of "Inf&o"), after giving the album a text and
 # an update address in "Kolvaro Infos" (not saved).
 cat >"$work/about.sh" <<'SESSION'
@@ -412,8 +412,7 @@ xdotool mousemove --window "$dlg" 90 $((HEIGHT - 62)) && sleep 1.5
 import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$out/info.png"
 xdotool key Return
 SESSION
-chmod +x "$work/about.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/about.sh" "$build/src/app/kolvaro" "$album" "$out"
+scene about 1280x900 "$album" "$out"
 # The thumbnail strip under the picture view: a dozen colourful pictures, the
 # third one's file gone, the fifth one shown. Thumbnails go to a cache of the
 # session's own.
@@ -443,8 +442,7 @@ xdotool key ctrl+Right ctrl+Right ctrl+Right ctrl+Right
 sleep 3
 import -window "$win" "$out/bildleiste.png"
 SESSION
-chmod +x "$work/strip.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/strip.sh" "$build/src/app/kolvaro" "$strip" "$out"
+scene strip 1280x900 "$strip" "$out"
 # The help window: "Dokumentation ..." from "&?" at the contents, then F1 in
 # "Einstellungen" at that dialog's page.
 cat >"$work/help.sh" <<'SESSION'
@@ -462,8 +460,7 @@ xdotool key F1
 sleep 1
 import -window "$help" "$out/hilfe-dialog.png"
 SESSION
-chmod +x "$work/help.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/help.sh" "$build/src/app/kolvaro" "$album" "$out"
+scene help 1280x900 "$album" "$out"
 # XMP exchange: "XMP exportieren ..." from "Extras" as it opens, then
 # "XMP importieren ..." ("m": "i" opens "Personen importieren") with the
 # summary of hand-written sidecars: a new person and keyword, a region of the
@@ -510,8 +507,7 @@ sleep 0.5
 import -window "$dlg" "$out/xmp-importieren.png"
 xdotool key Escape
 SESSION
-chmod +x "$work/xmp.sh"
-xvfb-run -a -s "-noreset -screen 0 1280x900x24" "$work/xmp.sh" "$build/src/app/kolvaro" "$xmpalbum" "$out"
+scene xmp 1280x900 "$xmpalbum" "$out"
 echo "Bilder in $out"
 # Screenshots in their place in the project: the help's copies follow them.
 if [[ $out == "$root/docs/screenshots" ]]; then "$root/scripts/help-pictures.sh" "$out"; fi
