@@ -47,9 +47,8 @@ void UsePageWithoutPrinter(QPrinter& printer) {
                                     QPageLayout::Millimeter));
 }
 
-bool PaintPicturePage(QPainter& painter, const QPrinter& printer, const QString& path, const PageLayout& layout) {
-  CLoadedPicture picture;
-  if (!picture.LoadFromFile(path)) return false;
+bool PaintPicturePage(QPainter& painter, const QPrinter& printer, const CLoadedPicture& picture,
+                      const PageLayout& layout) {
   // The full picture, not the screen's copy: the printer scales it down.
   const QImage image = picture.Decode(picture.DisplayedSize());
   if (image.isNull()) return false;
@@ -62,40 +61,50 @@ bool PaintPicturePage(QPainter& painter, const QPrinter& printer, const QString&
   return true;
 }
 
-bool PrintPicture(QPrinter& printer, const QString& path, const PageLayout& layout) {
+namespace {
+
+bool PrintPage(QPrinter& printer, const CLoadedPicture& picture, const PageLayout& layout) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
-  // An unreadable file still ends the job, with an empty page.
-  PaintPicturePage(painter, printer, path, layout);
+  // A picture without pixels still ends the job, with an empty page.
+  PaintPicturePage(painter, printer, picture, layout);
   return painter.end();
 }
 
-void PrintWithDialog(QWidget* parent, const QString& path, const PageLayout& layout) {
+}  // namespace
+
+bool PrintPicture(QPrinter& printer, const QString& path, const PageLayout& layout) {
+  CLoadedPicture picture;
+  picture.LoadFromFile(path);
+  return PrintPage(printer, picture, layout);
+}
+
+void PrintWithDialog(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout) {
   QPrinter printer(QPrinter::HighResolution);
   Prepare(printer);
   QPrintDialog dialog(&printer, parent);
   dialog.setMinMax(1, 1);
   if (dialog.exec() != QDialog::Accepted) return;
-  PrintPicture(printer, path, layout);
+  PrintPage(printer, picture, layout);
 }
 
-void PrintDirect(QWidget* parent, const QString& path, const PageLayout& layout) {
+void PrintDirect(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout) {
   if (!HasPrinter()) {
-    PrintWithDialog(parent, path, layout);
+    PrintWithDialog(parent, picture, layout);
     return;
   }
   QPrinter printer(QPrinter::HighResolution);
   Prepare(printer);
-  PrintPicture(printer, path, layout);
+  PrintPage(printer, picture, layout);
 }
 
-void PrintPreview(QWidget* parent, const QString& path, const PageLayout& layout) {
+void PrintPreview(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout) {
   QPrinter printer(QPrinter::HighResolution);
   Prepare(printer);
   QPrintPreviewDialog dialog(&printer, parent);
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
     QPainter painter(target);
-    PaintPicturePage(painter, *target, path, layout);
+    PaintPicturePage(painter, *target, picture, layout);
   });
   dialog.exec();
 }
@@ -121,17 +130,18 @@ bool CPrintCommands::OnCommand(int id) {
     case ID_FILE_PRINT_PREVIEW: {
       const QString file = ShownFile();
       // An empty sheet from the printer tells the user nothing: say so before
-      // any dialog. A file that goes while the job runs still ends it empty.
-      if (CLoadedPicture picture; !picture.LoadFromFile(file)) {
+      // any dialog. What was read here is what gets printed.
+      CLoadedPicture picture;
+      if (!picture.LoadFromFile(file)) {
         m_ui.Warn(FormatMessage(LoadString(IDS_PRINT_FILE_UNREADABLE), {file.toStdString()}));
         return true;
       }
       if (id == ID_FILE_PRINT)
-        PrintWithDialog(&m_view, file, m_layout);
+        PrintWithDialog(&m_view, picture, m_layout);
       else if (id == ID_FILE_PRINT_DIRECT)
-        PrintDirect(&m_view, file, m_layout);
+        PrintDirect(&m_view, picture, m_layout);
       else
-        PrintPreview(&m_view, file, m_layout);
+        PrintPreview(&m_view, picture, m_layout);
       return true;
     }
     default:

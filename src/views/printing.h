@@ -14,6 +14,7 @@ class QWidget;
 namespace kolvaro {
 
 class CImageDescription;
+class CLoadedPicture;
 class CMeriskDoc;
 class IUserQuestions;
 
@@ -25,18 +26,20 @@ PageSize DefaultPageSize();
 /// area is the page the layout was made on (PDF output).
 void UsePageWithoutPrinter(QPrinter& printer);
 
-/// Draws the picture file at `path` on the painter's page of `printer`, upright
-/// and decoded at full resolution. False when the file gives no picture: the
-/// page stays empty.
-bool PaintPicturePage(QPainter& painter, const QPrinter& printer, const QString& path, const PageLayout& layout);
-/// One page with the picture on it; false when the printer could not start.
+/// Draws the picture on the painter's page of `printer`, upright and decoded
+/// at full resolution. False when it gives no pixels: the page stays empty.
+bool PaintPicturePage(QPainter& painter, const QPrinter& printer, const CLoadedPicture& picture,
+                      const PageLayout& layout);
+/// One page with the picture file at `path` on it, empty when the file gives
+/// no picture; false when the printer could not start.
 bool PrintPicture(QPrinter& printer, const QString& path, const PageLayout& layout);
 
-/// The view's three commands: with the print dialog, straight to the default
-/// printer (the dialog when there is none), and the print preview.
-void PrintWithDialog(QWidget* parent, const QString& path, const PageLayout& layout);
-void PrintDirect(QWidget* parent, const QString& path, const PageLayout& layout);
-void PrintPreview(QWidget* parent, const QString& path, const PageLayout& layout);
+/// The view's three commands on a picture already read: with the print
+/// dialog, straight to the default printer (the dialog when there is none),
+/// and the print preview.
+void PrintWithDialog(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout);
+void PrintDirect(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout);
+void PrintPreview(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout);
 
 /// The picture view's page setup, print, direct print and print preview. Owns
 /// the view's layout: loaded from section "Layout" when made, saved when gone.
