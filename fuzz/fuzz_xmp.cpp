@@ -1,6 +1,7 @@
 // Hostile XMP sidecars through the import: the bytes become the sidecar of a
 // 640 x 480 picture turned by orientation 6, and whatever the plan applies
-// must be rectangles inside the picture with their corners in order.
+// must be rectangles of some area inside the picture with their corners in
+// order. Then the album is exported back into the same sidecar.
 //
 //   fuzz_xmp -rss_limit_mb=1024 -max_len=65536 <corpus copy> ../fuzz/corpus/xmp
 
@@ -68,8 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t person, on;
     Rect r;
     doc.PersonsOnPictures().GetNext(pos, person, on, &r);
-    if (r.left < 0 || r.top < 0 || r.left > r.right || r.top > r.bottom || r.right > 640 || r.bottom > 480)
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > 640 || r.bottom > 480)
       __builtin_trap();
   }
+  // And back: the merge into the hostile packet must hold as well.
+  ExportXmp(doc, {picture}, {}, *store);
   return 0;
 }

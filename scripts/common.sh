@@ -34,15 +34,16 @@ kv_install_deps() {
     return 0
   fi
   local missing
+  local as_root=()
+  ((EUID == 0)) || as_root=(sudo)
   mapfile -t missing < <(kv_missing_packages)
   if ((${#missing[@]} == 0)); then
     echo "packages: all present"
-    return 0
+    kv_german_locale "${as_root[@]}"
+    return
   fi
-  local as_root=()
   if ((EUID != 0)); then
     command -v sudo >/dev/null || { kv_err "missing packages and no sudo; as root run: apt-get install ${missing[*]}"; return 1; }
-    as_root=(sudo)
   fi
   kv_log "installing missing packages: ${missing[*]}"
   # Wait for another apt run instead of failing on its lock.
@@ -51,6 +52,22 @@ kv_install_deps() {
   "${apt[@]}" install -y --no-install-recommends "${missing[@]}" || return 1
   mapfile -t missing < <(kv_missing_packages)
   ((${#missing[@]} == 0)) || { kv_err "still missing after apt-get install: ${missing[*]}"; return 1; }
+  kv_german_locale "${as_root[@]}"
+}
+
+# The desktop program's tests also run in a German session, as its users do:
+# generates de_DE.UTF-8 where the machine lacks it.
+kv_german_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' && return 0
+  command -v locale-gen >/dev/null || { kv_err "no locale-gen: German-session tests are skipped"; return 0; }
+  if (($# > 0)) && ! command -v sudo >/dev/null; then
+    kv_err "no sudo to generate de_DE.UTF-8: German-session tests are skipped"
+    return 0
+  fi
+  kv_log "generating the locale de_DE.UTF-8"
+  "$@" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "$@" tee -a /etc/locale.gen >/dev/null
+  "$@" locale-gen >/dev/null
 }
 
 # kv_configure DIR CXX [cmake options...]: configures ROOT/DIR with Ninja and the given compiler,

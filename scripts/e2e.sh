@@ -22,6 +22,10 @@
 #                  of real JPEGs (DCIM/100CANON) with a theme chosen, saved;
 #                  the album then has each picture with the theme, the card
 #                  keeps its files
+#   xmp            "Extras" -> "XMP exportieren" writes a person's face region
+#                  into a sidecar with decimal points, although the session is
+#                  German (decimal commas)
+# The program runs in a German session (de_DE.UTF-8) where the machine has one.
 set -euo pipefail
 exe=${1:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
 cli=${2:?Aufruf: e2e.sh KOLVARO KOLVARO-CLI [PRÜFUNG]}
@@ -31,6 +35,9 @@ cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 work=$(mktemp -d -t kolvaro-e2e.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
+if locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  export LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
+fi
 mkdir -p "$XDG_CONFIG_HOME/Kolvaro"
 "$cli" new "$work/Reise.kvo" >/dev/null
 screen="-screen 0 1280x900x24"
@@ -69,6 +76,12 @@ case $check in
     for n in 1 2 3; do convert -size 64x48 xc:skyblue "$work/karte/DCIM/100CANON/IMG_000$n.JPG"; done
     "$cli" theme add "$work/Reise.kvo" Urlaub >/dev/null
     printf '[Settings]\nCamera%%20Folder=%s/karte/\n' "$work" >"$XDG_CONFIG_HOME/Kolvaro/Kolvaro.conf"
+    ;;
+  xmp)
+    convert -size 200x100 xc:skyblue "$work/hafen.jpg"
+    "$cli" add "$work/Reise.kvo" "$work/hafen.jpg" >/dev/null 2>&1
+    anna=$("$cli" person add "$work/Reise.kvo" "Anna")
+    "$cli" mark "$work/Reise.kvo" "$anna" 1 10 10 50 50 >/dev/null
     ;;
   *) echo "e2e: unbekannte Prüfung $check" >&2; exit 2 ;;
 esac
@@ -261,6 +274,24 @@ case $check in
     xdotool key ctrl+s && sleep 1
     quit
     ;;
+  xmp)
+    start
+    xdotool key alt+x && sleep 0.3 && xdotool key x
+    for _ in $(seq 50); do
+      xdotool search --name '^XMP exportieren$' >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    xdotool key Return
+    # The result comes in a message box of the same caption; OK closes it.
+    for _ in $(seq 100); do
+      [[ -f $work/hafen.jpg.xmp ]] && break
+      sleep 0.1
+    done
+    sleep 0.5
+    xdotool key Return && sleep 0.5
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+    quit
+    ;;
 esac
 SESSION
 chmod +x "$work/session.sh"
@@ -273,6 +304,14 @@ if [[ $check == themes ]]; then
     grep -A1 "\"theme\": $id," <<<"$dump" | grep -q '"picture": 1,' ||
     { echo "e2e: das gespeicherte Album hat das Thema \"Hafen\" nicht am Bild" >&2; exit 1; }
   echo "e2e: das gespeicherte Album hat das Thema \"Hafen\" am Bild"
+fi
+if [[ $check == xmp ]]; then
+  # Anna's mark (10, 10, 50, 50) of the 200 x 100 picture: centre 0.15, 0.3; size 0.2, 0.4.
+  for number in 0.150000 0.300000 0.200000 0.400000; do
+    grep -q "\"$number\"\|>$number<" "$work/hafen.jpg.xmp" 2>/dev/null ||
+      { echo "e2e: die Begleitdatei hat die Zahl $number nicht:" >&2; cat "$work/hafen.jpg.xmp" >&2; exit 1; }
+  done
+  echo "e2e: die Begleitdatei hat Annas Bereich mit Dezimalpunkten (LC_ALL=${LC_ALL:-})"
 fi
 if [[ $check == camera ]]; then
   # Three pictures, each with theme 1; the card keeps its files (copied).

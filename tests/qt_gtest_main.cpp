@@ -1,5 +1,6 @@
 // main() of the widget tests: one QApplication for all tests, the German
-// locale, no screen, and settings and thumbnail folders that are not the user's.
+// locale and session, no screen, and settings and thumbnail folders that are
+// not the user's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,6 +18,9 @@ extern "C" const char* __asan_default_options() { return "intercept_tls_get_addr
 int main(int argc, char** argv) {
   // Test discovery runs the binary at build time, outside ctest's environment.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // A German session, as the users have: QApplication takes the C library's
+  // locale from it, so a conversion that follows the locale shows here.
+  setenv("LC_ALL", KOLVARO_SESSION_LOCALE, 1);
   QTemporaryDir config;
   setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
   // Thumbnails the views make go to a cache of their own, not the user's.

@@ -8,6 +8,7 @@
 #include "cli/album_io.h"
 #include "cli/commands.h"
 #include "cli/logfolder.h"
+#include "maintenance/xmpstore.h"
 
 namespace kolvaro::cli {
 namespace {
@@ -192,6 +193,15 @@ int RunMark(Context& ctx, const std::vector<std::string>& args) {
                 if (r.left > r.right || r.top > r.bottom)
                   return Fail(c, Text(IDS_CLI_BAD_RECTANGLE));
                 if (!HasPerson(c, d, p[1]) || !FindPicture(c, d, p[2])) return kExitFailure;
+                // A mark beside the picture marks nobody; where the file cannot be
+                // read its size is unknown and the mark is taken as given.
+                PictureGeometry g;
+                std::string unreadable;
+                Rect onPicture = r;
+                if (CreateXmpStore()->ReadGeometry(d.GetPictureFullPath(Id(p[2])), g, unreadable) &&
+                    !ClipToPicture(onPicture, g))
+                  return Fail(c, Text(IDS_CLI_MARK_OUTSIDE, {static_cast<long long>(g.width),
+                                                             static_cast<long long>(g.height)}));
                 d.AddOrUpdatePersonOnPicture(Id(p[1]), r, Id(p[2]));
                 return kExitOk;
               });

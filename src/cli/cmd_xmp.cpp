@@ -5,6 +5,7 @@
 
 #include "cli/album_io.h"
 #include "cli/commands.h"
+#include "cli/json.h"
 #include "cli/logfolder.h"
 #include "maintenance/xmpexchange.h"
 
@@ -48,7 +49,7 @@ int RunXmpExport(Context& ctx, const std::vector<std::string>& args) {
   auto store = CreateXmpStore();
   const XmpExportResult result = ExportXmp(album.Doc(), AllPictures(album.Doc()), options, *store);
   ctx.out << Text(IDS_XMP_EXPORTED, {static_cast<long long>(result.written)}) << '\n';
-  for (const std::string& problem : result.problems) ctx.err << "kolvaro-cli: " << problem << '\n';
+  for (const std::string& problem : result.problems) ctx.err << "kolvaro-cli: " << TerminalText(problem) << '\n';
   return result.problems.empty() ? kExitOk : kExitFailure;
 }
 
@@ -64,20 +65,26 @@ int RunXmpImport(Context& ctx, const std::vector<std::string>& argsIn) {
   CMeriskDoc& doc = album.Doc();
   auto store = CreateXmpStore();
   const XmpImportPlan plan = PlanXmpImport(doc, AllPictures(doc), *store);
-  ctx.out << XmpImportSummary(plan) << '\n';
-  if (!plan.problems.empty()) {
+  const auto problems = [&] {
+    if (plan.problems.empty()) return;
     ctx.out << '\n' << LoadString(IDS_XMP_PROBLEMS) << '\n';
-    for (const std::string& problem : plan.problems) ctx.out << problem << '\n';
+    for (const std::string& problem : plan.problems) ctx.out << TerminalText(problem) << '\n';
+  };
+  // Like the export: what could not be read makes the command fail, after the rest is done.
+  const int rc = plan.unreadable == 0 ? kExitOk : kExitFailure;
+  if (dryRun || plan.Empty()) {
+    ctx.out << TerminalText(XmpImportSummary(plan), true) << '\n';
+    problems();
+    // Nothing to change: the album stays as it is, byte for byte.
+    if (dryRun) ctx.out << LoadString(IDS_CLI_XMP_DRY_RUN) << '\n';
+    return rc;
   }
-  if (dryRun) {
-    ctx.out << LoadString(IDS_CLI_XMP_DRY_RUN) << '\n';
-    return kExitOk;
-  }
-  // Nothing to change: the album stays as it is, byte for byte.
-  if (plan.Empty()) return kExitOk;
   if (!log.Start(ctx, doc)) return kExitFailure;
   ApplyXmpImport(doc, plan);
-  return log.Finish(ctx, doc, album.Save()) ? kExitOk : kExitFailure;
+  if (!log.Finish(ctx, doc, album.Save())) return kExitFailure;
+  ctx.out << TerminalText(XmpImportSummary(plan, true), true) << '\n';
+  problems();
+  return rc;
 }
 
 }  // namespace kolvaro::cli

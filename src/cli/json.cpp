@@ -1,10 +1,10 @@
 #include "cli/json.h"
 
-#include <charconv>
 #include <cmath>
 #include <ostream>
 
 #include "core/cp1252.h"
+#include "core/numbers.h"
 
 namespace kolvaro::cli {
 
@@ -93,10 +93,7 @@ std::string TerminalText(std::string_view text, bool keepLineFeeds) {
 
 std::string JsonNumber(double value) {
   if (!std::isfinite(value)) return "null";
-  // to_chars ignores the locale, so the decimal point stays a point.
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 17);
-  return std::string(buf, r.ptr);
+  return GeneralText(value, 17);
 }
 
 void JsonWriter::Newline(std::size_t depth) {

@@ -1,8 +1,5 @@
 #include "collab/transactionformat.h"
 
-#include <array>
-#include <charconv>
-#include <cmath>
 #include <limits>
 
 #include "core/cp1252.h"
@@ -15,43 +12,6 @@ bool IsBlank(char c) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The power of ten of the first significant digit of a decimal number in
-// [first, last): "0.001" gives -3, "12e5" 6; 0 without one.
-std::int64_t DecimalExponent(const char* first, const char* last) {
-  const char* p = first;
-  bool significant = false;
-  std::int64_t exponent = 0;
-  for (; p < last && IsDigit(*p); ++p) {
-    if (significant)
-      ++exponent;
-    else
-      significant = *p != '0';
-  }
-  if (p < last && *p == '.') {
-    std::int64_t zeros = 0;
-    for (++p; p < last && IsDigit(*p); ++p) {
-      if (significant) continue;
-      if (*p == '0') {
-        ++zeros;
-      } else {
-        significant = true;
-        exponent = -zeros - 1;
-      }
-    }
-  }
-  if (!significant) return 0;
-  if (p < last && (*p == 'e' || *p == 'E')) {
-    ++p;
-    bool negative = false;
-    if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
-    std::int64_t e = 0;
-    for (; p < last && IsDigit(*p); ++p)
-      if (e < (std::int64_t{1} << 40)) e = e * 10 + (*p - '0');
-    exponent += negative ? -e : e;
-  }
-  return exponent;
-}
 
 void AppendReference(char32_t cp, std::string& out) {
   out += "&#";
@@ -137,14 +97,6 @@ std::string DecodeTransactionValue(std::string_view cp1252) {
   return out;
 }
 
-void AppendFixed6(double value, std::string& out) {
-  // Large enough for the longest fixed form of a double (309 digits + 6).
-  std::array<char, 400> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                               std::chars_format::fixed, 6);
-  out.append(buf.data(), r.ptr);
-}
-
 std::int32_t ParseLeadingInt(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
@@ -160,26 +112,6 @@ std::int32_t ParseLeadingInt(std::string_view text) {
   if (value < std::numeric_limits<std::int32_t>::min())
     return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(value);
-}
-
-double ParseLeadingDouble(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  // from_chars takes no sign of its own here, so "--1" stays 0 as with strtod.
-  if (i >= text.size() || !(IsDigit(text[i]) || text[i] == '.')) return negative ? -0.0 : 0.0;
-  double value = 0.0;
-  const char* first = text.data() + i;
-  const char* last = text.data() + text.size();
-  const auto r = std::from_chars(first, last, value, std::chars_format::general);
-  if (r.ec == std::errc::invalid_argument) {
-    value = 0.0;
-  } else if (r.ec == std::errc::result_out_of_range) {
-    // Too large gives infinity, too small zero, as strtod does.
-    value = DecimalExponent(first, r.ptr) < 0 ? 0.0 : std::numeric_limits<double>::infinity();
-  }
-  return negative ? -value : value;
 }
 
 }  // namespace kolvaro

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/numbers.h"
+
 namespace kolvaro {
 
 inline constexpr std::string_view kTransactionRootOpen = "<merisk-transaction-file>";
@@ -48,17 +50,9 @@ std::string DecodeTransactionValue(std::string_view cp1252);
 /// The same into `out`, reusing its storage.
 void DecodeTransactionValue(std::string_view cp1252, std::string& out);
 
-/// Appends a number as "%f" writes it (six decimals, point), independent of
-/// the process's numeric locale.
-void AppendFixed6(double value, std::string& out);
-
 /// Leading decimal integer as atol reads it: blanks skipped, optional sign,
 /// digits up to the first other character; 0 without digits. Values beyond
 /// the 32-bit range are clamped to it.
 std::int32_t ParseLeadingInt(std::string_view text);
-
-/// Leading decimal floating-point number, point as separator, independent
-/// of the numeric locale; 0 without digits.
-double ParseLeadingDouble(std::string_view text);
 
 }  // namespace kolvaro

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <memory>
 
+#include "core/numbers.h"
 #include "core/safefile.h"
 
 namespace kolvaro {
@@ -237,9 +237,7 @@ class TiffBlock {
           // 0/0 marks an unknown value in EXIF; it must not turn into "nan".
           if (denominator != 0) value = static_cast<double>(Get32(off)) / denominator;
         }
-        char buf[32];
-        const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
-        return std::string(buf, res.ptr);
+        return FixedText(value, 2);
       }
     }
     return {};

@@ -30,8 +30,9 @@ struct XmpExportResult {
   std::vector<std::string> problems;  ///< German, one per file that failed
 };
 
-/// What Kolvaro writes for one picture: each person as a face region, the
-/// themes as keywords, the headline as title.
+/// What Kolvaro writes for one picture: each person as a face region (the
+/// part of the mark on the picture; none for a mark beside it), the themes
+/// as keywords, the headline as title.
 XmpContent ContentOfPicture(const CMeriskDoc& doc, std::int32_t picture, const PictureGeometry& geometry);
 
 /// Writes the XMP of `pictures`; a file that fails is listed and the others go on.
@@ -63,6 +64,7 @@ struct XmpImportPlan {
   std::vector<ThemeLink> themeLinks;
   std::vector<Headline> headlines;
   std::vector<std::string> problems;  ///< German: files not read, regions skipped
+  std::size_t unreadable = 0;         ///< pictures whose XMP or size could not be read
   bool cancelled = false;
 
   bool Empty() const {
@@ -82,8 +84,9 @@ XmpImportPlan PlanXmpImport(const CMeriskDoc& doc, const std::vector<std::int32_
 /// operations: new persons and themes first, then rectangles, links, headlines.
 void ApplyXmpImport(CMeriskDoc& doc, const XmpImportPlan& plan);
 
-/// The German summary shown before anything changes, with the new names.
-std::string XmpImportSummary(const XmpImportPlan& plan);
+/// The German summary, with the new names: what would change, or once
+/// `applied`, what did.
+std::string XmpImportSummary(const XmpImportPlan& plan, bool applied = false);
 
 /// Every picture id of the album, in table order.
 std::vector<std::int32_t> AllPictures(const CMeriskDoc& doc);

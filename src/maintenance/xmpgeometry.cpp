@@ -72,6 +72,17 @@ Rect AreaToStoredRect(const NormalisedArea& area, const PictureGeometry& g) {
               ToPixel(s.y + s.h / 2, g.height)};
 }
 
+bool ClipToPicture(Rect& rect, const PictureGeometry& g) {
+  const auto limit = [](std::int32_t v, unsigned size) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, 0, std::min<std::int64_t>(size, INT32_MAX)));
+  };
+  Rect r{limit(std::min(rect.left, rect.right), g.width), limit(std::min(rect.top, rect.bottom), g.height),
+         limit(std::max(rect.left, rect.right), g.width), limit(std::max(rect.top, rect.bottom), g.height)};
+  if (r.right <= r.left || r.bottom <= r.top) return false;
+  rect = r;
+  return true;
+}
+
 bool AreaForPicture(const NormalisedArea& read, const AppliedTo& applied, const PictureGeometry& g,
                     NormalisedArea& out) {
   out = read;
@@ -111,13 +122,23 @@ std::string FoldCase(std::string_view name) {
   return folded;
 }
 
+NameIndex::NameIndex(const std::vector<NamedId>& records) {
+  for (const NamedId& r : records) Add(r);
+}
+
+void NameIndex::Add(const NamedId& record) {
+  m_exact.emplace(record.name, record.id);
+  m_folded.emplace(FoldCase(record.name), record.id);
+}
+
+std::int32_t NameIndex::Find(std::string_view name) const {
+  if (const auto it = m_exact.find(std::string(name)); it != m_exact.end()) return it->second;
+  const auto it = m_folded.find(FoldCase(name));
+  return it == m_folded.end() ? -1 : it->second;
+}
+
 std::int32_t MatchName(std::string_view name, const std::vector<NamedId>& records) {
-  for (const NamedId& r : records)
-    if (r.name == name) return r.id;
-  const std::string folded = FoldCase(name);
-  for (const NamedId& r : records)
-    if (FoldCase(r.name) == folded) return r.id;
-  return -1;
+  return NameIndex(records).Find(name);
 }
 
 }  // namespace kolvaro

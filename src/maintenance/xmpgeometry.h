@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/types.h"
@@ -40,6 +41,10 @@ NormalisedArea StoredRectToArea(const Rect& stored, const PictureGeometry& g);
 /// The inverse: rounded to whole pixels, limited to the picture.
 Rect AreaToStoredRect(const NormalisedArea& area, const PictureGeometry& g);
 
+/// Limits a stored rectangle (edges in any order) to the picture's stored
+/// grid. False when nothing of it lies on the picture.
+bool ClipToPicture(Rect& rect, const PictureGeometry& g);
+
 /// What a region's own dimensions say about the grid its area refers to.
 struct AppliedTo {
   double width = 0;   ///< 0 when the region does not say
@@ -66,8 +71,22 @@ struct NamedId {
   std::string name;
 };
 
-/// The id of the record called `name`: an exact match first, then one
-/// without case; -1 when there is none (the caller creates it).
+/// Records by name, for many look-ups: an exact match first, then one
+/// without case (the first record of that folded name).
+class NameIndex {
+ public:
+  NameIndex() = default;
+  explicit NameIndex(const std::vector<NamedId>& records);
+  void Add(const NamedId& record);
+  /// -1 when there is none (the caller creates it).
+  std::int32_t Find(std::string_view name) const;
+
+ private:
+  std::unordered_map<std::string, std::int32_t> m_exact;
+  std::unordered_map<std::string, std::int32_t> m_folded;
+};
+
+/// The id of the record called `name`, as NameIndex finds it.
 std::int32_t MatchName(std::string_view name, const std::vector<NamedId>& records);
 
 }  // namespace kolvaro

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "maintenance/xmpgeometry.h"
@@ -20,11 +21,27 @@ struct XmpRegion {
   AppliedTo applied;
 };
 
+/// The album's person and theme names, folded (FoldCase).
+struct XmpAlbumNames {
+  std::unordered_set<std::string> persons;
+  std::unordered_set<std::string> themes;
+};
+
 struct XmpContent {
   std::vector<XmpRegion> regions;
-  std::vector<std::string> keywords;  ///< dc:subject
+  /// dc:subject; where a file has none of its own and Kolvaro never wrote
+  /// it, the leaves of the hierarchical keywords and the IPTC keywords.
+  std::vector<std::string> keywords;
   std::string title;                  ///< dc:title, default language
   std::string description;            ///< dc:description, default language
+
+  /// Read: keywords of the file's other lists that did not become keywords
+  /// because dc:subject holds the file's keywords and leaves them out.
+  std::vector<std::string> keywordsNotTaken;
+  /// Write: names that are the album's to say. A face region or keyword of
+  /// such a name that the picture no longer has is removed, as is whatever
+  /// Kolvaro wrote into the file before and the picture no longer has.
+  std::shared_ptr<const XmpAlbumNames> albumNames;
 };
 
 /// The two sidecar names other programs use: "bild.jpg.xmp" and "bild.xmp".
@@ -48,9 +65,9 @@ class IXmpStore {
                     std::string& error) = 0;
 
   /// Merges `content` into the sidecar at `path`, creating it where there is
-  /// none. Face regions of the persons written replace theirs, every other
-  /// region and property stays; keywords are added to those there; an empty
-  /// title leaves the one there. Written under a temporary name and renamed
+  /// none. The file then says what the album says: face regions, keywords
+  /// and the title that are Kolvaro's to say (see XmpContent::albumNames)
+  /// follow the picture; every other region and property stays. Written under a temporary name and renamed
   /// into place, the old file's permissions kept; a read-only file or folder
   /// is refused with a German reason. A new sidecar is only prepared: it
   /// takes its name at the next Flush.

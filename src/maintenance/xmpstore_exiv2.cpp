@@ -8,6 +8,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <unordered_set>
+#include <utility>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +22,8 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include "core/cp1252.h"
+#include "core/numbers.h"
 #include "core/safefile.h"
 #include "maintenance/xmpstore.h"
 #include "res/strings.h"
@@ -37,6 +44,13 @@ const std::string kRegions = "Xmp.mwg-rs.Regions";
 const std::string kRegionList = "Xmp.mwg-rs.Regions/mwg-rs:RegionList";
 const std::string kApplied = "Xmp.mwg-rs.Regions/mwg-rs:AppliedToDimensions";
 const std::string kMpRegions = "Xmp.MP.RegionInfo/MPRI:Regions";
+const std::string kOwnNamespace = "http://ns.kolvaro.de/album/1.0/";
+// What Kolvaro wrote into the packet last time, so that the next export can
+// take back what the album no longer says (a renamed person, a deleted theme).
+const std::string kOwnPersons = "Xmp.kolvaro.Persons";
+const std::string kOwnKeywords = "Xmp.kolvaro.Keywords";
+const std::string kOwnTitle = "Xmp.kolvaro.Title";
+const std::string kOwnPrefix = "Xmp.kolvaro.";
 
 std::string Reason(int error) {
   const std::string_view text = FileFailureText(FileFailureOf(error));
@@ -51,6 +65,7 @@ void InitialiseOnce() {
   static std::once_flag once;
   std::call_once(once, [] {
     Exiv2::XmpParser::initialize();
+    Exiv2::XmpProperties::registerNs(kOwnNamespace, "kolvaro");
     // The library writes its own complaints to stderr; callers get ours.
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
   });
@@ -78,85 +93,206 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& error) {
 
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-std::string Text(const Exiv2::XmpData& xmp, const std::string& key) {
-  const auto it = xmp.findKey(Exiv2::XmpKey(key));
-  return it == xmp.end() ? std::string() : it->toString();
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// "[12]/rest" after `list` in `key`: the item's index and what follows it.
+bool ItemOf(std::string_view key, std::string_view list, int& index, std::string_view& rest) {
+  if (!StartsWith(key, list) || key.size() <= list.size() || key[list.size()] != '[') return false;
+  const std::size_t close = key.find(']', list.size());
+  if (close == std::string_view::npos) return false;
+  const char* first = key.data() + list.size() + 1;
+  const auto r = std::from_chars(first, key.data() + close, index);
+  if (r.ec != std::errc() || r.ptr != key.data() + close) return false;
+  rest = key.substr(close + 1);
+  return true;
 }
 
-bool Has(const Exiv2::XmpData& xmp, const std::string& key) {
-  return xmp.findKey(Exiv2::XmpKey(key)) != xmp.end();
-}
-
+// A region number; one written with a decimal comma by an earlier Kolvaro
+// in a German session is read too.
 double Number(const std::string& text, bool& ok) {
-  if (text.empty()) {
-    ok = false;
-    return 0;
-  }
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str()) ok = false;
+  double v = 0;
+  if (!ParseDecimal(text, v, true)) ok = false;
   return v;
 }
 
-std::string LangAlt(const Exiv2::XmpData& xmp, const std::string& key) {
-  const auto it = xmp.findKey(Exiv2::XmpKey(key));
-  if (it == xmp.end()) return {};
-  if (const auto* alt = dynamic_cast<const Exiv2::LangAltValue*>(&it->value())) {
+std::vector<std::string> Items(const Exiv2::Xmpdatum& d) {
+  std::vector<std::string> items;
+  for (long i = 0; i < d.count(); ++i) items.push_back(d.toString(i));
+  return items;
+}
+
+std::string LangAltDefault(const Exiv2::Xmpdatum& d) {
+  if (const auto* alt = dynamic_cast<const Exiv2::LangAltValue*>(&d.value())) {
     const auto found = alt->value_.find("x-default");
     if (found != alt->value_.end()) return found->second;
     return alt->value_.empty() ? std::string() : alt->value_.begin()->second;
   }
-  return it->toString();
+  return d.toString();
 }
 
+struct RegionFields {
+  std::string name;
+  std::string type;
+  std::string area[4];  // x, y, w, h
+  std::string unit;
+};
+
+// One pass over the packet: lookups by key would be linear each.
 void ReadMwgRegions(const Exiv2::XmpData& xmp, XmpContent& content) {
+  std::map<int, RegionFields> items;
+  std::string appliedW, appliedH;
+  static const char* const kArea[] = {"/mwg-rs:Area/stArea:x", "/mwg-rs:Area/stArea:y", "/mwg-rs:Area/stArea:w",
+                                      "/mwg-rs:Area/stArea:h"};
+  for (const Exiv2::Xmpdatum& d : xmp) {
+    const std::string key = d.key();
+    if (!StartsWith(key, kRegions)) continue;
+    int index = 0;
+    std::string_view rest;
+    if (ItemOf(key, kRegionList, index, rest)) {
+      RegionFields& f = items[index];
+      if (rest == "/mwg-rs:Name") f.name = d.toString();
+      else if (rest == "/mwg-rs:Type") f.type = d.toString();
+      else if (rest == "/mwg-rs:Area/stArea:unit") f.unit = d.toString();
+      for (int i = 0; i < 4; ++i)
+        if (rest == kArea[i]) f.area[i] = d.toString();
+    } else if (key == kApplied + "/stDim:w") {
+      appliedW = d.toString();
+    } else if (key == kApplied + "/stDim:h") {
+      appliedH = d.toString();
+    }
+  }
   AppliedTo applied;
   bool ok = true;
-  applied.width = Number(Text(xmp, kApplied + "/stDim:w"), ok);
-  applied.height = Number(Text(xmp, kApplied + "/stDim:h"), ok);
+  applied.width = Number(appliedW, ok);
+  applied.height = Number(appliedH, ok);
   if (!ok) applied = {};
-  for (int i = 1;; ++i) {
-    const std::string item = kRegionList + "[" + std::to_string(i) + "]";
-    if (!Has(xmp, item) && !Has(xmp, item + "/mwg-rs:Area/stArea:x")) break;
+  for (auto& [index, f] : items) {
     XmpRegion region;
-    region.name = Text(xmp, item + "/mwg-rs:Name");
-    region.type = Text(xmp, item + "/mwg-rs:Type");
-    const std::string area = item + "/mwg-rs:Area/stArea:";
+    region.name = std::move(f.name);
+    region.type = std::move(f.type);
     bool areaOk = true;
-    region.area = {Number(Text(xmp, area + "x"), areaOk), Number(Text(xmp, area + "y"), areaOk),
-                   Number(Text(xmp, area + "w"), areaOk), Number(Text(xmp, area + "h"), areaOk)};
+    region.area = {Number(f.area[0], areaOk), Number(f.area[1], areaOk), Number(f.area[2], areaOk),
+                   Number(f.area[3], areaOk)};
     if (!areaOk) region.area = {};
     region.applied = applied;
-    region.applied.pixelUnit = Text(xmp, area + "unit") == "pixel";
+    region.applied.pixelUnit = f.unit == "pixel";
     content.regions.push_back(std::move(region));
   }
 }
 
 // The older Microsoft schema: "x, y, w, h" from the top left corner.
 void ReadMpRegions(const Exiv2::XmpData& xmp, XmpContent& content) {
-  for (int i = 1;; ++i) {
-    const std::string item = kMpRegions + "[" + std::to_string(i) + "]";
-    const std::string rectangle = Text(xmp, item + "/MPReg:Rectangle");
-    const std::string name = Text(xmp, item + "/MPReg:PersonDisplayName");
-    if (!Has(xmp, item) && rectangle.empty() && name.empty()) break;
+  std::map<int, std::pair<std::string, std::string>> items;  // rectangle, name
+  for (const Exiv2::Xmpdatum& d : xmp) {
+    const std::string key = d.key();
+    int index = 0;
+    std::string_view rest;
+    if (!ItemOf(key, kMpRegions, index, rest)) continue;
+    if (rest == "/MPReg:Rectangle") items[index].first = d.toString();
+    else if (rest == "/MPReg:PersonDisplayName") items[index].second = d.toString();
+    else items[index];
+  }
+  for (auto& [index, item] : items) {
     XmpRegion region;
-    region.name = name;
+    region.name = std::move(item.second);
     region.type = "Face";
     double v[4] = {0, 0, 0, 0};
-    if (std::sscanf(rectangle.c_str(), "%lf , %lf , %lf , %lf", &v[0], &v[1], &v[2], &v[3]) == 4)
-      region.area = {v[0] + v[2] / 2, v[1] + v[3] / 2, v[2], v[3]};
+    std::string_view rest = item.first;
+    bool ok = true;
+    for (int i = 0; i < 4 && ok; ++i) {
+      const std::size_t comma = i < 3 ? rest.find(',') : rest.size();
+      ok = comma != std::string_view::npos && ParseDecimal(rest.substr(0, comma), v[i]);
+      rest = comma < rest.size() ? rest.substr(comma + 1) : std::string_view();
+    }
+    if (ok && rest.empty()) region.area = {v[0] + v[2] / 2, v[1] + v[3] / 2, v[2], v[3]};
     content.regions.push_back(std::move(region));
   }
 }
 
-void ReadContent(const Exiv2::XmpData& xmp, XmpContent& content) {
+std::string Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return std::string(text);
+}
+
+// The last non-empty level of a hierarchical keyword ("Orte|Europa|Paris").
+std::string Leaf(std::string_view path, char separator) {
+  while (!path.empty()) {
+    const std::size_t at = path.rfind(separator);
+    std::string leaf = Trim(at == std::string_view::npos ? path : path.substr(at + 1));
+    if (!leaf.empty()) return leaf;
+    if (at == std::string_view::npos) break;
+    path = path.substr(0, at);
+  }
+  return {};
+}
+
+// IPTC keywords (2:25) in UTF-8 where 1:90 says so, else in the Windows
+// code page the older programs wrote.
+std::vector<std::string> IptcKeywords(const Exiv2::IptcData& iptc) {
+  std::vector<std::string> keywords;
+  bool utf8 = false;
+  for (const Exiv2::Iptcdatum& d : iptc)
+    if (d.key() == "Iptc.Envelope.CharacterSet") utf8 = d.toString() == "\x1b%G";
+  for (const Exiv2::Iptcdatum& d : iptc)
+    if (d.key() == "Iptc.Application2.Keywords") keywords.push_back(utf8 ? d.toString() : Cp1252ToUtf8(d.toString()));
+  return keywords;
+}
+
+// Keywords: dc:subject is the file's list where it has one (or Kolvaro
+// wrote it: then a missing keyword was taken away). Otherwise the leaves of
+// the hierarchical lists and the IPTC keywords, each once. What the other
+// lists hold beyond dc:subject is named, not taken.
+void ReadKeywords(const Exiv2::XmpData& xmp, const std::vector<std::string>& iptc, XmpContent& content) {
+  bool flat = false;
+  std::vector<std::string> subject;
+  std::vector<std::pair<std::string, std::string>> others;  // as written, leaf
+  for (const Exiv2::Xmpdatum& d : xmp) {
+    const std::string key = d.key();
+    if (key == "Xmp.dc.subject") {
+      flat = true;
+      subject = Items(d);
+    } else if (StartsWith(key, kOwnPrefix)) {
+      flat = true;
+    } else if (key == "Xmp.lr.hierarchicalSubject" || key == "Xmp.digiKam.TagsList") {
+      const char separator = key == "Xmp.digiKam.TagsList" ? '/' : '|';
+      for (std::string& path : Items(d)) {
+        std::string leaf = Leaf(path, separator);
+        others.emplace_back(std::move(path), std::move(leaf));
+      }
+    }
+  }
+  for (const std::string& k : iptc) others.emplace_back(k, Trim(k));
+  std::unordered_set<std::string> seen;
+  for (std::string& k : subject)
+    if (seen.insert(FoldCase(k)).second) content.keywords.push_back(std::move(k));
+  for (auto& [written, leaf] : others) {
+    if (leaf.empty() || seen.count(FoldCase(leaf)) != 0) continue;
+    if (flat) {
+      if (std::find(content.keywordsNotTaken.begin(), content.keywordsNotTaken.end(), written) ==
+          content.keywordsNotTaken.end())
+        content.keywordsNotTaken.push_back(std::move(written));
+    } else {
+      seen.insert(FoldCase(leaf));
+      content.keywords.push_back(std::move(leaf));
+    }
+  }
+}
+
+void ReadContent(const Exiv2::XmpData& xmp, const std::vector<std::string>& iptc, XmpContent& content) {
   ReadMwgRegions(xmp, content);
-  if (content.regions.empty()) ReadMpRegions(xmp, content);
-  const auto subject = xmp.findKey(Exiv2::XmpKey("Xmp.dc.subject"));
-  if (subject != xmp.end())
-    for (long i = 0; i < subject->count(); ++i) content.keywords.push_back(subject->toString(i));
-  content.title = LangAlt(xmp, "Xmp.dc.title");
-  content.description = LangAlt(xmp, "Xmp.dc.description");
+  bool own = false;
+  for (const Exiv2::Xmpdatum& d : xmp) own = own || StartsWith(d.key(), kOwnPrefix);
+  // Once Kolvaro wrote the region list it is the file's: the older list
+  // would bring back the marks the user removed.
+  if (content.regions.empty() && !own) ReadMpRegions(xmp, content);
+  ReadKeywords(xmp, iptc, content);
+  for (const Exiv2::Xmpdatum& d : xmp) {
+    const std::string key = d.key();
+    if (key == "Xmp.dc.title") content.title = LangAltDefault(d);
+    else if (key == "Xmp.dc.description") content.description = LangAltDefault(d);
+  }
 }
 
 void AddStruct(Exiv2::XmpData& xmp, const std::string& key) {
@@ -170,105 +306,225 @@ void SetText(Exiv2::XmpData& xmp, const std::string& key, const std::string& tex
   xmp.add(Exiv2::XmpKey(key), &v);
 }
 
-std::string Decimal(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.6f", v);
-  return buffer;
+void SetBag(Exiv2::XmpData& xmp, const std::string& key, const std::vector<std::string>& items) {
+  if (items.empty()) return;
+  Exiv2::XmpArrayValue bag(Exiv2::xmpBag);
+  for (const std::string& k : items) bag.read(k);
+  xmp.add(Exiv2::XmpKey(key), &bag);
 }
 
-// A datum kept aside while the regions are rebuilt.
-struct Datum {
-  std::string key;
-  std::shared_ptr<Exiv2::Value> value;
+std::string Decimal(double v) { return FixedText(v, 6); }
+
+// The packet as Merge finds it, read in one pass.
+struct Found {
+  std::map<int, std::vector<const Exiv2::Xmpdatum*>> regionItems;
+  std::map<int, RegionFields> regionFields;
+  std::vector<const Exiv2::Xmpdatum*> regionsRest;  // of the regions struct, outside the list
+  std::vector<std::string> subject;
+  bool hasSubject = false;
+  Exiv2::LangAltValue::ValueType title;  // language, text
+  bool hasTitle = false;
+  bool own = false;
+  std::unordered_set<std::string> ownPersons;  // folded
+  std::unordered_set<std::string> ownKeywords;  // folded
+  std::string ownTitle;
 };
 
-void Merge(Exiv2::XmpData& xmp, const XmpContent& content) {
-  // Face regions of the persons written are replaced; others stay as they were.
-  std::set<std::string> written;
-  for (const XmpRegion& r : content.regions) written.insert(FoldCase(r.name));
-  std::vector<std::vector<Datum>> kept;
-  for (int i = 1;; ++i) {
-    const std::string item = kRegionList + "[" + std::to_string(i) + "]";
-    std::vector<Datum> datums;
-    for (const Exiv2::Xmpdatum& d : xmp)
-      if (d.key() == item || d.key().rfind(item + "/", 0) == 0)
-        datums.push_back({d.key().substr(item.size()), std::shared_ptr<Exiv2::Value>(d.getValue().release())});
-    if (datums.empty()) break;
-    const bool replaced = Text(xmp, item + "/mwg-rs:Type") == "Face" &&
-                          written.count(FoldCase(Text(xmp, item + "/mwg-rs:Name"))) != 0;
-    if (!replaced) kept.push_back(std::move(datums));
-  }
-  // Region datums go back parents first, so the encoder meets each container
-  // before its members.
-  const bool newDimensions = !content.regions.empty();
-  std::vector<Datum> regionsRest;
-  for (auto it = xmp.begin(); it != xmp.end();) {
-    const std::string key = it->key();
-    if (key == kRegions || key.rfind(kRegions + "/", 0) == 0) {
-      if (key.rfind(kRegionList, 0) != 0 && key != kRegions && !(newDimensions && key.rfind(kApplied, 0) == 0))
-        regionsRest.push_back({key, std::shared_ptr<Exiv2::Value>(it->getValue().release())});
-      it = xmp.erase(it);
-    } else {
-      ++it;
+Found Survey(const Exiv2::XmpData& xmp, bool newDimensions) {
+  Found f;
+  static const char* const kArea[] = {"/mwg-rs:Area/stArea:x", "/mwg-rs:Area/stArea:y", "/mwg-rs:Area/stArea:w",
+                                      "/mwg-rs:Area/stArea:h"};
+  for (const Exiv2::Xmpdatum& d : xmp) {
+    const std::string key = d.key();
+    int index = 0;
+    std::string_view rest;
+    if (ItemOf(key, kRegionList, index, rest)) {
+      f.regionItems[index].push_back(&d);
+      RegionFields& fields = f.regionFields[index];
+      if (rest == "/mwg-rs:Name") fields.name = d.toString();
+      else if (rest == "/mwg-rs:Type") fields.type = d.toString();
+      else if (rest == "/mwg-rs:Area/stArea:unit") fields.unit = d.toString();
+      for (int i = 0; i < 4; ++i)
+        if (rest == kArea[i]) fields.area[i] = d.toString();
+    } else if (key == kRegions || key == kRegionList) {
+    } else if (StartsWith(key, kRegions + "/")) {
+      if (!(newDimensions && StartsWith(key, kApplied))) f.regionsRest.push_back(&d);
+    } else if (key == "Xmp.dc.subject") {
+      f.hasSubject = true;
+      f.subject = Items(d);
+    } else if (key == "Xmp.dc.title") {
+      f.hasTitle = true;
+      if (const auto* alt = dynamic_cast<const Exiv2::LangAltValue*>(&d.value())) f.title = alt->value_;
+      else f.title["x-default"] = d.toString();
+    } else if (key == kOwnPersons) {
+      f.own = true;
+      for (const std::string& n : Items(d)) f.ownPersons.insert(FoldCase(n));
+    } else if (key == kOwnKeywords) {
+      f.own = true;
+      for (const std::string& k : Items(d)) f.ownKeywords.insert(FoldCase(k));
+    } else if (key == kOwnTitle) {
+      f.own = true;
+      f.ownTitle = d.toString();
     }
   }
-  if (!content.regions.empty() || !kept.empty()) {
-    AddStruct(xmp, kRegions);
-    for (Datum& d : regionsRest) xmp.add(Exiv2::XmpKey(d.key), d.value.get());
+  return f;
+}
+
+bool IsRegionKey(const std::string& key) { return key == kRegions || StartsWith(key, kRegions + "/"); }
+
+// Whether a region the file holds is the one Kolvaro would write now: the
+// same name and, within a pixel, the same place. Such a region stays as it
+// is, with whatever another program added to it.
+bool SameRegion(const RegionFields& f, const XmpRegion& r) {
+  if (f.type != "Face" || f.name != r.name || (!f.unit.empty() && f.unit != "normalized")) return false;
+  // Strictly points: a region written with decimal commas is written anew.
+  double v[4];
+  for (int i = 0; i < 4; ++i)
+    if (!ParseDecimal(f.area[i], v[i])) return false;
+  const double w = std::max(1.0, r.applied.width);
+  const double h = std::max(1.0, r.applied.height);
+  return std::fabs(v[0] - r.area.x) * w <= 1 && std::fabs(v[1] - r.area.y) * h <= 1 &&
+         std::fabs(v[2] - r.area.w) * w <= 1 && std::fabs(v[3] - r.area.h) * h <= 1;
+}
+
+// Makes the packet say what the album says of the picture. False, with the
+// packet untouched, when it has nothing of Kolvaro's and nothing to take back.
+bool Merge(Exiv2::XmpData& xmp, const XmpContent& content) {
+  const Found f = Survey(xmp, !content.regions.empty());
+  const XmpAlbumNames none;
+  const XmpAlbumNames& album = content.albumNames ? *content.albumNames : none;
+  bool removed = false;
+
+  // Regions: those of the album's names (or Kolvaro's earlier ones) follow the picture.
+  std::vector<int> keptItems;
+  std::vector<bool> present(content.regions.size(), false);
+  for (const auto& [index, fields] : f.regionFields) {
+    const std::string folded = FoldCase(fields.name);
+    const bool ours = fields.type == "Face" && !fields.name.empty() &&
+                      (album.persons.count(folded) != 0 || f.ownPersons.count(folded) != 0);
+    bool same = false;
+    for (std::size_t i = 0; i < content.regions.size() && !same; ++i)
+      if (!present[i] && FoldCase(content.regions[i].name) == folded && SameRegion(fields, content.regions[i]))
+        present[i] = same = true;
+    bool written = false;
+    for (std::size_t i = 0; i < content.regions.size() && !written; ++i)
+      written = FoldCase(content.regions[i].name) == folded && fields.type == "Face";
+    if (same || (!ours && !written)) {
+      keptItems.push_back(index);
+    } else if (!written) {
+      removed = true;
+    }
+  }
+
+  // Keywords: those of the album's themes (or Kolvaro's earlier ones) follow the picture.
+  std::vector<std::string> keywords;
+  std::unordered_set<std::string> exact;
+  const std::unordered_set<std::string> wanted(content.keywords.begin(), content.keywords.end());
+  for (const std::string& k : f.subject) {
+    const std::string folded = FoldCase(k);
+    const bool ours = album.themes.count(folded) != 0 || f.ownKeywords.count(folded) != 0;
+    if (ours && wanted.count(k) == 0) {
+      removed = true;
+      continue;
+    }
+    if (exact.insert(k).second) keywords.push_back(k);
+  }
+  for (const std::string& k : content.keywords)
+    if (exact.insert(k).second) keywords.push_back(k);
+
+  // The title: Kolvaro's own, taken back when the headline went.
+  Exiv2::LangAltValue::ValueType title = f.title;
+  if (!content.title.empty()) {
+    title["x-default"] = content.title;
+  } else if (!f.ownTitle.empty() && title.count("x-default") != 0 && title["x-default"] == f.ownTitle) {
+    title.erase("x-default");
+    removed = true;
+  }
+
+  const bool worth = !content.regions.empty() || !content.keywords.empty() || !content.title.empty() || f.own ||
+                     removed;
+  if (!worth) return false;
+
+  const auto emitRegions = [&](Exiv2::XmpData& out) {
+    const bool anyRegion = !keptItems.empty() || !content.regions.empty();
+    if (!anyRegion && f.regionsRest.empty()) return;
+    AddStruct(out, kRegions);
+    for (const Exiv2::Xmpdatum* d : f.regionsRest) out.add(*d);
     const XmpRegion* first = content.regions.empty() ? nullptr : &content.regions.front();
     if (first) {
-      AddStruct(xmp, kApplied);
-      SetText(xmp, kApplied + "/stDim:w", std::to_string(static_cast<long long>(first->applied.width)));
-      SetText(xmp, kApplied + "/stDim:h", std::to_string(static_cast<long long>(first->applied.height)));
-      SetText(xmp, kApplied + "/stDim:unit", "pixel");
+      AddStruct(out, kApplied);
+      SetText(out, kApplied + "/stDim:w", std::to_string(static_cast<long long>(first->applied.width)));
+      SetText(out, kApplied + "/stDim:h", std::to_string(static_cast<long long>(first->applied.height)));
+      SetText(out, kApplied + "/stDim:unit", "pixel");
     }
+    if (!anyRegion) return;
     Exiv2::XmpTextValue list;
     list.setXmpArrayType(Exiv2::XmpValue::xaBag);
-    xmp.add(Exiv2::XmpKey(kRegionList), &list);
+    out.add(Exiv2::XmpKey(kRegionList), &list);
     int index = 0;
-    for (std::vector<Datum>& datums : kept) {
+    for (int old : keptItems) {
       const std::string item = kRegionList + "[" + std::to_string(++index) + "]";
-      for (Datum& d : datums) xmp.add(Exiv2::XmpKey(item + d.key), d.value.get());
+      const std::string oldItem = kRegionList + "[" + std::to_string(old) + "]";
+      for (const Exiv2::Xmpdatum* d : f.regionItems.at(old))
+        out.add(Exiv2::XmpKey(item + d->key().substr(oldItem.size())), &d->value());
     }
-    for (const XmpRegion& r : content.regions) {
+    for (std::size_t i = 0; i < content.regions.size(); ++i) {
+      if (present[i]) continue;
+      const XmpRegion& r = content.regions[i];
       const std::string item = kRegionList + "[" + std::to_string(++index) + "]";
-      AddStruct(xmp, item);
-      AddStruct(xmp, item + "/mwg-rs:Area");
-      SetText(xmp, item + "/mwg-rs:Area/stArea:x", Decimal(r.area.x));
-      SetText(xmp, item + "/mwg-rs:Area/stArea:y", Decimal(r.area.y));
-      SetText(xmp, item + "/mwg-rs:Area/stArea:w", Decimal(r.area.w));
-      SetText(xmp, item + "/mwg-rs:Area/stArea:h", Decimal(r.area.h));
-      SetText(xmp, item + "/mwg-rs:Area/stArea:unit", "normalized");
-      SetText(xmp, item + "/mwg-rs:Type", "Face");
-      SetText(xmp, item + "/mwg-rs:Name", r.name);
+      AddStruct(out, item);
+      AddStruct(out, item + "/mwg-rs:Area");
+      SetText(out, item + "/mwg-rs:Area/stArea:x", Decimal(r.area.x));
+      SetText(out, item + "/mwg-rs:Area/stArea:y", Decimal(r.area.y));
+      SetText(out, item + "/mwg-rs:Area/stArea:w", Decimal(r.area.w));
+      SetText(out, item + "/mwg-rs:Area/stArea:h", Decimal(r.area.h));
+      SetText(out, item + "/mwg-rs:Area/stArea:unit", "normalized");
+      SetText(out, item + "/mwg-rs:Type", "Face");
+      SetText(out, item + "/mwg-rs:Name", r.name);
     }
-  }
+  };
+  const auto emitSubject = [&](Exiv2::XmpData& out) { SetBag(out, "Xmp.dc.subject", keywords); };
+  const auto emitTitle = [&](Exiv2::XmpData& out) {
+    if (title.empty()) return;
+    Exiv2::LangAltValue value;
+    value.value_ = title;
+    out.add(Exiv2::XmpKey("Xmp.dc.title"), &value);
+  };
+  const auto emitOwn = [&](Exiv2::XmpData& out) {
+    std::vector<std::string> persons;
+    for (const XmpRegion& r : content.regions) persons.push_back(r.name);
+    SetBag(out, kOwnPersons, persons);
+    SetBag(out, kOwnKeywords, content.keywords);
+    // Always there, also empty: it marks the packet as one Kolvaro wrote.
+    SetText(out, kOwnTitle, content.title);
+  };
 
-  if (!content.keywords.empty()) {
-    std::vector<std::string> keywords;
-    const auto subject = xmp.findKey(Exiv2::XmpKey("Xmp.dc.subject"));
-    if (subject != xmp.end()) {
-      for (long i = 0; i < subject->count(); ++i) keywords.push_back(subject->toString(i));
-      xmp.erase(subject);
+  // Everything else keeps its place; what Kolvaro says takes the place it had.
+  Exiv2::XmpData out;
+  bool regionsDone = false, subjectDone = false, titleDone = false, ownDone = false;
+  for (const Exiv2::Xmpdatum& d : xmp) {
+    const std::string key = d.key();
+    if (IsRegionKey(key)) {
+      if (!std::exchange(regionsDone, true)) emitRegions(out);
+    } else if (key == "Xmp.dc.subject") {
+      if (!std::exchange(subjectDone, true)) emitSubject(out);
+    } else if (key == "Xmp.dc.title") {
+      if (!std::exchange(titleDone, true)) emitTitle(out);
+    } else if (StartsWith(key, kOwnPrefix)) {
+      if (!std::exchange(ownDone, true)) emitOwn(out);
+    } else {
+      out.add(d);
     }
-    for (const std::string& k : content.keywords)
-      if (std::find(keywords.begin(), keywords.end(), k) == keywords.end()) keywords.push_back(k);
-    Exiv2::XmpArrayValue bag(Exiv2::xmpBag);
-    for (const std::string& k : keywords) bag.read(k);
-    xmp.add(Exiv2::XmpKey("Xmp.dc.subject"), &bag);
   }
-
-  if (!content.title.empty()) {
-    Exiv2::LangAltValue title;
-    const auto old = xmp.findKey(Exiv2::XmpKey("Xmp.dc.title"));
-    if (old != xmp.end()) {
-      if (const auto* alt = dynamic_cast<const Exiv2::LangAltValue*>(&old->value())) title.value_ = alt->value_;
-      xmp.erase(old);
-    }
-    title.value_["x-default"] = content.title;
-    xmp.add(Exiv2::XmpKey("Xmp.dc.title"), &title);
-  }
+  if (!regionsDone) emitRegions(out);
+  if (!subjectDone) emitSubject(out);
+  if (!titleDone) emitTitle(out);
+  if (!ownDone) emitOwn(out);
+  xmp.clear();
+  for (const Exiv2::Xmpdatum& d : out) xmp.add(d);
+  return true;
 }
+
 
 bool Encode(const Exiv2::XmpData& xmp, std::string& packet) {
   return Exiv2::XmpParser::encode(packet, xmp, Exiv2::XmpParser::omitPacketWrapper) == 0;
@@ -346,13 +602,13 @@ class CExiv2XmpStore final : public IXmpStore {
           error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {sidecar, std::string()});
           return false;
         }
-        ReadContent(xmp, content);
+        ReadContent(xmp, {}, content);
         return true;
       }
       source = picture;
       auto image = OpenPicture(picture, error);
       if (!image.get()) return false;
-      ReadContent(image->xmpData(), content);
+      ReadContent(image->xmpData(), IptcKeywords(image->iptcData()), content);
       return true;
     } catch (const std::exception& e) {
       error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {source, std::string(e.what())});
@@ -364,27 +620,29 @@ class CExiv2XmpStore final : public IXmpStore {
     try {
       if (!Writable(path, error)) return false;
       Exiv2::XmpData xmp;
+      std::string before;
       if (Exists(path)) {
-        std::string packet;
         int err = 0;
-        if (!ReadWholeFile(path, packet, err)) {
+        if (!ReadWholeFile(path, before, err)) {
           error = err == kNotARegularFile ? NotARegularFileText(path) : FileError(path, err);
           return false;
         }
         // A sidecar we cannot understand is not replaced: it may hold what
         // another program needs.
-        if (Exiv2::XmpParser::decode(xmp, packet) != 0) {
+        if (Exiv2::XmpParser::decode(xmp, before) != 0) {
           error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {path, std::string()});
           return false;
         }
       }
-      Merge(xmp, content);
+      if (!Merge(xmp, content)) return true;
       std::string packet;
       if (!Encode(xmp, packet)) {
         error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {path});
         return false;
       }
       if (packet.rfind("<?xml", 0) != 0) packet.insert(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+      // Said already: the file and its time stay as they are.
+      if (packet == before) return true;
       struct stat st {};
       if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? Prepare(path, packet, nullptr, error)
                                                                   : Save(path, packet, error);
@@ -415,7 +673,7 @@ class CExiv2XmpStore final : public IXmpStore {
         return false;
       }
       image->readMetadata();
-      Merge(image->xmpData(), content);
+      if (!Merge(image->xmpData(), content)) return true;
       image->writeMetadata();
       Exiv2::BasicIo& io = image->io();
       io.seek(0, Exiv2::BasicIo::beg);

@@ -439,6 +439,19 @@ constexpr Entry kTable[] = {
     Entry{IDS_XMP_CANCELLED_EXPORT, "Abgebrochen; die übrigen Bilder wurden nicht bearbeitet."},
     Entry{IDS_XMP_MORE_PROBLEMS, "... und %1!i! weitere"},
     Entry{IDS_XMP_NEW_THEMES, "Neue Themen: %1!s!"},
+    Entry{IDS_XMP_REGION_OUTSIDE,
+          "%1!s!: Die Markierung von \"%2!s!\" liegt außerhalb des Bildes und wurde übersprungen."},
+    Entry{IDS_XMP_SIDECAR_SHARED,
+          "%1!s! gehört zu mehreren Bildern gleichen Namens und wurde keinem zugeordnet. Eine Begleitdatei mit "
+          "der Endung des Bildes (bild.jpg.xmp) ist eindeutig."},
+    Entry{IDS_XMP_KEYWORDS_NOT_TAKEN,
+          "%1!s!: Diese Stichwörter fehlen in der Stichwortliste (dc:subject) und wurden nicht als Themen "
+          "übernommen: %2!s!"},
+    Entry{IDS_XMP_IMPORT_APPLIED,
+          "Aus den XMP-Daten von %1!i! Bildern übernommen:\n"
+          "neue Personen: %2!i!\nneue Markierungen: %3!i!\ngeänderte Markierungen: %4!i!\n"
+          "neue Themen: %5!i!\nneue Themenzuordnungen: %6!i!\nneue oder geänderte Überschriften: %7!i!"},
+    Entry{IDS_CLI_MARK_OUTSIDE, "Das Rechteck liegt nicht auf dem Bild (%1!i! x %2!i! Pixel)."},
     Entry{IDS_CLI_USAGE_XMP_EXPORT, "xmp-export ALBUM [--sidecar bild.jpg.xmp|bild.xmp|keine] [--embed]"},
     Entry{IDS_CLI_ABOUT_XMP_EXPORT,
           "Schreibt Personen (als Gesichtsbereiche), Themen (als Stichwörter) und Überschriften aller Bilder als "

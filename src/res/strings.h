@@ -315,6 +315,11 @@ namespace kolvaro {
   X(IDS_XMP_CANCELLED_EXPORT, 3227)     /* the export was cancelled */                        \
   X(IDS_XMP_MORE_PROBLEMS, 3228)        /* %1 = problems not shown */                         \
   X(IDS_XMP_NEW_THEMES, 3229)           /* %1 = names, comma separated */                     \
+  X(IDS_XMP_REGION_OUTSIDE, 3230)       /* %1 = file, %2 = name */                            \
+  X(IDS_XMP_SIDECAR_SHARED, 3231)       /* %1 = the sidecar several pictures could claim */   \
+  X(IDS_XMP_KEYWORDS_NOT_TAKEN, 3232)   /* %1 = file, %2 = keywords, comma separated */       \
+  X(IDS_XMP_IMPORT_APPLIED, 3233)       /* as IDS_XMP_IMPORT_SUMMARY, once applied */         \
+  X(IDS_CLI_MARK_OUTSIDE, 3234)         /* %1 x %2 = the picture's stored size */             \
   X(IDS_CLI_USAGE_XMP_EXPORT, 3240)                                                            \
   X(IDS_CLI_ABOUT_XMP_EXPORT, 3241)                                                            \
   X(IDS_CLI_USAGE_XMP_IMPORT, 3242)                                                            \

@@ -81,5 +81,31 @@ TEST_F(CliXmp, RefusesBadFormsAndArguments) {
   }
 }
 
+TEST_F(CliXmp, ImportFailsOnWhatItCannotReadAfterTakingTheRestAndMarksStayOnThePicture) {
+  JpegBuilder jpeg;
+  jpeg.App0Jfif().Tables(4000, 3000).Scan(400);
+  WriteFile(m_dir / "see.jpg", std::span<const std::uint8_t>(jpeg.Data()));
+  WriteFile(m_dir / "zw\x1b[2Jei.jpg", std::span<const std::uint8_t>(jpeg.Data()));
+  Album("a.kvo");
+  ASSERT_EQ(Run({"add", "a.kvo", "zw\x1b[2Jei.jpg"}).exitCode, 0);
+  WriteFile(m_dir / "see.jpg.xmp",
+            std::string(R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/">
+<dc:subject><rdf:Bag><rdf:li>Urlaub</rdf:li></rdf:Bag></dc:subject></rdf:Description></rdf:RDF></x:xmpmeta>)"));
+  WriteFile(m_dir / "zw\x1b[2Jei.jpg.xmp", std::string("kein XMP"));
+
+  const CliResult taken = Run({"xmp-import", "a.kvo"});
+  EXPECT_EQ(taken.exitCode, 1);
+  EXPECT_TRUE(Has(taken.out, "Bildern übernommen:") && !Has(taken.out, "würden")) << taken.out;
+  EXPECT_FALSE(Has(taken.out, "\x1b")) << "paths are shown escaped";
+  EXPECT_TRUE(Has(Run({"dump", "a.kvo"}).out, "Urlaub"));
+
+  ASSERT_EQ(Run({"person", "add", "a.kvo", "Anna"}).exitCode, 0);
+  const CliResult beside = Run({"mark", "a.kvo", "1", "1", "4000", "0", "4100", "50"});
+  EXPECT_EQ(beside.exitCode, 1);
+  EXPECT_TRUE(Has(beside.err, "nicht auf dem Bild (4000 x 3000 Pixel)")) << beside.err;
+  EXPECT_EQ(Run({"mark", "a.kvo", "1", "1", "3990", "0", "4100", "50"}).exitCode, 0) << "partly on it";
+}
+
 }  // namespace
 }  // namespace kolvaro::test

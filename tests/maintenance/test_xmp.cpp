@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "core/meriskdoc.h"
@@ -309,6 +312,194 @@ TEST_F(XmpFilesTest, Exiv2ToolListsTheExportedRegionsAndKeywords) {
   EXPECT_NE(output.find("Xmp.mwg-rs.Regions/mwg-rs:RegionList[1]/mwg-rs:Area/stArea:x"), std::string::npos);
   EXPECT_NE(output.find("Xmp.dc.subject"), std::string::npos) << output;
   EXPECT_NE(output.find("Urlaub"), std::string::npos) << output;
+}
+
+// A sidecar around `body`: properties inside one rdf:Description.
+std::string Sidecar(const std::string& attributes, const std::string& body) {
+  return R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/"
+ xmlns:lr="http://ns.adobe.com/lightroom/1.0/" xmlns:digiKam="http://www.digikam.org/ns/1.0/"
+ xmlns:mwg-rs="http://www.metadataworkinggroup.com/schemas/regions/"
+ xmlns:stArea="http://ns.adobe.com/xmp/sType/Area#" )" +
+         attributes + ">" + body + "</rdf:Description></rdf:RDF></x:xmpmeta>\n";
+}
+
+std::string Bag(const char* property, std::initializer_list<const char*> items) {
+  std::string text = std::string("<") + property + "><rdf:Bag>";
+  for (const char* item : items) text += std::string("<rdf:li>") + item + "</rdf:li>";
+  return text + "</rdf:Bag></" + property + ">";
+}
+
+std::string Region(const char* name, const char* x, const char* w) {
+  return std::string("<rdf:li><rdf:Description mwg-rs:Name=\"") + name + "\" mwg-rs:Type=\"Face\"><mwg-rs:Area stArea:x=\"" +
+         x + "\" stArea:y=\"0.5\" stArea:w=\"" + w + "\" stArea:h=\"0.2\" stArea:unit=\"normalized\"/>" +
+         "</rdf:Description></rdf:li>";
+}
+
+std::string Regions(const std::string& items) {
+  return "<mwg-rs:Regions rdf:parseType=\"Resource\"><mwg-rs:RegionList><rdf:Bag>" + items +
+         "</rdf:Bag></mwg-rs:RegionList></mwg-rs:Regions>";
+}
+
+// IPTC-IIM keywords (2:25) in a Photoshop APP13 segment, 1:90 saying UTF-8 where asked.
+std::vector<std::uint8_t> IptcSegment(std::initializer_list<std::string> keywords, bool utf8) {
+  std::string iim;
+  const auto dataset = [&](int record, int number, const std::string& data) {
+    iim += {'\x1c', static_cast<char>(record), static_cast<char>(number), static_cast<char>(data.size() >> 8),
+            static_cast<char>(data.size() & 0xff)};
+    iim += data;
+  };
+  if (utf8) dataset(1, 90, "\x1b%G");
+  for (const std::string& k : keywords) dataset(2, 25, k);
+  if (iim.size() % 2) iim += '\0';
+  std::string payload = std::string("Photoshop 3.0") + '\0' + "8BIM" + '\x04' + '\x04' + '\0' + '\0';
+  const std::size_t n = iim.size();
+  payload += {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8), static_cast<char>(n)};
+  payload += iim;
+  return {payload.begin(), payload.end()};
+}
+
+TEST_F(XmpFilesTest, KeywordsOfEveryListBecomeThemesByTheirLeafUnlessTheFileListsItsOwn) {
+  const struct {
+    std::string sidecar;  // "" : the keywords are IPTC ones inside the picture
+    std::vector<std::uint8_t> iptc;
+    std::vector<std::string> themes;
+    const char* notTaken;  // part of a problem, or ""
+  } cases[] = {
+      {Sidecar("", Bag("lr:hierarchicalSubject", {"Orte|Europa|Paris", "Familie"})), {}, {"Paris", "Familie"}, ""},
+      {Sidecar("", Bag("digiKam:TagsList", {"Orte/Europa/Paris", "Orte/Europa/"})), {}, {"Paris", "Europa"}, ""},
+      {Sidecar("", Bag("dc:subject", {"Paris"}) + Bag("lr:hierarchicalSubject", {"Orte|Europa|Paris", "Leute|Anna"})),
+       {},
+       {"Paris"},
+       "Leute|Anna"},
+      {"", IptcSegment({"Stra\xdf" "e", "Paris"}, false), {"Straße", "Paris"}, ""},
+      {"", IptcSegment({"Straße"}, true), {"Straße"}, ""},
+  };
+  for (const auto& c : cases) {
+    test::TempDir folder;
+    test::JpegBuilder jpeg;
+    jpeg.App0Jfif();
+    if (!c.iptc.empty()) jpeg.Segment(0xED, c.iptc);
+    jpeg.Tables(400, 300).Scan(64);
+    folder.File("bild.jpg", jpeg.Data());
+    if (!c.sidecar.empty()) folder.File("bild.jpg.xmp", c.sidecar);
+    CMemorySettings s;
+    CMeriskDoc album{s};
+    album.OnNewDocument();
+    const std::int32_t id = album.AddPicture(folder / "bild.jpg", COleDateTime(), 0, "");
+    const XmpImportPlan plan = PlanXmpImport(album, {id}, *store);
+    EXPECT_EQ(plan.newThemes, c.themes) << c.sidecar;
+    std::string problems;
+    for (const std::string& p : plan.problems) problems += p + "\n";
+    if (*c.notTaken) EXPECT_NE(problems.find(c.notTaken), std::string::npos) << problems;
+    else EXPECT_EQ(problems, "");
+  }
+}
+
+TEST_F(XmpFilesTest, ImportSkipsAndNamesWhatBelongsToNoPictureForSure) {
+  const std::int32_t id = Picture("foo.jpg", 400, 300);
+  dir.File("foo.JPG", std::string("another picture of the same name"));
+  dir.File("foo.xmp", Sidecar("", Bag("dc:subject", {"Urlaub"})));
+  const std::int32_t other = Picture("rand.jpg", 400, 300);
+  dir.File("rand.jpg.xmp", Sidecar("", Regions(Region("Weg", "1.5", "0.2") + Region("Null", "0.5", "0") +
+                                               Region("Halb", "0.95", "0.2"))));
+  const XmpImportPlan plan = PlanXmpImport(doc, {id, other}, *store);
+  EXPECT_TRUE(plan.newThemes.empty()) << "foo.xmp could be foo.JPG's as well";
+  EXPECT_EQ(plan.newPersons, std::vector<std::string>{"Halb"});
+  ASSERT_EQ(plan.rectangles.size(), 1u);
+  EXPECT_EQ(plan.rectangles[0].rect, (Rect{340, 120, 400, 180})) << "clipped to the picture";
+  std::string problems;
+  for (const std::string& p : plan.problems) problems += p + "\n";
+  for (const char* part : {"foo.xmp", "\"Weg\"", "\"Null\""}) EXPECT_NE(problems.find(part), std::string::npos) << problems;
+}
+
+TEST_F(XmpFilesTest, NumbersArePointsInAGermanSessionAndCommaFilesAreMended) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale installed";
+  const std::int32_t anna = Person("Anna");
+  const std::int32_t id = Picture("bild.jpg", 400, 300);
+  // What an earlier export in a German session wrote.
+  dir.File("bild.jpg.xmp", Sidecar("", Regions(Region("Anna", "0,5", "0,25"))));
+  const XmpImportPlan plan = PlanXmpImport(doc, {id}, *store);
+  ApplyXmpImport(doc, plan);
+  const XmpExportResult result = ExportXmp(doc, {id}, {}, *store);
+  const std::string text = test::ReadFile(dir / "bild.jpg.xmp");
+  std::setlocale(LC_ALL, saved.c_str());
+  Rect r;
+  EXPECT_TRUE(doc.PersonsOnPictures().Lookup(anna, id, &r) && r == (Rect{150, 120, 250, 180}));
+  EXPECT_TRUE(result.problems.empty());
+  EXPECT_NE(text.find("0.500000"), std::string::npos) << text;
+  EXPECT_EQ(text.find("0,"), std::string::npos) << text;
+}
+
+// The album changes after an export; the next export makes the file say
+// what the album says, and keeps what other programs wrote.
+TEST_F(XmpFilesTest, ReExportTakesBackWhatTheAlbumNoLongerSays) {
+  const struct {
+    const char* change;
+    std::function<void(CMeriskDoc&, std::int32_t)> apply;
+    std::vector<std::string> regions;
+    std::vector<std::string> keywords;
+    const char* title;
+  } cases[] = {
+      {"nothing", [](CMeriskDoc&, std::int32_t) {}, {"Pet:Bello", "Face:", "Face:Anna", "Face:Bernd"},
+       {"Urlaub", "Strand", "Familie"}, "Titel"},
+      {"mark removed", [](CMeriskDoc& d, std::int32_t id) { d.RemovePersonFromPicture(2, id); },
+       {"Pet:Bello", "Face:", "Face:Anna"}, {"Urlaub", "Strand", "Familie"}, "Titel"},
+      {"person renamed", [](CMeriskDoc& d, std::int32_t) { d.AddOrUpdatePerson(2, "Berndt"); },
+       {"Pet:Bello", "Face:", "Face:Anna", "Face:Berndt"}, {"Urlaub", "Strand", "Familie"}, "Titel"},
+      {"theme taken off", [](CMeriskDoc& d, std::int32_t id) { d.RemoveThemeFromPicture(1, id); },
+       {"Pet:Bello", "Face:", "Face:Anna", "Face:Bernd"}, {"Urlaub", "Strand"}, "Titel"},
+      {"theme deleted", [](CMeriskDoc& d, std::int32_t) { d.RemoveTheme(1); },
+       {"Pet:Bello", "Face:", "Face:Anna", "Face:Bernd"}, {"Urlaub", "Strand"}, "Titel"},
+      {"headline cleared",
+       [](CMeriskDoc& d, std::int32_t id) {
+         PictureEntry e;
+         d.Pictures().Lookup(id, e);
+         d.AddOrUpdatePicture(id, e.filename, e.timestamp, e.size, "");
+       },
+       {"Pet:Bello", "Face:", "Face:Anna", "Face:Bernd"}, {"Urlaub", "Strand", "Familie"}, ""},
+  };
+  for (const auto& c : cases) {
+    test::TempDir folder;
+    CMemorySettings s;
+    CMeriskDoc album{s};
+    album.OnNewDocument();
+    test::JpegBuilder jpeg;
+    jpeg.App0Jfif().Tables(400, 300).Scan(64);
+    folder.File("bild.jpg", jpeg.Data());
+    const std::int32_t id = album.AddPicture(folder / "bild.jpg", COleDateTime(), 0, "Titel");
+    album.AddOrUpdatePerson(1, "Anna");
+    album.AddOrUpdatePerson(2, "Bernd");
+    album.AddOrUpdatePersonOnPicture(1, {0, 0, 40, 30}, id);
+    album.AddOrUpdatePersonOnPicture(2, {100, 100, 200, 200}, id);
+    album.AddOrUpdateTheme(1, "Familie");
+    album.AddThemeToPicture(1, id);
+    const std::string sidecar = folder.File("bild.jpg.xmp", std::string(kMwgSidecar)).string();
+    ASSERT_TRUE(ExportXmp(album, {id}, {}, *store).problems.empty());
+    c.apply(album, id);
+    ASSERT_TRUE(ExportXmp(album, {id}, {}, *store).problems.empty());
+    const std::string written = test::ReadFile(sidecar);
+
+    XmpContent content;
+    std::string source, error;
+    ASSERT_TRUE(store->Read(folder / "bild.jpg", content, source, error)) << error;
+    std::vector<std::string> regions;
+    for (const XmpRegion& r : content.regions) regions.push_back(r.type + ":" + r.name);
+    // Foreign regions keep their places; Kolvaro's follow in the album's order.
+    std::sort(regions.begin() + 2, regions.end());
+    EXPECT_EQ(regions, c.regions) << c.change;
+    EXPECT_EQ(content.keywords, c.keywords) << c.change;
+    EXPECT_EQ(content.title, c.title) << c.change;
+    EXPECT_NE(written.find("bleibt"), std::string::npos) << c.change;
+    // Only the foreign keywords are new to the album; nothing removed comes back.
+    const XmpImportPlan plan = PlanXmpImport(album, {id}, *store);
+    EXPECT_TRUE(plan.rectangles.empty() && plan.newPersons.empty() && plan.headlines.empty()) << c.change;
+    EXPECT_EQ(plan.newThemes, (std::vector<std::string>{"Urlaub", "Strand"})) << c.change;
+    EXPECT_EQ(plan.themeLinks.size(), 2u) << c.change;
+    ASSERT_TRUE(ExportXmp(album, {id}, {}, *store).problems.empty());
+    EXPECT_EQ(test::ReadFile(sidecar), written) << c.change << ": a second export writes the same bytes";
+  }
 }
 
 }  // namespace

@@ -50,7 +50,11 @@ TEST(XmpExportDlg, WritesASidecarAndLeavesThePictureUnlessEmbeddingIsChosen) {
   EXPECT_TRUE(embedOffAtFirst);
   EXPECT_FALSE(okWithoutAnyTarget);
   EXPECT_EQ(test::ReadFile(album.dir / "a.jpg"), before);
-  EXPECT_NE(test::ReadFile(album.dir / "a.xmp").find("Anna"), std::string::npos);
+  const std::string sidecar = test::ReadFile(album.dir / "a.xmp");
+  EXPECT_NE(sidecar.find("Anna"), std::string::npos);
+  // The tests run in a German session: numbers keep their point.
+  EXPECT_NE(sidecar.find("0.150000"), std::string::npos) << sidecar;
+  EXPECT_EQ(sidecar.find("0,"), std::string::npos) << sidecar;
 }
 
 TEST(XmpImportDlg, OnlyOkOnTheSummaryChangesTheAlbum) {
@@ -58,8 +62,14 @@ TEST(XmpImportDlg, OnlyOkOnTheSummaryChangesTheAlbum) {
     XmpAlbum album;
     album.dir.File("a.jpg.xmp", std::string(R"(<x:xmpmeta xmlns:x="adobe:ns:meta/">
  <rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
-  <rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/">
+  <rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/"
+    xmlns:mwg-rs="http://www.metadataworkinggroup.com/schemas/regions/"
+    xmlns:stArea="http://ns.adobe.com/xmp/sType/Area#">
    <dc:subject><rdf:Bag><rdf:li>Urlaub</rdf:li></rdf:Bag></dc:subject>
+   <mwg-rs:Regions rdf:parseType="Resource"><mwg-rs:RegionList><rdf:Bag><rdf:li>
+    <rdf:Description mwg-rs:Name="Anna" mwg-rs:Type="Face"><mwg-rs:Area stArea:x="0.5" stArea:y="0.5"
+     stArea:w="0.2" stArea:h="0.4" stArea:unit="normalized"/></rdf:Description>
+   </rdf:li></rdf:Bag></mwg-rs:RegionList></mwg-rs:Regions>
   </rdf:Description>
  </rdf:RDF>
 </x:xmpmeta>)"));
@@ -71,6 +81,9 @@ TEST(XmpImportDlg, OnlyOkOnTheSummaryChangesTheAlbum) {
     OnXmpImport(album.doc, album.ui, nullptr);
     EXPECT_EQ(album.doc.IsModified(), accept);
     EXPECT_EQ(album.doc.ThemesOfPictures().Lookup(1, album.picture), accept);
+    Rect r;
+    EXPECT_EQ(album.doc.PersonsOnPictures().Lookup(1, album.picture, &r) && r == (Rect{80, 30, 120, 70}), accept)
+        << "the point form reads in a German session";
   }
 }
 
