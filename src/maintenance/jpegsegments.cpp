@@ -29,8 +29,8 @@ constexpr std::size_t kCopyChunk = 256 * 1024;
 std::size_t ReadAt(int fd, void* buffer, std::size_t count, std::uint64_t at, int& error) {
   std::size_t done = 0;
   while (done < count) {
-    const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, count - done,
-                              static_cast<off_t>(at + done));
+    const ssize_t n =
+        ::pread(fd, static_cast<char*>(buffer) + done, count - done, static_cast<off_t>(at + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       error = errno;
@@ -63,7 +63,8 @@ int CopyRange(int in, std::uint64_t at, std::uint64_t count, CWriter& out) {
   std::vector<char> buffer(kCopyChunk);
   while (count > 0) {
     int error = 0;
-    const std::size_t want = count < buffer.size() ? static_cast<std::size_t>(count) : buffer.size();
+    const std::size_t want =
+        count < buffer.size() ? static_cast<std::size_t>(count) : buffer.size();
     const std::size_t got = ReadAt(in, buffer.data(), want, at, error);
     if (error != 0) return error;
     if (got == 0) return count == UINT64_MAX ? 0 : EIO;  // the file shrank meanwhile
@@ -166,7 +167,8 @@ JpegStatus ScanJpeg(int fd, JpegLayout& layout, int& error) {
       if (ReadAt(fd, layout.packet.data(), layout.packet.size(), pos + 4 + kXmpSignature.size(),
                  error) != layout.packet.size())
         return error != 0 ? JpegStatus::kIoError : JpegStatus::kDamaged;
-    } else if (leading && marker != 0xE0 && !(marker == 0xE1 && start.starts_with(kExifSignature))) {
+    } else if (leading && marker != 0xE0 &&
+               !(marker == 0xE1 && start.starts_with(kExifSignature))) {
       leading = false;
       if (layout.xmpLength == 0) layout.xmpOffset = pos;
     }
@@ -181,7 +183,8 @@ int CopyJpegWithXmp(int in, const JpegLayout& layout, std::string_view packet, i
   if (!packet.empty()) {
     if (packet.size() > kMaxXmpPacket) return EFBIG;
     const std::size_t length = 2 + kXmpSignature.size() + packet.size();
-    std::string segment{'\xFF', '\xE1', static_cast<char>(length >> 8), static_cast<char>(length & 0xFF)};
+    std::string segment{'\xFF', '\xE1', static_cast<char>(length >> 8),
+                        static_cast<char>(length & 0xFF)};
     segment.append(kXmpSignature);
     segment.append(packet);
     if (const int err = writer.Write(segment); err != 0) return err;
@@ -219,7 +222,8 @@ CJpegXmpFile::Result CJpegXmpFile::Open(const std::string& path) {
 CJpegXmpFile::Result CJpegXmpFile::CheckReplaceable() const {
   if (m_stat.st_nlink > 1) return Result::kHardLinks;
   const std::string folder = FolderOf(m_target);
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return Result::kFolderLocked;
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    return Result::kFolderLocked;
   return Result::kOk;
 }
 
@@ -256,7 +260,8 @@ CJpegXmpFile::Result CJpegXmpFile::Replace(std::string_view packet) {
   }
 
   // Owner first: a change of owner clears the set-id bits the mode restores.
-  if (::fchown(fd, m_stat.st_uid, m_stat.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), m_stat.st_gid);
+  if (::fchown(fd, m_stat.st_uid, m_stat.st_gid) != 0)
+    (void)::fchown(fd, static_cast<uid_t>(-1), m_stat.st_gid);
   int err = ::fchmod(fd, m_stat.st_mode & 07777) != 0 ? errno : 0;
   if (err == 0) err = CopyJpegWithXmp(m_fd, m_layout, packet, fd);
   if (err == 0 && ::fsync(fd) != 0) err = errno;

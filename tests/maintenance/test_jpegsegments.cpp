@@ -33,7 +33,8 @@ Segments Split(const std::string& jpeg) {
   Segments s;
   std::size_t pos = 2;
   while (pos + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[pos + 1]) != 0xDA) {
-    const std::size_t length = static_cast<unsigned char>(jpeg[pos + 2]) << 8 | static_cast<unsigned char>(jpeg[pos + 3]);
+    const std::size_t length =
+        static_cast<unsigned char>(jpeg[pos + 2]) << 8 | static_cast<unsigned char>(jpeg[pos + 3]);
     const std::string segment = jpeg.substr(pos, 2 + length);
     if (segment.compare(4, kXmpSignature.size(), kXmpSignature) == 0)
       s.xmp = segment;
@@ -48,13 +49,14 @@ Segments Split(const std::string& jpeg) {
 // Laid out as Canon's: a directory with inline values, then what the
 // camera keeps beyond it, 1176 bytes in all.
 Bytes CanonMakerNote() {
-  const Bytes ifd{3, 0,                                       // three entries
+  const Bytes ifd{3,    0,                                         // three entries
                   0x10, 0, 4, 0, 1, 0, 0, 0, 0x81, 0x02, 0, 0x80,  // ModelID
                   0x0c, 0, 4, 0, 1, 0, 0, 0, 0x39, 0x30, 0, 0,     // serial number
-                  0x0e, 0, 3, 0, 1, 0, 0, 0, 0x2a, 0, 0, 0,        // a short
-                  0, 0, 0, 0};
+                  0x0e, 0, 3, 0, 1, 0, 0, 0, 0x2a, 0,    0, 0,     // a short
+                  0,    0, 0, 0};
   Bytes note = ifd;
-  for (std::size_t i = note.size(); i < 1176; ++i) note.push_back(static_cast<std::uint8_t>(i * 31));
+  for (std::size_t i = note.size(); i < 1176; ++i)
+    note.push_back(static_cast<std::uint8_t>(i * 31));
   return note;
 }
 
@@ -77,7 +79,8 @@ class JpegXmpTest : public ::testing::Test {
     std::string output;
     if (std::FILE* pipe = ::popen(("exiv2 " + args + " 2>&1").c_str(), "r")) {
       char buffer[4096];
-      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
       ::pclose(pipe);
     }
     return output;
@@ -105,7 +108,8 @@ TEST_F(JpegXmpTest, EmbeddingChangesOnlyTheXmpSegment) {
   Bytes icc = Payload(std::string_view("ICC_PROFILE\0\1\1", 14), 3000, 3);
   icc[14] = icc[15] = 0, icc[16] = 3000 >> 8, icc[17] = 3000 & 0xFF;  // the profile's size
   const Bytes iptc = Payload("Photoshop 3.0", 200, 5);
-  const Bytes extended = Payload(std::string_view("http://ns.adobe.com/xmp/extension/\0", 35), 500, 9);
+  const Bytes extended =
+      Payload(std::string_view("http://ns.adobe.com/xmp/extension/\0", 35), 500, 9);
   struct Case {
     const char* name;
     Bytes jpeg;
@@ -151,7 +155,8 @@ TEST_F(JpegXmpTest, EmbeddingChangesOnlyTheXmpSegment) {
   }
   // The result still reads for other programs, the maker note included.
   const std::string listed = Exiv2Tool("-pa '" + (dir / "canon-jfif-icc-iptc-trailer.jpg") + "'");
-  for (const char* key : {"Exif.Image.Model", "Exif.Canon.ModelID", "Xmp.dc.subject", "Xmp.mwg-rs.Regions"})
+  for (const char* key :
+       {"Exif.Image.Model", "Exif.Canon.ModelID", "Xmp.dc.subject", "Xmp.mwg-rs.Regions"})
     EXPECT_NE(listed.find(key), std::string::npos) << key << "\n" << listed;
 }
 
@@ -168,8 +173,8 @@ TEST_F(JpegXmpTest, WriteKilledAtAnyPointLeavesTheOldOrTheWholeNewPicture) {
   const std::string whole = test::ReadFile(dir / "probe.jpg");
   std::filesystem::remove(dir / "probe.jpg");
 
-  for (std::uint64_t stop : {std::uint64_t{1}, std::uint64_t{1300}, std::uint64_t{262144}, std::uint64_t{524288},
-                             std::uint64_t{700000}, UINT64_MAX}) {
+  for (std::uint64_t stop : {std::uint64_t{1}, std::uint64_t{1300}, std::uint64_t{262144},
+                             std::uint64_t{524288}, std::uint64_t{700000}, UINT64_MAX}) {
     test::WriteFile(path, jpeg);
     g_stopAfter = stop;
     const pid_t child = ::fork();
@@ -186,8 +191,10 @@ TEST_F(JpegXmpTest, WriteKilledAtAnyPointLeavesTheOldOrTheWholeNewPicture) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "stopped at " << stop;
     const std::string now = test::ReadFile(path);
-    EXPECT_TRUE(now == std::string(jpeg.begin(), jpeg.end()) || now == whole) << "stopped at " << stop;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "left behind a file";
+    EXPECT_TRUE(now == std::string(jpeg.begin(), jpeg.end()) || now == whole)
+        << "stopped at " << stop;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
+        << "left behind a file";
     // The next write clears up and completes.
     ASSERT_TRUE(store->WriteEmbedded(path, Content(), error)) << error;
     EXPECT_EQ(test::ReadFile(path), whole);
@@ -210,7 +217,8 @@ TEST_F(JpegXmpTest, PictureThatCannotBeReplacedKeepsItsBytesAndGetsASidecar) {
   for (const Case& c : cases) {
     const std::string path = dir / (std::string(c.name) + ".jpg");
     test::WriteFile(path, jpeg);
-    if (c.hardLink) std::filesystem::create_hard_link(path, dir / (std::string(c.name) + "-zweit.jpg"));
+    if (c.hardLink)
+      std::filesystem::create_hard_link(path, dir / (std::string(c.name) + "-zweit.jpg"));
     std::string error;
     EXPECT_FALSE(store->WriteEmbedded(path, c.content, error));
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
