@@ -221,8 +221,11 @@ CJpegXmpFile::Result CJpegXmpFile::Open(const std::string& path) {
 
 CJpegXmpFile::Result CJpegXmpFile::CheckReplaceable() const {
   if (m_stat.st_nlink > 1) return Result::kHardLinks;
+  // The mode bits decide for root too: a folder marked read-only stays so.
   const std::string folder = FolderOf(m_target);
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+  struct stat dir {};
+  if (::stat(folder.c_str(), &dir) != 0 || !ModeAllowsWrite(dir, ::geteuid(), true) ||
+      ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
     return Result::kFolderLocked;
   return Result::kOk;
 }

@@ -296,24 +296,25 @@ bool Encode(const Exiv2::XmpData& xmp, std::string& packet) {
   return Exiv2::XmpParser::encode(packet, xmp, Exiv2::XmpParser::omitPacketWrapper) == 0;
 }
 
-// Whether a save into `path` may go ahead: an existing file must be writable,
-// a new one needs a writable folder.
-bool Writable(const std::string& path, std::string& error) {
+// Whether an existing file at `path` may be replaced; true when there is none.
+bool FileWritable(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (!ModeAllowsWrite(st, ::geteuid(), true) || ::access(path.c_str(), W_OK) != 0) {
-      error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
-      return false;
-    }
-    return true;
-  }
+  return ::stat(path.c_str(), &st) != 0 ||
+         (ModeAllowsWrite(st, ::geteuid(), true) && ::access(path.c_str(), W_OK) == 0);
+}
+
+// Whether a save into `path` may go ahead: an existing file must be
+// writable, and its folder too, since the new file is made beside it. The
+// mode bits decide for root as well: a folder marked read-only stays so.
+bool Writable(const std::string& path, std::string& error) {
   const std::size_t slash = path.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  if (::access(folder.c_str(), W_OK) != 0) {
-    error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
-    return false;
-  }
-  return true;
+  struct stat st {};
+  if (FileWritable(path) && ::stat(folder.c_str(), &st) == 0 && ModeAllowsWrite(st, ::geteuid(), true) &&
+      ::access(folder.c_str(), W_OK | X_OK) == 0)
+    return true;
+  error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
+  return false;
 }
 
 // The packet as it goes into a picture: wrapped, with room for other
@@ -433,7 +434,11 @@ class CExiv2XmpStore final : public IXmpStore {
   bool WriteEmbedded(const std::string& picture, const XmpContent& content, std::string& error) override {
     using Result = CJpegXmpFile::Result;
     try {
-      if (!Writable(picture, error)) return false;
+      // A locked folder is no reason to refuse: the sidecar may still go.
+      if (!FileWritable(picture)) {
+        error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {picture});
+        return false;
+      }
       CJpegXmpFile file;
       Result result = file.Open(picture);
       if (result == Result::kOk) {

@@ -1,6 +1,7 @@
 // XMP written into JPEG pictures: every segment but the XMP one stays byte
 // for byte, a write killed at any point leaves the old or the new picture,
 // and pictures that cannot be replaced by rename keep their bytes.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -205,27 +206,33 @@ TEST_F(JpegXmpTest, PictureThatCannotBeReplacedKeepsItsBytesAndGetsASidecar) {
   const Bytes jpeg = test::JpegBuilder().App0Jfif().Tables(400, 300).Scan(2000).Data();
   XmpContent huge = Content();
   for (int i = 0; i < 3000; ++i) huge.keywords.push_back("Stichwort Nummer " + std::to_string(i));
+  enum Kind { kHardLink, kHuge, kLockedFolder };
   struct Case {
-    const char* name;
-    bool hardLink;
-    XmpContent content;
+    Kind kind;
     const char* reason;
+    const char* outcome;  // where the XMP went
   } cases[] = {
-      {"verlinkt", true, Content(), "mehrere harte Links"},
-      {"gross", false, huge, "64 KiB"},
+      {kHardLink, "mehrere harte Links", "stehen stattdessen in der Begleitdatei"},
+      {kHuge, "64 KiB", "stehen stattdessen in der Begleitdatei"},
+      {kLockedFolder, "Im Ordner", "schreibgeschützt"},
   };
   for (const Case& c : cases) {
-    const std::string path = dir / (std::string(c.name) + ".jpg");
+    const std::filesystem::path folder = dir.Path() / std::to_string(c.kind);
+    std::filesystem::create_directory(folder);
+    const std::string path = folder / "bild.jpg";
     test::WriteFile(path, jpeg);
-    if (c.hardLink)
-      std::filesystem::create_hard_link(path, dir / (std::string(c.name) + "-zweit.jpg"));
+    if (c.kind == kHardLink) std::filesystem::create_hard_link(path, folder / "zweit.jpg");
+    if (c.kind == kLockedFolder) ::chmod(folder.c_str(), 0555);
     std::string error;
-    EXPECT_FALSE(store->WriteEmbedded(path, c.content, error));
+    EXPECT_FALSE(store->WriteEmbedded(path, c.kind == kHuge ? huge : Content(), error));
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     EXPECT_NE(error.find(path + ".xmp"), std::string::npos) << error;
+    EXPECT_NE(error.find(c.outcome), std::string::npos) << error;
     EXPECT_TRUE(store->Flush().empty());
-    EXPECT_EQ(test::ReadFile(path), std::string(jpeg.begin(), jpeg.end())) << c.name;
-    EXPECT_NE(test::ReadFile(path + ".xmp").find("Anna"), std::string::npos) << c.name;
+    EXPECT_EQ(test::ReadFile(path), std::string(jpeg.begin(), jpeg.end())) << c.reason;
+    EXPECT_EQ(test::ReadFile(path + ".xmp").find("Anna") != std::string::npos,
+              c.kind != kLockedFolder)
+        << c.reason;
   }
 }
 
