@@ -51,9 +51,10 @@ class IXmpStore {
   /// none. Face regions of the persons written replace theirs, every other
   /// region and property stays; keywords are added to those there; an empty
   /// title leaves the one there. Written under a temporary name and renamed
-  /// into place, the old file's permissions kept; a read-only file or folder
-  /// is refused with a German reason. A new sidecar is only prepared: it
-  /// takes its name at the next Flush.
+  /// into place, the old file's permissions kept; a read-only file or folder,
+  /// a symbolic link, anything but a regular file and a file over 16 MiB are
+  /// refused with a German reason. A new sidecar is only prepared: it takes
+  /// its name at the next Flush.
   virtual bool WriteSidecar(const std::string& path, const XmpContent& content, std::string& error) = 0;
 
   struct WriteFailure {
@@ -65,8 +66,11 @@ class IXmpStore {
   /// meanwhile. Returns those that could not be placed.
   virtual std::vector<WriteFailure> Flush() = 0;
 
-  /// The same merge into the XMP embedded in the picture itself; only the
-  /// metadata segments are rewritten, never the picture data.
+  /// The same merge into the XMP packet of a JPEG picture; every other byte
+  /// stays, and the picture is replaced by rename, never rewritten in place.
+  /// Where that cannot be (several hard links, a locked folder, another
+  /// format, a packet over one segment) the picture keeps its bytes, the
+  /// sidecar gets the XMP, and the German reason says so: false all the same.
   virtual bool WriteEmbedded(const std::string& picture, const XmpContent& content, std::string& error) = 0;
 };
 
