@@ -283,10 +283,10 @@ CJpegXmpFile::Result CJpegXmpFile::Replace(std::string_view packet) {
     }
   }
   Result result = err == 0 ? Result::kOk : Result::kIoError;
-  // Whoever replaced the picture meanwhile keeps their file.
+  // Whoever replaced or rewrote the picture meanwhile keeps their file.
   struct stat now {};
   if (err == 0 && (::fstatat(dfd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-                   now.st_dev != m_stat.st_dev || now.st_ino != m_stat.st_ino))
+                   !(FileIdentity::Of(now) == FileIdentity::Of(m_stat))))
     result = Result::kChanged;
   if (result == Result::kOk && ::renameat(dfd, temp.c_str(), dfd, name.c_str()) != 0) {
     err = errno;
