@@ -67,10 +67,12 @@ class IXmpStore {
   /// Merges `content` into the sidecar at `path`, creating it where there is
   /// none. The file then says what the album says: face regions, keywords
   /// and the title that are Kolvaro's to say (see XmpContent::albumNames)
-  /// follow the picture; every other region and property stays. Written under a temporary name and renamed
-  /// into place, the old file's permissions kept; a read-only file or folder
-  /// is refused with a German reason. A new sidecar is only prepared: it
-  /// takes its name at the next Flush.
+  /// follow the picture; every other region and property stays. Written
+  /// under a temporary name and renamed into place, the old file's
+  /// permissions kept; a read-only file or folder, a symbolic link, anything
+  /// but a regular file and a file over 16 MiB are refused with a German
+  /// reason. A new sidecar is only prepared: it takes its name at the next
+  /// Flush.
   virtual bool WriteSidecar(const std::string& path, const XmpContent& content, std::string& error) = 0;
 
   struct WriteFailure {
@@ -82,8 +84,11 @@ class IXmpStore {
   /// meanwhile. Returns those that could not be placed.
   virtual std::vector<WriteFailure> Flush() = 0;
 
-  /// The same merge into the XMP embedded in the picture itself; only the
-  /// metadata segments are rewritten, never the picture data.
+  /// The same merge into the XMP packet of a JPEG picture; every other byte
+  /// stays, and the picture is replaced by rename, never rewritten in place.
+  /// Where that cannot be (several hard links, a locked folder, another
+  /// format, a packet over one segment) the picture keeps its bytes, the
+  /// sidecar gets the XMP, and the German reason says so: false all the same.
   virtual bool WriteEmbedded(const std::string& picture, const XmpContent& content, std::string& error) = 0;
 };
 

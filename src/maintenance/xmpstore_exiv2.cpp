@@ -1,6 +1,7 @@
-// The XMP store on Exiv2. Packets are decoded and encoded in memory and every
-// file is written through SaveFileSafely, so a failed or cancelled write never
-// leaves half a sidecar or picture behind.
+// The XMP store on Exiv2. Packets are decoded and encoded in memory; a
+// sidecar is written under a temporary name and renamed, a picture gets its
+// new packet through CJpegXmpFile, which keeps every other byte of it. A
+// failed or killed write never leaves half a sidecar or picture behind.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,6 +26,7 @@
 #include "core/cp1252.h"
 #include "core/numbers.h"
 #include "core/safefile.h"
+#include "maintenance/jpegsegments.h"
 #include "maintenance/xmpstore.h"
 #include "res/strings.h"
 
@@ -71,12 +73,26 @@ void InitialiseOnce() {
   });
 }
 
+// XMP packets are kilobytes: a larger file is no sidecar and is not read.
+constexpr std::size_t kMaxSidecarBytes = 16 << 20;
+
 bool ReadWholeFile(const std::string& path, std::string& bytes, int& error) {
   const int fd = OpenRegularFile(path, error);
   if (fd < 0) return false;
   bytes.clear();
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) > kMaxSidecarBytes) {
+    error = EFBIG;
+    ::close(fd);
+    return false;
+  }
   char buffer[65536];
   for (;;) {
+    if (bytes.size() > kMaxSidecarBytes) {  // it grew meanwhile
+      error = EFBIG;
+      ::close(fd);
+      return false;
+    }
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
@@ -89,6 +105,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& error) {
   }
   ::close(fd);
   return true;
+}
+
+std::string ReadError(const std::string& path, int error) {
+  if (error == kNotARegularFile) return NotARegularFileText(path);
+  if (error == EFBIG) return FormatMessage(LoadString(IDS_XMP_SIDECAR_TOO_LARGE), {path});
+  return FileError(path, error);
 }
 
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
@@ -530,33 +552,35 @@ bool Encode(const Exiv2::XmpData& xmp, std::string& packet) {
   return Exiv2::XmpParser::encode(packet, xmp, Exiv2::XmpParser::omitPacketWrapper) == 0;
 }
 
-// Whether a save into `path` may go ahead: an existing file must be writable,
-// a new one needs a writable folder.
-bool Writable(const std::string& path, std::string& error) {
+// Whether an existing file at `path` may be replaced; true when there is none.
+bool FileWritable(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (!ModeAllowsWrite(st, ::geteuid(), true) || ::access(path.c_str(), W_OK) != 0) {
-      error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
-      return false;
-    }
-    return true;
-  }
-  const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  if (::access(folder.c_str(), W_OK) != 0) {
-    error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
-    return false;
-  }
-  return true;
+  return ::stat(path.c_str(), &st) != 0 ||
+         (ModeAllowsWrite(st, ::geteuid(), true) && ::access(path.c_str(), W_OK) == 0);
 }
 
-bool Save(const std::string& path, const std::string& bytes, std::string& error) {
-  const int err = SaveFileSafely(path, bytes, nullptr, nullptr);
-  if (err == 0) return true;
-  error = err == EACCES || err == EROFS || err == EPERM ? FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path})
-          : err == kNotARegularFile                     ? NotARegularFileText(path)
-                                                        : FileError(path, err);
+// Whether a save into `path` may go ahead: an existing file must be
+// writable, and its folder too, since the new file is made beside it. The
+// mode bits decide for root as well: a folder marked read-only stays so.
+bool Writable(const std::string& path, std::string& error) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  struct stat st {};
+  if (FileWritable(path) && ::stat(folder.c_str(), &st) == 0 && ModeAllowsWrite(st, ::geteuid(), true) &&
+      ::access(folder.c_str(), W_OK | X_OK) == 0)
+    return true;
+  error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {path});
   return false;
+}
+
+// The packet as it goes into a picture: wrapped, with room for other
+// programs to add to it in place where one segment has that room.
+bool EncodeEmbedded(const Exiv2::XmpData& xmp, std::string& packet) {
+  for (std::uint32_t padding : {2048u, 0u}) {
+    if (Exiv2::XmpParser::encode(packet, xmp, Exiv2::XmpParser::useCompactFormat, padding) != 0) return false;
+    if (packet.size() <= kMaxXmpPacket) break;
+  }
+  return true;
 }
 
 class CExiv2XmpStore final : public IXmpStore {
@@ -594,7 +618,7 @@ class CExiv2XmpStore final : public IXmpStore {
         std::string packet;
         int err = 0;
         if (!ReadWholeFile(sidecar, packet, err)) {
-          error = err == kNotARegularFile ? NotARegularFileText(sidecar) : FileError(sidecar, err);
+          error = ReadError(sidecar, err);
           return false;
         }
         Exiv2::XmpData xmp;
@@ -618,13 +642,26 @@ class CExiv2XmpStore final : public IXmpStore {
 
   bool WriteSidecar(const std::string& path, const XmpContent& content, std::string& error) override {
     try {
+      // Nothing is written through a link: a dangling one would create its
+      // target wherever it points.
+      struct stat st {};
+      const bool exists = ::lstat(path.c_str(), &st) == 0;
+      if (!exists && errno != ENOENT) {
+        error = FileError(path, errno);
+        return false;
+      }
+      if (exists && !S_ISREG(st.st_mode)) {
+        error = FormatMessage(LoadString(S_ISLNK(st.st_mode) ? IDS_XMP_SIDECAR_IS_LINK : IDS_XMP_SIDECAR_NOT_FILE),
+                              {path});
+        return false;
+      }
       if (!Writable(path, error)) return false;
       Exiv2::XmpData xmp;
       std::string before;
-      if (Exists(path)) {
+      if (exists) {
         int err = 0;
         if (!ReadWholeFile(path, before, err)) {
-          error = err == kNotARegularFile ? NotARegularFileText(path) : FileError(path, err);
+          error = ReadError(path, err);
           return false;
         }
         // A sidecar we cannot understand is not replaced: it may hold what
@@ -643,13 +680,9 @@ class CExiv2XmpStore final : public IXmpStore {
       if (packet.rfind("<?xml", 0) != 0) packet.insert(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
       // Said already: the file and its time stay as they are.
       if (packet == before) return true;
-      struct stat st {};
-      if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? Prepare(path, packet, nullptr, error)
-                                                                  : Save(path, packet, error);
-      // A link, or a file with several names, is written the careful slow way.
-      if (!S_ISREG(st.st_mode) || st.st_nlink != 1 || !Prepare(path, packet, &st, error))
-        return Save(path, packet, error);
-      return true;
+      // Never in place, not even for a sidecar with several names: a write
+      // cut short would leave none of them whole.
+      return Prepare(path, packet, exists ? &st : nullptr, error);
     } catch (const std::exception& e) {
       error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {path}) + " " + e.what();
       return false;
@@ -657,29 +690,47 @@ class CExiv2XmpStore final : public IXmpStore {
   }
 
   bool WriteEmbedded(const std::string& picture, const XmpContent& content, std::string& error) override {
+    using Result = CJpegXmpFile::Result;
     try {
-      if (!Writable(picture, error)) return false;
-      std::string bytes;
-      int err = 0;
-      if (!ReadWholeFile(picture, bytes, err)) {
-        error = err == kNotARegularFile ? NotARegularFileText(picture) : FileError(picture, err);
+      // A locked folder is no reason to refuse: the sidecar may still go.
+      if (!FileWritable(picture)) {
+        error = FormatMessage(LoadString(IDS_XMP_READ_ONLY), {picture});
         return false;
       }
-      // In memory: Exiv2 would otherwise rewrite the file in place.
-      auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(bytes.data()),
-                                             static_cast<long>(bytes.size()));
-      if (!image.get()) {
-        error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {picture, std::string()});
-        return false;
+      CJpegXmpFile file;
+      Result result = file.Open(picture);
+      if (result == Result::kOk) {
+        Exiv2::XmpData xmp;
+        // A packet we cannot understand is not replaced: it may hold what
+        // another program needs.
+        if (!file.Packet().empty() && Exiv2::XmpParser::decode(xmp, file.Packet()) != 0) {
+          error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {picture, std::string()});
+          return false;
+        }
+        // Nothing of Kolvaro's to say, or said already: the original stays untouched.
+        if (!Merge(xmp, content)) return true;
+        std::string packet;
+        if (!EncodeEmbedded(xmp, packet)) {
+          error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {picture});
+          return false;
+        }
+        if (packet == file.Packet()) return true;
+        result = file.Replace(packet);
       }
-      image->readMetadata();
-      if (!Merge(image->xmpData(), content)) return true;
-      image->writeMetadata();
-      Exiv2::BasicIo& io = image->io();
-      io.seek(0, Exiv2::BasicIo::beg);
-      const Exiv2::DataBuf written = io.read(static_cast<long>(io.size()));
-      const std::string out(reinterpret_cast<const char*>(written.pData_), static_cast<std::size_t>(written.size_));
-      return Save(picture, out, error);
+      const auto text = [&](StringId id) { return FormatMessage(LoadString(id), {picture}); };
+      switch (result) {
+        case Result::kOk: return true;
+        case Result::kHardLinks: return InSidecarInstead(picture, content, text(IDS_XMP_EMBED_HARD_LINKS), error);
+        case Result::kFolderLocked:
+          return InSidecarInstead(picture, content, text(IDS_XMP_EMBED_FOLDER_LOCKED), error);
+        case Result::kTooLarge: return InSidecarInstead(picture, content, text(IDS_XMP_EMBED_TOO_LARGE), error);
+        case Result::kNotJpeg: return InSidecarInstead(picture, content, text(IDS_XMP_EMBED_NOT_JPEG), error);
+        case Result::kDamaged: error = text(IDS_XMP_EMBED_DAMAGED); break;
+        case Result::kChanged: error = text(IDS_XMP_EMBED_CHANGED); break;
+        case Result::kNotRegular: error = NotARegularFileText(picture); break;
+        case Result::kIoError: error = FileError(picture, file.Error()); break;
+      }
+      return false;
     } catch (const std::exception& e) {
       error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {picture}) + " " + e.what();
       return false;
@@ -769,6 +820,26 @@ class CExiv2XmpStore final : public IXmpStore {
   }
 
   std::vector<Pending> m_pending;
+
+  // Where the picture itself cannot take the XMP, its sidecar does: the one
+  // other programs already read, else the name with extension. Still a
+  // problem for the export, since the picture was not written as asked.
+  bool InSidecarInstead(const std::string& picture, const XmpContent& content, const std::string& reason,
+                        std::string& error) {
+    std::string sidecar = SidecarPath(picture, SidecarName::kWithExtension);
+    const std::string other = SidecarPath(picture, SidecarName::kWithoutExtension);
+    struct stat st {};
+    if (::lstat(sidecar.c_str(), &st) != 0 && ::lstat(other.c_str(), &st) == 0) sidecar = other;
+    const bool pending = std::any_of(m_pending.begin(), m_pending.end(),
+                                     [&](const Pending& p) { return p.target == sidecar; });
+    std::string failure;
+    if (!pending && !WriteSidecar(sidecar, content, failure)) {
+      error = reason + " " + failure;
+      return false;
+    }
+    error = reason + " " + FormatMessage(LoadString(IDS_XMP_IN_SIDECAR_INSTEAD), {sidecar});
+    return false;
+  }
 
   static Exiv2::Image::AutoPtr OpenPicture(const std::string& picture, std::string& error) {
     int err = 0;

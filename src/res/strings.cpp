@@ -427,8 +427,8 @@ constexpr Entry kTable[] = {
     Entry{IDS_XMP_PROGRESS_READ, "XMP-Daten werden gelesen ..."},
     Entry{IDS_XMP_PROGRESS_WRITE, "XMP-Daten werden geschrieben ..."},
     Entry{IDS_XMP_EMBED_WARNING,
-          "Achtung: Dabei werden die Originalbilder verändert. Die Bilddaten selbst bleiben unberührt, "
-          "nur die Metadaten werden neu geschrieben."},
+          "Achtung: Dabei werden die Originalbilder verändert. Kolvaro ersetzt nur den XMP-Block; EXIF-Daten, "
+          "Bilddaten und alles andere bleiben Byte für Byte erhalten."},
     Entry{IDS_XMP_SCOPE_SELECTION, "Bilder der &Auswahl (%1!i!)"},
     Entry{IDS_XMP_SCOPE_ALBUM, "&ganzes Album (%1!i!)"},
     Entry{IDS_XMP_SIDECAR_LABEL, "&Begleitdatei:"},
@@ -463,6 +463,16 @@ constexpr Entry kTable[] = {
           "Änderungen dort in einer Änderungsdatei festgehalten."},
     Entry{IDS_CLI_BAD_SIDECAR_FORM, "Unbekannte Form der Begleitdatei: %1!s! (bild.jpg.xmp, bild.xmp oder keine)"},
     Entry{IDS_CLI_XMP_DRY_RUN, "Probelauf: das Album wurde nicht geändert."},
+    Entry{IDS_XMP_SIDECAR_IS_LINK, "%1!s! ist eine symbolische Verknüpfung; Kolvaro schreibt XMP-Daten nicht durch sie hindurch."},
+    Entry{IDS_XMP_SIDECAR_NOT_FILE, "%1!s! ist keine gewöhnliche Datei (sondern ein Ordner, eine Pipe oder ein Gerät); die XMP-Daten wurden dort nicht geschrieben."},
+    Entry{IDS_XMP_SIDECAR_TOO_LARGE, "%1!s! ist größer als 16 MiB und damit keine XMP-Begleitdatei; sie wurde weder gelesen noch geändert."},
+    Entry{IDS_XMP_EMBED_HARD_LINKS, "%1!s! hat mehrere harte Links; das Bild bleibt deshalb unverändert."},
+    Entry{IDS_XMP_EMBED_FOLDER_LOCKED, "Im Ordner von %1!s! kann keine neue Datei angelegt werden; das Bild bleibt deshalb unverändert."},
+    Entry{IDS_XMP_EMBED_TOO_LARGE, "Die XMP-Daten von %1!s! sind größer als die 64 KiB, die in ein JPEG-Segment passen; das Bild bleibt unverändert."},
+    Entry{IDS_XMP_EMBED_NOT_JPEG, "%1!s! ist keine JPEG-Datei; XMP-Daten schreibt Kolvaro nur in JPEG-Dateien."},
+    Entry{IDS_XMP_EMBED_DAMAGED, "Der Aufbau der JPEG-Datei %1!s! ist beschädigt; das Bild bleibt unverändert."},
+    Entry{IDS_XMP_EMBED_CHANGED, "%1!s! wurde während des Schreibens von einem anderen Programm ersetzt; diese Fassung bleibt, wie sie ist."},
+    Entry{IDS_XMP_IN_SIDECAR_INSTEAD, "Die XMP-Daten stehen stattdessen in der Begleitdatei %1!s!."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -326,6 +326,16 @@ namespace kolvaro {
   X(IDS_CLI_ABOUT_XMP_IMPORT, 3243)                                                            \
   X(IDS_CLI_BAD_SIDECAR_FORM, 3244)     /* %1 = the form given */                             \
   X(IDS_CLI_XMP_DRY_RUN, 3245)          /* nothing was changed */                             \
+  X(IDS_XMP_SIDECAR_IS_LINK, 3300)      /* %1 = sidecar */                                      \
+  X(IDS_XMP_SIDECAR_NOT_FILE, 3301)     /* %1 = sidecar */                                      \
+  X(IDS_XMP_SIDECAR_TOO_LARGE, 3302)    /* %1 = sidecar */                                      \
+  X(IDS_XMP_EMBED_HARD_LINKS, 3303)     /* %1 = picture */                                      \
+  X(IDS_XMP_EMBED_FOLDER_LOCKED, 3304)  /* %1 = picture */                                      \
+  X(IDS_XMP_EMBED_TOO_LARGE, 3305)      /* %1 = picture */                                      \
+  X(IDS_XMP_EMBED_NOT_JPEG, 3306)       /* %1 = picture */                                      \
+  X(IDS_XMP_EMBED_DAMAGED, 3307)        /* %1 = picture */                                      \
+  X(IDS_XMP_EMBED_CHANGED, 3308)        /* %1 = picture */                                      \
+  X(IDS_XMP_IN_SIDECAR_INSTEAD, 3309)   /* %1 = sidecar written instead */                      \
   X(IDS_STRIP_FILE_MISSING, 3150)       /* thumbnail strip: the file is not there */           \
   X(IDS_STRIP_FILE_UNREADABLE, 3151)    /* thumbnail strip: the file is no picture */          \
   X(IDS_CLI_USAGE_THUMBNAILS, 3152)                                                            \

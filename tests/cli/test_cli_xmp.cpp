@@ -1,6 +1,11 @@
 // kolvaro-cli xmp-export and xmp-import: what one album writes, another
 // takes over; a dry run and a second import leave the album as it was.
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <functional>
+
 #include "testsupport/cli.h"
 #include "testsupport/jpeg_builder.h"
 
@@ -57,6 +62,39 @@ TEST_F(CliXmp, WhatOneAlbumExportsAnotherTakesOverOnceAndNotOnADryRun) {
   EXPECT_EQ(again.exitCode, 0) << again.err;
   EXPECT_TRUE(Has(again.out, "nichts, was das Album nicht schon hat")) << again.out;
   EXPECT_EQ(ReadFile(m_dir / "b.kvo"), after);
+}
+
+TEST_F(CliXmp, SidecarThatIsNoPlainFileIsNotWrittenThrough) {
+  JpegBuilder jpeg;
+  jpeg.App0Jfif().Tables(400, 300).Scan(400);
+  WriteFile(m_dir / "see.jpg", std::span<const std::uint8_t>(jpeg.Data()));
+  Album("a.kvo");
+  ASSERT_EQ(Run({"title", "a.kvo", "1", "Am See"}).exitCode, 0);
+  fs::create_directories(m_dir / "anderswo");
+  WriteFile(m_dir / "anderswo" / "da.xmp", "bleibt");
+  const fs::path sidecar = m_dir / "see.jpg.xmp";
+  const struct {
+    const char* name;
+    std::function<void()> make;
+    const char* message;
+  } cases[] = {
+      {"dangling link", [&] { fs::create_symlink(m_dir / "anderswo" / "neu.xmp", sidecar); },
+       "symbolische Verknüpfung"},
+      {"link", [&] { fs::create_symlink(m_dir / "anderswo" / "da.xmp", sidecar); }, "symbolische Verknüpfung"},
+      {"folder", [&] { fs::create_directory(sidecar); }, "keine gewöhnliche Datei"},
+      {"pipe", [&] { ::mkfifo(sidecar.c_str(), 0644); }, "keine gewöhnliche Datei"},
+      {"device", [&] { ::mknod(sidecar.c_str(), S_IFCHR | 0666, makedev(1, 3)); }, "keine gewöhnliche Datei"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(sidecar);
+    c.make();
+    if (!fs::exists(fs::symlink_status(sidecar))) continue;  // devices need root
+    const CliResult r = Run({"xmp-export", "a.kvo"});
+    EXPECT_EQ(r.exitCode, 1) << c.name;
+    EXPECT_TRUE(Has(r.err, c.message)) << c.name << ": " << r.err;
+    EXPECT_FALSE(fs::exists(m_dir / "anderswo" / "neu.xmp")) << c.name;
+    EXPECT_EQ(ReadFile(m_dir / "anderswo" / "da.xmp"), "bleibt") << c.name;
+  }
 }
 
 TEST_F(CliXmp, RefusesBadFormsAndArguments) {

@@ -1,6 +1,7 @@
 // XMP exchange: the area arithmetic, name matching, and the sidecar round
 // trips through the Exiv2 store.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -271,6 +273,21 @@ TEST_F(XmpFilesTest, ReadOnlySidecarIsReportedAndKept) {
   EXPECT_NE(result.problems[0].find("schreibgeschützt"), std::string::npos) << result.problems[0];
   EXPECT_EQ(result.written, 0u);
   EXPECT_EQ(test::ReadFile(sidecar), kMwgSidecar);
+}
+
+TEST_F(XmpFilesTest, OversizedSidecarIsRefusedWithoutReadingIt) {
+  const std::int32_t id = Picture("bild.jpg", 400, 300);
+  doc.AddOrUpdatePersonOnPicture(Person("Anna"), {0, 0, 40, 30}, id);
+  const std::string sidecar = dir.File("bild.jpg.xmp", std::string(kMwgSidecar)).string();
+  ASSERT_EQ(::truncate(sidecar.c_str(), 17 << 20), 0);
+  XmpContent content;
+  std::string source, error;
+  EXPECT_FALSE(store->Read(dir / "bild.jpg", content, source, error));
+  EXPECT_NE(error.find("16 MiB"), std::string::npos) << error;
+  const XmpExportResult result = ExportXmp(doc, {id}, {}, *store);
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_NE(result.problems[0].find("16 MiB"), std::string::npos) << result.problems[0];
+  EXPECT_EQ(std::filesystem::file_size(sidecar), 17u << 20);
 }
 
 TEST_F(XmpFilesTest, EmbeddedWriteKeepsThePictureDataByteForByte) {

@@ -19,7 +19,7 @@ enum class ByteOrder { kLittle, kBig };
 enum class Ifd { kZero = 0, kExif = 1, kInterop = 2 };
 
 /// TIFF field types.
-enum TiffType : std::uint16_t { kAscii = 2, kShort = 3, kLong = 4, kRational = 5 };
+enum TiffType : std::uint16_t { kAscii = 2, kShort = 3, kLong = 4, kRational = 5, kUndefined = 7 };
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -55,6 +55,12 @@ class ExifBlock {
     Entry e{tag, kRational, 1};
     Put32(e.data, numerator);
     Put32(e.data, denominator);
+    return Add(ifd, std::move(e));
+  }
+  /// Bytes as they are, such as a camera's maker note (tag 0x927c).
+  ExifBlock& Undefined(Ifd ifd, std::uint16_t tag, Bytes bytes) {
+    Entry e{tag, kUndefined, static_cast<std::uint32_t>(bytes.size())};
+    e.data = std::move(bytes);
     return Add(ifd, std::move(e));
   }
   /// An entry written as given: the value field holds `field` (for example an
