@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "collab/transactionformat.h"
+#include "collab/transactionsync.h"
 #include "core/safefile.h"
 #include "platform/settings.h"
 #include "res/strings.h"
@@ -406,7 +407,8 @@ CMeriskDoc::TransactionLogFactory MakeTransactionFileFactory(IUserQuestions* ui,
                                                              TimestampTextFormatter formatter) {
   return [ui, formatter = std::move(formatter)](CMeriskDoc& doc) -> std::unique_ptr<ITransactionLog> {
     auto log = std::make_unique<CTransactionFile>(TransactionFolder(doc.Settings()), ui, formatter);
-    log->Open();
+    // Noted before any record, so that this copy's sync never takes it for another editor's.
+    if (log->Open()) NoteOwnTransactionFile(doc.GetPathName(), log->GetFilePath());
     return log;
   };
 }

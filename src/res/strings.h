@@ -229,6 +229,36 @@ namespace kolvaro {
   X(IDS_CLI_ABOUT_PERSON, 2323)                                                                \
   X(IDS_CLI_USAGE_REPLAY, 2324)                                                                \
   X(IDS_CLI_ABOUT_REPLAY, 2325)                                                                \
+  X(IDS_SYNC_FIELD_TITLE, 3600)                                                                \
+  X(IDS_SYNC_FIELD_FILENAME, 3601)                                                             \
+  X(IDS_SYNC_FIELD_DATE, 3602)                                                                 \
+  X(IDS_SYNC_FIELD_SIZE, 3603)                                                                 \
+  X(IDS_SYNC_FIELD_NAME, 3604)                                                                 \
+  X(IDS_SYNC_FIELD_MARK, 3605)                                                                 \
+  X(IDS_SYNC_FIELD_LINK, 3606)                                                                 \
+  X(IDS_SYNC_REMOVED, 3607)                                                                    \
+  X(IDS_SYNC_ASSIGNED, 3608)                                                                   \
+  X(IDS_SYNC_NOT_REGULAR, 3609)                                                                \
+  X(IDS_SYNC_TOO_LARGE, 3610)                                                                  \
+  X(IDS_SYNC_UNREADABLE, 3611)                                                                 \
+  X(IDS_SYNC_SHORTENED, 3612)                                                                  \
+  X(IDS_SYNC_DAMAGED, 3613)                                                                    \
+  X(IDS_SYNC_STATE_DAMAGED, 3614)                                                              \
+  X(IDS_SYNC_STATE_UNREADABLE, 3615)                                                           \
+  X(IDS_SYNC_STATE_NOT_WRITTEN, 3616)                                                          \
+  X(IDS_SYNC_FOLDER_UNREADABLE, 3617)                                                          \
+  X(IDS_SYNC_FILE_LINE, 3618)                                                                  \
+  X(IDS_SYNC_FILE_OWN, 3619)                                                                   \
+  X(IDS_SYNC_FILE_PROBLEM, 3620)                                                               \
+  X(IDS_SYNC_TOTAL, 3621)                                                                      \
+  X(IDS_SYNC_ENTITY_PICTURE, 3622)                                                             \
+  X(IDS_SYNC_ENTITY_PERSON, 3623)                                                              \
+  X(IDS_SYNC_ENTITY_THEME, 3624)                                                               \
+  X(IDS_SYNC_ENTITY_MARK, 3625)                                                                \
+  X(IDS_SYNC_ENTITY_LINK, 3626)                                                                \
+  X(IDS_SYNC_CONFLICT, 3627)                                                                   \
+  X(IDS_CLI_USAGE_SYNC, 3628)                                                                  \
+  X(IDS_CLI_ABOUT_SYNC, 3629)                                                                  \
   X(IDS_CLI_USAGE_SAVE, 2326)                                                                  \
   X(IDS_CLI_ABOUT_SAVE, 2327)                                                                  \
   X(IDS_CLI_USAGE_SELECT, 2328)                                                                \
