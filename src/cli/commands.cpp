@@ -26,6 +26,7 @@ constexpr Command kCommands[] = {
     {"save", IDS_CLI_USAGE_SAVE, IDS_CLI_ABOUT_SAVE, &RunSave},
     {"select", IDS_CLI_USAGE_SELECT, IDS_CLI_ABOUT_SELECT, &RunSelect},
     {"storage", IDS_CLI_USAGE_STORAGE, IDS_CLI_ABOUT_STORAGE, &RunStorage},
+    {"sync", IDS_CLI_USAGE_SYNC, IDS_CLI_ABOUT_SYNC, &RunSync},
     {"theme", IDS_CLI_USAGE_THEME, IDS_CLI_ABOUT_THEME, &RunTheme},
     {"thumbnails", IDS_CLI_USAGE_THUMBNAILS, IDS_CLI_ABOUT_THUMBNAILS, &RunThumbnails},
     {"title", IDS_CLI_USAGE_TITLE, IDS_CLI_ABOUT_TITLE, &RunTitle},

@@ -31,6 +31,7 @@ int RunPerson(Context& ctx, const std::vector<std::string>& args);
 int RunReplay(Context& ctx, const std::vector<std::string>& args);
 int RunSave(Context& ctx, const std::vector<std::string>& args);
 int RunStorage(Context& ctx, const std::vector<std::string>& args);
+int RunSync(Context& ctx, const std::vector<std::string>& args);
 int RunRelocate(Context& ctx, const std::vector<std::string>& args);
 int RunMissing(Context& ctx, const std::vector<std::string>& args);
 int RunSelect(Context& ctx, const std::vector<std::string>& args);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "collab/transactionfile.h"
+#include "collab/transactionsync.h"
 
 namespace kolvaro::cli {
 namespace {
@@ -48,6 +49,8 @@ bool CLogFolderOption::Start(Context& ctx, CMeriskDoc& doc) {
     Fail(ctx, Text(IDS_CLI_LOG_NOT_CREATED, {*m_folder}));
     return false;
   }
+  // A failure here only costs the album's sync re-applying its own records.
+  NoteOwnTransactionFile(doc.GetPathName(), log->GetFilePath());
   doc.SetTransactionLog(std::move(log));
   return true;
 }
