@@ -3,7 +3,9 @@
 #include "app/aboutdlg.h"
 #include "app/mainframe.h"
 #include "app/waitfreequestions.h"
+#include "collab/transactionfile.h"
 #include "collab/transactionimport.h"
+#include "collab/transactionsync.h"
 #include "core/meriskdoc.h"
 #include "maintenance/addpictures.h"
 #include "maintenance/copypicture.h"
@@ -27,6 +29,7 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_IMPORT_PERSONS: OnImportPersons(m_doc, m_ui); return true;
     case ID_CAMERA_IMPORT: ReportAdded(OnCameraImport(m_doc, m_ui, &m_frame)); return true;
     case ID_IMPORT_TRANSACTIONS: ImportTransactions(); return true;
+    case ID_SYNC_TRANSACTIONS: SyncTransactions(); return true;
     case ID_MANAGE_THEMES: ManageList(CManageList::kThemes); return true;
     case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
     case ID_CHANGE_PATHS: OnReplacePaths(m_doc, &m_frame); return true;
@@ -76,6 +79,24 @@ void CDocumentCommands::ImportTransactions() {
       FormatMessage(LoadString(IDS_STATUS_CHANGES_APPLIED), {static_cast<long long>(outcome.applied)}));
 }
 
+void CDocumentCommands::SyncTransactions() {
+  // A headline being typed is saved with the album.
+  if (!m_frame.CommitEdits() || m_doc.GetPathName().empty()) return;
+  const std::string path = m_doc.GetPathName();
+  SyncSummary summary;
+  {
+    CWaitCursorGuard wait(&m_ui);
+    summary = SyncTransactionFolder(m_doc, path, TransactionFolder(m_doc.Settings()),
+                                    [&](std::string& error) { return m_doc.OnSaveDocument(path, &error); });
+  }
+  if (summary.error.empty())
+    m_ui.Inform(SyncSummaryText(summary));
+  else
+    m_ui.Warn(SyncSummaryText(summary) + '\n' + summary.error);
+  m_frame.ShowStatus(
+      FormatMessage(LoadString(IDS_STATUS_CHANGES_APPLIED), {static_cast<long long>(summary.applied)}));
+}
+
 bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
   switch (id) {
     case ID_ADD_PICTURES:
@@ -96,6 +117,10 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
       return true;
     case ID_OPEN_IN_GRAPHICS:
       state.enabled = m_doc.CanOpenPictureFile();
+      return true;
+    case ID_SYNC_TRANSACTIONS:
+      // The album's sync state lives beside its file.
+      state.enabled = !m_doc.GetPathName().empty();
       return true;
     case ID_IMPORT_TRANSACTIONS:
       // The state update is where a switched-off collaboration loses its menu.

@@ -24,6 +24,8 @@ class CDocumentCommands : public ICommandTarget {
   void ReportAdded(std::optional<int> added);
   /// Replays a transaction file and says in the status bar how many changes it made.
   void ImportTransactions();
+  /// Applies what is new in the transaction folder, saves and shows the summary.
+  void SyncTransactions();
   /// The persons' (CManageList::kPersons) or themes' management dialog.
   void ManageList(int mode);
 

@@ -87,6 +87,7 @@ std::vector<MenuEntry> BuildMainMenu() {
       Popup("&Zusammenarbeit",
             {
                 Item(ID_IMPORT_TRANSACTIONS, "Änderungs-Datei einspielen ..."),
+                Item(ID_SYNC_TRANSACTIONS, "Änderungen &abgleichen"),
             }),
       Popup("&?",
             {

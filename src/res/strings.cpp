@@ -505,6 +505,9 @@ constexpr Entry kTable[] = {
     Entry{IDS_SYNC_CONFLICT, "Konflikt: %1, %2: hier „%3“, in %4 „%5“; es gilt „%6“."},
     Entry{IDS_CLI_USAGE_SYNC, "sync ALBUM --log-folder ORDNER"},
     Entry{IDS_CLI_ABOUT_SYNC, "Übernimmt alle neuen Änderungen der anderen Bearbeiter aus dem Transaktionsordner, jede genau einmal und in derselben Reihenfolge wie in jeder Kopie, speichert das Album und listet Dateien und Konflikte auf."},
+    Entry{ID_SYNC_TRANSACTIONS,
+          "Übernimmt jede neue Änderung der anderen Bearbeiter aus dem Transaktionsordner und speichert das Album\n"
+          "Änderungen abgleichen"},
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},
     Entry{ID_MANAGE_THEMES, "Themen eingeben, umbenenen, löschen\nThemen\nThemenverwaltung"},
@@ -631,7 +634,7 @@ constexpr bool EveryCommandHasPrompt() {
       ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_APP_ABOUT, ID_APP_EXIT, ID_HELP_FINDER,
       ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
       ID_THUMBNAIL_STRIP,
-      ID_XMP_EXPORT, ID_XMP_IMPORT};
+      ID_XMP_EXPORT, ID_XMP_IMPORT, ID_SYNC_TRANSACTIONS};
   for (const int id : kCommands)
     if (Find(id).empty()) return false;
   return true;

@@ -15,11 +15,14 @@
 #include <functional>
 
 #include "app/selectview.h"
+#include "app/startup.h"
 #include "app/waitfreequestions.h"
+#include "collab/transactionfile.h"
 #include "collab/transactionimport.h"
 #include "maintenance/addpictures.h"
 #include "res/commands.h"
 #include "testsupport/app_fixture.h"
+#include "testsupport/files.h"
 #include "views/imagedescription.h"
 #include "views/thumbnailstrip.h"
 
@@ -191,6 +194,33 @@ TEST(WorkKeptTest, TheStatusBarSaysWhatAddingAndReplayingDid) {
   f.ui.chosenFiles = {f.WriteAlbum("kein-protokoll.xml")};
   f.app->MainFrame()->RouteCommand(ID_IMPORT_TRANSACTIONS);
   EXPECT_EQ(status->currentMessage(), QStringLiteral("Eingespielte Änderungen: 0."));
+}
+
+TEST(WorkKeptTest, SyncTakesTheFolderSavesTheAlbumAndShowsWhatItDid) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {"Anna"}, {"Urlaub"}, 2);
+  const std::string logs = f.Path("logs");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(logs)));
+  f.settings.SetInt("Settings", "Zusammenarbeit", 1);
+  f.settings.SetString("Settings", "TransactionFolder", logs);
+  CTransactionText other;
+  other.WriteTheme(1, "Sommer");
+  other.WritePicture(2, "bild2.jpg", COleDateTime::FromCalendar(2020, 1, 2, 12, 0, 0), 1002, "Strand");
+  test::WriteFile(logs + "/mrklog2026-01-01-10-00-00.xml", other.Bytes());
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
+
+  f.app->MainFrame()->RouteCommand(ID_SYNC_TRANSACTIONS);
+  CMemorySettings s;
+  CMeriskDoc saved(s);
+  ASSERT_TRUE(saved.OnOpenDocument(album));
+  EXPECT_EQ(saved.Themes().GetName(1), "Sommer");
+  ASSERT_FALSE(f.ui.messages.empty());
+  EXPECT_NE(f.ui.messages.back().text.find("mrklog2026-01-01-10-00-00.xml (geschrieben 2026-01-01-10-00-00): "
+                                           "2 Änderungen, 2 übernommen"),
+            std::string::npos)
+      << f.ui.messages.back().text;
+  f.app->MainFrame()->RouteCommand(ID_SYNC_TRANSACTIONS);
+  EXPECT_TRUE(f.ui.messages.back().text.starts_with("0 Änderungen übernommen")) << f.ui.messages.back().text;
 }
 
 TEST(WorkKeptTest, SizeAndSplitterComeBackAtTheNextStart) {
