@@ -68,6 +68,7 @@ struct FileState {
   std::uint32_t records = 0;
   std::int64_t size = -1;
   std::int64_t mtimeNs = -1;
+  std::uint64_t ino = 0;
   bool own = false;
   bool complete = false;
   bool damaged = false;
@@ -142,15 +143,28 @@ std::string SerializeState(const State& s) {
   out += '\n';
   for (const FileState& f : s.files) {
     out += "file " + std::to_string(f.applied) + ' ' + std::to_string(f.records) + ' ' +
-           std::to_string(f.size) + ' ' + std::to_string(f.mtimeNs) + ' ' + Hex(f.tail) + ' ' +
-           (f.hasFirst ? Hex(f.first) : "-") + ' ' + (f.own ? '1' : '0') +
+           std::to_string(f.size) + ' ' + std::to_string(f.mtimeNs) + ' ' + std::to_string(f.ino) +
+           ' ' + Hex(f.tail) + ' ' + (f.hasFirst ? Hex(f.first) : "-") + ' ' + (f.own ? '1' : '0') +
            (f.complete ? '1' : '0') + (f.damaged ? '1' : '0') + ' ' + f.orderName + '\n';
     out += "name " + f.name + '\n';
   }
+  out.reserve(out.size() + s.index.size() * 40);
+  auto num = [&out](auto v) {
+    char b[24];
+    out.append(b, std::to_chars(b, b + sizeof b, v).ptr);
+    out += ' ';
+  };
   for (const auto& [k, w] : s.index) {
-    out += "key " + std::to_string(static_cast<int>(k.group)) + ' ' + std::to_string(k.a) + ' ' +
-           std::to_string(k.b) + ' ' + std::to_string(w.file) + ' ' + std::to_string(w.record) +
-           ' ' + (w.removal ? '1' : '0') + (w.own ? '1' : '0') + '\n';
+    // The bulk of the state: written without temporaries.
+    out += "key ";
+    num(static_cast<int>(k.group));
+    num(k.a);
+    num(k.b);
+    num(w.file);
+    num(w.record);
+    out += w.removal ? '1' : '0';
+    out += w.own ? '1' : '0';
+    out += '\n';
   }
   out += "end\n";
   return out;
@@ -167,22 +181,25 @@ bool ParseState(std::string_view text, State& s) {
     return true;
   };
   std::string_view line;
+  // A state that waited beside the album while it was saved starts with the album's identity.
+  if (text.starts_with("album ") && !nextLine(line)) return false;
   if (!nextLine(line) || line != kStateMagic) return false;
   while (nextLine(line)) {
     if (line == "end") return true;
     if (line.starts_with("file ")) {
-      const auto f = Fields(line.substr(5), 8);
-      if (f.size() != 8) return false;
+      const auto f = Fields(line.substr(5), 9);
+      if (f.size() != 9) return false;
       FileState fs;
       if (!Num(f[0], fs.applied) || !Num(f[1], fs.records) || !Num(f[2], fs.size) ||
-          !Num(f[3], fs.mtimeNs) || !Num(f[4], fs.tail, 16) || f[6].size() != 3)
+          !Num(f[3], fs.mtimeNs) || !Num(f[4], fs.ino) || !Num(f[5], fs.tail, 16) ||
+          f[7].size() != 3)
         return false;
-      fs.hasFirst = f[5] != "-";
-      if (fs.hasFirst && !Num(f[5], fs.first, 16)) return false;
-      fs.own = f[6][0] == '1';
-      fs.complete = f[6][1] == '1';
-      fs.damaged = f[6][2] == '1';
-      fs.orderName = std::string(f[7]);
+      fs.hasFirst = f[6] != "-";
+      if (fs.hasFirst && !Num(f[6], fs.first, 16)) return false;
+      fs.own = f[7][0] == '1';
+      fs.complete = f[7][1] == '1';
+      fs.damaged = f[7][2] == '1';
+      fs.orderName = std::string(f[8]);
       std::string_view nameLine;
       if (!nextLine(nameLine) || !nameLine.starts_with("name ")) return false;
       fs.name = std::string(nameLine.substr(5));
@@ -277,9 +294,9 @@ void RecoverPending(const std::string& albumPath) {
   const bool saved = nl != std::string::npos &&
                      text.substr(0, nl + 1) != IdentityLine(FileIdentity::OfPath(albumPath));
   State probe;
-  if (saved && ParseState(std::string_view(text).substr(nl + 1), probe) &&
-      WriteAtomically(SyncStatePath(albumPath), text.substr(nl + 1)) == 0) {
-    ::unlink(pending.c_str());
+  if (saved && ParseState(text, probe) &&
+      ::rename(pending.c_str(), SyncStatePath(albumPath).c_str()) == 0) {
+    SyncFolderOf(albumPath);
     return;
   }
   if (!saved) ::unlink(pending.c_str());
@@ -341,12 +358,14 @@ bool NextLine(std::string_view bytes, std::size_t& pos, std::string_view& line) 
 
 enum class ReadEnd { Waiting, Complete, Damaged };
 
-/// Takes the complete records of `bytes` (the file from `base` on) into
-/// `out`; `taken` gets how many bytes they end after.
-ReadEnd TakeRecords(std::string_view bytes, std::uint64_t base, std::size_t& taken,
-                    const std::function<void(TransactionRecordData&, std::string_view)>& out) {
+/// Finds the complete records of `bytes` (the file from `base` on), at most
+/// `most`: `ends` gets the offset after each, `headerEnd` where the first
+/// may start, `taken` how many bytes are done with.
+ReadEnd ScanRecords(std::string_view bytes, std::uint64_t base, std::size_t most,
+                    std::vector<std::size_t>& ends, std::size_t& headerEnd, std::size_t& taken) {
   std::size_t pos = 0;
-  taken = 0;
+  ends.clear();
+  taken = headerEnd = 0;
   std::string_view line;
   if (base == 0) {
     if (!NextLine(bytes, pos, line)) {
@@ -356,12 +375,10 @@ ReadEnd TakeRecords(std::string_view bytes, std::uint64_t base, std::size_t& tak
                  : ReadEnd::Damaged;
     }
     if (line != kTransactionRootOpen) return ReadEnd::Damaged;
-    taken = pos;
+    taken = headerEnd = pos;
   }
   const Tags& tags = AllTags();
-  TransactionRecordData record;
-  for (;;) {
-    const std::size_t start = pos;
+  while (ends.size() < most) {
     if (!NextLine(bytes, pos, line)) return ReadEnd::Waiting;
     if (line == kTransactionRootClose) {
       taken = pos;
@@ -376,13 +393,10 @@ ReadEnd TakeRecords(std::string_view bytes, std::uint64_t base, std::size_t& tak
       closed = line == tags.kinds[kind].second;
     }
     if (!closed) return ReadEnd::Damaged;
-    const std::string_view recordBytes = bytes.substr(start, pos - start);
-    CMemoryByteSource source(recordBytes);
-    CTransactionParser parser(source);
-    if (parser.Next(record) != CTransactionParser::Status::Record) return ReadEnd::Damaged;
-    out(record, recordBytes);
+    ends.push_back(pos);
     taken = pos;
   }
+  return ReadEnd::Waiting;
 }
 
 // --- The order. -------------------------------------------------------------
@@ -410,12 +424,18 @@ Key KeyOf(const TransactionRecordData& r, bool& removal) {
   return {Group::Picture, r.a, 0};
 }
 
-/// The keys whose removal takes a record's key with it.
-std::vector<Key> ParentsOf(const Key& k) {
+/// The keys whose removal takes a record's key with it; returns how many.
+int ParentsOf(const Key& k, Key (&out)[2]) {
   switch (k.group) {
-    case Group::Mark: return {{Group::Person, k.a, 0}, {Group::Picture, k.b, 0}};
-    case Group::Link: return {{Group::Theme, k.a, 0}, {Group::Picture, k.b, 0}};
-    default: return {};
+    case Group::Mark:
+      out[0] = {Group::Person, k.a, 0};
+      out[1] = {Group::Picture, k.b, 0};
+      return 2;
+    case Group::Link:
+      out[0] = {Group::Theme, k.a, 0};
+      out[1] = {Group::Picture, k.b, 0};
+      return 2;
+    default: return 0;
   }
 }
 
@@ -593,9 +613,9 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
                                   {PrintableName(folderIn), ErrnoText(errno)});
     return summary;
   }
-  std::vector<std::string> names;
+  std::vector<std::pair<std::string, std::uint64_t>> names;  // with the inode
   while (const dirent* e = ::readdir(dir))
-    if (IsSyncedTransactionName(e->d_name)) names.emplace_back(e->d_name);
+    if (IsSyncedTransactionName(e->d_name)) names.emplace_back(e->d_name, e->d_ino);
   ::closedir(dir);
   std::sort(names.begin(), names.end());
 
@@ -621,7 +641,13 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     summary.files.push_back(std::move(r));
   };
 
-  for (const std::string& name : names) {
+  for (const auto& [name, ino] : names) {
+    if (const auto known = state.byName.find(name); known != state.byName.end()) {
+      // A finished file still under its inode cannot have changed: it is
+      // not even looked at, so that a folder of applied files costs its listing.
+      const FileState& f = state.files[known->second];
+      if (f.complete && f.ino == ino && ino != 0) continue;
+    }
     const std::string path = folder + name;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) continue;  // gone meanwhile
@@ -677,18 +703,13 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     // The first record tells a file apart from another, whatever its name.
     std::uint64_t first = 0;
     bool hasFirst = false;
-    {
-      std::size_t taken = 0;
-      std::size_t seen = 0;
-      try {
-        TakeRecords(bytes, 0, taken, [&](TransactionRecordData&, std::string_view rec) {
-          if (seen++ == 0) {
-            first = Fnv(rec);
-            hasFirst = true;
-          }
-        });
-      } catch (...) {
-      }
+    std::vector<std::size_t> ends;
+    std::size_t headerEnd = 0;
+    std::size_t taken = 0;
+    ScanRecords(bytes, 0, 1, ends, headerEnd, taken);
+    if (!ends.empty()) {
+      first = Fnv(std::string_view(bytes).substr(headerEnd, ends[0] - headerEnd));
+      hasFirst = true;
     }
     auto tailOf = [&](std::uint64_t end) {
       const std::uint64_t from = end > kTailBytes ? end - kTailBytes : 0;
@@ -745,15 +766,27 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     f.hasFirst = hasFirst;
     f.size = fst.st_size;
     f.mtimeNs = MtimeNs(fst);
+    f.ino = fst.st_ino;
     stateChanged = true;
 
-    std::size_t taken = 0;
     std::uint32_t n = f.records;
     SyncFileReport* rep = nullptr;
-    const ReadEnd end = TakeRecords(std::string_view(bytes).substr(f.applied), f.applied, taken,
-                                    [&](TransactionRecordData& r, std::string_view) {
-                                      fresh.push_back({idx, n++, std::move(r)});
-                                    });
+    const std::string_view rest = std::string_view(bytes).substr(f.applied);
+    ReadEnd end = ScanRecords(rest, f.applied, std::size_t(-1), ends, headerEnd, taken);
+    if (!ends.empty()) {
+      // One parser for all of them: the records lie one after another.
+      CMemoryByteSource source(rest.substr(headerEnd, ends.back() - headerEnd));
+      CTransactionParser parser(source);
+      for (std::size_t k = 0; k < ends.size(); ++k) {
+        TransactionRecordData r;
+        if (parser.Next(r) != CTransactionParser::Status::Record) {
+          end = ReadEnd::Damaged;
+          taken = k > 0 ? ends[k - 1] : headerEnd;
+          break;
+        }
+        fresh.push_back({idx, n++, std::move(r)});
+      }
+    }
     const std::size_t added = n - f.records;
     if (added > 0 || end != ReadEnd::Waiting) {
       rep = &report(idx, name);
@@ -775,8 +808,7 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
   // Everything new, in the one order.
   std::vector<SyncOrder> orders(state.files.size());
   for (std::size_t i = 0; i < state.files.size(); ++i) orders[i] = OrderOf(state.files[i]);
-  auto less = [&](std::uint32_t fa, std::uint32_t ra, std::uint32_t fb, std::uint32_t rb) {
-    if (fa == fb) return ra < rb;
+  auto fileLess = [&](std::uint32_t fa, std::uint32_t fb) {
     const SyncOrder& a = orders[fa];
     const SyncOrder& b = orders[fb];
     if (a.stamp != b.stamp) return a.stamp < b.stamp;
@@ -784,9 +816,33 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     if (a.first != b.first) return a.first < b.first;
     return a.name < b.name;
   };
-  std::stable_sort(fresh.begin(), fresh.end(), [&](const NewRecord& x, const NewRecord& y) {
-    return less(x.file, x.record, y.file, y.record);
+  // Files of one place in the order (a file replaced by its own copy) share a rank.
+  std::vector<std::uint32_t> byOrder(state.files.size());
+  for (std::uint32_t i = 0; i < byOrder.size(); ++i) byOrder[i] = i;
+  std::sort(byOrder.begin(), byOrder.end(), fileLess);
+  std::vector<std::uint32_t> rank(state.files.size());
+  for (std::size_t i = 1; i < byOrder.size(); ++i)
+    rank[byOrder[i]] = rank[byOrder[i - 1]] + (fileLess(byOrder[i - 1], byOrder[i]) ? 1 : 0);
+  auto less = [&](std::uint32_t fa, std::uint32_t ra, std::uint32_t fb, std::uint32_t rb) {
+    return rank[fa] != rank[fb] ? rank[fa] < rank[fb] : ra < rb;
+  };
+  // Each file's records lie together and in their order: only the files are sorted.
+  std::vector<std::pair<std::size_t, std::size_t>> runs;  // first, end in `fresh`
+  for (std::size_t i = 0; i < fresh.size(); ++i)
+    if (i == 0 || fresh[i].file != fresh[i - 1].file) runs.emplace_back(i, i);
+  for (auto& run : runs) {
+    run.second = run.first;
+    while (run.second < fresh.size() && fresh[run.second].file == fresh[run.first].file)
+      ++run.second;
+  }
+  std::stable_sort(runs.begin(), runs.end(), [&](const auto& x, const auto& y) {
+    return rank[fresh[x.first].file] < rank[fresh[y.first].file];
   });
+  std::vector<std::uint32_t> sequence;
+  sequence.reserve(fresh.size());
+  for (const auto& [first, end] : runs)
+    for (std::size_t i = first; i < end; ++i) sequence.push_back(static_cast<std::uint32_t>(i));
+  state.index.reserve(state.index.size() + fresh.size());
 
   {
     CLogAside aside(doc);
@@ -794,13 +850,14 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     // This copy's own records are in the album already; they only take
     // their place in the index, before the others are weighed against them.
     for (const bool own : {true, false}) {
-      for (NewRecord& nr : fresh) {
+      for (const std::uint32_t at : sequence) {
+        NewRecord& nr = fresh[at];
         FileState& f = state.files[nr.file];
         if (f.own != own) continue;
         bool removal = false;
         const Key key = KeyOf(nr.data, removal);
         bool overtaken = false;
-        const auto it = state.index.find(key);
+        auto it = state.index.find(key);
         if (it != state.index.end()) {
           const Winner& w = it->second;
           // The same place in the order is the same record: never twice.
@@ -812,8 +869,10 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
           if (!own && w.own && !less(w.file, w.record, nr.file, 0))
             AddConflicts(doc, nr.data, removal, !overtaken, f.name, w.removal, summary.conflicts);
         }
-        for (const Key& parent : ParentsOf(key)) {
-          const auto p = state.index.find(parent);
+        Key parents[2];
+        const int nParents = ParentsOf(key, parents);
+        for (int i = 0; i < nParents; ++i) {
+          const auto p = state.index.find(parents[i]);
           if (p != state.index.end() && p->second.removal &&
               less(nr.file, nr.record, p->second.file, p->second.record))
             overtaken = true;
@@ -822,7 +881,11 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
           if (!own) ++summary.overtaken;
           continue;
         }
-        state.index[key] = {nr.file, nr.record, removal, own};
+        const Winner now{nr.file, nr.record, removal, own};
+        if (it != state.index.end())
+          it->second = now;
+        else
+          state.index.emplace(key, now);
         if (own) continue;
         replayer.Submit(nr.data);
         ++summary.applied;
@@ -859,13 +922,13 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     return summary;
   }
   summary.saved = true;
-  if (const int err = WriteAtomically(SyncStatePath(albumPath), stateText); err != 0) {
+  if (::rename(pending.c_str(), SyncStatePath(albumPath).c_str()) != 0) {
     // Left as pending: the next sync takes it, the album being a new one.
     summary.error = FormatMessage(LoadString(IDS_SYNC_STATE_NOT_WRITTEN),
-                                  {PrintableName(SyncStatePath(albumPath)), ErrnoText(err)});
+                                  {PrintableName(SyncStatePath(albumPath)), ErrnoText(errno)});
     return summary;
   }
-  ::unlink(pending.c_str());
+  SyncFolderOf(albumPath);
   return summary;
 }
 
