@@ -7,6 +7,7 @@
 #include "collab/transactionimport.h"
 #include "collab/transactionsync.h"
 #include "core/meriskdoc.h"
+#include "core/safefile.h"
 #include "maintenance/addpictures.h"
 #include "maintenance/copypicture.h"
 #include "maintenance/dialogs/albumsettingsdlg.h"
@@ -83,6 +84,16 @@ void CDocumentCommands::SyncTransactions() {
   // A headline being typed is saved with the album.
   if (!m_frame.CommitEdits() || m_doc.GetPathName().empty()) return;
   const std::string path = m_doc.GetPathName();
+  // As a save: held for the whole sync, and never over another program's change.
+  CFileLock lock;
+  if (lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
+    m_ui.Warn(FormatMessage(LoadString(IDS_ALBUM_BUSY), {path}));
+    return;
+  }
+  if (m_doc.ChangedOnDisk()) {
+    m_ui.Warn(FormatMessage(LoadString(IDS_SYNC_ALBUM_CHANGED), {path}));
+    return;
+  }
   SyncSummary summary;
   {
     CWaitCursorGuard wait(&m_ui);

@@ -508,6 +508,9 @@ constexpr Entry kTable[] = {
     Entry{ID_SYNC_TRANSACTIONS,
           "Übernimmt jede neue Änderung der anderen Bearbeiter aus dem Transaktionsordner und speichert das Album\n"
           "Änderungen abgleichen"},
+    Entry{IDS_SYNC_ALBUM_CHANGED,
+          "%1 wurde seit dem Öffnen oder letzten Speichern von einem anderen Programm geändert. "
+          "Öffnen Sie das Album neu, bevor Sie Änderungen abgleichen; es wurde nichts übernommen."},
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},
     Entry{ID_MANAGE_THEMES, "Themen eingeben, umbenenen, löschen\nThemen\nThemenverwaltung"},

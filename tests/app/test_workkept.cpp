@@ -221,6 +221,18 @@ TEST(WorkKeptTest, SyncTakesTheFolderSavesTheAlbumAndShowsWhatItDid) {
       << f.ui.messages.back().text;
   f.app->MainFrame()->RouteCommand(ID_SYNC_TRANSACTIONS);
   EXPECT_TRUE(f.ui.messages.back().text.starts_with("0 Änderungen übernommen")) << f.ui.messages.back().text;
+
+  // Another program's save is never overwritten by a sync.
+  test::WriteFile(logs + "/mrklog2026-01-01-10-00-01.xml", other.Bytes());
+  CMemorySettings s2;
+  CMeriskDoc elsewhere(s2);
+  ASSERT_TRUE(elsewhere.OnOpenDocument(album));
+  elsewhere.AddOrUpdateTheme(2, "Anderswo");
+  ASSERT_TRUE(elsewhere.OnSaveDocument(album));
+  const std::string before = test::ReadFile(album);
+  f.app->MainFrame()->RouteCommand(ID_SYNC_TRANSACTIONS);
+  EXPECT_EQ(test::ReadFile(album), before);
+  EXPECT_EQ(f.ui.messages.back().kind, UserMessage::Kind::Warning);
 }
 
 TEST(WorkKeptTest, SizeAndSplitterComeBackAtTheNextStart) {
