@@ -9,10 +9,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <new>
-#include <sstream>
 #include <unordered_map>
 #include <utility>
 
@@ -72,7 +70,6 @@ struct FileState {
   bool own = false;
   bool complete = false;
   bool damaged = false;
-  bool seen = false;  // this run only
 };
 
 enum class Group : std::uint8_t { Picture, Person, Theme, Mark, Link };
@@ -658,8 +655,7 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     }
     auto known = state.byName.find(name);
     if (known != state.byName.end()) {
-      FileState& f = state.files[known->second];
-      f.seen = true;
+      const FileState& f = state.files[known->second];
       // Nothing changed since the last look: not read again.
       if (f.size == st.st_size && f.mtimeNs == MtimeNs(st)) continue;
     }
@@ -760,7 +756,6 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
       state.files[idx].name = name;
     }
     FileState& f = state.files[idx];
-    f.seen = true;
     f.own = f.own || isOwn(fst, name);
     f.first = first;
     f.hasFirst = hasFirst;
