@@ -1,18 +1,21 @@
 // The shared thumbnail cache without a screen: URIs and keys as the desktop
 // spells them, the fields written and checked against the file, the atomic
-// write with the cache's permissions, failures that are not retried, and the
-// choice between the cache, the EXIF preview and a scaled decoding.
+// write with the cache's permissions, what the desktop accepts, failures
+// that are not retried, oversized files in the cache, the pixel limit, and
+// the choice between the cache, the EXIF preview and a scaled decoding.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "platform/qt/gui/thumbnailmaker.h"
-#include "testsupport/jpeg_builder.h"
+#include "testsupport/camera_jpeg.h"
 
 namespace kolvaro {
 namespace {
@@ -20,33 +23,9 @@ namespace {
 using From = ThumbnailResult::From;
 using State = ThumbnailSource::State;
 
-QByteArray Jpeg(QSize size, Qt::GlobalColor colour) {
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "JPG", 90);
-  return bytes;
-}
-
-// A camera's file: the EXIF block with the orientation and the preview right after SOI.
-QByteArray CameraJpeg(QSize size, int orientation, QSize preview) {
-  test::ExifBlock block;
-  block.Short(test::Ifd::kZero, 274, static_cast<std::uint16_t>(orientation));
-  if (!preview.isEmpty()) {
-    const QByteArray thumb = Jpeg(preview, Qt::red);
-    block.Thumbnail(test::Bytes(thumb.begin(), thumb.end()));
-  }
-  const test::Bytes tiff = block.Tiff();
-  QByteArray app1("Exif\0\0", 6);
-  app1.append(reinterpret_cast<const char*>(tiff.data()), static_cast<qsizetype>(tiff.size()));
-  const auto length = static_cast<int>(app1.size() + 2);
-  QByteArray segment("\xFF\xE1", 2);
-  segment.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF)).append(app1);
-  const QByteArray jpeg = Jpeg(size, Qt::green);
-  return jpeg.left(2) + segment + jpeg.mid(2);
-}
+using test::CameraJpeg;
+using test::Jpeg;
+using test::ShowsPreview;
 
 class ThumbnailCache : public ::testing::Test {
  protected:
@@ -139,35 +118,102 @@ TEST_F(ThumbnailCache, RecordsAFailureAndTriesAgainOnlyWhenTheFileChanges) {
   EXPECT_FALSE(cache.HasFailed(ThumbnailSource::Of(broken)));
 }
 
-TEST_F(ThumbnailCache, ChoosesTheCacheThenAGoodEnoughPreviewThenAScaledDecoding) {
+// The desktop's own reader, as its file manager and file chooser use it.
+TEST_F(ThumbnailCache, TheDesktopTakesTheStoredThumbnail) {
+  const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+  if (gio.isEmpty()) GTEST_SKIP() << "gio is missing (package libglib2.0-bin)";
+  const QString folder = QStringLiteral("Ferien am Bodensee mit Großmutter");
+  ASSERT_TRUE(QDir(pictures.path()).mkpath(folder));
+  const std::string path = Write(folder + QStringLiteral("/Überlingen am Abend – Bild 7.jpg"),
+                                 Jpeg({400, 300}, Qt::green));
+  ASSERT_TRUE(MakeThumbnail(cache, path, ThumbnailSize::kNormal).stored);
+
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome.path());
+  process.setProcessEnvironment(environment);
+  process.start(
+      gio, {QStringLiteral("info"), QStringLiteral("-a"),
+            QStringLiteral("thumbnail::is-valid,thumbnail::path"), QString::fromStdString(path)});
+  ASSERT_TRUE(process.waitForFinished(20000));
+  const QString answer = QString::fromUtf8(process.readAllStandardOutput());
+  EXPECT_TRUE(answer.contains(QStringLiteral("thumbnail::is-valid: TRUE"))) << answer.toStdString();
+  const std::string stored = cache.PathFor(ThumbnailSource::Of(path).uri, ThumbnailSize::kNormal);
+  EXPECT_TRUE(answer.contains(QStringLiteral("thumbnail::path: ") + QString::fromStdString(stored)))
+      << answer.toStdString();
+}
+
+TEST_F(ThumbnailCache, IgnoresAndReplacesAStoredThumbnailLargerThanItsSize) {
+  const std::string path = Write(QStringLiteral("a.jpg"), Jpeg({400, 300}, Qt::green));
+  const ThumbnailSource source = ThumbnailSource::Of(path);
+  const std::string stored = cache.PathFor(source.uri, ThumbnailSize::kNormal);
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(cache.Root() + "/normal")));
+  QImage giant(5700, 5700, QImage::Format_Mono);
+  giant.fill(0);
+  QFile planted(QString::fromStdString(stored));
+  ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+  planted.write(ThumbnailPng(giant, source));
+  planted.close();
+
+  EXPECT_TRUE(cache.Lookup(source, ThumbnailSize::kNormal).isNull());
+  const ThumbnailResult made = MakeThumbnail(cache, path, ThumbnailSize::kNormal);
+  EXPECT_EQ(made.from, From::kDecoded);
+  EXPECT_TRUE(made.stored);
+  EXPECT_EQ(QImageReader(QString::fromStdString(stored)).size(), QSize(128, 96));
+}
+
+TEST(ThumbnailDecoding, HoldsNoMoreThanThePixelLimit) {
+  struct Case {
+    QSize size;
+    const char* format;
+    bool decodable;
+  };
+  const Case cases[] = {
+      {{16384, 12288}, "jpeg", true},   // 200 megapixels, decoded at an eighth
+      {{80000, 80000}, "jpeg", false},  // an eighth is still 100 megapixels
+      {{16384, 12288}, "png", false},   // decoded whole
+      {{16384, 12288}, "tiff", false},  // decoded whole
+      {{6000, 4000}, "tiff", true},     // 24 megapixels
+      {{}, "png", false},               // a size the format does not tell
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DecodableForThumbnail(c.size, c.format, 128), c.decodable)
+        << c.size.width() << " " << c.format;
+}
+
+TEST_F(ThumbnailCache, APreviewShowsOnTheScreenOnlyAndTheCacheGetsThePicturesOwnPixels) {
   struct Case {
     const char* name;
     QSize picture, preview;
     int orientation;
     ThumbnailSize size;
-    From from;
+    bool fromPreview;
     QSize result;
   };
   const Case cases[] = {
-      {"preview large enough", {1600, 1200}, {160, 120}, 1, ThumbnailSize::kNormal, From::kEmbedded, {128, 96}},
-      {"preview too small", {1600, 1200}, {160, 120}, 1, ThumbnailSize::kLarge, From::kDecoded, {256, 192}},
-      {"4:3 preview of 3:2", {1500, 1000}, {160, 120}, 1, ThumbnailSize::kNormal, From::kDecoded, {128, 85}},
-      {"no preview", {1600, 1200}, {}, 1, ThumbnailSize::kNormal, From::kDecoded, {128, 96}},
-      {"turned upright", {1600, 1200}, {160, 120}, 6, ThumbnailSize::kNormal, From::kEmbedded, {96, 128}},
-      {"small kept small", {100, 50}, {}, 1, ThumbnailSize::kNormal, From::kDecoded, {100, 50}},
+      {"preview big enough", {1600, 1200}, {160, 120}, 1, ThumbnailSize::kNormal, true, {128, 96}},
+      {"preview too small", {1600, 1200}, {160, 120}, 1, ThumbnailSize::kLarge, false, {256, 192}},
+      {"4:3 preview of 3:2", {1500, 1000}, {160, 120}, 1, ThumbnailSize::kNormal, false, {128, 85}},
+      {"no preview", {1600, 1200}, {}, 1, ThumbnailSize::kNormal, false, {128, 96}},
+      {"turned upright", {1600, 1200}, {160, 120}, 6, ThumbnailSize::kNormal, true, {96, 128}},
+      {"small kept small", {100, 50}, {}, 1, ThumbnailSize::kNormal, false, {100, 50}},
   };
   for (const Case& c : cases) {
+    // A red preview in a green picture, as after an editor changed the pixels but not the EXIF.
     const std::string path = Write(QString::fromLatin1(c.name) + QStringLiteral(".jpg"),
                                    CameraJpeg(c.picture, c.orientation, c.preview));
-    const ThumbnailResult first = MakeThumbnail(cache, path, c.size);
-    EXPECT_EQ(first.from, c.from) << c.name;
-    EXPECT_EQ(first.image.size(), c.result) << c.name;
-    // The preview is red, the picture green: the pixels come from where it says.
-    const QColor middle = first.image.pixelColor(first.image.rect().center());
-    EXPECT_EQ(middle.red() > middle.green(), c.from == From::kEmbedded) << c.name;
-    const ThumbnailResult second = MakeThumbnail(cache, path, c.size);
-    EXPECT_EQ(second.from, From::kCache) << c.name;
-    EXPECT_EQ(second.image.size(), c.result) << c.name;
+    const ThumbnailResult screen = MakeThumbnail(cache, path, c.size, EmbeddedPreview::kForScreen);
+    EXPECT_EQ(screen.from, c.fromPreview ? From::kEmbedded : From::kDecoded) << c.name;
+    EXPECT_EQ(screen.image.size(), c.result) << c.name;
+    EXPECT_EQ(ShowsPreview(screen.image), c.fromPreview) << c.name;
+    EXPECT_EQ(screen.stored, !c.fromPreview) << c.name;
+
+    const ThumbnailResult own = MakeThumbnail(cache, path, c.size);
+    EXPECT_EQ(own.from, c.fromPreview ? From::kDecoded : From::kCache) << c.name;
+    const ThumbnailResult cached = MakeThumbnail(cache, path, c.size, EmbeddedPreview::kForScreen);
+    EXPECT_EQ(cached.from, From::kCache) << c.name;
+    EXPECT_EQ(cached.image.size(), c.result) << c.name;
+    EXPECT_FALSE(ShowsPreview(cached.image)) << c.name;
   }
   EXPECT_EQ(MakeThumbnail(cache, pictures.filePath(QStringLiteral("gone.jpg")).toStdString(), ThumbnailSize::kNormal).state,
             State::kMissing);

@@ -1,13 +1,18 @@
 // The thumbnail strip, offscreen: a click or Enter shows the picture as the
 // slider does, the keys move the focus, the strip follows the current
-// picture and the selection, a missing file gets its placeholder, and the
+// picture and the selection, a missing file gets its placeholder, a camera's
+// preview stands in until the picture's own thumbnail is made, and the
 // memory keeps the most recently shown thumbnails within its budget.
+#include <QDir>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "res/commands.h"
+#include "testsupport/camera_jpeg.h"
 #include "testsupport/description_album.h"
 #include "testsupport/qt.h"
 #include "views/imagedescription.h"
@@ -41,8 +46,8 @@ TEST(ThumbnailLoader, FillsItsBoxAtEveryPixelRatio) {
     QImage got;
     CThumbnailLoader loader(
         CThumbnailCache(dir.filePath(QStringLiteral("cache")).toStdString()), QSize(edge, edge),
-        [&](const QString&, const QImage& image, ThumbnailSource::State) { got = image; });
-    loader.Want({path});
+        [&](const QString&, const QImage& image, ThumbnailSource::State, bool) { got = image; });
+    loader.Want({{path, true}});
     EXPECT_TRUE(test::WaitUntil([&] { return !got.isNull(); })) << edge;
     EXPECT_EQ(got.size(), QSize(edge, edge * 3 / 4)) << edge;
   }
@@ -147,6 +152,45 @@ TEST_F(ThumbnailStrip, ThumbnailsInSightArriveAndAMissingFileGetsItsPlaceholder)
   ASSERT_TRUE(QFile::remove(folder.filePath(QStringLiteral("p101.jpg"))));
   view->ShowPosition(1);
   EXPECT_TRUE(test::WaitUntil([&] { return strip->HeldFor(1).state == State::kMissing; }));
+}
+
+TEST_F(ThumbnailStrip, ANewSelectionLooksAtEveryFileInSightAgain) {
+  ASSERT_TRUE(test::WaitUntil(
+      [&] { return strip->Loader().Pending() == 0 && strip->Memory().Count() >= 5; }));
+  ASSERT_FALSE(strip->HeldFor(4).image.isNull());
+  // The folder renamed behind Kolvaro's back, then "Los!" with the same choice.
+  const QString moved = folder.path() + QStringLiteral("-umbenannt");
+  ASSERT_TRUE(QDir().rename(folder.path(), moved));
+  doc.SelectPictures(-1, -1, 1);
+  EXPECT_TRUE(test::WaitUntil([&] {
+    for (int row = 0; row < 5; ++row)
+      if (strip->HeldFor(row).state != State::kMissing) return false;
+    return true;
+  }));
+  ASSERT_TRUE(QDir().rename(moved, folder.path()));
+}
+
+TEST_F(ThumbnailStrip, ShowsTheCamerasPreviewAtOnceThenThePicturesOwnThumbnail) {
+  QFile camera(folder.filePath(QStringLiteral("p100.jpg")));
+  ASSERT_TRUE(camera.open(QIODevice::WriteOnly));
+  camera.write(test::CameraJpeg({1600, 1200}, 1, {160, 120}));
+  camera.close();
+  std::vector<bool>
+      shown;  // whether the first cell showed the preview, each time a thumbnail arrived
+  QObject::connect(strip, &CThumbnailStrip::ThumbnailArrived, [&] {
+    const CThumbnailMemory::Entry held = strip->HeldFor(0);
+    if (!held.image.isNull()) shown.push_back(test::ShowsPreview(held.image));
+  });
+  doc.SetCurrentIndex(0);
+  ASSERT_TRUE(test::WaitUntil([&] { return !shown.empty() && !shown.back(); }));
+  EXPECT_NE(std::find(shown.begin(), shown.end(), true), shown.end()) << "the preview first";
+  EXPECT_FALSE(strip->HeldFor(0).preview);
+  // Only the picture's own pixels went into the cache the whole desktop trusts.
+  const ThumbnailSource source = ThumbnailSource::Of(camera.fileName().toStdString());
+  const QImage stored(QString::fromStdString(
+      CThumbnailCache(cache.path().toStdString()).PathFor(source.uri, ThumbnailSize::kNormal)));
+  ASSERT_FALSE(stored.isNull());
+  EXPECT_FALSE(test::ShowsPreview(stored));
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 
 #include <QBuffer>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,16 +60,113 @@ bool WriteAll(int fd, const QByteArray& bytes) {
   return true;
 }
 
-// The file's fields match the picture as it is now. Read from the decoded
-// image: the reader's header pass skips compressed text chunks.
-bool FieldsMatch(const QImage& image, const ThumbnailSource& source) {
-  if (image.text(QString::fromLatin1(kUriKey)).toStdString() != source.uri) return false;
+std::uint32_t BigEndian(const char* p) {
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  return (std::uint32_t{u[0]} << 24) | (std::uint32_t{u[1]} << 16) | (std::uint32_t{u[2]} << 8) |
+         u[3];
+}
+
+// What a cached PNG says of itself ahead of its pixels: the size and the
+// plain text fields, read chunk by chunk without decoding anything. Only
+// tEXt counts, as for the desktop, so a thumbnail it would reject is made again.
+struct PngHead {
+  QSize size;
+  std::map<std::string, std::string> text;
+};
+
+bool ReadHead(QIODevice& file, PngHead& head) {
+  constexpr std::uint32_t kLongestText = 64 * 1024;
+  if (file.read(8) != QByteArray("\x89PNG\r\n\x1A\n", 8)) return false;
+  for (int chunks = 0; chunks < 64; ++chunks) {
+    const QByteArray top = file.read(8);
+    if (top.size() != 8) return false;
+    const std::uint32_t length = BigEndian(top.constData());
+    const QByteArray type = top.mid(4);
+    if (type == "IDAT" || type == "IEND") return head.size.isValid();
+    if (type == "IHDR" || type == "tEXt") {
+      if (length > kLongestText) return false;
+      const QByteArray body = file.read(length);
+      if (body.size() != static_cast<qsizetype>(length)) return false;
+      if (type == "IHDR" && length >= 8) {
+        const std::uint32_t w = BigEndian(body.constData()), h = BigEndian(body.constData() + 4);
+        if (w > 0x7FFFFFFF || h > 0x7FFFFFFF) return false;
+        head.size = QSize(static_cast<int>(w), static_cast<int>(h));
+      } else if (const qsizetype nul = body.indexOf('\0'); type == "tEXt" && nul > 0) {
+        head.text[body.left(nul).toStdString()] = body.mid(nul + 1).toStdString();
+      }
+      if (!file.seek(file.pos() + 4)) return false;
+    } else if (!file.seek(file.pos() + static_cast<qint64>(length) + 4)) {
+      return false;
+    }
+  }
+  return false;
+}
+
+// The file's fields match the picture as it is now.
+bool FieldsMatch(const PngHead& head, const ThumbnailSource& source) {
+  const auto field = [&](const char* key) {
+    const auto it = head.text.find(key);
+    return it == head.text.end() ? QString() : QString::fromStdString(it->second);
+  };
+  if (field(kUriKey).toStdString() != source.uri) return false;
   bool ok = false;
-  const qlonglong mtime = image.text(QString::fromLatin1(kMTimeKey)).trimmed().toLongLong(&ok);
+  const qlonglong mtime = field(kMTimeKey).trimmed().toLongLong(&ok);
   if (!ok || mtime != source.mtime) return false;
-  const QString size = image.text(QString::fromLatin1(kSizeKey));
+  const QString size = field(kSizeKey);
   if (size.isEmpty()) return true;
   return size.trimmed().toLongLong(&ok) == source.size && ok;
+}
+
+// A cached file is decoded only when its header says it fits the edge and
+// its fields match: a planted giant never reaches the decoder.
+QImage ReadChecked(const std::string& path, int edge, const ThumbnailSource& source) {
+  // Only a regular file is read: a pipe planted under the name would hold the reader.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return QImage();
+  QFile file;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return QImage();
+  }
+  PngHead head;
+  if (!ReadHead(file, head) || head.size.isEmpty() || head.size.width() > edge ||
+      head.size.height() > edge || !FieldsMatch(head, source) || !file.seek(0))
+    return QImage();
+  QImageReader reader(&file, "png");
+  return reader.read();
+}
+
+// The CRC of a PNG chunk, as the format defines it.
+constexpr std::array<std::uint32_t, 256> kCrcTable = [] {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}();
+
+void AppendBigEndian(QByteArray& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.append(static_cast<char>((value >> shift) & 0xFF));
+}
+
+// Qt's writer compresses every text of more than 40 characters, and the
+// desktop reads the fields from plain tEXt chunks only: they are written here.
+QByteArray TextChunk(const char* key, const std::string& value) {
+  QByteArray body("tEXt");
+  body.append(key).append('\0').append(value.data(), static_cast<qsizetype>(value.size()));
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char ch : body)
+    crc = kCrcTable[(crc ^ static_cast<unsigned char>(ch)) & 0xFF] ^ (crc >> 8);
+  QByteArray chunk;
+  AppendBigEndian(chunk, static_cast<std::uint32_t>(body.size() - 4));
+  chunk.append(body);
+  AppendBigEndian(chunk, crc ^ 0xFFFFFFFFu);
+  return chunk;
 }
 
 }  // namespace
@@ -122,6 +222,27 @@ ThumbnailSource ThumbnailSource::Of(const std::string& path) {
   return source;
 }
 
+QByteArray ThumbnailPng(const QImage& image, const ThumbnailSource& source) {
+  // The pixels alone: no text the picture brought along goes into the file.
+  QImage pixels =
+      QImage(image.constBits(), image.width(), image.height(), image.bytesPerLine(), image.format())
+          .copy();
+  pixels.setColorTable(image.colorTable());
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "png");
+  if (pixels.isNull() || !writer.write(pixels)) return {};
+  // The fields go right behind the signature and IHDR, ahead of the pixels.
+  constexpr qsizetype kAfterHeader = 8 + 4 + 4 + 13 + 4;
+  if (png.size() <= kAfterHeader || png.mid(12, 4) != "IHDR") return {};
+  png.insert(kAfterHeader, TextChunk(kUriKey, source.uri) +
+                               TextChunk(kMTimeKey, std::to_string(source.mtime)) +
+                               TextChunk(kSizeKey, std::to_string(source.size)) +
+                               TextChunk(kSoftwareKey, "Kolvaro " + ShortVersion()));
+  return png;
+}
+
 CThumbnailCache::CThumbnailCache(std::string root) : m_root(std::move(root)) {
   while (m_root.size() > 1 && m_root.back() == '/') m_root.pop_back();
 }
@@ -141,16 +262,13 @@ bool CThumbnailCache::Holds(const std::string& path) const {
 
 QImage CThumbnailCache::Lookup(const ThumbnailSource& source, ThumbnailSize size) const {
   if (m_root.empty() || source.state != ThumbnailSource::State::kOk) return QImage();
-  QImageReader reader(QString::fromStdString(PathFor(source.uri, size)), "png");
-  QImage image = reader.read();
-  return !image.isNull() && FieldsMatch(image, source) ? image : QImage();
+  return ReadChecked(PathFor(source.uri, size), static_cast<int>(size), source);
 }
 
 bool CThumbnailCache::HasFailed(const ThumbnailSource& source) const {
   if (m_root.empty() || source.state != ThumbnailSource::State::kOk) return false;
-  QImageReader reader(QString::fromStdString(FailPathFor(source.uri)), "png");
-  const QImage image = reader.read();
-  return !image.isNull() && FieldsMatch(image, source);
+  return !ReadChecked(FailPathFor(source.uri), static_cast<int>(ThumbnailSize::kNormal), source)
+              .isNull();
 }
 
 bool CThumbnailCache::Store(const ThumbnailSource& source, ThumbnailSize size, const QImage& thumbnail) const {
@@ -179,15 +297,8 @@ bool CThumbnailCache::Write(const std::string& folder, const std::string& file, 
   if (!MakeFolder(folder)) return false;
   // Eight-bit RGBA, as the cache's format asks.
   if (image.format() != QImage::Format_ARGB32) image.convertTo(QImage::Format_ARGB32);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.setText(QString::fromLatin1(kUriKey), QString::fromStdString(source.uri));
-  image.setText(QString::fromLatin1(kMTimeKey), QString::number(source.mtime));
-  image.setText(QString::fromLatin1(kSizeKey), QString::number(source.size));
-  image.setText(QString::fromLatin1(kSoftwareKey), QStringLiteral("Kolvaro %1").arg(QString::fromStdString(ShortVersion())));
-  QImageWriter writer(&buffer, "png");
-  if (!writer.write(image)) return false;
+  const QByteArray png = ThumbnailPng(image, source);
+  if (png.isEmpty()) return false;
 
   // Readers of the cache never see half a file, and two writers never mix their bytes.
   std::string temp = folder + "/." + file + ".XXXXXX";

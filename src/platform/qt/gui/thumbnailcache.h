@@ -3,6 +3,7 @@
 // picture's file URI under the user's cache folder, so that thumbnails made
 // by file managers serve Kolvaro and the other way round.
 
+#include <QByteArray>
 #include <QImage>
 #include <cstdint>
 #include <string>
@@ -36,6 +37,10 @@ struct ThumbnailSource {
   static ThumbnailSource Of(const std::string& path);
 };
 
+/// The PNG file the cache holds for `image`: its pixels as they are, with
+/// the fields as plain text chunks, the only kind the desktop reads.
+QByteArray ThumbnailPng(const QImage& image, const ThumbnailSource& source);
+
 class CThumbnailCache {
  public:
   /// `root` is the thumbnails folder; "" makes a cache that holds nothing.
@@ -49,8 +54,9 @@ class CThumbnailCache {
   /// True for a file inside the cache itself, which is never thumbnailed.
   bool Holds(const std::string& path) const;
 
-  /// The cached thumbnail when its URI, modification time and (where it
-  /// says one) size match the file; a null image otherwise.
+  /// The cached thumbnail when it fits the size's edge and its URI,
+  /// modification time and (where it says one) size match the file; a null
+  /// image otherwise. Nothing larger than the edge is ever decoded.
   QImage Lookup(const ThumbnailSource& source, ThumbnailSize size) const;
   /// True when an earlier attempt of this program failed on the file as it is now.
   bool HasFailed(const ThumbnailSource& source) const;

@@ -66,21 +66,16 @@ QImage Decoded(QByteArray bytes, const QByteArray& format, int edge) {
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, format);
   reader.setAutoTransform(false);
+  // A format that cannot tell its size beforehand is not decoded blind.
   const QSize size = reader.size();
-  if (!size.isValid()) {
-    // A format that cannot tell its size beforehand: decode, then scale.
-    QImage image = reader.read();
-    if (image.isNull()) return image;
-    return Upright(image.scaled(ThumbnailFit(image.size(), edge), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-                   reader.transformation());
-  }
+  if (!DecodableForThumbnail(size, format, edge)) return QImage();
   // JPEG decodes at 1/2, 1/4 or 1/8 of its size in the decoder itself.
   reader.setScaledSize(ThumbnailFit(size, edge));
   QImage image = reader.read();
   return Upright(std::move(image), reader.transformation());
 }
 
-QImage Make(const std::string& path, int edge, ThumbnailResult::From& from) {
+QImage Make(const std::string& path, int edge, bool preview, ThumbnailResult::From& from) {
   QFile file;
   if (!OpenRegular(path, file)) return QImage();
   QByteArray bytes = file.read(kHeaderBytes);
@@ -91,7 +86,7 @@ QImage Make(const std::string& path, int edge, ThumbnailResult::From& from) {
     QImageReader header(&buffer);
     header.setAutoTransform(false);
     format = header.format();
-    if (format == "jpeg" && header.size().isValid()) {
+    if (preview && format == "jpeg" && header.size().isValid()) {
       QImage image = FromEmbedded(bytes, header.size(), header.transformation(), edge);
       if (!image.isNull()) {
         from = ThumbnailResult::From::kEmbedded;
@@ -118,6 +113,15 @@ QSize ThumbnailFit(QSize original, int edge) {
   return original.scaled(edge, edge, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
+bool DecodableForThumbnail(QSize original, const QByteArray& format, int edge) {
+  if (original.isEmpty()) return false;
+  const int eighth =
+      format == "jpeg" && std::max(original.width(), original.height()) >= 8 * edge ? 8 : 1;
+  const qint64 held = static_cast<qint64>((original.width() + eighth - 1) / eighth) *
+                      ((original.height() + eighth - 1) / eighth);
+  return held <= kThumbnailPixelLimit;
+}
+
 bool EmbeddedIsEnough(QSize embedded, QSize original, int edge) {
   if (embedded.isEmpty() || original.isEmpty()) return false;
   const QSize wanted = ThumbnailFit(original, edge);
@@ -127,8 +131,8 @@ bool EmbeddedIsEnough(QSize embedded, QSize original, int edge) {
   return std::abs(shape / originalShape - 1.0) <= kShapeTolerance;
 }
 
-ThumbnailResult MakeThumbnail(const CThumbnailCache& cache, const std::string& path, ThumbnailSize size,
-                              bool write) {
+ThumbnailResult MakeThumbnail(const CThumbnailCache& cache, const std::string& path,
+                              ThumbnailSize size, EmbeddedPreview preview) {
   ThumbnailResult result;
   const ThumbnailSource source = ThumbnailSource::Of(path);
   result.state = source.state;
@@ -146,14 +150,16 @@ ThumbnailResult MakeThumbnail(const CThumbnailCache& cache, const std::string& p
     result.state = ThumbnailSource::State::kUnreadable;
     return result;
   }
-  result.image = Make(source.path, static_cast<int>(size), result.from);
+  result.image = Make(source.path, static_cast<int>(size), preview == EmbeddedPreview::kForScreen,
+                      result.from);
   if (result.image.isNull()) {
     result.state = ThumbnailSource::State::kUnreadable;
     result.from = ThumbnailResult::From::kNothing;
-    if (write) cache.StoreFailure(source);
+    cache.StoreFailure(source);
     return result;
   }
-  if (write) result.stored = cache.Store(source, size, result.image);
+  if (result.from != ThumbnailResult::From::kEmbedded)
+    result.stored = cache.Store(source, size, result.image);
   return result;
 }
 
