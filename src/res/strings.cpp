@@ -451,6 +451,16 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_BAD_SIDECAR_FORM, "Unbekannte Form der Begleitdatei: %1!s! (bild.jpg.xmp, bild.xmp oder keine)"},
     Entry{IDS_CLI_XMP_DRY_RUN, "Probelauf: das Album wurde nicht geändert."},
 
+    Entry{IDS_SAVE_RESTORED,
+          "Das letzte Speichern von %1!s! wurde unterbrochen. Das Album wurde wiederhergestellt, "
+          "wie es vor diesem Speichern war."},
+    Entry{IDS_SAVE_NOT_RESTORED,
+          "Das letzte Speichern von %1!s! wurde unterbrochen, und das Album konnte nicht "
+          "wiederhergestellt werden. Seine Fassung vor diesem Speichern liegt in %2!s!."},
+    Entry{IDS_JOURNAL_NOT_WRITTEN,
+          "Vor dem Speichern von %1!s! konnte keine Sicherungskopie in %2!s! angelegt werden. %3!s!\n"
+          "Das Album wurde nicht verändert."},
+
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},

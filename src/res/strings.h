@@ -328,6 +328,9 @@ namespace kolvaro {
   X(IDS_CLI_THUMBNAILS_PROGRESS, 3154)  /* %1 of %2 pictures done */                           \
   X(IDS_CLI_THUMBNAILS_SUMMARY, 3155)   /* %1 made, %2 already there, %3 failed */             \
   X(IDS_PRINT_FILE_UNREADABLE, 3160)    /* %1 = the shown picture's file */                    \
+  X(IDS_SAVE_RESTORED, 3400)            /* %1 = album */                                       \
+  X(IDS_SAVE_NOT_RESTORED, 3401)        /* %1 = album, %2 = journal file */                    \
+  X(IDS_JOURNAL_NOT_WRITTEN, 3402)      /* %1 = album, %2 = journal folder, %3 = cause */      \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
