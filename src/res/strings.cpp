@@ -460,6 +460,13 @@ constexpr Entry kTable[] = {
     Entry{IDS_JOURNAL_NOT_WRITTEN,
           "Vor dem Speichern von %1!s! konnte keine Sicherungskopie in %2!s! angelegt werden. %3!s!\n"
           "Das Album wurde nicht verändert."},
+    Entry{IDS_CAMERA_SOURCE_CHANGED,
+          "%1!s! hat sich während der Übertragung geändert und bleibt auf der Karte; die Kopie im "
+          "Album enthält nur den Stand vom Beginn der Übertragung."},
+    Entry{IDS_CAMERA_LINK_SKIPPED, "%1!s! ist eine symbolische Verknüpfung und wurde übergangen."},
+    Entry{IDS_CAMERA_NOT_SAVED_KEPT,
+          "Das Album wurde nicht gespeichert; alle übertragenen Dateien sind auch auf der Karte geblieben."},
+    Entry{IDS_CAMERA_KEPT_ON_CARD, "%1!li! übertragene Dateien sind auch auf der Karte geblieben."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

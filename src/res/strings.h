@@ -331,6 +331,10 @@ namespace kolvaro {
   X(IDS_SAVE_RESTORED, 3400)            /* %1 = album */                                       \
   X(IDS_SAVE_NOT_RESTORED, 3401)        /* %1 = album, %2 = journal file */                    \
   X(IDS_JOURNAL_NOT_WRITTEN, 3402)      /* %1 = album, %2 = journal folder, %3 = cause */      \
+  X(IDS_CAMERA_SOURCE_CHANGED, 3403)    /* %1 = card file left on the card */                  \
+  X(IDS_CAMERA_LINK_SKIPPED, 3404)      /* %1 = symbolic link on the card */                   \
+  X(IDS_CAMERA_NOT_SAVED_KEPT, 3405)    /* moving, the album was not saved */                  \
+  X(IDS_CAMERA_KEPT_ON_CARD, 3406)      /* %1 = files copied but left on the card */           \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
