@@ -374,12 +374,17 @@ void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
     // Only the picture file itself, found where the album's name leads;
     // a missing file is passed over without a word.
     const PictureFileKind kind = ExaminePictureFile(path);
+    std::string why = PictureFileRefusal(kind);
     if (kind == PictureFileKind::kRegular) {
-      m_fileOps->MoveToTrash(path);
-    } else if (kind != PictureFileKind::kMissing && m_userQuestions) {
-      m_userQuestions->Warn(
-          FormatMessage(LoadString(IDS_REMOVED_NOT_TRASHED), {PrintableName(path), PictureFileRefusal(kind)}));
+      // An album names any file it likes, and albums come from other people:
+      // only a picture or video of the kinds the program adds goes, never an
+      // album (which begins with its version number), the open one included.
+      if (!HasPictureContent(path)) why = LoadString(IDS_REFUSE_NOT_A_PICTURE);
+      if (why.empty()) m_fileOps->MoveToTrash(path);
     }
+    if (!why.empty() && m_userQuestions)
+      m_userQuestions->Warn(
+          FormatMessage(LoadString(IDS_REMOVED_NOT_TRASHED), {PrintableName(path), why}));
   }
   SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);
   SetModifiedFlag();

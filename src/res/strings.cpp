@@ -467,6 +467,9 @@ constexpr Entry kTable[] = {
     Entry{IDS_CAMERA_NOT_SAVED_KEPT,
           "Das Album wurde nicht gespeichert; alle übertragenen Dateien sind auch auf der Karte geblieben."},
     Entry{IDS_CAMERA_KEPT_ON_CARD, "%1!li! übertragene Dateien sind auch auf der Karte geblieben."},
+    Entry{IDS_REFUSE_NOT_A_PICTURE,
+          "Die Datei ist kein Bild und kein Video der Arten, die Kolvaro aufnimmt (JPEG, GIF, TIFF, "
+          "BMP, AVI); das Album kann sie auch aus einer fremden Quelle nennen."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -335,6 +335,7 @@ namespace kolvaro {
   X(IDS_CAMERA_LINK_SKIPPED, 3404)      /* %1 = symbolic link on the card */                   \
   X(IDS_CAMERA_NOT_SAVED_KEPT, 3405)    /* moving, the album was not saved */                  \
   X(IDS_CAMERA_KEPT_ON_CARD, 3406)      /* %1 = files copied but left on the card */           \
+  X(IDS_REFUSE_NOT_A_PICTURE, 3410)     /* why a file stays: no picture or video content */    \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
