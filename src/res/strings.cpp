@@ -467,6 +467,13 @@ constexpr Entry kTable[] = {
     Entry{IDS_CAMERA_NOT_SAVED_KEPT,
           "Das Album wurde nicht gespeichert; alle übertragenen Dateien sind auch auf der Karte geblieben."},
     Entry{IDS_CAMERA_KEPT_ON_CARD, "%1!li! übertragene Dateien sind auch auf der Karte geblieben."},
+    Entry{IDS_RELOCATE_EMPTY_SEARCH,
+          "Der zu ersetzende Pfadanfang ist leer; ein leerer Anfang passt zu keinem Namen."},
+    Entry{IDS_RELOCATE_NOT_UTF8,
+          "%1!s! bleibt unverändert: Der neue Name %2!s! ist kein gültiges UTF-8, und das Album "
+          "könnte ihn nicht unverändert behalten."},
+    Entry{IDS_RELOCATE_SHARED_NAME,
+          "%1!s! bleibt unverändert: Der neue Name %2!s! wäre auch der Name eines anderen Bildes."},
     Entry{IDS_REFUSE_NOT_A_PICTURE,
           "Die Datei ist kein Bild und kein Video der Arten, die Kolvaro aufnimmt (JPEG, GIF, TIFF, "
           "BMP, AVI); das Album kann sie auch aus einer fremden Quelle nennen."},

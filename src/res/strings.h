@@ -335,6 +335,9 @@ namespace kolvaro {
   X(IDS_CAMERA_LINK_SKIPPED, 3404)      /* %1 = symbolic link on the card */                   \
   X(IDS_CAMERA_NOT_SAVED_KEPT, 3405)    /* moving, the album was not saved */                  \
   X(IDS_CAMERA_KEPT_ON_CARD, 3406)      /* %1 = files copied but left on the card */           \
+  X(IDS_RELOCATE_EMPTY_SEARCH, 3407)    /* relocate: empty beginning to replace */             \
+  X(IDS_RELOCATE_NOT_UTF8, 3408)        /* %1 = stored name, %2 = refused new name */          \
+  X(IDS_RELOCATE_SHARED_NAME, 3409)     /* %1 = stored name, %2 = refused new name */          \
   X(IDS_REFUSE_NOT_A_PICTURE, 3410)     /* why a file stays: no picture or video content */    \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
