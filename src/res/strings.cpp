@@ -285,8 +285,8 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_USAGE_DELETE, "delete ALBUM NUMMER [--trash] [--log-folder VERZEICHNIS]"},
     Entry{IDS_CLI_ABOUT_DELETE,
           "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit --trash kommt die Datei in den "
-          "Papierkorb, nur eine gewöhnliche Datei (kein Ordner, keine Verknüpfung); sonst bleibt sie, mit Meldung "
-          "und Exit-Code 1."},
+          "Papierkorb, nur eine gewöhnliche Datei (kein Ordner, keine Verknüpfung), die ihrem Inhalt nach ein Bild "
+          "oder Video ist (JPEG, GIF, TIFF, BMP, AVI); sonst bleibt sie, mit Meldung und Exit-Code 1."},
     Entry{IDS_CLI_USAGE_DUMP, "dump ALBUM"},
     Entry{IDS_CLI_ABOUT_DUMP,
           "Gibt das ganze Album als JSON (UTF-8) aus, Tabellen und Einträge in der Reihenfolge der Datei."},
