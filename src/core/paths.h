@@ -79,6 +79,10 @@ enum class PictureFileKind {
 /// path is never looked up in the working folder.
 PictureFileKind ExaminePictureFile(const std::string& path);
 
+/// Whether the file at `path` begins as a picture or video of a kind the
+/// program adds (JPEG, GIF, TIFF, BMP, AVI); its name does not count.
+bool HasPictureContent(const std::string& path);
+
 /// Why a file of that kind is left alone, in German, as a sentence; empty
 /// for kRegular and kMissing.
 std::string PictureFileRefusal(PictureFileKind kind);

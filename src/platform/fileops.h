@@ -34,6 +34,10 @@ struct TransferResult {
   /// The failure lies with the target (full, read-only, missing), so every
   /// further file would fail the same way.
   bool targetFailed = false;
+  /// The source as the transfer began (size; modification time in
+  /// nanoseconds), so that a later removal can see whether it changed since.
+  std::int64_t sourceSize = -1;
+  std::int64_t sourceModified = 0;
 };
 
 class IFileOperations {

@@ -343,6 +343,17 @@ namespace kolvaro {
   X(IDS_CLI_THUMBNAILS_PROGRESS, 3154)  /* %1 of %2 pictures done */                           \
   X(IDS_CLI_THUMBNAILS_SUMMARY, 3155)   /* %1 made, %2 already there, %3 failed */             \
   X(IDS_PRINT_FILE_UNREADABLE, 3160)    /* %1 = the shown picture's file */                    \
+  X(IDS_SAVE_RESTORED, 3400)            /* %1 = album */                                       \
+  X(IDS_SAVE_NOT_RESTORED, 3401)        /* %1 = album, %2 = journal file */                    \
+  X(IDS_JOURNAL_NOT_WRITTEN, 3402)      /* %1 = album, %2 = journal folder, %3 = cause */      \
+  X(IDS_CAMERA_SOURCE_CHANGED, 3403)    /* %1 = card file left on the card */                  \
+  X(IDS_CAMERA_LINK_SKIPPED, 3404)      /* %1 = symbolic link on the card */                   \
+  X(IDS_CAMERA_NOT_SAVED_KEPT, 3405)    /* moving, the album was not saved */                  \
+  X(IDS_CAMERA_KEPT_ON_CARD, 3406)      /* %1 = files copied but left on the card */           \
+  X(IDS_RELOCATE_EMPTY_SEARCH, 3407)    /* relocate: empty beginning to replace */             \
+  X(IDS_RELOCATE_NOT_UTF8, 3408)        /* %1 = stored name, %2 = refused new name */          \
+  X(IDS_RELOCATE_SHARED_NAME, 3409)     /* %1 = stored name, %2 = refused new name */          \
+  X(IDS_REFUSE_NOT_A_PICTURE, 3410)     /* why a file stays: no picture or video content */    \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -54,6 +54,10 @@ TEST(HyperLinkTest, OnlyWebAddressesAndKolvarosHelpPagesOpen) {
       {"https://kolvaro.de/update", LinkTarget::Web, "https://kolvaro.de/update"},
       {"  HTTP://Example.org/a%20b ", LinkTarget::Web, "http://example.org/a%20b"},
       {"mailto:info@kolvaro.de", LinkTarget::Web, "mailto:info@kolvaro.de"},
+      // Only the fields a mail program shows: nothing it would attach unseen.
+      {"mailto:a@example.com?attach=/etc/passwd", LinkTarget::Web, "mailto:a@example.com"},
+      {"mailto:a@example.com?Subject=Neu%20im%20Album&%61ttach=~/.ssh/id_rsa&body=a%26b&cc=b@example.com",
+       LinkTarget::Web, "mailto:a@example.com?subject=Neu%20im%20Album&body=a%26b&cc=b@example.com"},
       {"mk:@MSITStore:/usr/share/kolvaro/help/Kolvaro.chm::/html/update_nopage.html", LinkTarget::HelpPage,
        "html/update_nopage.html"},
       {"mk:@MSITStore:C:\\Programme\\Kolvaro\\KOLVARO.CHM::/html/entwickler/infoupdateurl.html#update",

@@ -22,8 +22,16 @@ void OnReplacePaths(CMeriskDoc& doc, QWidget* owner,
   if (drive) drive(dlg);
   if (dlg.exec() != QDialog::Accepted) return;
   // A picture shown as missing may now be found: show it as it is.
-  if (ReplacePaths(doc, dlg.SearchText().toStdString(), dlg.Replacement().toStdString()) > 0)
+  std::vector<std::string> refused;
+  if (ReplacePaths(doc, dlg.SearchText().toStdString(), dlg.Replacement().toStdString(), &refused) >
+      0)
     doc.UpdateAllViews(nullptr);
+  if (IUserQuestions* ui = doc.UserQuestions(); ui && !refused.empty()) {
+    std::string text;
+    for (const std::string& line : refused) text += line + "\n";
+    text.pop_back();
+    ui->Warn(text);
+  }
 }
 
 }  // namespace kolvaro

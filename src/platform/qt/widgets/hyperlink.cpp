@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include "platform/qt/qtstring.h"
 #include "platform/qt/widgets/qtuserquestions.h"
@@ -86,8 +87,21 @@ LinkTarget ClassifyLink(std::string_view address) {
     return {LinkTarget::Web, url.toString(QUrl::FullyEncoded), 0};
   }
   if (scheme == "mailto") {
-    const QUrl url(ToQString(address), QUrl::StrictMode);
+    QUrl url(ToQString(address), QUrl::StrictMode);
     if (!url.isValid() || url.path().isEmpty()) return Refuse(kLinkFileNotFound);
+    // Only the fields a mail program shows before sending: others, such as
+    // "attach", could make it attach the user's files.
+    QUrlQuery shown;
+    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyEncoded)) {
+      const QString name = QUrl::fromPercentEncoding(key.toUtf8()).toLower();
+      if (name == QLatin1String("subject") || name == QLatin1String("body") ||
+          name == QLatin1String("cc"))
+        shown.addQueryItem(name, value);
+    }
+    if (shown.isEmpty())
+      url.setQuery(QString());
+    else
+      url.setQuery(shown);
     return {LinkTarget::Web, url.toString(QUrl::FullyEncoded), 0};
   }
   // The help file's pages: "mk:@MSITStore:<folder>Kolvaro.chm::/html/x.html",
