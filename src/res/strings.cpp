@@ -452,6 +452,7 @@ constexpr Entry kTable[] = {
           "neue Personen: %2!i!\nneue Markierungen: %3!i!\ngeänderte Markierungen: %4!i!\n"
           "neue Themen: %5!i!\nneue Themenzuordnungen: %6!i!\nneue oder geänderte Überschriften: %7!i!"},
     Entry{IDS_CLI_MARK_OUTSIDE, "Das Rechteck liegt nicht auf dem Bild (%1!i! x %2!i! Pixel)."},
+    Entry{IDS_XMP_LIBRARY_FAILURE, "Die Datei ist beschädigt oder kein Bild, dessen Metadaten Kolvaro lesen kann."},
     Entry{IDS_CLI_USAGE_XMP_EXPORT, "xmp-export ALBUM [--sidecar bild.jpg.xmp|bild.xmp|keine] [--embed]"},
     Entry{IDS_CLI_ABOUT_XMP_EXPORT,
           "Schreibt Personen (als Gesichtsbereiche), Themen (als Stichwörter) und Überschriften aller Bilder als "

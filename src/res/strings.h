@@ -320,6 +320,7 @@ namespace kolvaro {
   X(IDS_XMP_KEYWORDS_NOT_TAKEN, 3232)   /* %1 = file, %2 = keywords, comma separated */       \
   X(IDS_XMP_IMPORT_APPLIED, 3233)       /* as IDS_XMP_IMPORT_SUMMARY, once applied */         \
   X(IDS_CLI_MARK_OUTSIDE, 3234)         /* %1 x %2 = the picture's stored size */             \
+  X(IDS_XMP_LIBRARY_FAILURE, 3235)      /* the XMP library failed on a file */                \
   X(IDS_CLI_USAGE_XMP_EXPORT, 3240)                                                            \
   X(IDS_CLI_ABOUT_XMP_EXPORT, 3241)                                                            \
   X(IDS_CLI_USAGE_XMP_IMPORT, 3242)                                                            \
