@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <vector>
@@ -289,6 +290,13 @@ std::string PictureFileRefusal(PictureFileKind kind) {
       return std::string(LoadString(IDS_REFUSE_UNKNOWN));
   }
   return {};
+}
+
+std::string DisplayedStoredName(PathStyle style, std::string_view stored) {
+  std::string shown(stored);
+  if (style == PathStyle::Posix && !shown.starts_with('/'))
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+  return shown;
 }
 
 std::string FolderOfPath(PathStyle style, std::string_view path) {

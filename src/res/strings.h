@@ -170,7 +170,6 @@ namespace kolvaro {
   X(IDS_CLI_BAD_RECTANGLE, 2225)                                                               \
   X(IDS_CLI_NOT_MARKED, 2226)           /* %1 = person, %2 = picture */                       \
   X(IDS_CLI_NO_EXIF_TAG, 2227)          /* %1 = file, %2 = tag */                             \
-  X(IDS_CLI_PERSONS_IMPORTED, 2228)     /* %1 = count */                                      \
   X(IDS_CLI_CHANGES_APPLIED, 2229)      /* %1 = count */                                      \
   X(IDS_CLI_APPLIED_KEPT, 2230)         /* %1 = count */                                      \
   X(IDS_CLI_ALBUM_NOT_SAVED, 2231)                                                             \
@@ -328,6 +327,8 @@ namespace kolvaro {
   X(IDS_CLI_THUMBNAILS_PROGRESS, 3154)  /* %1 of %2 pictures done */                           \
   X(IDS_CLI_THUMBNAILS_SUMMARY, 3155)   /* %1 made, %2 already there, %3 failed */             \
   X(IDS_PRINT_FILE_UNREADABLE, 3160)    /* %1 = the shown picture's file */                    \
+  X(IDS_PERSONS_IMPORTED, 3500)         /* %1 created, %2 lines skipped */                     \
+  X(IDS_PRINT_FAILED, 3501)             /* the print job did not start or end */               \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

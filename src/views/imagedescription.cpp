@@ -185,7 +185,8 @@ void CImageDescription::Refresh(std::int32_t id) {
   m_strSize = QString::asprintf("%u x %u (%.1f kB)", m_form->pictureCtrl->PictureWidth(),
                                 m_form->pictureCtrl->PictureHeight(),
                                 static_cast<double>(entry.size) / 1024.0);
-  if (relativePath) m_strFileName = ToQString(entry.filename);
+  if (relativePath)
+    m_strFileName = ToQString(DisplayedStoredName(m_doc.GetPathStyle(), entry.filename));
 
   WriteFields();
   SetSliderPos(pos);
@@ -198,15 +199,20 @@ void CImageDescription::Refresh(std::int32_t id) {
 
 void CImageDescription::WriteFields() {
   Ui::ImageDescriptionForm& f = *m_form;
-  f.editSize->setText(m_strSize);
+  // A field whose text stays keeps its caret, selection and scrolling: a
+  // refresh after a save must not move the user's typing elsewhere.
+  // Narrow fields (enlarged layout) show the beginning of a new date and size.
+  const auto writeLine = [](QLineEdit* edit, const QString& text, bool fromStart) {
+    if (edit->text() == text) return;
+    edit->setText(text);
+    if (fromStart) edit->setCursorPosition(0);
+  };
+  writeLine(f.editSize, m_strSize, true);
   f.textPosition->setText(m_strPosition);
-  f.editFileName->setText(m_strFileName);
-  f.editDate->setText(FormatOleDate(m_date));
-  // Narrow fields (enlarged layout) show the beginning of date and size.
-  f.editDate->setCursorPosition(0);
-  f.editSize->setCursorPosition(0);
+  writeLine(f.editFileName, m_strFileName, false);
+  writeLine(f.editDate, DateFieldText(m_date), true);
   f.editDate->setModified(false);
-  f.editHeadline->setPlainText(m_strHeadline);
+  if (f.editHeadline->toPlainText() != m_strHeadline) f.editHeadline->setPlainText(m_strHeadline);
   f.editHeadline->document()->setModified(false);
   WriteFramesSwitch();
 }
@@ -279,7 +285,7 @@ bool CImageDescription::CommitDate() {
   QLineEdit* edit = m_form->editDate;
   // The field shows whole seconds; an untouched field must not round the stored date.
   if (m_nShownPicture == -1 || !edit->isModified()) return true;
-  const std::optional<COleDateTime> date = ParseOleDate(edit->text());
+  const std::optional<COleDateTime> date = DateFromField(edit->text());
   if (!date) {
     m_ui.Warn(std::string(LoadString(IDS_PARSE_DATETIME)));
     edit->setFocus();
