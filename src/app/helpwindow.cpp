@@ -94,7 +94,15 @@ CHelpWindow::CHelpWindow(const QString& helpFolder, ISettings* settings)
   layout->addWidget(m_browser);
 }
 
-CHelpWindow::~CHelpWindow() = default;
+CHelpWindow::~CHelpWindow() {
+  // Still open when the program ends: no hide event reaches this class then.
+  if (isVisible()) SavePlace();
+}
+
+void CHelpWindow::SavePlace() {
+  if (m_settings)
+    m_settings->SetString(kLayoutSection, kHelpWindowKey, saveGeometry().toBase64().toStdString());
+}
 
 QUrl CHelpWindow::Source() const { return m_browser->source(); }
 
@@ -144,8 +152,7 @@ void CHelpWindow::Place(const QWidget* asking) {
 }
 
 void CHelpWindow::hideEvent(QHideEvent* event) {
-  if (m_settings)
-    m_settings->SetString(kLayoutSection, kHelpWindowKey, saveGeometry().toBase64().toStdString());
+  SavePlace();
   QWidget::hideEvent(event);
 }
 

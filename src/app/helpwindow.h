@@ -56,6 +56,7 @@ class CHelpWindow : public QWidget {
   void OnLink(const QUrl& url);
   void Present();
   void Place(const QWidget* asking);
+  void SavePlace();
 
   QString m_folder;
   QTextBrowser* m_browser;

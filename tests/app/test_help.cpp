@@ -67,8 +67,7 @@ TEST(HelpWindow, OpensOnTheScreenBesideTheAskerAndComesBackWhereItWasLeft) {
     EXPECT_FALSE(w.frameGeometry().intersects(asker.frameGeometry()));
     w.setGeometry(w.geometry().adjusted(-10, 0, -20, -30));
     left = w.geometry();
-    w.close();
-  }
+  }  // still open as the program ends
   CHelpWindow again(kFolder, &settings);
   again.ShowContents();
   EXPECT_EQ(again.geometry(), left);
