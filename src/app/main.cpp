@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication qapp(argc, argv);
+  QuietenImageLibraries();
   QCoreApplication::setOrganizationName(QStringLiteral("Kolvaro"));
   QCoreApplication::setApplicationName(QStringLiteral("Kolvaro"));
   QGuiApplication::setDesktopFileName(QStringLiteral("kolvaro"));

@@ -234,7 +234,8 @@ void CMeriskApp::OnOptions() {
 }
 
 CHelpWindow& CMeriskApp::HelpWindow() {
-  if (!m_helpWindow) m_helpWindow = std::make_unique<CHelpWindow>(ToQString(m_strHelpFilePath));
+  if (!m_helpWindow)
+    m_helpWindow = std::make_unique<CHelpWindow>(ToQString(m_strHelpFilePath), &m_settings);
   return *m_helpWindow;
 }
 

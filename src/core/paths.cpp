@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <vector>
@@ -310,6 +311,13 @@ std::string PictureFileRefusal(PictureFileKind kind) {
       return std::string(LoadString(IDS_REFUSE_UNKNOWN));
   }
   return {};
+}
+
+std::string DisplayedStoredName(PathStyle style, std::string_view stored) {
+  std::string shown(stored);
+  if (style == PathStyle::Posix && !shown.starts_with('/'))
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+  return shown;
 }
 
 std::string FolderOfPath(PathStyle style, std::string_view path) {

@@ -33,6 +33,11 @@ std::string MakeStoredPath(PathStyle style, std::string_view path, std::string_v
 /// gives the Windows form, which cannot be found here.
 std::string ResolveStoredPath(PathStyle style, std::string_view base, std::string_view stored);
 
+/// A stored name as a user of `style` reads it: on POSIX a relative or
+/// Windows name shows '/' for its stored '\'. A POSIX absolute name, whose
+/// '\' can be part of a file name, shows as stored.
+std::string DisplayedStoredName(PathStyle style, std::string_view stored);
+
 /// True when a stored name is absolute. Windows: a ':' in second place. POSIX:
 /// it begins with '/' or with a drive "X:\" (a plain "x:y.jpg" is relative).
 bool IsAbsoluteStoredName(PathStyle style, std::string_view stored);

@@ -233,7 +233,6 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_BAD_RECTANGLE, "Das Rechteck braucht LINKS <= RECHTS und OBEN <= UNTEN."},
     Entry{IDS_CLI_NOT_MARKED, "Die Person %1 ist auf Bild %2 nicht markiert."},
     Entry{IDS_CLI_NO_EXIF_TAG, "%1: kein EXIF-Merkmal %2."},
-    Entry{IDS_CLI_PERSONS_IMPORTED, "%1 Personen importiert."},
     Entry{IDS_CLI_CHANGES_APPLIED, "%1 Änderungen eingespielt."},
     Entry{IDS_CLI_APPLIED_KEPT, "Die %1 bis dahin eingespielten Änderungen wurden gespeichert."},
     Entry{IDS_CLI_ALBUM_NOT_SAVED, "Das Album wurde nicht gespeichert."},
@@ -501,6 +500,11 @@ constexpr Entry kTable[] = {
     Entry{IDS_REFUSE_NOT_A_PICTURE,
           "Die Datei ist kein Bild und kein Video der Arten, die Kolvaro aufnimmt (JPEG, GIF, TIFF, "
           "BMP, AVI); das Album kann sie auch aus einer fremden Quelle nennen."},
+
+    Entry{IDS_PERSONS_IMPORTED,
+          "%1!i! Personen neu angelegt, %2!i! Zeilen übersprungen (leer oder Name schon vorhanden)."},
+    Entry{IDS_PRINT_FAILED,
+          "Der Druckauftrag konnte nicht gestartet oder nicht abgeschlossen werden.\nEs wurde nichts gedruckt."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},

@@ -170,7 +170,6 @@ namespace kolvaro {
   X(IDS_CLI_BAD_RECTANGLE, 2225)                                                               \
   X(IDS_CLI_NOT_MARKED, 2226)           /* %1 = person, %2 = picture */                       \
   X(IDS_CLI_NO_EXIF_TAG, 2227)          /* %1 = file, %2 = tag */                             \
-  X(IDS_CLI_PERSONS_IMPORTED, 2228)     /* %1 = count */                                      \
   X(IDS_CLI_CHANGES_APPLIED, 2229)      /* %1 = count */                                      \
   X(IDS_CLI_APPLIED_KEPT, 2230)         /* %1 = count */                                      \
   X(IDS_CLI_ALBUM_NOT_SAVED, 2231)                                                             \
@@ -355,6 +354,8 @@ namespace kolvaro {
   X(IDS_RELOCATE_NOT_UTF8, 3408)        /* %1 = stored name, %2 = refused new name */          \
   X(IDS_RELOCATE_SHARED_NAME, 3409)     /* %1 = stored name, %2 = refused new name */          \
   X(IDS_REFUSE_NOT_A_PICTURE, 3410)     /* why a file stays: no picture or video content */    \
+  X(IDS_PERSONS_IMPORTED, 3500)         /* %1 created, %2 lines skipped */                     \
+  X(IDS_PRINT_FAILED, 3501)             /* the print job did not start or end */               \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \
