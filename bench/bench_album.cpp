@@ -30,7 +30,7 @@
 
 #include "core/archive.h"
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "large_album.h"
 
 namespace {

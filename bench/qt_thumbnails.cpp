@@ -43,8 +43,8 @@
 #include <vector>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/gui/thumbnailmaker.h"
-#include "platform/settings.h"
+#include "qt/gui/thumbnailmaker.h"
+#include "core/ports/settings.h"
 #include "testsupport/jpeg_builder.h"
 #include "views/thumbnailstrip.h"
 

@@ -14,8 +14,8 @@
 #include <QWindow>
 #include <vector>
 
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
 #include "res/helptopics.h"
 #include "res/strings.h"
 #include "views/windowplacement.h"

@@ -13,8 +13,8 @@
 #include "app/settingsdlg.h"
 #include "core/helpfolder.h"
 #include "core/safefile.h"
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/hyperlink.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/hyperlink.h"
 #include "res/commands.h"
 #include "res/strings.h"
 

@@ -14,7 +14,7 @@
 
 #include "collab/transactionformat.h"
 #include "core/safefile.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "res/strings.h"
 
 namespace kolvaro {

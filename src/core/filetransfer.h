@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/fileops.h"
+#include "core/ports/fileops.h"
 
 namespace kolvaro {
 

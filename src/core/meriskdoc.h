@@ -13,9 +13,9 @@
 #include "core/paths.h"
 #include "core/tables.h"
 #include "core/transactionlog.h"
-#include "platform/fileops.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "core/ports/fileops.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

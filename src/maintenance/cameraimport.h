@@ -13,8 +13,8 @@
 
 #include "core/meriskdoc.h"
 #include "maintenance/duplicatetest.h"
-#include "platform/fileops.h"
-#include "platform/userquestions.h"
+#include "core/ports/fileops.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/meriskdoc.h"
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 
 #include "core/meriskdoc.h"
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 #include "ui_imagedescription.h"
 #include "views/datetext.h"

@@ -3,7 +3,7 @@
 #include <QListWidget>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
+#include "qt/qtstring.h"
 #include "ui_imagedescription.h"
 #include "views/imagedescription.h"
 #include "views/personsdlg.h"

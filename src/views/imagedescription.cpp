@@ -8,9 +8,9 @@
 
 #include "core/meriskdoc.h"
 #include "maintenance/dialogs/assignthemesdlg.h"
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "ui_imagedescription.h"

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
 #include "res/strings.h"
 #include "views/picturectrl.h"
 #include "views/windowplacement.h"

@@ -12,9 +12,9 @@
 #include <cmath>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"

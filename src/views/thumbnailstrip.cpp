@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/gui/thumbnailmaker.h"
-#include "platform/qt/qtstring.h"
+#include "qt/gui/thumbnailmaker.h"
+#include "qt/qtstring.h"
 #include "res/strings.h"
 #include "views/datetext.h"
 

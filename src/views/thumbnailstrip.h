@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/document.h"
-#include "platform/qt/gui/thumbnailcache.h"
+#include "qt/gui/thumbnailcache.h"
 
 namespace kolvaro {
 

@@ -14,8 +14,8 @@
 #include "app/helpwindow.h"
 #include "app/selectview.h"
 #include "app/settingsdlg.h"
-#include "platform/qt/widgets/hyperlink.h"
-#include "platform/settings.h"
+#include "qt/widgets/hyperlink.h"
+#include "core/ports/settings.h"
 #include "res/commands.h"
 #include "testsupport/app_fixture.h"
 

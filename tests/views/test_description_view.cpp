@@ -15,7 +15,7 @@
 #include <QTest>
 
 #include "maintenance/dialogs/assignthemesdlg.h"
-#include "platform/qt/widgets/dragdroplistbox.h"
+#include "qt/widgets/dragdroplistbox.h"
 #include "res/commands.h"
 #include "testsupport/description_album.h"
 #include "testsupport/qt.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "views/picturectrl.h"
 #include "views/picturewnd.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/meriskdoc.h"
 #include "maintenance/replacepaths.h"
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 #include "ui_replacepathsdlg.h"
 
