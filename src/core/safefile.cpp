@@ -94,34 +94,6 @@ bool MayWrite(const std::string& path, const struct stat& st, int extra = 0) {
   return uid == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK | extra, AT_EACCESS) == 0;
 }
 
-// Temporary files of this album left by a save that was killed: only names
-// of the save's own pattern, and only of processes that no longer run.
-void RemoveStaleTemporaries(int dfd, const std::string& name) {
-  const int scan = ::openat(dfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (scan < 0) return;
-  DIR* dir = ::fdopendir(scan);
-  if (!dir) {
-    ::close(scan);
-    return;
-  }
-  std::vector<std::string> stale;
-  while (const dirent* e = ::readdir(dir)) {
-    pid_t pid = 0;
-    if (IsSaveTemporaryOf(e->d_name, name, &pid) && ::kill(pid, 0) != 0 && errno == ESRCH)
-      stale.emplace_back(e->d_name);
-  }
-  ::closedir(dir);
-  for (const std::string& s : stale) {
-    struct stat st {};
-    if (::fstatat(dfd, s.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-      ::unlinkat(dfd, s.c_str(), 0);
-  }
-}
-
-std::string TempPrefix(const std::string& name) {
-  return name + kTempMark + std::to_string(::getpid()) + "-";
-}
-
 struct RenameResult {
   int error = 0;
   bool couldNotCreate = false;  // no file may be made in the folder
@@ -134,7 +106,7 @@ RenameResult ReplaceByRename(const std::string& target, const std::string& bytes
   const std::string name = NameOf(target);
   const int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd < 0) return {errno};
-  RemoveStaleTemporaries(dfd, name);
+  RemoveStaleSaveTemporaries(dfd, name);
 
   std::string tempName;
   // The unnamed file gets its name through /proc; without /proc it is named from the start.
@@ -148,7 +120,7 @@ RenameResult ReplaceByRename(const std::string& target, const std::string& bytes
       ::close(dfd);
       return {err, err != EROFS};
     }
-    tempName = TempPrefix(name) + "XXXXXX";
+    tempName = SaveTemporaryPrefix(name) + "XXXXXX";
     std::string full = FolderOf(target) + "/" + tempName;
     fd = ::mkostemp(full.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -178,7 +150,7 @@ RenameResult ReplaceByRename(const std::string& target, const std::string& bytes
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     std::mt19937 random(std::random_device{}());
     for (int attempt = 0;; ++attempt) {
-      tempName = TempPrefix(name) + std::to_string(100000 + random() % 900000);
+      tempName = SaveTemporaryPrefix(name) + std::to_string(100000 + random() % 900000);
       if (::linkat(AT_FDCWD, self.c_str(), dfd, tempName.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
       if (errno != EEXIST || attempt == 100) {
         err = errno;
@@ -674,6 +646,34 @@ bool IsSaveTemporaryOf(const std::string& entry, const std::string& albumName, p
   if (value <= 0) return false;
   if (pid) *pid = static_cast<pid_t>(value);
   return true;
+}
+
+// Temporary files of this album left by a save that was killed: only names
+// of the save's own pattern, and only of processes that no longer run.
+void RemoveStaleSaveTemporaries(int dfd, const std::string& name) {
+  const int scan = ::openat(dfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (scan < 0) return;
+  DIR* dir = ::fdopendir(scan);
+  if (!dir) {
+    ::close(scan);
+    return;
+  }
+  std::vector<std::string> stale;
+  while (const dirent* e = ::readdir(dir)) {
+    pid_t pid = 0;
+    if (IsSaveTemporaryOf(e->d_name, name, &pid) && ::kill(pid, 0) != 0 && errno == ESRCH)
+      stale.emplace_back(e->d_name);
+  }
+  ::closedir(dir);
+  for (const std::string& s : stale) {
+    struct stat st {};
+    if (::fstatat(dfd, s.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+      ::unlinkat(dfd, s.c_str(), 0);
+  }
+}
+
+std::string SaveTemporaryPrefix(const std::string& name) {
+  return name + kTempMark + std::to_string(::getpid()) + "-";
 }
 
 int SaveFileSafely(const std::string& path, const std::string& bytes, CFileLock* lock,

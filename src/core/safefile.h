@@ -111,5 +111,10 @@ int SaveFileSafely(const std::string& path, const std::string& bytes, CFileLock*
 /// Whether `entry` names a temporary file of a save of `albumName`
 /// ("<album>.tmp-<pid>-XXXXXX"); `pid` gets the saving process.
 bool IsSaveTemporaryOf(const std::string& entry, const std::string& albumName, pid_t* pid);
+/// "<name>.tmp-<pid>-": the start of this process's temporaries for `name`.
+std::string SaveTemporaryPrefix(const std::string& name);
+/// Removes the temporaries of `name` in the folder `dfd` that a killed save
+/// left: only regular files of the pattern above whose process is gone.
+void RemoveStaleSaveTemporaries(int dfd, const std::string& name);
 
 }  // namespace kolvaro
