@@ -208,6 +208,10 @@ class CThumbnailModel : public QAbstractListModel {
 
 namespace {
 
+qreal ShownPixelRatio(QSize thumbnail, QSize box, qreal screenRatio) {
+  return thumbnail.width() < box.width() && thumbnail.height() < box.height() ? 1.0 : screenRatio;
+}
+
 class ThumbnailDelegate : public QStyledItemDelegate {
  public:
   ThumbnailDelegate(CThumbnailStrip& strip, const CThumbnailModel& model)
@@ -288,10 +292,10 @@ CThumbnailStrip::CThumbnailStrip(CMeriskDoc& doc, std::function<void(int)> showP
   const QSize box = (QSizeF(kThumbnailEdge, kThumbnailEdge) * dpr).toSize();
   m_loader = new CThumbnailLoader(
       std::move(cache), box,
-      [this, dpr](const QString& path, const QImage& image, ThumbnailSource::State state,
+      [this, dpr, box](const QString& path, const QImage& image, ThumbnailSource::State state,
                   bool preview) {
         QImage shown = image;
-        shown.setDevicePixelRatio(dpr);
+        shown.setDevicePixelRatio(ShownPixelRatio(image.size(), box, dpr));
         OnThumbnail(path, {std::move(shown), state, preview});
       },
       this);

@@ -57,6 +57,12 @@ class CThumbnailMemory {
   std::unordered_map<QString, Order::iterator> m_index;
 };
 
+/// The pixel ratio a made thumbnail is shown at, for a loader box in device
+/// pixels: a thumbnail smaller than its box is a small picture at its own
+/// pixels and keeps the size it has on a plain screen (ratio 1), so that it
+/// fills its cell as the others do.
+qreal ShownPixelRatio(QSize thumbnail, QSize box, qreal screenRatio);
+
 /// Makes thumbnails on worker threads, the most wanted first; what is no
 /// longer wanted is dropped before it is started.
 class CThumbnailLoader : public QObject {

@@ -53,6 +53,30 @@ TEST(ThumbnailLoader, FillsItsBoxAtEveryPixelRatio) {
   }
 }
 
+// Shown in logical pixels, a thumbnail is as large on a screen of two pixels
+// to the point as on a plain one: a 100-pixel picture does not shrink to 50.
+TEST(ThumbnailLoader, ASmallPictureShowsAtTheSameSizeAtEveryPixelRatio) {
+  constexpr int kEdge = CThumbnailStrip::kThumbnailEdge;
+  const struct {
+    QSize thumbnail;
+    qreal screen;
+    QSizeF logical;
+  } cases[] = {
+      {{96, 72}, 1, {96, 72}},    {{192, 144}, 2, {96, 72}}, {{100, 40}, 1, {96, 38.4}},
+      {{100, 40}, 2, {96, 38.4}}, {{40, 30}, 2, {40, 30}},   {{144, 108}, 1.5, {96, 72}},
+  };
+  for (const auto& c : cases) {
+    const QSize box = (QSizeF(kEdge, kEdge) * c.screen).toSize();
+    // The loader fits larger pictures into its box; a smaller one comes as it is.
+    const QSize made = c.thumbnail.boundedTo(box) == c.thumbnail ? c.thumbnail
+                                                                 : c.thumbnail.scaled(box, Qt::KeepAspectRatio);
+    QSizeF shown = QSizeF(made) / ShownPixelRatio(made, box, c.screen);
+    if (shown.width() > kEdge || shown.height() > kEdge) shown.scale(kEdge, kEdge, Qt::KeepAspectRatio);
+    EXPECT_NEAR(shown.width(), c.logical.width(), 0.5) << c.thumbnail.width() << "@" << c.screen;
+    EXPECT_NEAR(shown.height(), c.logical.height(), 0.5) << c.thumbnail.width() << "@" << c.screen;
+  }
+}
+
 class ThumbnailStrip : public test::DescriptionAlbum {
  protected:
   void SetUp() override {
