@@ -208,10 +208,6 @@ class CThumbnailModel : public QAbstractListModel {
 
 namespace {
 
-qreal ShownPixelRatio(QSize thumbnail, QSize box, qreal screenRatio) {
-  return thumbnail.width() < box.width() && thumbnail.height() < box.height() ? 1.0 : screenRatio;
-}
-
 class ThumbnailDelegate : public QStyledItemDelegate {
  public:
   ThumbnailDelegate(CThumbnailStrip& strip, const CThumbnailModel& model)
@@ -419,6 +415,10 @@ void CThumbnailStrip::resizeEvent(QResizeEvent* event) {
 void CThumbnailStrip::showEvent(QShowEvent* event) {
   QListView::showEvent(event);
   RequestVisibleSoon();
+}
+
+qreal ShownPixelRatio(QSize thumbnail, QSize box, qreal screenRatio) {
+  return thumbnail.width() < box.width() && thumbnail.height() < box.height() ? 1.0 : screenRatio;
 }
 
 }  // namespace kolvaro
