@@ -30,7 +30,7 @@
 
 #include "core/archive.h"
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "large_album.h"
 
 namespace {
@@ -354,6 +354,32 @@ void BM_AlbumSave(benchmark::State& state) {
     state.SkipWithError("saved album differs in size");
 }
 BENCHMARK(BM_AlbumSave)->Unit(benchmark::kMillisecond);
+
+// Saving an album with a second hard link: rewritten in place, its old bytes
+// first copied to the rollback journal, which goes once the new bytes are synced.
+void BM_AlbumSaveInPlace(benchmark::State& state) {
+  const AlbumFile& album = Album();
+  const std::string path = album.SavePath() + ".verlinkt.kvo";
+  ::setenv("XDG_STATE_HOME", (album.SavePath() + ".state").c_str(), 1);
+  CMemorySettings settings;
+  CMeriskDoc doc(settings);
+  if (!doc.OnOpenDocument(album.Path()) || !doc.OnSaveDocument(path)) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  std::filesystem::remove(path + ".zweit");
+  std::filesystem::create_hard_link(path, path + ".zweit");
+  Elapsed loop;
+  const Stopwatch t0;
+  for (auto _ : state) {
+    std::string error;
+    if (!doc.OnSaveDocument(path, &error)) state.SkipWithError(error.c_str());
+  }
+  loop.Add(t0);
+  SetCommonCounters(state, loop);
+  if (std::filesystem::hard_link_count(path) != 2) state.SkipWithError("not saved in place");
+}
+BENCHMARK(BM_AlbumSaveInPlace)->Unit(benchmark::kMillisecond);
 
 // Only the serialisation into memory.
 void BM_AlbumSerializeStore(benchmark::State& state) {

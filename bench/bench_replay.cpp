@@ -28,7 +28,7 @@
 #include "collab/transactionreader.h"
 #include "core/archive.h"
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "res/commands.h"
 #include "testsupport/fakes.h"
 #include "views/imagedescription.h"

@@ -13,7 +13,7 @@
 #include "core/archive.h"
 #include "core/meriskdoc.h"
 #include "core/paths.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "collab/transactionimport.h"
 #include "core/archive.h"
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "core/meriskdoc.h"
 #include "core/safefile.h"
 #include "maintenance/xmpexchange.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header of a layer it must not see. The order, bottom up:
-#   string table (res) and platform interfaces (platform/*.h)
-#   < core < collab, maintenance < Qt platform layer (platform/qt, then platform/qt/gui, then
-#   platform/qt/widgets)
+#   string table (res) and the core's ports (core/ports: settings, questions, file operations)
+#   < core < collab, maintenance < Qt layer (qt: QtCore only, then qt/gui, then qt/widgets)
 #   < catalogue dialogs (maintenance/dialogs) < views < app;
-# the command-line tool (cli) sits above core, collab, maintenance, platform/qt (QtCore) and
-# platform/qt/gui (QtGui's images, no widgets).
+# the command-line tool (cli) sits above core, collab, maintenance, qt (QtCore) and qt/gui
+# (QtGui's images, no widgets).
 # The layers below the Qt platform layer include no Qt header at all.
 # Usage: scripts/check-layers.sh [SRC-FOLDER]   (default: the project's src/)
 set -euo pipefail
@@ -16,30 +15,31 @@ src=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/src}
 # What each layer may include besides itself.
 declare -A may_include=(
   [res]=""
-  [platform]=""
-  [core]="res platform"
-  [collab]="res platform core"
-  [maintenance]="res platform core"
-  [platform_qtcore]="res platform core collab maintenance"
-  [platform_qtgui]="res platform core collab maintenance platform_qtcore"
-  [platform_qt]="res platform core collab maintenance platform_qtcore platform_qtgui"
-  [maintenance_dialogs]="res platform core collab maintenance platform_qtcore platform_qtgui platform_qt"
-  [views]="res platform core collab maintenance platform_qtcore platform_qtgui platform_qt maintenance_dialogs"
-  [app]="res platform core collab maintenance platform_qtcore platform_qtgui platform_qt maintenance_dialogs views"
-  [cli]="res platform core collab maintenance platform_qtcore platform_qtgui"
+  [ports]=""
+  [core]="res ports"
+  [collab]="res ports core"
+  [maintenance]="res ports core"
+  [qt_core]="res ports core collab maintenance"
+  [qt_gui]="res ports core collab maintenance qt_core"
+  [qt_widgets]="res ports core collab maintenance qt_core qt_gui"
+  [maintenance_dialogs]="res ports core collab maintenance qt_core qt_gui qt_widgets"
+  [views]="res ports core collab maintenance qt_core qt_gui qt_widgets maintenance_dialogs"
+  [app]="res ports core collab maintenance qt_core qt_gui qt_widgets maintenance_dialogs views"
+  [cli]="res ports core collab maintenance qt_core qt_gui"
 )
-qt_free="res platform core collab maintenance"
-folders=" res platform core collab maintenance views app cli "
+qt_free="res ports core collab maintenance"
+folders=" res core collab maintenance qt views app cli "
 include_re='^[[:space:]]*#[[:space:]]*include[[:space:]]*(["<])([^">]+)'
 
 # layer_of PATH: the layer of a path relative to src/; empty when it is in none.
 layer_of() {
   case $1 in
-    platform/qt/widgets/*) echo platform_qt ;;
-    platform/qt/gui/*) echo platform_qtgui ;;
-    platform/qt/*) echo platform_qtcore ;;
-    platform/*/*) ;;
-    platform/*) echo platform ;;
+    core/ports/*/*) ;;
+    core/ports/*) echo ports ;;
+    qt/widgets/*) echo qt_widgets ;;
+    qt/gui/*) echo qt_gui ;;
+    qt/*/*) ;;
+    qt/*) echo qt_core ;;
     maintenance/dialogs/*) echo maintenance_dialogs ;;
     maintenance/*/*) ;;
     res/qtres.cpp) echo res_qt ;;  # holds the compiled-in icons for the desktop program

@@ -8,7 +8,8 @@
 # with a preset chosen, the print preview, the picture window "Bild"
 # beside the main window, "Dateiablage", "Kolvaro Infos", the thumbnail
 # strip over a dozen pictures, one of them missing, and the help window at
-# its contents and at the page of "Einstellungen".
+# its contents and at the page of "Einstellungen", and the enlarged picture
+# of one without capture date.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
 # OUT-DIR defaults to docs/screenshots. Needs xvfb-run, xdotool, ImageMagick
 # and, for the small screen, openbox.
@@ -303,17 +304,11 @@ xdotool key alt+a && sleep 0.3 && xdotool key Down Down Down Return
 sleep 1
 wnd=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -v "^$win\$" | tail -n 1)
 [[ -n $wnd ]] || { echo "Fenster \"Bild\" erscheint nicht" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$win")"
-right=$((X + WIDTH + 8))
-xdotool windowmove --sync "$wnd" "$right" 40 2>/dev/null || true
-xdotool windowsize --sync "$wnd" 560 400 2>/dev/null || true
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$wnd")"
+# The window opens where the program puts it: beside the main window.
 # "&>" sits 94 to 118 dialog units from the left, about 155 pixels.
 xdotool mousemove --window "$wnd" 160 8 && sleep 0.3 && xdotool click 1
 sleep 1
-eval "$(xdotool getwindowgeometry --shell "$win")"
-import -window root -crop "$((right + 576))x$((Y + HEIGHT + 8))+0+0" +repage "$out/bild-fenster.png"
+import -window root "$out/bild-fenster.png"
 SESSION
 scene picturewnd 1920x900 "$album" "$out"
 # "Pfade ändern ..." from "Extras" -> "Tools" ("t" twice, as "Themen verwalten"
@@ -508,6 +503,21 @@ import -window "$dlg" "$out/xmp-importieren.png"
 xdotool key Escape
 SESSION
 scene xmp 1280x900 "$xmpalbum" "$out"
+# "Bild vergrößern" on a picture taken in with its folder: a long file name
+# shortened in the middle of the narrowed column, no capture date (empty).
+nodate=$(dirname "$album")/Ohne-Datum.kvo
+mkdir -p "$(dirname "$album")/ordner"
+convert "$(dirname "$album")/strand.jpg" -strip "$(dirname "$album")/ordner/strand_am_nachmittag_mit_langem_namen.jpg"
+XDG_CONFIG_HOME=$(dirname "$album")/.config "$build/src/cli/kolvaro-cli" new "$nodate" >/dev/null
+XDG_CONFIG_HOME=$(dirname "$album")/.config "$build/src/cli/kolvaro-cli" add-folder "$nodate" "$(dirname "$album")/ordner" >/dev/null 2>&1
+cat >"$work/enlarged.sh" <<'SESSION'
+#!/usr/bin/env bash
+source "${0%/*}/started.sh"
+xdotool key alt+a && sleep 0.3 && xdotool key v
+sleep 1
+import -window "$win" "$out/bild-vergroessert.png"
+SESSION
+scene enlarged 1280x900 "$nodate" "$out"
 echo "Bilder in $out"
 # Screenshots in their place in the project: the help's copies follow them.
 if [[ $out == "$root/docs/screenshots" ]]; then "$root/scripts/help-pictures.sh" "$out"; fi

@@ -2,8 +2,8 @@
 
 #include <QIcon>
 
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/hyperlink.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/hyperlink.h"
 #include "res/version.h"
 #include "ui_aboutdlg.h"
 

@@ -33,7 +33,7 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_SYNC_TRANSACTIONS: SyncTransactions(); return true;
     case ID_MANAGE_THEMES: ManageList(CManageList::kThemes); return true;
     case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
-    case ID_CHANGE_PATHS: OnReplacePaths(m_doc, &m_frame); return true;
+    case ID_CHANGE_PATHS: OnReplacePaths(m_doc, m_ui, &m_frame); return true;
     case ID_COPY_FILE: OnCopyPicture(m_doc, m_ui); return true;
     case ID_XMP_EXPORT:
       // A headline being typed goes into the XMP too.

@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "platform/qt/filetype.h"
-#include "platform/qt/qtstring.h"
-#include "platform/userquestions.h"
+#include "qt/filetype.h"
+#include "qt/qtstring.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 
 namespace kolvaro {

@@ -14,12 +14,17 @@
 #include <QWindow>
 #include <vector>
 
-#include "platform/qt/qtstring.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
 #include "res/helptopics.h"
 #include "res/strings.h"
+#include "views/windowplacement.h"
 
 namespace kolvaro {
 namespace {
+
+const char* const kLayoutSection = "Layout";
+const char* const kHelpWindowKey = "HelpWindow";
 
 QString Text(StringId id) { return ToQString(LoadString(id)); }
 
@@ -52,9 +57,10 @@ std::string HelpPageOfWidget(const QWidget* widget, int command) {
   return HelpPageFor(chain, command);
 }
 
-CHelpWindow::CHelpWindow(const QString& helpFolder)
+CHelpWindow::CHelpWindow(const QString& helpFolder, ISettings* settings)
     : m_folder(helpFolder.endsWith(QLatin1Char('/')) ? helpFolder : helpFolder + QLatin1Char('/')),
-      m_browser(new QTextBrowser(this)) {
+      m_browser(new QTextBrowser(this)),
+      m_settings(settings) {
   setObjectName(QStringLiteral("helpWindow"));
   setWindowTitle(Text(IDS_HELP_TITLE));
   setWindowIcon(QIcon(QStringLiteral(":/icons/kolvaro.svg")));
@@ -88,7 +94,15 @@ CHelpWindow::CHelpWindow(const QString& helpFolder)
   layout->addWidget(m_browser);
 }
 
-CHelpWindow::~CHelpWindow() = default;
+CHelpWindow::~CHelpWindow() {
+  // Still open when the program ends: no hide event reaches this class then.
+  if (isVisible()) SavePlace();
+}
+
+void CHelpWindow::SavePlace() {
+  if (m_settings)
+    m_settings->SetString(kLayoutSection, kHelpWindowKey, saveGeometry().toBase64().toStdString());
+}
 
 QUrl CHelpWindow::Source() const { return m_browser->source(); }
 
@@ -127,11 +141,31 @@ void CHelpWindow::OnLink(const QUrl& link) {
   }
 }
 
+void CHelpWindow::Place(const QWidget* asking) {
+  // Where the user left it, else beside the window that asks, wholly on its screen.
+  if (m_settings) {
+    const QByteArray geometry = QByteArray::fromBase64(
+        QByteArray::fromStdString(m_settings->GetString(kLayoutSection, kHelpWindowKey, "")));
+    if (!geometry.isEmpty() && restoreGeometry(geometry)) return;
+  }
+  setGeometry(PlaceBesideOwner(this, asking, size()));
+}
+
+void CHelpWindow::hideEvent(QHideEvent* event) {
+  SavePlace();
+  QWidget::hideEvent(event);
+}
+
 void CHelpWindow::Present() {
   // A modal dialog blocks every window but its own transients: help asked
   // for from a dialog must stay readable and scrollable beside it.
   QWidget* modal = QApplication::activeModalWidget();
   if (modal == this) modal = nullptr;
+  if (!isVisible() && !m_placed) {
+    QWidget* active = QApplication::activeWindow();
+    Place(modal ? modal : active != this ? active : nullptr);
+    m_placed = true;
+  }
   winId();
   if (QWindow* handle = windowHandle())
     handle->setTransientParent(modal && modal->windowHandle() ? modal->windowHandle() : nullptr);

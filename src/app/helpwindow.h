@@ -15,6 +15,8 @@ class QTextBrowser;
 
 namespace kolvaro {
 
+class ISettings;
+
 /// What a click on a link inside the help does.
 enum class HelpLink { Show, OpenInBrowser, Refuse };
 
@@ -32,7 +34,8 @@ class CHelpWindow : public QWidget {
  public:
   /// `helpFolder` ends in '/'. The window has no parent: it stays open
   /// beside the program's windows, and a modal dialog does not block it.
-  explicit CHelpWindow(const QString& helpFolder);
+  /// With `settings` it opens where the user left it last time.
+  explicit CHelpWindow(const QString& helpFolder, ISettings* settings = nullptr);
   ~CHelpWindow() override;
 
   /// Shows a page relative to the help folder ("html/x.html#anker"); a page
@@ -46,12 +49,19 @@ class CHelpWindow : public QWidget {
   QUrl Source() const;
   QTextBrowser* Browser() const { return m_browser; }
 
+ protected:
+  void hideEvent(QHideEvent* event) override;
+
  private:
   void OnLink(const QUrl& url);
   void Present();
+  void Place(const QWidget* asking);
+  void SavePlace();
 
   QString m_folder;
   QTextBrowser* m_browser;
+  ISettings* m_settings;
+  bool m_placed = false;
   QAction* m_back;
   QAction* m_forward;
 };

@@ -12,9 +12,9 @@
 #include "app/meriskapp.h"
 #include "app/startup.h"
 #include "collab/transactionfile.h"
-#include "platform/qt/qtsettings.h"
-#include "platform/qt/widgets/qtfileoperations.h"
-#include "platform/qt/widgets/qtuserquestions.h"
+#include "qt/qtsettings.h"
+#include "qt/widgets/qtfileoperations.h"
+#include "qt/widgets/qtuserquestions.h"
 #include "res/strings.h"
 #include "res/version.h"
 #include "views/datetext.h"
@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication qapp(argc, argv);
+  QuietenImageLibraries();
   QCoreApplication::setOrganizationName(QStringLiteral("Kolvaro"));
   QCoreApplication::setApplicationName(QStringLiteral("Kolvaro"));
   QGuiApplication::setDesktopFileName(QStringLiteral("kolvaro"));

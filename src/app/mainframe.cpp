@@ -22,8 +22,8 @@
 #include "app/meriskapp.h"
 #include "app/selectview.h"
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"
@@ -45,7 +45,7 @@ const std::set<int>& OfferedCommands() {
       ID_SLIDESHOW, ID_PICTURE_WINDOW,
       ID_CHANGE_PATHS, ID_COPY_FILE,
       ID_XMP_EXPORT, ID_XMP_IMPORT,
-      ID_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
+      ID_PAGE_SETUP, ID_FILE_PRINT_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
       ID_ASSIGN_THEMES, ID_OPTIONS, ID_FILE_STORAGE, ID_ALBUM_INFO,
       ID_DOCUMENTATION, ID_CONTEXT_HELP,
       ID_THUMBNAIL_STRIP,
@@ -79,6 +79,8 @@ CMainFrame::CMainFrame(CMeriskApp& app) : m_app(app), m_doc(app.Document()) {
     }
     menuBar()->addMenu(menu);
   }
+  // A menu that would vanish at its first click is not offered at all.
+  RemoveCollaborationMenuIfOff();
   CreateToolBar();
   CreateStatusBar();
   CreateClientArea();

@@ -13,8 +13,8 @@
 #include "app/settingsdlg.h"
 #include "core/helpfolder.h"
 #include "core/safefile.h"
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/hyperlink.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/hyperlink.h"
 #include "res/commands.h"
 #include "res/strings.h"
 
@@ -234,7 +234,8 @@ void CMeriskApp::OnOptions() {
 }
 
 CHelpWindow& CMeriskApp::HelpWindow() {
-  if (!m_helpWindow) m_helpWindow = std::make_unique<CHelpWindow>(ToQString(m_strHelpFilePath));
+  if (!m_helpWindow)
+    m_helpWindow = std::make_unique<CHelpWindow>(ToQString(m_strHelpFilePath), &m_settings);
   return *m_helpWindow;
 }
 

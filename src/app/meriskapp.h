@@ -10,9 +10,9 @@
 #include "app/recentfiles.h"
 #include "app/startup.h"
 #include "core/meriskdoc.h"
-#include "platform/fileops.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "core/ports/fileops.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 #include "views/commandtarget.h"
 

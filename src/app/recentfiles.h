@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 
 namespace kolvaro {
 

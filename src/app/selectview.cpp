@@ -10,8 +10,8 @@
 
 #include "app/specialselect.h"
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/listcollation.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/listcollation.h"
 #include "res/strings.h"
 
 namespace kolvaro {

@@ -2,7 +2,7 @@
 
 #include <QRegularExpressionValidator>
 
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 #include "ui_settingsdlg.h"
 
 namespace kolvaro {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 
 namespace kolvaro {
 

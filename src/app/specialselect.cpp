@@ -13,8 +13,8 @@ namespace kolvaro {
 // ------------------------------------------------------------------- model
 
 CSpecialSelectModel::CSpecialSelectModel(const std::vector<std::int32_t>& selection,
-                                         const CBilderEx& pictures)
-    : m_pictures(pictures) {
+                                         const CBilderEx& pictures, PathStyle style)
+    : m_pictures(pictures), m_style(style) {
   m_available.reserve(selection.size());
   for (const std::int32_t picture : selection) m_available.push_back({picture, {}});
   for (std::size_t row = 0; row < m_available.size(); ++row) m_available[row].text = Label(row);
@@ -26,7 +26,8 @@ std::string CSpecialSelectModel::Label(std::size_t row) const {
   // A picture without a record (none should be in a selection) shows its number only.
   const PictureEntry* entry = m_pictures.Find(m_available[row].picture);
   if (!entry) return text;
-  return text + ' ' + (m_mode == kFileName ? entry->filename : entry->title);
+  return text + ' ' +
+         (m_mode == kFileName ? DisplayedStoredName(m_style, entry->filename) : entry->title);
 }
 
 void CSpecialSelectModel::SetMode(int mode) {
@@ -87,7 +88,7 @@ int SelectedRow(const QListWidget* list) {
 
 CSpecialSelect::CSpecialSelect(CMeriskDoc& doc, QWidget* parent)
     : QDialog(parent),
-      m_model(ShownSelection(doc), doc.Pictures()),
+      m_model(ShownSelection(doc), doc.Pictures(), doc.GetPathStyle()),
       m_form(std::make_unique<Ui::SpecialSelectForm>()) {
   m_form->setupUi(this);
   QListWidget* available = m_form->availableList;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/paths.h"
+
 class QListWidget;
 
 namespace Ui {
@@ -32,7 +34,9 @@ class CSpecialSelectModel {
 
   /// One available entry per position of `selection`, labelled with the
   /// position counted from 1; nothing chosen, mode kNumberOnly.
-  CSpecialSelectModel(const std::vector<std::int32_t>& selection, const CBilderEx& pictures);
+  /// File names show as a user of `style` reads them.
+  CSpecialSelectModel(const std::vector<std::int32_t>& selection, const CBilderEx& pictures,
+                      PathStyle style = PathStyle::Posix);
 
   const std::vector<Entry>& Available() const { return m_available; }
   const std::vector<Entry>& Chosen() const { return m_chosen; }
@@ -66,6 +70,7 @@ class CSpecialSelectModel {
   std::string Label(std::size_t row) const;
 
   const CBilderEx& m_pictures;
+  PathStyle m_style;
   std::vector<Entry> m_available;
   std::vector<Entry> m_chosen;
   int m_mode = kNumberOnly;

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <QLoggingCategory>
 #include <string_view>
 
 #include "core/paths.h"
@@ -50,6 +51,11 @@ std::optional<std::string> NormalizeRootFolder(const std::string& value) {
   std::string stored = StoredRootFolder(slashes);
   if (stored == value) return std::nullopt;
   return stored;
+}
+
+void QuietenImageLibraries() {
+  QLoggingCategory::setFilterRules(
+      QStringLiteral("qt.gui.imageio.info=false\nqt.gui.imageio.warning=false"));
 }
 
 }  // namespace kolvaro

@@ -30,4 +30,9 @@ std::string StoredRootFolder(std::string_view folder);
 /// needs no change.
 std::optional<std::string> NormalizeRootFolder(const std::string& value);
 
+/// Keeps the English warnings of the image libraries (libpng's "iCCP: known
+/// incorrect sRGB profile" and the like) off standard error: what goes wrong
+/// with a picture the program says itself. QT_LOGGING_RULES still wins.
+void QuietenImageLibraries();
+
 }  // namespace kolvaro

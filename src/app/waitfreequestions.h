@@ -3,7 +3,7 @@
 // appears while the command still shows it ends the wait cursor first, so the
 // user is never shown "busy" over a box that waits for them.
 
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

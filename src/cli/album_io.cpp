@@ -1,6 +1,7 @@
 #include "cli/album_io.h"
 
 #include <cerrno>
+#include <ostream>
 
 #include "core/helpfolder.h"
 
@@ -25,7 +26,9 @@ bool CAlbumFile::Open(const std::string& path) {
     return false;
   }
   std::string error;
-  if (m_doc.OnOpenDocument(path, &error)) return true;
+  const bool opened = m_doc.OnOpenDocument(path, &error);
+  if (!m_doc.OpenNotice().empty()) m_ctx.err << "kolvaro-cli: " << m_doc.OpenNotice() << '\n';
+  if (opened) return true;
   Fail(m_ctx, error.empty() ? Text(IDS_FAILED_TO_OPEN_DOC) : error);
   return false;
 }

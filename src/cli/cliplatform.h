@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fileops.h"
-#include "platform/userquestions.h"
+#include "core/ports/fileops.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro::cli {
 

@@ -89,11 +89,16 @@ int RunCameraImport(Context& ctx, const std::vector<std::string>& argsIn) {
       ctx.out << "\r\033[K" << line << std::flush;
     };
 
-  const CameraImportCounts n = ImportCamera(doc, ui, ops, args[1], options.theme, options.move, hooks);
-  if (terminal) ctx.out << "\r\033[K";
   // Nothing added leaves the album as it was on disk.
-  const bool saved = !doc.IsModified() || album.Save();
+  bool saved = true;
+  auto save = [&] { return saved = !doc.IsModified() || album.Save(); };
+  const CameraImportCounts n =
+      ImportCamera(doc, ui, ops, args[1], options.theme, options.move, hooks, save);
+  if (terminal) ctx.out << "\r\033[K";
+  if (!saved && options.move) ctx.err << "kolvaro-cli: " << Text(IDS_CAMERA_NOT_SAVED_KEPT) << '\n';
   if (!log.Finish(ctx, doc, saved)) return kExitFailure;
+  for (const std::string& link : n.links)
+    ctx.out << Text(IDS_CAMERA_LINK_SKIPPED, {PrintableName(link)}) << '\n';
   const long long found = n.added + n.duplicates + n.failed + n.refused;
   if (found == 0) {
     ctx.out << Text(IDS_CAMERA_NO_FILES, {args[1]}) << '\n';
@@ -103,8 +108,11 @@ int RunCameraImport(Context& ctx, const std::vector<std::string>& argsIn) {
                                        static_cast<long long>(n.duplicates),
                                        static_cast<long long>(n.failed + n.refused)})
           << '\n';
+  if (n.kept > 0)
+    ctx.out << Text(IDS_CAMERA_KEPT_ON_CARD, {static_cast<long long>(n.kept)}) << '\n';
   if (n.stopped) ctx.err << "kolvaro-cli: " << Text(IDS_CAMERA_STOPPED) << '\n';
-  return n.failed + n.refused > 0 || n.stopped || ui.Warnings() > 0 ? kExitFailure : kExitOk;
+  return n.failed + n.refused + n.kept > 0 || n.stopped || ui.Warnings() > 0 ? kExitFailure
+                                                                             : kExitOk;
 }
 
 }  // namespace kolvaro::cli

@@ -1,11 +1,13 @@
 // kolvaro-cli import-persons ALBUM TEXTFILE
 
-#include <filesystem>
+#include <unistd.h>
+
 #include <ostream>
 
 #include "cli/album_io.h"
 #include "cli/commands.h"
 #include "cli/logfolder.h"
+#include "core/safefile.h"
 #include "maintenance/importpersons.h"
 
 namespace kolvaro::cli {
@@ -16,9 +18,11 @@ int RunImportPersons(Context& ctx, const std::vector<std::string>& argsIn) {
   if (!log.Take(args)) return UsageError(ctx, "import-persons");
   if (!args.empty() && args[0] == "--") args.erase(args.begin());
   if (args.size() != 2) return UsageError(ctx, "import-persons");
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(args[1], ec))
-    return Fail(ctx, Text(IDS_FILE_NOT_FOUND, {args[1]}));
+  // A missing or unreadable file leaves the album untouched.
+  int error = 0;
+  const int fd = OpenRegularFile(args[1], error);
+  if (fd < 0) return Fail(ctx, PersonImportFailure(error, args[1]));
+  ::close(fd);
 
   CAlbumFile album(ctx);
   if (!album.Open(args[0])) return kExitFailure;
@@ -27,10 +31,10 @@ int RunImportPersons(Context& ctx, const std::vector<std::string>& argsIn) {
   const PersonImportResult r = ImportPersons(doc, args[1]);
   if (!r.opened) {
     log.Finish(ctx, doc, false);
-    return Fail(ctx, Text(IDS_ACCESS_DENIED, {args[1]}));
+    return Fail(ctx, PersonImportFailure(r.error, args[1]));
   }
   if (!log.Finish(ctx, doc, album.Save())) return kExitFailure;
-  ctx.out << Text(IDS_CLI_PERSONS_IMPORTED, {static_cast<long long>(r.count)}) << '\n';
+  ctx.out << PersonImportSummary(r) << '\n';
   return kExitOk;
 }
 

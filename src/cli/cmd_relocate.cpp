@@ -15,13 +15,16 @@ namespace kolvaro::cli {
 
 int RunRelocate(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() != 3) return UsageError(ctx, "relocate");
+  if (args[1].empty()) return Fail(ctx, Text(IDS_RELOCATE_EMPTY_SEARCH));
   CAlbumFile album(ctx);
   if (!album.Open(args[0])) return kExitFailure;
-  const std::size_t changed = ReplacePaths(album.Doc(), args[1], args[2]);
+  std::vector<std::string> refused;
+  const std::size_t changed = ReplacePaths(album.Doc(), args[1], args[2], &refused);
   // Nothing changed: the file stays as it is, byte for byte.
   if (changed != 0 && !album.Save()) return kExitFailure;
+  for (const std::string& text : refused) ctx.err << "kolvaro-cli: " << text << '\n';
   ctx.out << Text(IDS_CLI_PATHS_CHANGED, {static_cast<long long>(changed)}) << '\n';
-  return kExitOk;
+  return refused.empty() ? kExitOk : kExitFailure;
 }
 
 int RunMissing(Context& ctx, const std::vector<std::string>& args) {

@@ -11,7 +11,7 @@
 
 #include "cli/album_io.h"
 #include "cli/commands.h"
-#include "platform/qt/gui/thumbnailmaker.h"
+#include "qt/gui/thumbnailmaker.h"
 
 namespace kolvaro::cli {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "platform/qt/qtsettings.h"
+#include "qt/qtsettings.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "collab/transactionformat.h"
 #include "collab/transactionsync.h"
 #include "core/safefile.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "res/strings.h"
 
 namespace kolvaro {

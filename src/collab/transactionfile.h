@@ -11,7 +11,7 @@
 #include "core/meriskdoc.h"
 #include "core/oledate.h"
 #include "core/transactionlog.h"
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

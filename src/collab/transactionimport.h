@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "core/meriskdoc.h"
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

@@ -1,12 +1,16 @@
 #include "core/filetransfer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "core/safefile.h"
@@ -18,6 +22,8 @@ namespace {
 using Status = TransferResult::Status;
 
 constexpr int kCancelled = kCopyCancelled;
+constexpr char kCopyMark[] = ".kolvaro-copy-";
+constexpr time_t kStaleCopySeconds = 600;
 constexpr std::size_t kChunk = 4 << 20;
 
 std::string Cause(int error) {
@@ -59,7 +65,7 @@ class ScopedTemp {
 int CopyInto(int in, const struct stat& st, const std::string& target, const std::string& folder,
              const TransferHooks& hooks, bool sync, bool& targetSide) {
   targetSide = true;
-  std::string name = folder + ".kolvaro-copy-XXXXXX";
+  std::string name = folder + kCopyMark + std::to_string(::getpid()) + "-XXXXXX";
   const int out = ::mkostemp(name.data(), O_CLOEXEC);
   if (out < 0) return errno;
   ScopedTemp temp(name, out);
@@ -143,6 +149,42 @@ int CopyFileThroughTemporary(const std::string& source, const std::string& targe
   return CopyInto(in, st, target, dir, hooks, true, targetSide);
 }
 
+int RemoveStaleCopies(const std::string& folder) {
+  const int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd < 0) return 0;
+  DIR* dir = ::fdopendir(dfd);
+  if (!dir) {
+    ::close(dfd);
+    return 0;
+  }
+  std::vector<std::string> stale;
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (!name.starts_with(kCopyMark)) continue;
+    struct stat st {};
+    if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+    // "<mark><pid>-XXXXXX"; older versions wrote "<mark>XXXXXX" without the pid.
+    const std::string_view rest = name.substr(std::strlen(kCopyMark));
+    long long pid = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    const bool ownerGone = ec == std::errc() && *end == '-' && pid > 0 && pid <= INT32_MAX &&
+                           ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    if (ownerGone || now - st.st_ctim.tv_sec > kStaleCopySeconds) stale.emplace_back(name);
+  }
+  int removed = 0;
+  for (const std::string& name : stale) removed += ::unlinkat(dfd, name.c_str(), 0) == 0;
+  ::closedir(dir);
+  return removed;
+}
+
+bool SourceUnchanged(const std::string& path, const TransferResult& transfer) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         st.st_size == transfer.sourceSize &&
+         st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec == transfer.sourceModified;
+}
+
 int SyncFileSystemOf(const std::string& folder) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return errno;
@@ -180,6 +222,12 @@ TransferResult TransferFileSafely(const std::string& source, const std::string& 
   struct stat src {};
   if (name.empty() || ::fstat(in, &src) != 0) return fail(Cause(name.empty() ? EISDIR : errno));
   if (!S_ISREG(src.st_mode)) return fail(std::string(LoadString(IDS_SOURCE_NOT_A_FILE)));
+  auto done = [&src](std::string warning = {}) {
+    TransferResult r{Status::Done, std::move(warning), false};
+    r.sourceSize = src.st_size;
+    r.sourceModified = src.st_mtim.tv_sec * 1000000000LL + src.st_mtim.tv_nsec;
+    return r;
+  };
 
   struct stat existing {};
   if (::lstat(target.c_str(), &existing) == 0) {
@@ -200,7 +248,7 @@ TransferResult TransferFileSafely(const std::string& source, const std::string& 
     if (::rename(source.c_str(), target.c_str()) == 0) {
       // The name is in its new folder only once that folder is on the disk.
       (void)SyncFolder(folder);
-      return {Status::Done, {}, false};
+      return done();
     }
     const int error = errno;
     if (error != EXDEV) return fail(Cause(error), IsFullOrReadOnly(error));
@@ -213,11 +261,10 @@ TransferResult TransferFileSafely(const std::string& source, const std::string& 
   if (const int error = sync ? SyncFolder(folder) : 0) return fail(Cause(error), true);
   if (move && ::unlink(source.c_str()) != 0) {
     const int error = errno;
-    return {Status::Done,
-            FormatMessage(LoadString(IDS_MOVED_COPY_KEPT), {source, targetFolder, Cause(error)}),
-            false};
+    return done(
+        FormatMessage(LoadString(IDS_MOVED_COPY_KEPT), {source, targetFolder, Cause(error)}));
   }
-  return {Status::Done, {}, false};
+  return done();
 }
 
 }  // namespace kolvaro

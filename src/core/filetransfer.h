@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/fileops.h"
+#include "core/ports/fileops.h"
 
 namespace kolvaro {
 
@@ -28,6 +28,15 @@ inline constexpr int kCopyCancelled = -1;
 int CopyFileThroughTemporary(const std::string& source, const std::string& target,
                              const std::string& folder,
                              const std::function<bool(std::uint64_t)>& onBytes);
+
+/// Removes the hidden temporary copies a killed copy into `folder` left:
+/// those of processes that no longer run, and any not written to for ten
+/// minutes. Returns how many went.
+int RemoveStaleCopies(const std::string& folder);
+
+/// Whether the file at `path` is still what a transfer began from: a
+/// regular file (not a link) of that size and modification time.
+bool SourceUnchanged(const std::string& path, const TransferResult& transfer);
 
 /// Writes everything of the file system that holds `folder` to the disk:
 /// the one sync after copies made with TransferHooks::syncLater. 0 or errno.

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "core/archive.h"
@@ -34,8 +35,13 @@ std::string OpenErrorText(int err, const std::string& path) {
   }
 }
 
-std::string SaveErrorText(int err, const std::string& path) {
+std::string SaveErrorText(int err, int journalError, const std::string& path) {
   if (err == kNotARegularFile) return NotARegularFileText(path);
+  if (err == kJournalNotWritten) {
+    std::string cause(FileFailureText(FileFailureOf(journalError)));
+    if (cause.empty()) cause = std::strerror(journalError);
+    return FormatMessage(LoadString(IDS_JOURNAL_NOT_WRITTEN), {path, JournalFolder(), cause});
+  }
   switch (FileFailureOf(err)) {
     case FileFailure::kDiskFull:
     case FileFailure::kQuotaExhausted:
@@ -170,6 +176,18 @@ void CMeriskDoc::SerializeTrailer(CArchive& ar) {
 
 bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
   const std::string path = Absolute(m_pathStyle, pathIn);
+  m_strOpenNotice.clear();
+  std::string journal;
+  switch (RecoverInterruptedSave(path, &journal)) {
+    case SaveRecovery::kNone: break;
+    case SaveRecovery::kRestored:
+      m_strOpenNotice = FormatMessage(LoadString(IDS_SAVE_RESTORED), {path});
+      break;
+    case SaveRecovery::kFailed:
+      m_strOpenNotice = FormatMessage(LoadString(IDS_SAVE_NOT_RESTORED), {path, journal});
+      break;
+  }
+  if (!m_strOpenNotice.empty() && m_userQuestions) m_userQuestions->Warn(m_strOpenNotice);
   int openError = 0;
   const int fd = OpenRegularFile(path, openError);
   std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
@@ -254,12 +272,13 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
   // The lock follows only the file it was taken on.
   CFileLock* lock = path == m_strPathName ? m_pFileLock : nullptr;
   FileIdentity saved;
-  if (const int err = SaveFileSafely(path, ar.Bytes(), lock, &saved); err != 0) {
+  int journalError = 0;
+  if (const int err = SaveFileSafely(path, ar.Bytes(), lock, &saved, &journalError); err != 0) {
     swapNames();
     m_strAlbumFolder = oldFolder;
     m_strAlbumFolderStored = oldFolderStored;
     m_nFileVersion = oldVersion;
-    SetError(error, SaveErrorText(err, path));
+    SetError(error, SaveErrorText(err, journalError, path));
     return false;
   }
   SetPathName(path);
@@ -355,12 +374,17 @@ void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
     // Only the picture file itself, found where the album's name leads;
     // a missing file is passed over without a word.
     const PictureFileKind kind = ExaminePictureFile(path);
+    std::string why = PictureFileRefusal(kind);
     if (kind == PictureFileKind::kRegular) {
-      m_fileOps->MoveToTrash(path);
-    } else if (kind != PictureFileKind::kMissing && m_userQuestions) {
-      m_userQuestions->Warn(
-          FormatMessage(LoadString(IDS_REMOVED_NOT_TRASHED), {PrintableName(path), PictureFileRefusal(kind)}));
+      // An album names any file it likes, and albums come from other people:
+      // only a picture or video of the kinds the program adds goes, never an
+      // album (which begins with its version number), the open one included.
+      if (!HasPictureContent(path)) why = LoadString(IDS_REFUSE_NOT_A_PICTURE);
+      if (why.empty()) m_fileOps->MoveToTrash(path);
     }
+    if (!why.empty() && m_userQuestions)
+      m_userQuestions->Warn(
+          FormatMessage(LoadString(IDS_REMOVED_NOT_TRASHED), {PrintableName(path), why}));
   }
   SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);
   SetModifiedFlag();

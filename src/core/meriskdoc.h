@@ -13,9 +13,9 @@
 #include "core/paths.h"
 #include "core/tables.h"
 #include "core/transactionlog.h"
-#include "platform/fileops.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "core/ports/fileops.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 
@@ -35,6 +35,9 @@ class CMeriskDoc : public CDocument {
   bool OnNewDocument();
   bool OnOpenDocument(const std::string& path, std::string* error = nullptr);
   bool OnSaveDocument(const std::string& path, std::string* error = nullptr);
+  /// What the last open had to tell besides its result: an interrupted save
+  /// undone, or not. Also shown through the user questions when set.
+  const std::string& OpenNotice() const { return m_strOpenNotice; }
 
   /// Reads or writes the album file's bytes.
   void Serialize(CArchive& ar);
@@ -205,6 +208,7 @@ class CMeriskDoc : public CDocument {
   std::string m_strAlbumInfo;
   std::int32_t m_bInfoDialogEnabled = 1;
   std::int32_t m_nFileVersion = 2;
+  std::string m_strOpenNotice;
 };
 
 }  // namespace kolvaro

@@ -1,7 +1,10 @@
 #include "core/paths.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <vector>
@@ -272,6 +275,25 @@ PictureFileKind ExaminePictureFile(const std::string& path) {
   return PictureFileKind::kSpecial;
 }
 
+bool HasPictureContent(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  unsigned char head[12] = {};
+  ssize_t got = 0;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    do got = ::pread(fd, head, sizeof head, 0);
+    while (got < 0 && errno == EINTR);
+  }
+  ::close(fd);
+  if (got < 0) return false;
+  const std::string_view h(reinterpret_cast<const char*>(head), static_cast<std::size_t>(got));
+  return h.starts_with("\xFF\xD8\xFF") || h.starts_with("GIF87a") || h.starts_with("GIF89a") ||
+         h.starts_with(std::string_view("II*\0", 4)) ||
+         h.starts_with(std::string_view("MM\0*", 4)) || h.starts_with("BM") ||
+         (h.starts_with("RIFF") && h.size() == 12 && h.substr(8) == "AVI ");
+}
+
 std::string PictureFileRefusal(PictureFileKind kind) {
   switch (kind) {
     case PictureFileKind::kRegular:
@@ -289,6 +311,13 @@ std::string PictureFileRefusal(PictureFileKind kind) {
       return std::string(LoadString(IDS_REFUSE_UNKNOWN));
   }
   return {};
+}
+
+std::string DisplayedStoredName(PathStyle style, std::string_view stored) {
+  std::string shown(stored);
+  if (style == PathStyle::Posix && !shown.starts_with('/'))
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+  return shown;
 }
 
 std::string FolderOfPath(PathStyle style, std::string_view path) {

@@ -33,6 +33,11 @@ std::string MakeStoredPath(PathStyle style, std::string_view path, std::string_v
 /// gives the Windows form, which cannot be found here.
 std::string ResolveStoredPath(PathStyle style, std::string_view base, std::string_view stored);
 
+/// A stored name as a user of `style` reads it: on POSIX a relative or
+/// Windows name shows '/' for its stored '\'. A POSIX absolute name, whose
+/// '\' can be part of a file name, shows as stored.
+std::string DisplayedStoredName(PathStyle style, std::string_view stored);
+
 /// True when a stored name is absolute. Windows: a ':' in second place. POSIX:
 /// it begins with '/' or with a drive "X:\" (a plain "x:y.jpg" is relative).
 bool IsAbsoluteStoredName(PathStyle style, std::string_view stored);
@@ -78,6 +83,10 @@ enum class PictureFileKind {
 /// Looks at `path` without following a symbolic link at its end; a relative
 /// path is never looked up in the working folder.
 PictureFileKind ExaminePictureFile(const std::string& path);
+
+/// Whether the file at `path` begins as a picture or video of a kind the
+/// program adds (JPEG, GIF, TIFF, BMP, AVI); its name does not count.
+bool HasPictureContent(const std::string& path);
 
 /// Why a file of that kind is left alone, in German, as a sentence; empty
 /// for kRegular and kMissing.

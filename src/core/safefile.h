@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -73,17 +74,47 @@ class CFileLock {
   int m_fd = -1;
 };
 
+/// Not an errno value: the rollback journal of an in-place save could not be
+/// written (its errno in `journalError`); the file is unchanged.
+inline constexpr int kJournalNotWritten = -2;
+
+/// Where in-place saves keep the old bytes until the new ones are safe:
+/// $XDG_STATE_HOME/kolvaro/ (when absolute), else ~/.local/state/kolvaro/;
+/// "" when neither is known.
+std::string JournalFolder();
+
+enum class SaveRecovery {
+  kNone,      ///< no interrupted save, or its file is complete (old or new)
+  kRestored,  ///< the old bytes are back
+  kFailed,    ///< the file could not be put back; the journal stays
+};
+
+/// Before the file at `path` is read: an in-place save of it that was cut
+/// off (its journal there, its process gone) is undone unless the file holds
+/// the new bytes complete. On kFailed `journal` gets the journal's path.
+SaveRecovery RecoverInterruptedSave(const std::string& path, std::string* journal);
+
+/// Tests only: after each piece of at most 4 KiB that a save writes (journal
+/// and file), called with the bytes written since the hook was set.
+void SetSaveWriteHook(void (*hook)(std::uint64_t written));
+
 /// Saves `bytes` as the file at `path`: a symbolic link's target is written
 /// and the link kept; a file the user may not write (EACCES) or that is not a
 /// regular file (kNotARegularFile) is refused; the old file's mode, owner and
 /// group are kept. A file with several hard links, or in a folder where no
-/// file may be created, is rewritten in place once room for the new contents
-/// is reserved. Returns 0 or an errno value; `identity` gets the saved file's.
+/// file may be created, is rewritten in place once its old bytes are in a
+/// rollback journal and room for the new contents is reserved. Returns 0,
+/// an errno value or kJournalNotWritten; `identity` gets the saved file's.
 int SaveFileSafely(const std::string& path, const std::string& bytes, CFileLock* lock,
-                   FileIdentity* identity);
+                   FileIdentity* identity, int* journalError = nullptr);
 
 /// Whether `entry` names a temporary file of a save of `albumName`
 /// ("<album>.tmp-<pid>-XXXXXX"); `pid` gets the saving process.
 bool IsSaveTemporaryOf(const std::string& entry, const std::string& albumName, pid_t* pid);
+/// "<name>.tmp-<pid>-": the start of this process's temporaries for `name`.
+std::string SaveTemporaryPrefix(const std::string& name);
+/// Removes the temporaries of `name` in the folder `dfd` that a killed save
+/// left: only regular files of the pattern above whose process is gone.
+void RemoveStaleSaveTemporaries(int dfd, const std::string& name);
 
 }  // namespace kolvaro

@@ -75,14 +75,14 @@ std::optional<int> OnAddPictures(CMeriskDoc& doc, IUserQuestions& ui) {
 }
 
 int AddPictureFiles(CMeriskDoc& doc, IUserQuestions& ui, const std::vector<std::string>& files) {
-  const int added =
-      AddFiles(
-          doc, files, DateFallback::kInvalidOrZero,
-          [&ui](const std::string& stored) {
-            ui.Inform(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM), {stored}),
-                      std::string(LoadString(IDS_DUPLICATE_CAPTION)));
-          },
-          [&ui](const std::string& text) { ShowRefusal(ui, text); });
+  const int added = AddFiles(
+      doc, files, DateFallback::kInvalidOrZero,
+      [&ui, &doc](const std::string& stored) {
+        ui.Inform(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM),
+                                {DisplayedStoredName(doc.GetPathStyle(), stored)}),
+                  std::string(LoadString(IDS_DUPLICATE_CAPTION)));
+      },
+      [&ui](const std::string& text) { ShowRefusal(ui, text); });
   ui.Inform(FormatMessage(LoadString(IDS_FILES_ADDED), {static_cast<long long>(added)}));
   if (added != 0) doc.SetModifiedFlag();
   doc.UpdateAllViews(nullptr);

@@ -1,8 +1,10 @@
 #include "maintenance/cameraimport.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -36,12 +38,13 @@ bool EndsWithNoCase(std::string_view name, std::string_view suffix) {
 struct Entry {
   std::string name;
   bool folder = false;
+  bool link = false;  ///< a symbolic link; `folder` when it leads to one
   std::uint64_t size = 0;
 };
 
 // The entries of a folder in byte order of their names; none when it cannot
-// be read. Only regular files count as files: a link could lead the move
-// off the card. Folders may be reached through a link.
+// be read. Symbolic links are marked and never taken: one could lead the
+// move off the card, to files the user never meant to hand over.
 std::vector<Entry> Entries(const std::string& folder) {
   std::vector<Entry> entries;
   std::error_code ec;
@@ -50,8 +53,8 @@ std::vector<Entry> Entries(const std::string& folder) {
     std::error_code typeError;
     Entry e{it->path().filename().string()};
     if (it->is_symlink(typeError)) {
+      e.link = true;
       e.folder = it->is_directory(typeError);
-      if (!e.folder) continue;
     } else if (it->is_directory(typeError)) {
       e.folder = true;
     } else if (it->is_regular_file(typeError)) {
@@ -64,6 +67,22 @@ std::vector<Entry> Entries(const std::string& folder) {
   std::sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.name < b.name; });
   return entries;
+}
+
+// The card's own folders of `entries` below `base` that pass `wanted`; a
+// link that would pass goes to `links` instead.
+template <typename Wanted>
+std::vector<std::string> Folders(const std::string& base, const std::vector<Entry>& entries,
+                                 std::vector<std::string>* links, Wanted wanted) {
+  std::vector<std::string> folders;
+  for (const Entry& e : entries) {
+    if (!e.folder || !wanted(e.name)) continue;
+    if (!e.link)
+      folders.push_back(base + e.name);
+    else if (links)
+      links->push_back(base + e.name);
+  }
+  return folders;
 }
 
 std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
@@ -97,39 +116,56 @@ std::string CameraSourceFolder(std::string folder) {
   return folder;
 }
 
-std::vector<CameraFile> CameraFolderFiles(const std::string& folder) {
+std::vector<CameraFile> CameraFolderFiles(const std::string& folder,
+                                          std::vector<std::string>* links) {
   static constexpr std::string_view kPatterns[] = {".jpg", ".gif", ".tif", ".bmp", ".avi"};
   const std::string base = CameraSourceFolder(folder);
   const std::vector<Entry> entries = Entries(base);
   std::vector<CameraFile> files;
   for (std::string_view pattern : kPatterns)
-    for (const Entry& e : entries)
-      if (!e.folder && EndsWithNoCase(e.name, pattern)) files.push_back({base + e.name, e.size});
+    for (const Entry& e : entries) {
+      if (e.folder || !EndsWithNoCase(e.name, pattern)) continue;
+      if (!e.link)
+        files.push_back({base + e.name, e.size});
+      else if (links)
+        links->push_back(base + e.name);
+    }
   return files;
 }
 
-std::vector<CameraFile> ScanCameraSource(const std::string& source) {
+std::vector<CameraFile> ScanCameraSource(const std::string& source,
+                                         std::vector<std::string>* links) {
   const std::string base = CameraSourceFolder(source);
-  std::vector<CameraFile> files = CameraFolderFiles(base);
-  auto take = [&files](const std::string& folder) {
-    std::vector<CameraFile> found = CameraFolderFiles(folder);
+  std::vector<CameraFile> files = CameraFolderFiles(base, links);
+  auto take = [&files, links](const std::string& folder) {
+    std::vector<CameraFile> found = CameraFolderFiles(folder, links);
     files.insert(files.end(), std::make_move_iterator(found.begin()),
                  std::make_move_iterator(found.end()));
   };
+  auto any = [](const std::string&) { return true; };
   const std::vector<Entry> top = Entries(base);
   // "DCIM\*.*" and "MSSONY\*.*": the subfolders of those folders.
-  for (std::string_view maker : {std::string_view("dcim"), std::string_view("mssony")})
-    for (const Entry& e : top)
-      if (e.folder && e.name.size() == maker.size() && StartsWithNoCase(e.name, maker))
-        for (const Entry& sub : Entries(base + e.name + "/"))
-          if (sub.folder) take(base + e.name + "/" + sub.name);
-  // "DC*" also matches DCIM itself, which finds files lying directly in it.
-  for (const Entry& e : top)
-    if (e.folder && StartsWithNoCase(e.name, "dc")) take(base + e.name);
-  for (const Entry& e : top)
-    if (e.folder && StartsWithNoCase(e.name, "qvim"))
-      for (const Entry& sub : Entries(base + e.name + "/"))
-        if (sub.folder) take(base + e.name + "/" + sub.name);
+  for (std::string_view maker : {std::string_view("dcim"), std::string_view("mssony")}) {
+    auto named = [maker](const std::string& name) {
+      return name.size() == maker.size() && StartsWithNoCase(name, maker);
+    };
+    for (const std::string& folder : Folders(base, top, links, named))
+      for (const std::string& sub : Folders(folder + "/", Entries(folder + "/"), links, any))
+        take(sub);
+  }
+  // "DC*" also matches DCIM itself, which finds files lying directly in it;
+  // a link named so was listed above already.
+  for (const Entry& e : top) {
+    if (!e.folder || !StartsWithNoCase(e.name, "dc")) continue;
+    if (!e.link)
+      take(base + e.name);
+    else if (links && !(e.name.size() == 4 && StartsWithNoCase(e.name, "dcim")))
+      links->push_back(base + e.name);
+  }
+  auto qvim = [](const std::string& name) { return StartsWithNoCase(name, "qvim"); };
+  for (const std::string& folder : Folders(base, top, links, qvim))
+    for (const std::string& sub : Folders(folder + "/", Entries(folder + "/"), links, any))
+      take(sub);
   return files;
 }
 
@@ -182,6 +218,7 @@ void CCameraImportAlbum::Arrived(std::size_t i, const TransferResult& result) {
     return;
   }
   if (!result.message.empty()) m_ui.Warn(result.message);
+  m_copied.emplace_back(m_files[i].path, result);
   if (m_names.IsDuplicate(i)) {
     ++m_counts.duplicates;
     m_ui.Inform(FormatMessage(LoadString(IDS_FILE_ALREADY_IN_ALBUM), {PrintableName(m_names.Name(i))}));
@@ -197,17 +234,40 @@ void CCameraImportAlbum::Arrived(std::size_t i, const TransferResult& result) {
   ++m_counts.added;
 }
 
+void CCameraImportAlbum::RemoveFromCard() {
+  for (const auto& [path, copy] : m_copied) {
+    // A file still being written on the card (by the camera or another
+    // program) has more than its copy: it stays.
+    if (!SourceUnchanged(path, copy)) {
+      ++m_counts.kept;
+      m_ui.Warn(FormatMessage(LoadString(IDS_CAMERA_SOURCE_CHANGED), {PrintableName(path)}));
+    } else if (::unlink(path.c_str()) != 0) {
+      ++m_counts.kept;
+      m_ui.Warn(FormatMessage(LoadString(IDS_MOVED_COPY_KEPT),
+                              {PrintableName(path), m_doc.AlbumFolder(),
+                               std::string(FileFailureText(FileFailureOf(errno)))}));
+    }
+  }
+  m_copied.clear();
+}
+
+void CCameraImportAlbum::KeepOnCard() {
+  m_counts.kept += static_cast<int>(m_copied.size());
+  m_copied.clear();
+}
+
 bool RunCameraTransfers(IFileOperations& ops, const std::vector<CameraFile>& files,
-                        const std::string& albumFolder, bool move, const CameraTransferHooks& hooks) {
+                        const std::string& albumFolder, const CameraTransferHooks& hooks) {
   CameraImportProgress progress;
   progress.filesFound = files.size();
   for (const CameraFile& f : files) progress.bytesFound += f.size;
   auto report = [&hooks, &progress] {
     if (hooks.progress) hooks.progress(progress);
   };
-  // A copy leaves the card as it is, so one sync at the end makes all of
+  // Copies leave the card as it is, so one sync at the end makes all of
   // them safe at a fraction of the cost of one per file; it is done before
-  // the import reports its end, when a user may wipe the card.
+  // the import reports its end (when a user may wipe the card) and before a
+  // move removes anything from the card.
   struct SyncAtEnd {
     const std::string& folder;
     const CameraTransferHooks& hooks;
@@ -219,7 +279,8 @@ bool RunCameraTransfers(IFileOperations& ops, const std::vector<CameraFile>& fil
       if (cause.empty()) cause = std::strerror(error);
       hooks.syncFailed(FormatMessage(LoadString(IDS_CAMERA_SYNC_FAILED), {folder, cause}));
     }
-  } syncAtEnd{albumFolder, hooks, !move && !files.empty()};
+  } syncAtEnd{albumFolder, hooks, !files.empty()};
+  if (!files.empty()) RemoveStaleCopies(albumFolder);
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (hooks.cancelRequested && hooks.cancelRequested()) return true;
     progress.current = FileName(files[i].path);
@@ -234,7 +295,7 @@ bool RunCameraTransfers(IFileOperations& ops, const std::vector<CameraFile>& fil
         report();
         return true;  // a cancel waits for the end of the file
       };
-    const TransferResult result = ops.TransferFile(files[i].path, albumFolder, move, transfer);
+    const TransferResult result = ops.TransferFile(files[i].path, albumFolder, false, transfer);
     ++progress.filesDone;
     progress.bytesDone = before + files[i].size;
     if (hooks.arrived) hooks.arrived(i, result);
@@ -262,8 +323,9 @@ std::string CameraReplaceQuestion(const std::string& source, const std::string& 
 namespace {
 
 CameraImportCounts ImportFiles(CMeriskDoc& doc, IUserQuestions& ui, IFileOperations& ops,
-                               std::vector<CameraFile> files, std::int32_t themeId, bool move,
-                               CameraTransferHooks hooks) {
+                               std::vector<CameraFile> files, std::vector<std::string> links,
+                               std::int32_t themeId, bool move, CameraTransferHooks hooks,
+                               const std::function<bool()>& save) {
   CCameraImportAlbum album(doc, ui, std::move(files), themeId);
   album.ReportRefused();
   if (!hooks.askReplace)
@@ -275,25 +337,46 @@ CameraImportCounts ImportFiles(CMeriskDoc& doc, IUserQuestions& ui, IFileOperati
       }
     };
   if (!hooks.syncFailed) hooks.syncFailed = [&ui](const std::string& text) { ui.ReportError(text); };
+  bool synced = true;
+  hooks.syncFailed = [&synced, report = std::move(hooks.syncFailed)](const std::string& text) {
+    synced = false;
+    report(text);
+  };
   hooks.arrived = [&album, then = std::move(hooks.arrived)](std::size_t i, const TransferResult& r) {
     album.Arrived(i, r);
     if (then) then(i, r);
   };
-  if (RunCameraTransfers(ops, album.Files(), doc.AlbumFolder(), move, hooks)) album.Stopped();
-  return album.Counts();
+  if (RunCameraTransfers(ops, album.Files(), doc.AlbumFolder(), hooks)) album.Stopped();
+  // The card's files go only once the album that lists their copies is on
+  // the disk: a crash or a failed save before leaves every one on the card.
+  const bool saved = !save || save();
+  if (move && saved && save && synced)
+    album.RemoveFromCard();
+  else if (move)
+    album.KeepOnCard();
+  CameraImportCounts counts = album.Counts();
+  counts.saveFailed = !saved;
+  counts.links = std::move(links);
+  return counts;
 }
 
 }  // namespace
 
 CameraImportCounts ImportCamera(CMeriskDoc& doc, IUserQuestions& ui, IFileOperations& ops,
                                 const std::string& source, std::int32_t themeId, bool move,
-                                CameraTransferHooks hooks) {
-  return ImportFiles(doc, ui, ops, ScanCameraSource(source), themeId, move, std::move(hooks));
+                                CameraTransferHooks hooks, const std::function<bool()>& save) {
+  std::vector<std::string> links;
+  std::vector<CameraFile> files = ScanCameraSource(source, &links);
+  return ImportFiles(doc, ui, ops, std::move(files), std::move(links), themeId, move,
+                     std::move(hooks), save);
 }
 
 CameraImportCounts ImportCameraFolder(CMeriskDoc& doc, IUserQuestions& ui, IFileOperations& ops,
-                                      const std::string& folder, std::int32_t themeId, bool move) {
-  return ImportFiles(doc, ui, ops, CameraFolderFiles(folder), themeId, move, {});
+                                      const std::string& folder, std::int32_t themeId, bool move,
+                                      const std::function<bool()>& save) {
+  std::vector<std::string> links;
+  std::vector<CameraFile> files = CameraFolderFiles(folder, &links);
+  return ImportFiles(doc, ui, ops, std::move(files), std::move(links), themeId, move, {}, save);
 }
 
 }  // namespace kolvaro

@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/meriskdoc.h"
 #include "maintenance/duplicatetest.h"
-#include "platform/fileops.h"
-#include "platform/userquestions.h"
+#include "core/ports/fileops.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 
@@ -30,14 +31,19 @@ std::string CameraSourceFolder(std::string folder);
 /// ImportCameraFolder's files: those directly in `folder` whose names end
 /// in ".jpg", ".gif", ".tif", ".bmp" or ".avi" in any case (a card's FAT
 /// knows no case), pattern by pattern, each in name order so that an import
-/// is repeatable.
-std::vector<CameraFile> CameraFolderFiles(const std::string& folder);
+/// is repeatable. Only regular files: symbolic links of those names are
+/// skipped and added to `links`.
+std::vector<CameraFile> CameraFolderFiles(const std::string& folder,
+                                          std::vector<std::string>* links = nullptr);
 
 /// All files of a card in import order: the folder itself, every subfolder
 /// of DCIM and of MSSONY, every folder whose name begins with "DC" (which
 /// finds files lying directly in DCIM), and every entry inside the folders
 /// beginning with "QVIM". Folder names are matched without regard to case.
-std::vector<CameraFile> ScanCameraSource(const std::string& source);
+/// Only the card's own folders are walked: a symbolic link to a folder is
+/// skipped and added to `links`, as is one to a file.
+std::vector<CameraFile> ScanCameraSource(const std::string& source,
+                                         std::vector<std::string>* links = nullptr);
 
 /// How far an import has come, for the progress display.
 struct CameraImportProgress {
@@ -58,6 +64,9 @@ struct CameraImportCounts {
   int refused = 0;     ///< left on the card: the album cannot keep the name
   int failed = 0;      ///< failed, skipped or cancelled transfers; left on the card
   bool stopped = false;  ///< ended before the last file
+  int kept = 0;          ///< moving: copied, but left on the card (changed, or the album unsaved)
+  bool saveFailed = false;
+  std::vector<std::string> links;  ///< symbolic links on the card, skipped
 };
 
 /// The album's side of one import. Lives on the interface thread; the
@@ -79,6 +88,12 @@ class CCameraImportAlbum {
   void Arrived(std::size_t i, const TransferResult& result);
   /// The import stopped before Files()[i]: the rest stays on the card.
   void Stopped() { m_counts.stopped = true; }
+  /// Moving, once the album that holds the copies is saved: removes from
+  /// the card each file copied into the album, but only when it is still as
+  /// its copy found it (size and change time); warns about each one left.
+  void RemoveFromCard();
+  /// Moving, when the album could not be saved: every file stays on the card.
+  void KeepOnCard();
 
   const CameraImportCounts& Counts() const { return m_counts; }
 
@@ -88,6 +103,8 @@ class CCameraImportAlbum {
   std::vector<CameraFile> m_files;
   std::vector<std::string> m_refusals;
   CDuplicateTest m_names;
+  /// Card files copied into the album folder under a name the album holds.
+  std::vector<std::pair<std::string, TransferResult>> m_copied;
   std::int32_t m_themeId;
   CameraImportCounts m_counts;
 };
@@ -105,26 +122,33 @@ struct CameraTransferHooks {
   std::function<void(const std::string& message)> syncFailed;
 };
 
-/// Transfers `files` one after another into `albumFolder`. A failed,
-/// skipped or cancelled transfer leaves the file on the card and the import
-/// goes on, except when the user cancelled or the album folder cannot take
-/// any more (full, read-only): then it stops. True when it stopped early.
+/// Copies `files` one after another into `albumFolder`, first removing the
+/// hidden copies a killed import left there. Nothing leaves the card here:
+/// a move removes the card's files only once the album holding them is
+/// saved (CCameraImportAlbum::RemoveFromCard). A failed, skipped or
+/// cancelled transfer leaves the file out and the import goes on, except
+/// when the user cancelled or the album folder cannot take any more (full,
+/// read-only): then it stops. True when it stopped early.
 bool RunCameraTransfers(IFileOperations& ops, const std::vector<CameraFile>& files,
-                        const std::string& albumFolder, bool move, const CameraTransferHooks& hooks);
+                        const std::string& albumFolder, const CameraTransferHooks& hooks);
 
 /// The question before replacing `target` by `source`, as the file
 /// operations ask it: both files described by size and change time.
 std::string CameraReplaceQuestion(const std::string& source, const std::string& target);
 
 /// The whole import on the calling thread (kolvaro-cli, tests): scans the
-/// source, transfers each file through `ops` and adds it to the album.
-/// Unset hooks ask `ui` before replacing and never cancel.
+/// source, copies each file through `ops`, adds it to the album and saves
+/// the album with `save` (unset: no save). With `move` the card's files are
+/// removed after that save, and not at all when it fails. Unset hooks ask
+/// `ui` before replacing and never cancel.
 CameraImportCounts ImportCamera(CMeriskDoc& doc, IUserQuestions& ui, IFileOperations& ops,
                                 const std::string& source, std::int32_t themeId, bool move,
-                                CameraTransferHooks hooks = {});
+                                CameraTransferHooks hooks = {},
+                                const std::function<bool()>& save = {});
 
 /// ImportCameraFolder: the same for the files directly in one folder.
 CameraImportCounts ImportCameraFolder(CMeriskDoc& doc, IUserQuestions& ui, IFileOperations& ops,
-                                      const std::string& folder, std::int32_t themeId, bool move);
+                                      const std::string& folder, std::int32_t themeId, bool move,
+                                      const std::function<bool()>& save = {});
 
 }  // namespace kolvaro

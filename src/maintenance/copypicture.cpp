@@ -41,7 +41,13 @@ bool OnCopyPicture(CMeriskDoc& doc, IUserQuestions& ui) {
       doc.CurrentPicture() == -1 ? std::string() : doc.GetPictureFullPath(doc.CurrentPicture());
   const PictureFileKind kind =
       source.empty() ? PictureFileKind::kMissing : ExaminePictureFile(source);
-  if (kind != PictureFileKind::kRegular) {
+  // A copy only reads, so a picture whose name is a link (the program shows
+  // it, and "missing" finds it) is copied by its content. A link leading
+  // nowhere or to no regular file is not.
+  struct stat target {};
+  const bool linkToFile = kind == PictureFileKind::kSymlink &&
+                          ::stat(source.c_str(), &target) == 0 && S_ISREG(target.st_mode);
+  if (kind != PictureFileKind::kRegular && !linkToFile) {
     ShowNotAccessible(ui, source, kind);
     return false;
   }

@@ -3,7 +3,7 @@
 // (ID_COPY_FILE), for instance onto a memory stick. The album stays as it is.
 
 #include "core/meriskdoc.h"
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

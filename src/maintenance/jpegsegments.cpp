@@ -1,6 +1,5 @@
 #include "maintenance/jpegsegments.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -81,33 +80,6 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
-
-std::string TempPrefix(const std::string& name) {
-  return name + ".tmp-" + std::to_string(::getpid()) + "-";
-}
-
-// New files of this picture left by a process that was killed while writing.
-void RemoveStaleTemporaries(int dfd, const std::string& name) {
-  const int scan = ::openat(dfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (scan < 0) return;
-  DIR* dir = ::fdopendir(scan);
-  if (!dir) {
-    ::close(scan);
-    return;
-  }
-  std::vector<std::string> stale;
-  while (const dirent* e = ::readdir(dir)) {
-    pid_t pid = 0;
-    if (IsSaveTemporaryOf(e->d_name, name, &pid) && ::kill(pid, 0) != 0 && errno == ESRCH)
-      stale.emplace_back(e->d_name);
-  }
-  ::closedir(dir);
-  for (const std::string& s : stale) {
-    struct stat st {};
-    if (::fstatat(dfd, s.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-      ::unlinkat(dfd, s.c_str(), 0);
-  }
-}
 
 bool Denied(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
@@ -239,7 +211,7 @@ CJpegXmpFile::Result CJpegXmpFile::Replace(std::string_view packet) {
     m_error = errno;
     return Denied(m_error) ? Result::kFolderLocked : Result::kIoError;
   }
-  RemoveStaleTemporaries(dfd, name);
+  RemoveStaleSaveTemporaries(dfd, name);
 
   // Unnamed until complete where the file system allows it, so a killed
   // write leaves nothing behind.
@@ -252,7 +224,7 @@ CJpegXmpFile::Result CJpegXmpFile::Replace(std::string_view packet) {
       ::close(dfd);
       return Result::kFolderLocked;
     }
-    std::string full = FolderOf(m_target) + "/" + TempPrefix(name) + "XXXXXX";
+    std::string full = FolderOf(m_target) + "/" + SaveTemporaryPrefix(name) + "XXXXXX";
     fd = ::mkostemp(full.data(), O_CLOEXEC);
     if (fd < 0) {
       m_error = errno;
@@ -273,7 +245,7 @@ CJpegXmpFile::Result CJpegXmpFile::Replace(std::string_view packet) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     std::mt19937 random(std::random_device{}());
     for (int attempt = 0;; ++attempt) {
-      temp = TempPrefix(name) + std::to_string(100000 + random() % 900000);
+      temp = SaveTemporaryPrefix(name) + std::to_string(100000 + random() % 900000);
       if (::linkat(AT_FDCWD, self.c_str(), dfd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
       if (errno != EEXIST || attempt == 100) {
         err = errno;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/meriskdoc.h"
-#include "platform/userquestions.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro {
 

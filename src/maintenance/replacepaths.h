@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/meriskdoc.h"
 #include "core/paths.h"
@@ -23,7 +24,10 @@ std::optional<std::string> ReplacedPath(PathStyle style, std::string_view stored
 
 /// Rewrites every stored path that begins with `search`, in table order,
 /// keeping change dates and writing no record; returns how many changed.
-std::size_t ReplacePaths(CMeriskDoc& doc, const std::string& search,
-                         const std::string& replacement);
+/// An empty `search` matches nothing. A picture whose new name would not be
+/// UTF-8 (the album could not keep it) or would be another picture's name
+/// keeps its old one; `refused` gets a German sentence for each.
+std::size_t ReplacePaths(CMeriskDoc& doc, const std::string& search, const std::string& replacement,
+                         std::vector<std::string>* refused = nullptr);
 
 }  // namespace kolvaro

@@ -115,6 +115,10 @@ std::string ReadError(const std::string& path, int error) {
 
 bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
+// The library's own complaints are English and name its internals; the user
+// reads ours.
+std::string LibraryFailure() { return std::string(LoadString(IDS_XMP_LIBRARY_FAILURE)); }
+
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
@@ -601,8 +605,8 @@ class CExiv2XmpStore final : public IXmpStore {
         return false;
       }
       return true;
-    } catch (const std::exception& e) {
-      error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {picture, std::string(e.what())});
+    } catch (const std::exception&) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {picture, LibraryFailure()});
       return false;
     }
   }
@@ -634,8 +638,8 @@ class CExiv2XmpStore final : public IXmpStore {
       if (!image.get()) return false;
       ReadContent(image->xmpData(), IptcKeywords(image->iptcData()), content);
       return true;
-    } catch (const std::exception& e) {
-      error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {source, std::string(e.what())});
+    } catch (const std::exception&) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_READABLE), {source, LibraryFailure()});
       return false;
     }
   }
@@ -683,8 +687,8 @@ class CExiv2XmpStore final : public IXmpStore {
       // Never in place, not even for a sidecar with several names: a write
       // cut short would leave none of them whole.
       return Prepare(path, packet, exists ? &st : nullptr, error);
-    } catch (const std::exception& e) {
-      error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {path}) + " " + e.what();
+    } catch (const std::exception&) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {path}) + " " + LibraryFailure();
       return false;
     }
   }
@@ -731,8 +735,8 @@ class CExiv2XmpStore final : public IXmpStore {
         case Result::kIoError: error = FileError(picture, file.Error()); break;
       }
       return false;
-    } catch (const std::exception& e) {
-      error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {picture}) + " " + e.what();
+    } catch (const std::exception&) {
+      error = FormatMessage(LoadString(IDS_XMP_NOT_WRITTEN), {picture}) + " " + LibraryFailure();
       return false;
     }
   }

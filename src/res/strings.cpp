@@ -233,7 +233,6 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_BAD_RECTANGLE, "Das Rechteck braucht LINKS <= RECHTS und OBEN <= UNTEN."},
     Entry{IDS_CLI_NOT_MARKED, "Die Person %1 ist auf Bild %2 nicht markiert."},
     Entry{IDS_CLI_NO_EXIF_TAG, "%1: kein EXIF-Merkmal %2."},
-    Entry{IDS_CLI_PERSONS_IMPORTED, "%1 Personen importiert."},
     Entry{IDS_CLI_CHANGES_APPLIED, "%1 Änderungen eingespielt."},
     Entry{IDS_CLI_APPLIED_KEPT, "Die %1 bis dahin eingespielten Änderungen wurden gespeichert."},
     Entry{IDS_CLI_ALBUM_NOT_SAVED, "Das Album wurde nicht gespeichert."},
@@ -285,8 +284,8 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_USAGE_DELETE, "delete ALBUM NUMMER [--trash] [--log-folder VERZEICHNIS]"},
     Entry{IDS_CLI_ABOUT_DELETE,
           "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit --trash kommt die Datei in den "
-          "Papierkorb, nur eine gewöhnliche Datei (kein Ordner, keine Verknüpfung); sonst bleibt sie, mit Meldung "
-          "und Exit-Code 1."},
+          "Papierkorb, nur eine gewöhnliche Datei (kein Ordner, keine Verknüpfung), die ihrem Inhalt nach ein Bild "
+          "oder Video ist (JPEG, GIF, TIFF, BMP, AVI); sonst bleibt sie, mit Meldung und Exit-Code 1."},
     Entry{IDS_CLI_USAGE_DUMP, "dump ALBUM"},
     Entry{IDS_CLI_ABOUT_DUMP,
           "Gibt das ganze Album als JSON (UTF-8) aus, Tabellen und Einträge in der Reihenfolge der Datei."},
@@ -452,6 +451,7 @@ constexpr Entry kTable[] = {
           "neue Personen: %2!i!\nneue Markierungen: %3!i!\ngeänderte Markierungen: %4!i!\n"
           "neue Themen: %5!i!\nneue Themenzuordnungen: %6!i!\nneue oder geänderte Überschriften: %7!i!"},
     Entry{IDS_CLI_MARK_OUTSIDE, "Das Rechteck liegt nicht auf dem Bild (%1!i! x %2!i! Pixel)."},
+    Entry{IDS_XMP_LIBRARY_FAILURE, "Die Datei ist beschädigt oder kein Bild, dessen Metadaten Kolvaro lesen kann."},
     Entry{IDS_CLI_USAGE_XMP_EXPORT, "xmp-export ALBUM [--sidecar bild.jpg.xmp|bild.xmp|keine] [--embed]"},
     Entry{IDS_CLI_ABOUT_XMP_EXPORT,
           "Schreibt Personen (als Gesichtsbereiche), Themen (als Stichwörter) und Überschriften aller Bilder als "
@@ -473,6 +473,38 @@ constexpr Entry kTable[] = {
     Entry{IDS_XMP_EMBED_DAMAGED, "Der Aufbau der JPEG-Datei %1!s! ist beschädigt; das Bild bleibt unverändert."},
     Entry{IDS_XMP_EMBED_CHANGED, "%1!s! wurde während des Schreibens von einem anderen Programm ersetzt; diese Fassung bleibt, wie sie ist."},
     Entry{IDS_XMP_IN_SIDECAR_INSTEAD, "Die XMP-Daten stehen stattdessen in der Begleitdatei %1!s!."},
+
+    Entry{IDS_SAVE_RESTORED,
+          "Das letzte Speichern von %1!s! wurde unterbrochen. Das Album wurde wiederhergestellt, "
+          "wie es vor diesem Speichern war."},
+    Entry{IDS_SAVE_NOT_RESTORED,
+          "Das letzte Speichern von %1!s! wurde unterbrochen, und das Album konnte nicht "
+          "wiederhergestellt werden. Seine Fassung vor diesem Speichern liegt in %2!s!."},
+    Entry{IDS_JOURNAL_NOT_WRITTEN,
+          "Vor dem Speichern von %1!s! konnte keine Sicherungskopie in %2!s! angelegt werden. %3!s!\n"
+          "Das Album wurde nicht verändert."},
+    Entry{IDS_CAMERA_SOURCE_CHANGED,
+          "%1!s! hat sich während der Übertragung geändert und bleibt auf der Karte; die Kopie im "
+          "Album enthält nur den Stand vom Beginn der Übertragung."},
+    Entry{IDS_CAMERA_LINK_SKIPPED, "%1!s! ist eine symbolische Verknüpfung und wurde übergangen."},
+    Entry{IDS_CAMERA_NOT_SAVED_KEPT,
+          "Das Album wurde nicht gespeichert; alle übertragenen Dateien sind auch auf der Karte geblieben."},
+    Entry{IDS_CAMERA_KEPT_ON_CARD, "%1!li! übertragene Dateien sind auch auf der Karte geblieben."},
+    Entry{IDS_RELOCATE_EMPTY_SEARCH,
+          "Der zu ersetzende Pfadanfang ist leer; ein leerer Anfang passt zu keinem Namen."},
+    Entry{IDS_RELOCATE_NOT_UTF8,
+          "%1!s! bleibt unverändert: Der neue Name %2!s! ist kein gültiges UTF-8, und das Album "
+          "könnte ihn nicht unverändert behalten."},
+    Entry{IDS_RELOCATE_SHARED_NAME,
+          "%1!s! bleibt unverändert: Der neue Name %2!s! wäre auch der Name eines anderen Bildes."},
+    Entry{IDS_REFUSE_NOT_A_PICTURE,
+          "Die Datei ist kein Bild und kein Video der Arten, die Kolvaro aufnimmt (JPEG, GIF, TIFF, "
+          "BMP, AVI); das Album kann sie auch aus einer fremden Quelle nennen."},
+
+    Entry{IDS_PERSONS_IMPORTED,
+          "%1!i! Personen neu angelegt, %2!i! Zeilen übersprungen (leer oder Name schon vorhanden)."},
+    Entry{IDS_PRINT_FAILED,
+          "Der Druckauftrag konnte nicht gestartet oder nicht abgeschlossen werden.\nEs wurde nichts gedruckt."},
 
     // Commands: "status-bar prompt\ntooltip".
     Entry{IDS_SYNC_FIELD_TITLE, "Überschrift"},

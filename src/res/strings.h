@@ -170,7 +170,6 @@ namespace kolvaro {
   X(IDS_CLI_BAD_RECTANGLE, 2225)                                                               \
   X(IDS_CLI_NOT_MARKED, 2226)           /* %1 = person, %2 = picture */                       \
   X(IDS_CLI_NO_EXIF_TAG, 2227)          /* %1 = file, %2 = tag */                             \
-  X(IDS_CLI_PERSONS_IMPORTED, 2228)     /* %1 = count */                                      \
   X(IDS_CLI_CHANGES_APPLIED, 2229)      /* %1 = count */                                      \
   X(IDS_CLI_APPLIED_KEPT, 2230)         /* %1 = count */                                      \
   X(IDS_CLI_ALBUM_NOT_SAVED, 2231)                                                             \
@@ -351,6 +350,7 @@ namespace kolvaro {
   X(IDS_XMP_KEYWORDS_NOT_TAKEN, 3232)   /* %1 = file, %2 = keywords, comma separated */       \
   X(IDS_XMP_IMPORT_APPLIED, 3233)       /* as IDS_XMP_IMPORT_SUMMARY, once applied */         \
   X(IDS_CLI_MARK_OUTSIDE, 3234)         /* %1 x %2 = the picture's stored size */             \
+  X(IDS_XMP_LIBRARY_FAILURE, 3235)      /* the XMP library failed on a file */                \
   X(IDS_CLI_USAGE_XMP_EXPORT, 3240)                                                            \
   X(IDS_CLI_ABOUT_XMP_EXPORT, 3241)                                                            \
   X(IDS_CLI_USAGE_XMP_IMPORT, 3242)                                                            \
@@ -374,6 +374,19 @@ namespace kolvaro {
   X(IDS_CLI_THUMBNAILS_PROGRESS, 3154)  /* %1 of %2 pictures done */                           \
   X(IDS_CLI_THUMBNAILS_SUMMARY, 3155)   /* %1 made, %2 already there, %3 failed */             \
   X(IDS_PRINT_FILE_UNREADABLE, 3160)    /* %1 = the shown picture's file */                    \
+  X(IDS_SAVE_RESTORED, 3400)            /* %1 = album */                                       \
+  X(IDS_SAVE_NOT_RESTORED, 3401)        /* %1 = album, %2 = journal file */                    \
+  X(IDS_JOURNAL_NOT_WRITTEN, 3402)      /* %1 = album, %2 = journal folder, %3 = cause */      \
+  X(IDS_CAMERA_SOURCE_CHANGED, 3403)    /* %1 = card file left on the card */                  \
+  X(IDS_CAMERA_LINK_SKIPPED, 3404)      /* %1 = symbolic link on the card */                   \
+  X(IDS_CAMERA_NOT_SAVED_KEPT, 3405)    /* moving, the album was not saved */                  \
+  X(IDS_CAMERA_KEPT_ON_CARD, 3406)      /* %1 = files copied but left on the card */           \
+  X(IDS_RELOCATE_EMPTY_SEARCH, 3407)    /* relocate: empty beginning to replace */             \
+  X(IDS_RELOCATE_NOT_UTF8, 3408)        /* %1 = stored name, %2 = refused new name */          \
+  X(IDS_RELOCATE_SHARED_NAME, 3409)     /* %1 = stored name, %2 = refused new name */          \
+  X(IDS_REFUSE_NOT_A_PICTURE, 3410)     /* why a file stays: no picture or video content */    \
+  X(IDS_PERSONS_IMPORTED, 3500)         /* %1 created, %2 lines skipped */                     \
+  X(IDS_PRINT_FAILED, 3501)             /* the print job did not start or end */               \
   X(IDS_APP_TITLE, 57344)               /* "Merisk" (kAppTitle) */                            \
   X(IDS_IDLE_MESSAGE, 57345)            /* status bar while nothing else is shown */          \
   X(IDS_HELP_MODE_MESSAGE, 57346)       /* status bar in context-help mode */                 \

@@ -89,6 +89,17 @@ std::optional<COleDateTime> ParseOleDate(const QString& input, const QLocale& lo
   return std::nullopt;
 }
 
+QString DateFieldText(const COleDateTime& date, const QLocale& locale) {
+  // Day 0 shows its time alone; at exactly 0.0 that would be a midnight nobody recorded.
+  if (date.IsValid() && date.Value() == 0.0) return {};
+  return FormatOleDate(date, locale);
+}
+
+std::optional<COleDateTime> DateFromField(const QString& text, const QLocale& locale) {
+  if (text.trimmed().isEmpty()) return COleDateTime(COleDateTime::valid, 0.0);
+  return ParseOleDate(text, locale);
+}
+
 std::string LocaleTimestampText(const COleDateTime& date, const QLocale& locale) {
   if (locale.language() == QLocale::German) return {};
   const auto cal = date.ToCalendar();

@@ -21,6 +21,13 @@ QString FormatOleDate(const COleDateTime& date, const QLocale& locale = QLocale(
 /// empty when the text is no such moment.
 std::optional<COleDateTime> ParseOleDate(const QString& text, const QLocale& locale = QLocale());
 
+/// The picture view's date field: empty for a picture without a capture date
+/// (a valid 0.0, as folder and card imports store it), else FormatOleDate.
+QString DateFieldText(const COleDateTime& date, const QLocale& locale = QLocale());
+/// The field read back: an empty or blank field is that 0.0 again, else
+/// ParseOleDate.
+std::optional<COleDateTime> DateFromField(const QString& text, const QLocale& locale = QLocale());
+
 /// "timestamp-text" in `locale`'s short date and long time. "" in a German
 /// locale and for a date without calendar form: the transaction writer then
 /// writes the German form, exactly as other editors do.

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 
 namespace kolvaro {
 namespace {

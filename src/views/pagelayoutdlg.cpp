@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "platform/qt/qtstring.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 #include "ui_pagelayoutdlg.h"
 #include "views/pagepreview.h"

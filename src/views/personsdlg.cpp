@@ -8,11 +8,11 @@
 #include <limits>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/inputdlg.h"
-#include "platform/qt/widgets/listcollation.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/inputdlg.h"
+#include "qt/widgets/listcollation.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 #include "ui_personsdlg.h"
 

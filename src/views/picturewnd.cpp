@@ -8,18 +8,18 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
 #include "res/strings.h"
 #include "views/picturectrl.h"
+#include "views/windowplacement.h"
 
 namespace kolvaro {
 
 namespace {
 
-// Margins of the picture control; the buttons sit in the top one.
+// Margins of the picture control; the buttons sit above it.
 constexpr int kMarginLeft = 7;
-constexpr int kMarginTop = 14;
 constexpr int kMarginRight = 7;
 constexpr int kMarginBottom = 7;
 // How long resizing must rest before the picture is laid out anew.
@@ -82,17 +82,23 @@ CPictureWnd::CPictureWnd(ISettings& settings, std::function<int()> position, std
   m_quiet.setInterval(kQuietMs);
   connect(&m_quiet, &QTimer::timeout, this, &CPictureWnd::Layout);
 
-  QRect place(0, 0, dluX(184), dluY(100));
   const int w = m_settings.GetInt(kPlaceSection, "Width", 0);
   const int h = m_settings.GetInt(kPlaceSection, "Height", 0);
   if (w > 0 && h > 0) {
-    place = QRect(m_settings.GetInt(kPlaceSection, "Left", 0), m_settings.GetInt(kPlaceSection, "Top", 0), w, h);
+    QRect place(m_settings.GetInt(kPlaceSection, "Left", 0),
+                m_settings.GetInt(kPlaceSection, "Top", 0), w, h);
     // A screen that has gone since leaves the window where it can be seen.
     const QScreen* screen = QGuiApplication::screenAt(place.center());
     if (!screen) place.moveTo(parent ? parent->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0));
     move(place.topLeft());
+    resize(place.size());
+  } else {
+    // First opened: big enough to see the picture, beside the main window.
+    const QWidget* owner = parent ? parent->window() : nullptr;
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize half = screen ? screen->availableGeometry().size() / 2 : QSize(640, 480);
+    setGeometry(PlaceBesideOwner(this, owner, half));
   }
-  resize(place.size());
   Layout();
 }
 
@@ -101,7 +107,8 @@ CPictureWnd::~CPictureWnd() = default;
 void CPictureWnd::Layout() {
   m_quiet.stop();
   const QRect client = rect();
-  m_pPicture->setGeometry(client.adjusted(kMarginLeft, kMarginTop, -kMarginRight, -kMarginBottom));
+  const int top = m_pNext->geometry().bottom() + 1 + kMarginBottom;
+  m_pPicture->setGeometry(client.adjusted(kMarginLeft, top, -kMarginRight, -kMarginBottom));
   m_pPicture->RecalcLayout();
   update();
 }

@@ -1,6 +1,7 @@
 #include "views/printing.h"
 
 #include <QPageLayout>
+#include <QPageSetupDialog>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrintDialog>
@@ -11,9 +12,9 @@
 #include <cmath>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"
@@ -25,11 +26,6 @@ namespace kolvaro {
 namespace {
 
 bool HasPrinter() { return !QPrinterInfo::defaultPrinter().isNull(); }
-
-void Prepare(QPrinter& printer) {
-  if (!HasPrinter()) UsePageWithoutPrinter(printer);
-  printer.setFromTo(1, 1);
-}
 
 }  // namespace
 
@@ -79,28 +75,25 @@ bool PrintPicture(QPrinter& printer, const QString& path, const PageLayout& layo
   return PrintPage(printer, picture, layout);
 }
 
-void PrintWithDialog(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout) {
-  QPrinter printer(QPrinter::HighResolution);
-  Prepare(printer);
+bool PrintWithDialog(QWidget* parent, QPrinter& printer, const CLoadedPicture& picture,
+                     const PageLayout& layout) {
+  printer.setFromTo(1, 1);
   QPrintDialog dialog(&printer, parent);
   dialog.setMinMax(1, 1);
-  if (dialog.exec() != QDialog::Accepted) return;
-  PrintPage(printer, picture, layout);
+  if (dialog.exec() != QDialog::Accepted) return true;
+  return PrintPage(printer, picture, layout);
 }
 
-void PrintDirect(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout) {
-  if (!HasPrinter()) {
-    PrintWithDialog(parent, picture, layout);
-    return;
-  }
-  QPrinter printer(QPrinter::HighResolution);
-  Prepare(printer);
-  PrintPage(printer, picture, layout);
+bool PrintDirect(QWidget* parent, QPrinter& printer, const CLoadedPicture& picture,
+                 const PageLayout& layout) {
+  if (!HasPrinter()) return PrintWithDialog(parent, printer, picture, layout);
+  printer.setFromTo(1, 1);
+  return PrintPage(printer, picture, layout);
 }
 
-void PrintPreview(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout) {
-  QPrinter printer(QPrinter::HighResolution);
-  Prepare(printer);
+void PrintPreview(QWidget* parent, QPrinter& printer, const CLoadedPicture& picture,
+                  const PageLayout& layout) {
+  printer.setFromTo(1, 1);
   QPrintPreviewDialog dialog(&printer, parent);
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
     QPainter painter(target);
@@ -114,6 +107,16 @@ CPrintCommands::CPrintCommands(CImageDescription& view, CMeriskDoc& doc, IUserQu
 
 CPrintCommands::~CPrintCommands() { SavePageLayout(m_doc.Settings(), m_layout); }
 
+QPrinter& CPrintCommands::Printer() {
+  // One printer for the session: what the printer setup or a print dialog
+  // chose stays for the next job.
+  if (!m_printer) {
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!HasPrinter()) UsePageWithoutPrinter(*m_printer);
+  }
+  return *m_printer;
+}
+
 QString CPrintCommands::ShownFile() const {
   // The full path, also while the view shows the stored relative name.
   const std::int32_t id = m_view.ShownPicture();
@@ -125,6 +128,11 @@ bool CPrintCommands::OnCommand(int id) {
     case ID_PAGE_SETUP:
       PageSetup();
       return true;
+    case ID_FILE_PRINT_SETUP: {
+      QPageSetupDialog dialog(&Printer(), &m_view);
+      dialog.exec();
+      return true;
+    }
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
     case ID_FILE_PRINT_PREVIEW: {
@@ -136,12 +144,14 @@ bool CPrintCommands::OnCommand(int id) {
         m_ui.Warn(FormatMessage(LoadString(IDS_PRINT_FILE_UNREADABLE), {file.toStdString()}));
         return true;
       }
+      bool printed = true;
       if (id == ID_FILE_PRINT)
-        PrintWithDialog(&m_view, picture, m_layout);
+        printed = PrintWithDialog(&m_view, Printer(), picture, m_layout);
       else if (id == ID_FILE_PRINT_DIRECT)
-        PrintDirect(&m_view, picture, m_layout);
+        printed = PrintDirect(&m_view, Printer(), picture, m_layout);
       else
-        PrintPreview(&m_view, picture, m_layout);
+        PrintPreview(&m_view, Printer(), picture, m_layout);
+      if (!printed) m_ui.Warn(std::string(LoadString(IDS_PRINT_FAILED)));
       return true;
     }
     default:
@@ -152,8 +162,7 @@ bool CPrintCommands::OnCommand(int id) {
 bool CPrintCommands::OnUpdateCommand(int id, CmdState& state) {
   switch (id) {
     case ID_PAGE_SETUP:  // tells why when no picture is shown
-      state.enabled = true;
-      return true;
+    case ID_FILE_PRINT_SETUP: state.enabled = true; return true;
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
     case ID_FILE_PRINT_PREVIEW:

@@ -3,6 +3,7 @@
 // rectangle measured from the top-left corner of the printable area.
 
 #include <QString>
+#include <memory>
 
 #include "views/commandtarget.h"
 #include "views/pagelayout.h"
@@ -34,14 +35,18 @@ bool PaintPicturePage(QPainter& painter, const QPrinter& printer, const CLoadedP
 /// no picture; false when the printer could not start.
 bool PrintPicture(QPrinter& printer, const QString& path, const PageLayout& layout);
 
-/// The view's three commands on a picture already read: with the print
-/// dialog, straight to the default printer (the dialog when there is none),
-/// and the print preview.
-void PrintWithDialog(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout);
-void PrintDirect(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout);
-void PrintPreview(QWidget* parent, const CLoadedPicture& picture, const PageLayout& layout);
+/// The view's three commands on a picture already read, on `printer`: with
+/// the print dialog, straight to the default printer (the dialog when there
+/// is none), and the print preview. False when the job could not be started
+/// or did not end; a cancelled dialog is no failure.
+bool PrintWithDialog(QWidget* parent, QPrinter& printer, const CLoadedPicture& picture,
+                     const PageLayout& layout);
+bool PrintDirect(QWidget* parent, QPrinter& printer, const CLoadedPicture& picture,
+                 const PageLayout& layout);
+void PrintPreview(QWidget* parent, QPrinter& printer, const CLoadedPicture& picture,
+                  const PageLayout& layout);
 
-/// The picture view's page setup, print, direct print and print preview. Owns
+/// The picture view's page setup, printer setup, print, direct print and print preview. Owns
 /// the view's layout: loaded from section "Layout" when made, saved when gone.
 class CPrintCommands : public ICommandTarget {
  public:
@@ -53,6 +58,8 @@ class CPrintCommands : public ICommandTarget {
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CmdState& state) override;
   const PageLayout& Layout() const { return m_layout; }
+  /// The session's printer, as the printer setup and the last print dialog left it.
+  QPrinter& Printer();
 
  private:
   void PageSetup();
@@ -62,6 +69,7 @@ class CPrintCommands : public ICommandTarget {
   CMeriskDoc& m_doc;
   IUserQuestions& m_ui;
   PageLayout m_layout;
+  std::unique_ptr<QPrinter> m_printer;
 };
 
 }  // namespace kolvaro

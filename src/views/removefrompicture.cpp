@@ -1,8 +1,8 @@
 #include "views/removefrompicture.h"
 
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 
 namespace kolvaro {

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
-#include "platform/settings.h"
+#include "qt/qtstring.h"
+#include "core/ports/settings.h"
 #include "views/picturectrl.h"
 #include "views/picturelayout.h"
 

@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/gui/thumbnailmaker.h"
-#include "platform/qt/qtstring.h"
+#include "qt/gui/thumbnailmaker.h"
+#include "qt/qtstring.h"
 #include "res/strings.h"
 #include "views/datetext.h"
 
@@ -41,6 +41,11 @@ const CThumbnailMemory::Entry* CThumbnailMemory::Find(const QString& path) {
   if (it == m_index.end()) return nullptr;
   m_order.splice(m_order.begin(), m_order, it->second);
   return &it->second->second;
+}
+
+const CThumbnailMemory::Entry* CThumbnailMemory::Peek(const QString& path) const {
+  const auto it = m_index.find(path);
+  return it == m_index.end() ? nullptr : &it->second->second;
 }
 
 void CThumbnailMemory::Put(const QString& path, Entry entry) {
@@ -87,13 +92,13 @@ CThumbnailLoader::~CThumbnailLoader() {
   m_pool.waitForDone();
 }
 
-void CThumbnailLoader::Want(const std::vector<QString>& paths) {
+void CThumbnailLoader::Want(const std::vector<Wanted>& wanted) {
   int start = 0;
   {
     std::lock_guard lock(m_mutex);
     m_queue.clear();
-    for (const QString& p : paths)
-      if (!m_running.count(p)) m_queue.push_back(p);
+    for (const Wanted& w : wanted)
+      if (!m_running.count(w.path)) m_queue.push_back(w);
     start = std::min<int>(static_cast<int>(m_queue.size()), m_pool.maxThreadCount() - m_workers);
     m_workers += std::max(start, 0);
   }
@@ -107,23 +112,25 @@ std::size_t CThumbnailLoader::Pending() const {
 
 void CThumbnailLoader::Work() {
   for (;;) {
-    QString path;
+    Wanted item;
     {
       std::lock_guard lock(m_mutex);
       if (m_queue.empty()) {
         --m_workers;
         return;
       }
-      path = std::move(m_queue.front());
+      item = std::move(m_queue.front());
       m_queue.pop_front();
-      m_running.insert(path);
+      m_running.insert(item.path);
     }
     // On a screen with more than one pixel to the point the normal size would show at half.
     const ThumbnailSize size =
         std::max(m_box.width(), m_box.height()) > static_cast<int>(ThumbnailSize::kNormal)
             ? ThumbnailSize::kLarge
             : ThumbnailSize::kNormal;
-    ThumbnailResult made = MakeThumbnail(m_cache, path.toStdString(), size);
+    ThumbnailResult made =
+        MakeThumbnail(m_cache, item.path.toStdString(), size,
+                      item.preview ? EmbeddedPreview::kForScreen : EmbeddedPreview::kNever);
     QImage shown;
     if (!made.image.isNull()) {
       shown = made.image.size().boundedTo(m_box) == made.image.size()
@@ -133,14 +140,15 @@ void CThumbnailLoader::Work() {
       shown.convertTo(shown.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     }
     const ThumbnailSource::State state = made.state;
+    const bool preview = made.from == ThumbnailResult::From::kEmbedded;
     QMetaObject::invokeMethod(
         this,
-        [this, path, shown, state] {
+        [this, path = std::move(item.path), shown, state, preview] {
           {
             std::lock_guard lock(m_mutex);
             m_running.erase(path);
           }
-          m_done(path, shown, state);
+          m_done(path, shown, state, preview);
         },
         Qt::QueuedConnection);
   }
@@ -280,15 +288,16 @@ CThumbnailStrip::CThumbnailStrip(CMeriskDoc& doc, std::function<void(int)> showP
   const QSize box = (QSizeF(kThumbnailEdge, kThumbnailEdge) * dpr).toSize();
   m_loader = new CThumbnailLoader(
       std::move(cache), box,
-      [this, dpr](const QString& path, const QImage& image, ThumbnailSource::State state) {
+      [this, dpr, box](const QString& path, const QImage& image, ThumbnailSource::State state,
+                  bool preview) {
         QImage shown = image;
-        shown.setDevicePixelRatio(dpr);
-        OnThumbnail(path, shown, state);
+        shown.setDevicePixelRatio(ShownPixelRatio(image.size(), box, dpr));
+        OnThumbnail(path, {std::move(shown), state, preview});
       },
       this);
   connect(this, &QListView::clicked, this, &CThumbnailStrip::Activate);
   m_doc.AddView(this);
-  Sync();
+  Sync(false);
 }
 
 CThumbnailStrip::~CThumbnailStrip() {
@@ -308,20 +317,22 @@ CThumbnailMemory::Entry CThumbnailStrip::HeldFor(int row) const {
   return none;
 }
 
-void CThumbnailStrip::Sync() {
+void CThumbnailStrip::Sync(bool recheck) {
   const std::vector<std::int32_t>& selection = m_doc.Selection();
   const bool changed = m_model->Follow(selection);
   const int position = m_doc.CurrentPosition();
   const int marked = position >= 0 && position < m_model->rowCount({}) ? position : -1;
   if (changed || marked != m_model->marked) {
     m_model->marked = marked;
-    m_recheck = m_model->PathAt(marked);
     if (marked >= 0) {
       const QModelIndex index = m_model->index(marked);
       selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
       scrollTo(index, QAbstractItemView::EnsureVisible);
     }
   }
+  // A new selection, "Los!" or another picture shown looks at every file in
+  // sight again, so that a renamed folder shows in every cell at once.
+  if (recheck) m_bRecheck = true;
   // Paths may have been rewritten and pictures removed: what is in sight is asked for again.
   viewport()->update();
   RequestVisibleSoon();
@@ -346,25 +357,36 @@ void CThumbnailStrip::RequestVisible() {
   const QModelIndex last = indexAt(QPoint(viewport()->width() - 1, middle));
   const int from = first.isValid() ? first.row() : 0;
   const int to = last.isValid() ? last.row() : m_model->rowCount({}) - 1;
-  std::vector<QString> wanted;
-  // The marked picture first, then the others in sight from the left.
-  if (m_model->marked >= from && m_model->marked <= to) {
-    const QString path = m_model->PathAt(m_model->marked);
-    if (!path.isEmpty() && (!m_memory.Holds(path) || path == m_recheck)) wanted.push_back(path);
-    m_recheck.clear();
-  }
-  for (int row = from; row <= to; ++row) {
-    const QString path = m_model->PathAt(row);
-    if (!path.isEmpty() && !m_memory.Holds(path) && std::find(wanted.begin(), wanted.end(), path) == wanted.end())
-      wanted.push_back(path);
-  }
+  // The marked picture first, then the others in sight from the left; the
+  // pictures' own thumbnails, which take a decoding, after every quick one.
+  std::vector<CThumbnailLoader::Wanted> wanted, own;
+  const auto listed = [&](const QString& path) {
+    const auto same = [&](const CThumbnailLoader::Wanted& w) { return w.path == path; };
+    return std::any_of(wanted.begin(), wanted.end(), same) ||
+           std::any_of(own.begin(), own.end(), same);
+  };
+  const auto ask = [&](const QString& path) {
+    if (path.isEmpty() || listed(path)) return;
+    const CThumbnailMemory::Entry* held = m_memory.Peek(path);
+    if (held && held->preview)
+      own.push_back({path, false});
+    else if (!held || m_bRecheck)
+      wanted.push_back({path, true});
+  };
+  if (m_model->marked >= from && m_model->marked <= to) ask(m_model->PathAt(m_model->marked));
+  for (int row = from; row <= to; ++row) ask(m_model->PathAt(row));
+  m_bRecheck = false;
+  wanted.insert(wanted.end(), own.begin(), own.end());
   m_loader->Want(wanted);
 }
 
-void CThumbnailStrip::OnThumbnail(const QString& path, const QImage& image, ThumbnailSource::State state) {
-  m_memory.Put(path, {image, state});
+void CThumbnailStrip::OnThumbnail(const QString& path, CThumbnailMemory::Entry entry) {
+  const bool preview = entry.preview;
+  m_memory.Put(path, std::move(entry));
   viewport()->update();
   emit ThumbnailArrived();
+  // The preview stands in while the picture's own thumbnail is made.
+  if (preview) RequestVisibleSoon();
 }
 
 void CThumbnailStrip::Activate(const QModelIndex& index) {
@@ -393,6 +415,10 @@ void CThumbnailStrip::resizeEvent(QResizeEvent* event) {
 void CThumbnailStrip::showEvent(QShowEvent* event) {
   QListView::showEvent(event);
   RequestVisibleSoon();
+}
+
+qreal ShownPixelRatio(QSize thumbnail, QSize box, qreal screenRatio) {
+  return thumbnail.width() < box.width() && thumbnail.height() < box.height() ? 1.0 : screenRatio;
 }
 
 }  // namespace kolvaro

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/document.h"
-#include "platform/qt/gui/thumbnailcache.h"
+#include "qt/gui/thumbnailcache.h"
 
 namespace kolvaro {
 
@@ -32,6 +32,7 @@ class CThumbnailMemory {
   struct Entry {
     QImage image;  ///< null for a file that is missing or unreadable
     ThumbnailSource::State state = ThumbnailSource::State::kOk;
+    bool preview = false;  ///< the camera's EXIF preview, until the picture's own thumbnail is made
   };
   static constexpr std::size_t kDefaultBudget = 64u << 20;
 
@@ -39,6 +40,8 @@ class CThumbnailMemory {
   /// The entry, now the most recently shown; null when not held.
   const Entry* Find(const QString& path);
   bool Holds(const QString& path) const { return m_index.count(path) != 0; }
+  /// The entry as it is, without making it the most recently shown; null when not held.
+  const Entry* Peek(const QString& path) const;
   /// Keeps the entry, dropping the least recently shown ones beyond the budget.
   void Put(const QString& path, Entry entry);
   void Clear();
@@ -54,19 +57,32 @@ class CThumbnailMemory {
   std::unordered_map<QString, Order::iterator> m_index;
 };
 
+/// The pixel ratio a made thumbnail is shown at, for a loader box in device
+/// pixels: a thumbnail smaller than its box is a small picture at its own
+/// pixels and keeps the size it has on a plain screen (ratio 1), so that it
+/// fills its cell as the others do.
+qreal ShownPixelRatio(QSize thumbnail, QSize box, qreal screenRatio);
+
 /// Makes thumbnails on worker threads, the most wanted first; what is no
 /// longer wanted is dropped before it is started.
 class CThumbnailLoader : public QObject {
  public:
-  using Done = std::function<void(const QString& path, const QImage& image, ThumbnailSource::State state)>;
+  /// `preview`: the image is the camera's EXIF preview, not yet the picture's own.
+  using Done = std::function<void(const QString& path, const QImage& image,
+                                  ThumbnailSource::State state, bool preview)>;
+  struct Wanted {
+    QString path;
+    /// May the EXIF preview answer first? False asks for the picture's own thumbnail.
+    bool preview = true;
+  };
   /// `box`: device pixels the thumbnails are scaled into; `done` runs on the
   /// loader's thread for each thumbnail made.
   CThumbnailLoader(CThumbnailCache cache, QSize box, Done done, QObject* parent = nullptr);
   ~CThumbnailLoader() override;
 
-  /// Replaces everything waiting by `paths`, in that order; a path being
+  /// Replaces everything waiting by `wanted`, in that order; a path being
   /// made already is not asked for again.
-  void Want(const std::vector<QString>& paths);
+  void Want(const std::vector<Wanted>& wanted);
   /// Waiting or being made.
   std::size_t Pending() const;
   void WaitForDone() { m_pool.waitForDone(); }
@@ -78,7 +94,7 @@ class CThumbnailLoader : public QObject {
   const QSize m_box;
   Done m_done;
   mutable std::mutex m_mutex;
-  std::deque<QString> m_queue;
+  std::deque<Wanted> m_queue;
   std::unordered_set<QString> m_running;
   int m_workers = 0;
   QThreadPool m_pool;
@@ -97,8 +113,8 @@ class CThumbnailStrip : public QListView, public IDocumentObserver {
   ~CThumbnailStrip() override;
 
   void OnUpdate(CDocument&, IDocumentObserver*, long) override {}
-  void OnSelectionChanged() override { Sync(); }
-  void OnContentsChanged() override { Sync(); }
+  void OnSelectionChanged() override { Sync(true); }
+  void OnContentsChanged() override { Sync(false); }
 
   /// The row marked as the current picture; -1 for none.
   int MarkedRow() const;
@@ -118,11 +134,11 @@ class CThumbnailStrip : public QListView, public IDocumentObserver {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void Sync();
+  void Sync(bool recheck);
   void RequestVisibleSoon();
   void RequestVisible();
   void Activate(const QModelIndex& index);
-  void OnThumbnail(const QString& path, const QImage& image, ThumbnailSource::State state);
+  void OnThumbnail(const QString& path, CThumbnailMemory::Entry entry);
 
   CMeriskDoc& m_doc;
   std::function<void(int)> m_showPosition;
@@ -130,9 +146,9 @@ class CThumbnailStrip : public QListView, public IDocumentObserver {
   mutable CThumbnailMemory m_memory;
   CThumbnailLoader* m_loader = nullptr;
   bool m_bRequestPending = false;
-  // The picture just made current is looked at again even when held: its
-  // file may have gone or changed since its thumbnail was made.
-  QString m_recheck;
+  // After a new selection or a move, the thumbnails in sight are made again
+  // even when held: their files may have gone or changed since.
+  bool m_bRecheck = false;
 };
 
 }  // namespace kolvaro

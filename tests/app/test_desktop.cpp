@@ -6,7 +6,7 @@
 #include <QToolBar>
 
 #include "app/aboutdlg.h"
-#include "platform/qt/widgets/hyperlink.h"
+#include "qt/widgets/hyperlink.h"
 #include "res/commands.h"
 #include "res/strings.h"
 #include "testsupport/app_fixture.h"

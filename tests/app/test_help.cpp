@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -12,7 +14,8 @@
 #include "app/helpwindow.h"
 #include "app/selectview.h"
 #include "app/settingsdlg.h"
-#include "platform/qt/widgets/hyperlink.h"
+#include "qt/widgets/hyperlink.h"
+#include "core/ports/settings.h"
 #include "res/commands.h"
 #include "testsupport/app_fixture.h"
 
@@ -45,6 +48,29 @@ TEST(HelpWindow, ShowsThePageAskedForOrElseTheContents) {
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(w.parentWidget(), nullptr);
   EXPECT_FALSE(w.testAttribute(Qt::WA_QuitOnClose));
+}
+
+// The help opens wholly on the asker's screen, beside the asking window, and
+// next time where the user left it.
+TEST(HelpWindow, OpensOnTheScreenBesideTheAskerAndComesBackWhereItWasLeft) {
+  CMemorySettings settings;
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  QWidget asker;
+  asker.setGeometry(screen.left(), screen.top(), screen.width() / 3, screen.height() / 2);
+  asker.show();
+  QApplication::setActiveWindow(&asker);
+  QRect left;
+  {
+    CHelpWindow w(kFolder, &settings);
+    w.ShowContents();
+    EXPECT_TRUE(screen.contains(w.frameGeometry())) << w.frameGeometry().height();
+    EXPECT_FALSE(w.frameGeometry().intersects(asker.frameGeometry()));
+    w.setGeometry(w.geometry().adjusted(-10, 0, -20, -30));
+    left = w.geometry();
+  }  // still open as the program ends
+  CHelpWindow again(kFolder, &settings);
+  again.ShowContents();
+  EXPECT_EQ(again.geometry(), left);
 }
 
 TEST(HelpWindow, LinksStayInTheHelpOrGoToTheBrowser) {

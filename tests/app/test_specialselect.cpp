@@ -47,10 +47,11 @@ TEST(SpecialSelectModel, NumbersArePositionsAndOnlyTheAvailableListIsRelabelled)
   const struct {
     int mode;
     std::vector<std::string> available;
-  } modes[] = {{Model::kFileName, {"1 c.jpg", "2 a.jpg", "3 urlaub\\b.jpg"}},
-               {Model::kTitle, {"1 Caro", "2 Anna", "3 "}},
-               {7, {"1 Caro", "2 Anna", "3 "}},  // no such mode: nothing changes
-               {Model::kNumberOnly, {"1", "2", "3"}}};
+  } modes[] = {
+      {Model::kFileName, {"1 c.jpg", "2 a.jpg", "3 urlaub/b.jpg"}},  // as a Linux user reads it
+      {Model::kTitle, {"1 Caro", "2 Anna", "3 "}},
+      {7, {"1 Caro", "2 Anna", "3 "}},  // no such mode: nothing changes
+      {Model::kNumberOnly, {"1", "2", "3"}}};
   for (const auto& m : modes) {
     model.SetMode(m.mode);
     EXPECT_EQ(Texts(model.Available()), m.available) << m.mode;

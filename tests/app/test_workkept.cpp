@@ -156,6 +156,22 @@ TEST(WorkKeptTest, CtrlArrowsStepThroughThePicturesFromEveryField) {
   EXPECT_NE(s.view->ShownPicture(), typedOn);
 }
 
+TEST(WorkKeptTest, TypingGoesOnWhereItWasAfterCtrlS) {
+  Started s;
+  s.frame->show();
+  QApplication::setActiveWindow(s.frame);
+  const std::int32_t shown = s.view->ShownPicture();
+  s.Headline()->setFocus();
+  s.Headline()->selectAll();
+  QTest::keyClicks(s.Headline(), QStringLiteral("Strandtag"));
+  QTest::keyClick(s.Headline(), Qt::Key_S, Qt::ControlModifier);
+  ASSERT_FALSE(s.f.app->Document().IsModified());
+  QTest::keyClicks(s.Headline(), QStringLiteral(" zwei"));
+  EXPECT_EQ(s.Headline()->toPlainText(), QStringLiteral("Strandtag zwei"));
+  s.frame->RouteCommand(ID_FILE_SAVE);
+  EXPECT_EQ(s.StoredTitle(shown), "Strandtag zwei");
+}
+
 TEST(WorkKeptTest, ANewAlbumWithoutItsRootFolderIsBasedInTheHomeFolder) {
   test::AppFixture f;
   f.settings.SetString("Pictures", "RootFolder", "/gibt/es/nicht/");
@@ -175,7 +191,7 @@ TEST(WorkKeptTest, SaveAsShowsTheNewStoredNamesAtOnce) {
   AddPictureFiles(doc, f.ui, {f.WriteJpeg("reise/a.jpg")});
   doc.SelectPictures(-1, -1, -1);
   auto* name = f.app->MainFrame()->DescriptionView()->findChild<QLineEdit*>(QStringLiteral("editFileName"));
-  EXPECT_EQ(name->text(), QStringLiteral("reise\\a.jpg"));
+  EXPECT_EQ(name->text(), QStringLiteral("reise/a.jpg"));  // stored with a backslash
   f.ui.chosenSaveFile = f.Path("reise/album.kvo");
   ASSERT_TRUE(f.app->OnFileSaveAs());
   EXPECT_EQ(name->text(), QStringLiteral("a.jpg"));

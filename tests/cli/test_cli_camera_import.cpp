@@ -23,13 +23,22 @@ TEST_F(CliCameraImport, MovesTheCardIntoTheAlbumFolderWithTheThemeAndKeepsWhatIt
   // Nobody can answer the question before replacing: the card's file stays.
   WriteFile(m_dir / "karte" / "DCIM" / "c.jpg", "neu");
   WriteFile(m_dir / "album" / "c.jpg", "alt");
+  // A linked folder leads off the card: nothing of it is taken.
+  fs::create_directories(m_dir / "draussen");
+  WriteFile(m_dir / "draussen" / "fremd.jpg", "\xFF\xD8\xFF\xD9");
+  fs::create_directory_symlink("../../draussen", m_dir / "karte" / "DCIM" / "102LINK");
   ASSERT_EQ(Run({"new", "album/a.kvo"}).exitCode, 0);
   ASSERT_EQ(Run({"theme", "add", "album/a.kvo", "Urlaub"}).exitCode, 0);
 
   const CliResult r = Run({"camera-import", "album/a.kvo", "karte", "--move", "--theme", "1",
                            "--log-folder", "log"});
   EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_EQ(r.out, "2 Dateien ins Album aufgenommen, 0 waren schon darin, 1 sind auf der Karte geblieben.\n");
+  EXPECT_EQ(
+      r.out,
+      "karte/DCIM/102LINK ist eine symbolische Verknüpfung und wurde übergangen.\n"
+      "2 Dateien ins Album aufgenommen, 0 waren schon darin, 1 sind auf der Karte geblieben.\n");
+  EXPECT_TRUE(fs::exists(m_dir / "draussen" / "fremd.jpg"));
+  EXPECT_FALSE(fs::exists(m_dir / "album" / "fremd.jpg"));
   EXPECT_NE(r.err.find("c.jpg; sie wird nicht ersetzt"), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(m_dir / "album" / "c.jpg"), "alt");
   EXPECT_TRUE(fs::exists(m_dir / "karte" / "DCIM" / "c.jpg"));

@@ -122,6 +122,29 @@ TEST_F(CliPictures, AddRefusesNamesItCannotKeepExactly) {
   EXPECT_TRUE(pictures.contains("x:y.jpg"));
 }
 
+// What is not a picture file is named for what it is, not as missing.
+TEST_F(CliPictures, AddNamesWhyAFileCannotBeAdded) {
+  ASSERT_EQ(Run({"new", "album.kvo"}).exitCode, 0);
+  fs::create_directory(m_dir / "ordner");
+  fs::create_symlink("fehlt.jpg", m_dir / "lose.jpg");
+  fs::create_symlink("ordner", m_dir / "zum_ordner.jpg");
+  fs::create_symlink("kreis.jpg", m_dir / "kreis.jpg");
+  const std::pair<const char*, std::string> cases[] = {
+      {"weg.jpg", "weg.jpg wurde nicht gefunden."},
+      {"lose.jpg", "lose.jpg -> fehlt.jpg wurde nicht gefunden."},
+      {"zum_ordner.jpg", "zum_ordner.jpg ist keine gew\xC3\xB6hnliche Datei."},
+      {"kreis.jpg", "kreis.jpg ist keine gew\xC3\xB6hnliche Datei."},
+  };
+  for (const auto& [file, message] : cases) {
+    const CliResult r = Run({"add", "album.kvo", file});
+    EXPECT_EQ(r.exitCode, 1) << file;
+    EXPECT_EQ(r.err, "kolvaro-cli: " + message + "\n") << file;
+  }
+  // A link to a picture is a picture.
+  fs::create_symlink(Jpeg("bild.jpg").filename(), m_dir / "zum_bild.jpg");
+  EXPECT_EQ(Run({"add", "album.kvo", "zum_bild.jpg"}).exitCode, 0);
+}
+
 TEST_F(CliPictures, AddFolderTakesTheFoldersJpegsSilently) {
   ASSERT_EQ(Run({"new", "album.kvo"}).exitCode, 0);
   Jpeg("urlaub/IMG_0001.JPG");

@@ -38,5 +38,20 @@ TEST_F(CliRelocate, MissingListsWhatRelocateRepairs) {
   EXPECT_EQ(Run({"relocate", "a.kvo", "alt/"}).exitCode, 2);
 }
 
+// "Change nothing" changes nothing: an empty beginning is refused.
+TEST_F(CliRelocate, AnEmptyBeginningIsRefusedAndTheAlbumStays) {
+  const fs::path picture = m_dir / "a.jpg";
+  WriteFile(picture, "\xFF\xD8\xFF\xD9");
+  MakeAlbum(m_dir / "a.kvo", [&](CMeriskDoc& doc) {
+    doc.AddOrUpdatePicture(1, picture.string(), COleDateTime(), 4, "");
+  });
+  const std::string before = ReadFile((m_dir / "a.kvo").string());
+  const CliResult r = Run({"relocate", "a.kvo", "", ""});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("Pfadanfang ist leer"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile((m_dir / "a.kvo").string()), before);
+  EXPECT_EQ(Run({"missing", "a.kvo"}).exitCode, 0);
+}
+
 }  // namespace
 }  // namespace kolvaro::test

@@ -27,6 +27,7 @@
 #include "core/meriskdoc.h"
 #include "core/safefile.h"
 #include "testsupport/album_bytes.h"
+#include "testsupport/fakes.h"
 #include "testsupport/files.h"
 
 namespace kolvaro {
@@ -156,6 +157,13 @@ class AlbumTest : public ::testing::Test {
   test::ScopedEnv m_tz{"TZ", "Europe/Berlin"};
   CMemorySettings m_settings;
   test::TempDir m_dir;
+  bool NoJournal() const {
+    const fs::path folder = m_state.Path() / "kolvaro";
+    return !fs::exists(folder) || fs::is_empty(folder);
+  }
+
+  test::TempDir m_state;  // the rollback journals
+  test::ScopedEnv m_stateHome{"XDG_STATE_HOME", m_state.Path().string()};
 };
 
 // ----------------------------------------------------------- the file
@@ -773,6 +781,99 @@ TEST_F(AlbumTest, AKilledSaveLeavesNoTemporaryFileBehind) {
   expected.push_back("Album.kvo");
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(FolderEntries(m_dir.Path()), expected);
+}
+
+int g_killAtPiece = 0;
+void KillAtPiece(std::uint64_t) {
+  if (--g_killAtPiece == 0) ::raise(SIGKILL);
+}
+
+// A save killed after any piece it writes leaves the old album or the new
+// one: by rename, and in place (a second hard link, a folder that takes no
+// new file), growing and shrinking. The open after the kill undoes a cut-off
+// in-place write and says so.
+TEST_F(AlbumTest, ASaveKilledAnywhereLeavesTheOldOrTheNewAlbum) {
+  for (const std::string kind : {"umbenannt", "verlinkt", "nurlesen"}) {
+    SCOPED_TRACE(kind);
+    const std::string folder = m_dir / kind;
+    fs::create_directory(folder);
+    const std::string path = folder + "/Album.kvo";
+    auto doc = FilledDoc();
+    std::string error;
+    ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+    if (kind == "verlinkt") fs::create_hard_link(path, folder + "/Zweit.kvo");
+    if (kind == "nurlesen") {
+      ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    }
+    int olds = 0, news = 0, restored = 0;
+    for (const std::size_t infoSize : {9000, 10}) {
+      const std::string before = test::ReadFile(path);
+      doc->SetAlbumInfo(std::string(infoSize, 'i'), doc->UpdateUrl(), 1);
+      const std::string after = Serialized(*doc);
+      for (int piece = 1;; ++piece) {
+        std::fflush(nullptr);
+        const pid_t saver = ::fork();
+        if (saver == 0) {
+          g_killAtPiece = piece;
+          SetSaveWriteHook(KillAtPiece);
+          std::string err;
+          ::_exit(doc->OnSaveDocument(path, &err) ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(saver, &status, 0);
+        test::FakeUserQuestions ui;
+        CMeriskDoc reopened(m_settings);
+        reopened.SetUserQuestions(&ui);
+        ASSERT_TRUE(reopened.OnOpenDocument(path, &error)) << error << ", piece " << piece;
+        const std::string now = test::ReadFile(path);
+        ASSERT_TRUE(now == before || now == after) << "piece " << piece;
+        ++(now == before ? olds : news);
+        if (!ui.messages.empty()) {
+          ++restored;
+          EXPECT_NE(ui.messages[0].text.find(path), std::string::npos) << ui.messages[0].text;
+        }
+        if (kind == "verlinkt") {
+          EXPECT_EQ(test::ReadFile(folder + "/Zweit.kvo"), now);
+        }
+        EXPECT_TRUE(NoJournal()) << "piece " << piece;
+        if (WIFEXITED(status)) {
+          EXPECT_EQ(WEXITSTATUS(status), 0);
+          EXPECT_EQ(now, after);
+          break;
+        }
+        test::WriteFile(path, before);  // in place: the next kill starts from the old album
+      }
+    }
+    std::printf("[          ] %s: %d kills, %d old, %d new, %d restored on open\n", kind.c_str(),
+                olds + news - 2, olds, news - 2, restored);
+    EXPECT_GE(olds, 4);
+    if (kind != "umbenannt") {
+      EXPECT_GE(restored, 2);
+    }
+  }
+}
+
+TEST_F(AlbumTest, AnInPlaceSaveWhoseJournalFindsNoRoomLeavesTheAlbumAsItWas) {
+  const std::string path = m_dir / "Album.kvo";
+  auto doc = FilledDoc();
+  doc->SetAlbumInfo(std::string(8192, 'i'), doc->UpdateUrl(), 1);
+  std::string error;
+  ASSERT_TRUE(doc->OnSaveDocument(path, &error)) << error;
+  fs::create_hard_link(path, m_dir / "Zweit.kvo");
+  const std::string before = test::ReadFile(path);
+  const std::string result = InChild([&] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{before.size() / 2, before.size() / 2};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit failed");
+    doc->SetAlbumInfo("kurz", doc->UpdateUrl(), 1);
+    std::string err;
+    return doc->OnSaveDocument(path, &err) ? std::string("saved") : err;
+  });
+  EXPECT_EQ(result.substr(0, result.find(". ")), "Vor dem Speichern von " + path +
+                                                     " konnte keine Sicherungskopie in " +
+                                                     (m_state / "kolvaro/") + " angelegt werden");
+  EXPECT_EQ(test::ReadFile(path), before);
+  EXPECT_TRUE(NoJournal());
 }
 
 TEST_F(AlbumTest, PipesAndDevicesAreNeverOpenedAsAlbumsOrPictures) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "testsupport/files.h"
 
 namespace kolvaro {

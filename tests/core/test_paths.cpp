@@ -218,6 +218,22 @@ TEST(PathStyles, StoredNamesResolveToThePicture) {
   }
 }
 
+TEST(PathStyles, StoredNamesShowAsTheUserWritesPaths) {
+  const struct {
+    PathStyle style;
+    const char* stored;
+    const char* shown;
+  } cases[] = {
+      {PathStyle::Posix, "..\\pics2\\a.jpg", "../pics2/a.jpg"},
+      {PathStyle::Posix, "D:\\bilder\\a.jpg", "D:/bilder/a.jpg"},
+      {PathStyle::Posix, "/home/anna/a\\b.jpg",
+       "/home/anna/a\\b.jpg"},  // a backslash in a file name
+      {PathStyle::Windows, "..\\pics2\\a.jpg", "..\\pics2\\a.jpg"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DisplayedStoredName(c.style, c.stored), c.shown) << c.stored;
+}
+
 TEST(PathStyles, FoldersInStoredForm) {
   EXPECT_EQ(ToStoredFolder(PathStyle::Windows, "C:\\Bilder/Neu\\"), "C|\\Bilder\\Neu\\");
   EXPECT_EQ(FromStoredFolder(PathStyle::Windows, "C|/Bilder/"), "C:\\Bilder\\");

@@ -120,8 +120,8 @@ TEST_F(AddPicturesTest, DuplicatesCompareWithCaseButNotTheFolder) {
   const std::string x = Jpeg(elsewhere / "x.jpg");
   ui.chosenFiles = {same, lower, x};
   EXPECT_EQ(AddPictureFiles(doc, ui, ui.chosenFiles), 2);
-  EXPECT_EQ(ui.messages,
-            (std::vector<AskedMessage>{Duplicate("Reise\\\xC3\x84pfel.jpg"), Added(2)}));
+  EXPECT_EQ(ui.messages, (std::vector<AskedMessage>{Duplicate("Reise/\xC3\x84pfel.jpg"),
+                                                    Added(2)}));  // shown with '/'
   EXPECT_NE(Stored("Reise\\\xC3\xA4pfel.jpg"), nullptr);
   EXPECT_NE(Stored("..\\" + elsewhere.Path().filename().string() + "\\x.jpg"), nullptr)
       << "x.jpg of another folder is another picture";

@@ -44,6 +44,29 @@ TEST(AlbumSettings, AlbumInfoChangesTheAlbumOnlyWhenSomethingDiffers) {
   }
 }
 
+// The text box shows CR LF as LF: the text it gives back unchanged leaves the
+// album's bytes and its modified mark alone; a changed one keeps CR LF.
+TEST(AlbumSettings, AlbumInfoKeepsTheLineBreaksItWasWrittenWith) {
+  const struct {
+    const char* shown;
+    bool changed;
+    const char* stored;
+  } cases[] = {
+      {"Zeile 1\nZeile 2\n", false, "Zeile 1\r\nZeile 2\r\n"},
+      {"Zeile 1\nZeile 3\n", true, "Zeile 1\r\nZeile 3\r\n"},
+  };
+  for (const auto& c : cases) {
+    CMemorySettings settings;
+    CMeriskDoc doc(settings);
+    doc.OnNewDocument();
+    doc.SetAlbumInfo("Zeile 1\r\nZeile 2\r\n", "http://u", 1);
+    doc.SetModifiedFlag(false);
+    EXPECT_EQ(ApplyAlbumInfo(doc, c.shown, "http://u", false), c.changed) << c.shown;
+    EXPECT_EQ(doc.IsModified(), c.changed);
+    EXPECT_EQ(doc.AlbumInfo(), c.stored);
+  }
+}
+
 TEST(AlbumSettings, AnAlbumWithoutFolderIsBasedInTheChosenOneASavedAlbumKeepsItsOwn) {
   for (const bool saved : {false, true}) {
     test::TempDir dir;

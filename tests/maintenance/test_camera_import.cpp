@@ -3,9 +3,17 @@
 // target that takes nothing more.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "core/filetransfer.h"
+#include "core/safefile.h"
 #include "maintenance/cameraimport.h"
 #include "maintenance/capturedate.h"
 #include "testsupport/fakes.h"
@@ -19,6 +27,8 @@ namespace fs = std::filesystem;
 using Status = TransferResult::Status;
 
 constexpr char kShot[] = "2023:12:24 17:30:00";
+// Stands for the album's save, which a move waits for.
+const std::function<bool()> kSaved = [] { return true; };
 
 // The real transfers, as the program and kolvaro-cli run them.
 class DiskOperations : public test::FakeFileOperations {
@@ -91,6 +101,12 @@ TEST_F(CameraImportTest, ScanFindsEveryCardLayoutInNameOrder) {
     fs::create_directories(fs::path(card / f).parent_path());
     test::WriteFile(card / f, f);
   }
+  // Links lead off the card: skipped, and named.
+  test::TempDir outside;
+  test::WriteFile(outside / "fremd.jpg", "fremd");
+  fs::create_directory_symlink(outside.Path(), card / "DCIM/102LINK");
+  fs::create_directory_symlink(outside.Path(), card / "DCLINK");
+  fs::create_symlink(outside / "fremd.jpg", card / "DCIM/100CANON/link.jpg");
   // Folder by folder in the order of the layouts; in a folder pattern by
   // pattern, each in byte order of the names.
   const std::vector<std::string> expected = {
@@ -98,12 +114,15 @@ TEST_F(CameraImportTest, ScanFindsEveryCardLayoutInNameOrder) {
       "DCIM/100CANON/clip.AVI", "MSSONY/MOML0001/m.tif", "DCIM/direkt.Jpg", "QVIM/QV1/q.bmp"};
   // Typed without the trailing '/', the source folder itself is searched too.
   for (const std::string& source : {card.Folder(), card.Path().string()}) {
-    std::vector<std::string> found;
-    for (const CameraFile& f : ScanCameraSource(source)) {
+    std::vector<std::string> found, links;
+    for (const CameraFile& f : ScanCameraSource(source, &links)) {
       found.push_back(f.path.substr(card.Folder().size()));
       EXPECT_EQ(f.size, found.back().size()) << f.path;
     }
     EXPECT_EQ(found, expected) << source;
+    for (std::string& link : links) link = link.substr(card.Folder().size());
+    EXPECT_EQ(links,
+              (std::vector<std::string>{"DCIM/102LINK", "DCIM/100CANON/link.jpg", "DCLINK"}));
   }
 }
 
@@ -145,11 +164,15 @@ TEST_F(CameraImportTest, CopyAddsEachFileWithItsDateAndTheChosenTheme) {
 // before replacing decides; the card keeps what was not moved. On the same
 // file system and across file systems (a card in memory).
 TEST_F(CameraImportTest, SameNameInTwoCameraFoldersAsksBeforeReplacing) {
+  struct Counts {
+    int added, duplicates, refused, failed;
+    bool stopped;
+  };
   struct Case {
     Answer answer;
     std::vector<std::string> left;
     bool secondInAlbum;  // the album folder's IMG_0001.JPG is the second one
-    CameraImportCounts counts;
+    Counts counts;
   };
   const std::string second = "DCIM/101CANON/IMG_0001.JPG";
   const Case cases[] = {
@@ -171,7 +194,7 @@ TEST_F(CameraImportTest, SameNameInTwoCameraFoldersAsksBeforeReplacing) {
       test::ScriptedQuestions ui;
       ui.answers = {c.answer};
 
-      const CameraImportCounts n = ImportCamera(*doc, ui, disk, card.Folder(), 0, true);
+      const CameraImportCounts n = ImportCamera(*doc, ui, disk, card.Folder(), 0, true, {}, kSaved);
 
       const std::string where = parent.string() + " " + std::to_string(int(c.answer));
       EXPECT_EQ(Left(card), c.left) << where;
@@ -204,7 +227,7 @@ TEST_F(CameraImportTest, CancelStopsAfterTheCurrentFileAndLeavesTheRestOnTheCard
   hooks.progress = [&](const CameraImportProgress& p) { last = p; };
   hooks.cancelRequested = [&] { return arrived == 2; };
 
-  const CameraImportCounts n = ImportCamera(*doc, ui, disk, card.Folder(), 0, true, hooks);
+  const CameraImportCounts n = ImportCamera(*doc, ui, disk, card.Folder(), 0, true, hooks, kSaved);
 
   EXPECT_EQ(n.added, 2);
   EXPECT_TRUE(n.stopped);
@@ -232,7 +255,7 @@ TEST_F(CameraImportTest, FailedTransfersLeaveEveryCardFileAndTheAlbumAsTheyWere)
     const auto doc = Album();
     doc->SetModifiedFlag(false);
 
-    const CameraImportCounts n = ImportCamera(*doc, ui, full, card.Folder(), 7, true);
+    const CameraImportCounts n = ImportCamera(*doc, ui, full, card.Folder(), 7, true, {}, kSaved);
 
     EXPECT_EQ(full.calls, c.calls);
     EXPECT_EQ(n.added, 0);
@@ -243,6 +266,110 @@ TEST_F(CameraImportTest, FailedTransfersLeaveEveryCardFileAndTheAlbumAsTheyWere)
     EXPECT_EQ(ui.messages[0].kind, UserMessage::Kind::Error);
     EXPECT_FALSE(doc->IsModified());
   }
+}
+
+// A move takes a file off the card only after the album holding its copy is
+// saved, and only when the card file is still as its copy found it: a file
+// the camera was still writing stays, as does every file of a failed save.
+TEST_F(CameraImportTest, AMoveRemovesOnlyUnchangedFilesAndOnlyAfterTheSave) {
+  for (const bool saves : {true, false}) {
+    SCOPED_TRACE(saves ? "saved" : "save failed");
+    test::TempDir card;
+    Jpeg(card / "DCIM/100CANON/1.jpg");
+    Jpeg(card / "DCIM/100CANON/2.jpg");
+    const auto doc = Album();
+    test::FakeUserQuestions ui;
+    bool onCardAtSave = false;
+    CameraTransferHooks hooks;
+    hooks.arrived = [&](std::size_t i, const TransferResult&) {
+      if (i == 0) std::ofstream(card / "DCIM/100CANON/1.jpg", std::ios::app) << "mehr";
+    };
+    const CameraImportCounts n = ImportCamera(*doc, ui, disk, card.Folder(), 0, true, hooks, [&] {
+      onCardAtSave = Left(card).size() == 2;
+      return saves;
+    });
+    EXPECT_TRUE(onCardAtSave);
+    EXPECT_EQ(n.added, 2);
+    EXPECT_EQ(n.kept, saves ? 1 : 2);
+    std::vector<std::string> left = {"DCIM/100CANON/1.jpg"};
+    if (!saves) left.push_back("DCIM/100CANON/2.jpg");
+    EXPECT_EQ(Left(card), left);
+    ASSERT_EQ(ui.messages.size(), saves ? 1u : 0u);
+    if (saves) {
+      EXPECT_NE(ui.messages[0].text.find("1.jpg hat sich"), std::string::npos);
+    }
+    EmptyAlbumFolder();
+  }
+}
+
+int g_killAt = 0;
+void CountDown(std::uint64_t = 0) {
+  if (--g_killAt == 0) ::raise(SIGKILL);
+}
+
+// kill -9 at every step of a move (each copy's progress, each arrival,
+// each piece of the album's save): every picture stays on the card or is in
+// the saved album, and the next import clears the hidden half copies.
+TEST_F(CameraImportTest, AKilledMoveLosesNoPicture) {
+  test::TempDir state;
+  test::ScopedEnv stateHome("XDG_STATE_HOME", state.Path().string());
+  const std::string path = album / "Album.kvo";
+  const std::vector<std::string> names = {"1.jpg", "2.jpg"};
+  int kills = 0, onCard = 0, inAlbum = 0;
+  for (int step = 1;; ++step) {
+    test::TempDir card;
+    for (const std::string& name : names) Jpeg(card / ("DCIM/100CANON/" + name), kShot, 9000);
+    {
+      auto doc = Album();
+      doc->SetAlbumInfo(std::string(6000, 'i'), doc->UpdateUrl(), 1);
+      ASSERT_TRUE(doc->OnSaveDocument(path));
+    }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      g_killAt = step;
+      SetSaveWriteHook([](std::uint64_t) { CountDown(); });
+      CMeriskDoc doc(settings);
+      test::FakeUserQuestions ui;
+      if (!doc.OnOpenDocument(path)) ::_exit(2);
+      CameraTransferHooks hooks;
+      hooks.progress = [](const CameraImportProgress&) { CountDown(); };
+      hooks.arrived = [](std::size_t, const TransferResult&) { CountDown(); };
+      ImportCamera(doc, ui, disk, card.Folder(), 0, true, hooks,
+                   [&] { return doc.OnSaveDocument(path); });
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    CMeriskDoc saved(settings);
+    ASSERT_TRUE(saved.OnOpenDocument(path)) << "step " << step;
+    for (const std::string& name : names) {
+      const bool left = fs::exists(card / ("DCIM/100CANON/" + name));
+      bool listed = false;
+      for (std::int32_t id = 1; id <= 2; ++id)
+        if (const PictureEntry* e = saved.Pictures().Find(id)) listed |= e->filename == name;
+      EXPECT_TRUE(left || (listed && fs::exists(album / name))) << name << ", step " << step;
+      onCard += left;
+      inAlbum += listed;
+    }
+    if (WIFEXITED(status)) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_TRUE(Left(card).empty());
+      break;
+    }
+    ++kills;
+    // The next import into the folder takes what a killed copy left.
+    test::FakeUserQuestions ui;
+    CMeriskDoc next(settings);
+    ASSERT_TRUE(next.OnOpenDocument(path));
+    ImportCamera(next, ui, disk, card.Folder(), 0, false);
+    for (const auto& e : fs::directory_iterator(album.Path()))
+      EXPECT_FALSE(e.path().filename().string().starts_with(".kolvaro-copy-")) << e.path();
+    EmptyAlbumFolder();
+  }
+  std::printf("[          ] %d kills: %d pictures left on the card, %d in the saved album\n", kills,
+              onCard, inAlbum);
+  EXPECT_GT(kills, 8);
 }
 
 // A cancelled copy leaves neither a half file nor a changed target, and

@@ -29,6 +29,7 @@ TEST(CopyPictureTest, CopiesOnlyARegularFileAndRemembersTheFolderAfterSuccess) {
   test::WriteFile(folder + "a.jpg", "\xFF\xD8\xFF\xD9");
   std::filesystem::create_directory(folder + "stick");
   std::filesystem::create_symlink(folder + "a.jpg", folder + "link.jpg");
+  std::filesystem::create_symlink(folder + "fehlt.jpg", folder + "ins-leere.jpg");
   struct Case {
     const char* picture;  // in the temporary folder; null: no current picture
     const char* chosen;   // relative to it
@@ -37,12 +38,13 @@ TEST(CopyPictureTest, CopiesOnlyARegularFileAndRemembersTheFolderAfterSuccess) {
     const char* message;  // start of the message shown, if any
   };
   const std::string notAccessible =
-      FormatMessage(LoadString(IDS_FILE_NOT_ACCESSIBLE), {folder + "link.jpg"});
+      FormatMessage(LoadString(IDS_FILE_NOT_ACCESSIBLE), {folder + "ins-leere.jpg"});
   const Case cases[] = {
       {"a.jpg", "stick", true, true, nullptr},
       {"a.jpg", "stick/", false, false, nullptr},
-      {"a.jpg", "", true, false, "Die Datei"},  // its own folder
-      {"link.jpg", "stick", true, false, notAccessible.c_str()},
+      {"a.jpg", "", true, false, "Die Datei"},     // its own folder
+      {"link.jpg", "stick", true, true, nullptr},  // copied by its content
+      {"ins-leere.jpg", "stick", true, false, notAccessible.c_str()},
       {nullptr, "stick", true, false, "Auf die Datei  kann"},
   };
   for (const Case& c : cases) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string_view>
 
 #include "core/meriskdoc.h"
 #include "testsupport/album_bytes.h"
@@ -14,6 +15,8 @@
 
 namespace kolvaro {
 namespace {
+
+constexpr std::string_view kJpeg("\xFF\xD8\xFF\xD9", 4);
 
 class DeletePictureTest : public ::testing::Test {
  protected:
@@ -69,11 +72,11 @@ TEST_F(DeletePictureTest, RemovesThePictureWithItsLinksAndRepeatsTheSelection) {
 }
 
 TEST_F(DeletePictureTest, MovesAnExistingFileToTheTrashOnlyWhenAsked) {
-  test::WriteFile(album / "a.jpg", "jpeg");
+  test::WriteFile(album / "a.jpg", kJpeg);
   doc.DeletePicture(1, true);
   EXPECT_EQ(files.trashed, std::vector<std::string>{album / "a.jpg"});
 
-  test::WriteFile(album / "b.jpg", "jpeg");
+  test::WriteFile(album / "b.jpg", kJpeg);
   doc.DeletePicture(2, false);
   EXPECT_EQ(files.trashed.size(), 1u) << "no trash without the flag";
 
@@ -90,11 +93,17 @@ TEST_F(DeletePictureTest, MovesAnExistingFileToTheTrashOnlyWhenAsked) {
 TEST_F(DeletePictureTest, TrashesOnlyTheRegularFileTheNameLeadsTo) {
   test::FakeUserQuestions ui;
   doc.SetUserQuestions(&ui);
-  test::WriteFile(album / "x:y.jpg", "jpeg");
+  test::WriteFile(album / "x:y.jpg", kJpeg);
   std::filesystem::create_directories(album / "opfer/ordner");
-  test::WriteFile(album / "opfer/geheim.jpg", "jpeg");
+  test::WriteFile(album / "opfer/geheim.jpg", kJpeg);
   std::filesystem::create_symlink(album / "opfer/geheim.jpg", album / "link.jpg");
   ASSERT_EQ(::mkfifo((album / "pipe.jpg").c_str(), 0600), 0);
+  // What a file is shows in its first bytes, not in its name.
+  test::WriteFile(album / "profil.jpg", "PATH=$HOME/bin:$PATH\n");
+  test::WriteFile(album / "anders.kvo", std::string_view("\x02\0\0\0\0\0\0\0", 8));
+  test::WriteFile(album / "bild.gif", "GIF89a\x01\0\x01\0");
+  test::WriteFile(album / "film.avi", std::string_view("RIFF\x04\0\0\0AVI LIST", 16));
+  test::WriteFile(album / "tiff.dat", std::string_view("MM\0*\0\0\0\x08", 8));
   const struct {
     const char* stored;
     std::string trashed;  // empty: nothing
@@ -107,6 +116,11 @@ TEST_F(DeletePictureTest, TrashesOnlyTheRegularFileTheNameLeadsTo) {
       {"link.jpg", "", true},
       {"pipe.jpg", "", true},
       {"D:\\x.jpg", "", true},
+      {"profil.jpg", "", true},
+      {"anders.kvo", "", true},
+      {"bild.gif", album / "bild.gif", false},
+      {"film.avi", album / "film.avi", false},
+      {"tiff.dat", album / "tiff.dat", false},
   };
   for (const auto& c : cases) {
     files.trashed.clear();

@@ -3,6 +3,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "maintenance/replacepaths.h"
 #include "testsupport/fakes.h"
@@ -23,7 +25,7 @@ TEST(ReplacePathsTest, ReplacesOnlyABeginningWithCase) {
       {W, "D:\\Bilder\\a.jpg", "D:\\Bilder\\", "E:\\Fotos\\", "E:\\Fotos\\a.jpg"},
       {W, "d:\\bilder\\b.jpg", "D:\\Bilder\\", "E:\\Fotos\\", std::nullopt},
       {W, "urlaub\\bilder\\c.jpg", "bilder\\", "x\\", std::nullopt},
-      {W, "a.jpg", "", "neu\\", "neu\\a.jpg"},
+      {W, "a.jpg", "", "neu\\", std::nullopt},  // an empty beginning matches nothing
       {W, "urlaub\\a.jpg", "urlaub/", "x/", std::nullopt},
       {P, "urlaub\\2020\\a.jpg", "urlaub/", "reisen/", "reisen\\2020\\a.jpg"},
       {P, "urlaub\\a.jpg", "urlaub\\", "reisen\\", "reisen\\a.jpg"},
@@ -32,7 +34,8 @@ TEST(ReplacePathsTest, ReplacesOnlyABeginningWithCase) {
       {P, "/home/u/x/a.jpg", "/home/u/", "bilder/", "bilder\\x\\a.jpg"},
       {P, "/home/u/a.jpg", "/home/U/", "/neu/", std::nullopt},
       {P, "/media/alt/ä.jpg", "/media/alt", "/media/neu", "/media/neu/ä.jpg"},
-      {P, "a.jpg", "", "neu/", "neu\\a.jpg"},
+      {P, "a.jpg", "", "neu/", std::nullopt},
+      {P, "/home/u/a.jpg", "", "", std::nullopt},
       {P, "/fotos/a\\b.jpg", "/fotos/", "/mnt/fotos/", "/mnt/fotos/a\\b.jpg"},
       {P, "/fotos/a\\b.jpg", "/fotos/", "x/", std::nullopt},
   };
@@ -67,6 +70,27 @@ TEST(ReplacePathsTest, KeepsChangeDatesWritesNoRecordAndCountsChanges) {
   EXPECT_EQ(doc.Pictures().changed.Value(), tableChanged.Value());
   EXPECT_EQ(doc.Pictures().Find(kept)->filename, "anders\\b.jpg");
   EXPECT_EQ(counts->writes, 0);
+}
+
+// A new name the album could not keep, or one that another picture has or
+// gets, is refused by name; that picture keeps its old name.
+TEST(ReplacePathsTest, RefusesNamesTheAlbumCannotKeepOrThatTwoPicturesWouldShare) {
+  CMemorySettings settings;
+  CMeriskDoc doc(settings);
+  doc.OnNewDocument();
+  const std::int32_t a = doc.AddPicture("alt\\a.jpg", COleDateTime(), 1, "");
+  const std::int32_t b = doc.AddPicture("alt\\b.jpg", COleDateTime(), 1, "");
+  doc.AddPicture("neu\\a.jpg", COleDateTime(), 1, "");
+  const std::int32_t c = doc.AddPicture("x\\c.jpg", COleDateTime(), 1, "");
+  std::vector<std::string> refused;
+  EXPECT_EQ(ReplacePaths(doc, "alt/", "neu/", &refused), 1u);
+  EXPECT_EQ(doc.Pictures().Find(a)->filename, "alt\\a.jpg");
+  EXPECT_EQ(doc.Pictures().Find(b)->filename, "neu\\b.jpg");
+  EXPECT_EQ(ReplacePaths(doc, "x/", "\xFF/", &refused), 0u);
+  EXPECT_EQ(doc.Pictures().Find(c)->filename, "x\\c.jpg");
+  ASSERT_EQ(refused.size(), 2u);
+  EXPECT_EQ(refused[0].rfind("alt\\a.jpg bleibt unverändert", 0), 0u) << refused[0];
+  EXPECT_EQ(refused[1].rfind("x\\c.jpg bleibt unverändert", 0), 0u) << refused[1];
 }
 
 }  // namespace

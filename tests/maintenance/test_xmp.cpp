@@ -420,14 +420,19 @@ TEST_F(XmpFilesTest, ImportSkipsAndNamesWhatBelongsToNoPictureForSure) {
   const std::int32_t other = Picture("rand.jpg", 400, 300);
   dir.File("rand.jpg.xmp", Sidecar("", Regions(Region("Weg", "1.5", "0.2") + Region("Null", "0.5", "0") +
                                                Region("Halb", "0.95", "0.2"))));
-  const XmpImportPlan plan = PlanXmpImport(doc, {id, other}, *store);
+  dir.File("kaputt.jpg", std::string("kein Bild"));
+  const std::int32_t broken = doc.AddPicture(dir / "kaputt.jpg", COleDateTime(), 0, "");
+  const XmpImportPlan plan = PlanXmpImport(doc, {id, other, broken}, *store);
   EXPECT_TRUE(plan.newThemes.empty()) << "foo.xmp could be foo.JPG's as well";
+  EXPECT_EQ(plan.unreadable, 1u);
   EXPECT_EQ(plan.newPersons, std::vector<std::string>{"Halb"});
   ASSERT_EQ(plan.rectangles.size(), 1u);
   EXPECT_EQ(plan.rectangles[0].rect, (Rect{340, 120, 400, 180})) << "clipped to the picture";
   std::string problems;
   for (const std::string& p : plan.problems) problems += p + "\n";
-  for (const char* part : {"foo.xmp", "\"Weg\"", "\"Null\""}) EXPECT_NE(problems.find(part), std::string::npos) << problems;
+  for (const char* part : {"foo.xmp", "\"Weg\"", "\"Null\"", "kaputt.jpg", "beschädigt"})
+    EXPECT_NE(problems.find(part), std::string::npos) << problems;
+  EXPECT_EQ(problems.find("image"), std::string::npos) << "the library's English stays out: " << problems;
 }
 
 TEST_F(XmpFilesTest, NumbersArePointsInAGermanSessionAndCommaFilesAreMended) {

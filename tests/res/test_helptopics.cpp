@@ -58,6 +58,14 @@ TEST(HelpTopics, EveryDialogOfTheProgramHasItsPage) {
   ExpectPageExists("html/entwickler/infoupdateurl.html#update");
 }
 
+// "&&" in a menu text shows one ampersand; the help names menu items as shown.
+TEST(HelpTopics, PagesQuoteMenuItemsAsTheMenuShowsThem) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(kHelp)) {
+    if (entry.path().extension() != ".html") continue;
+    EXPECT_EQ(ReadFile(entry.path()).find("&amp;&amp;"), std::string::npos) << entry.path();
+  }
+}
+
 TEST(HelpTopics, RequestShowsTheNearestTopic) {
   struct Case {
     std::vector<HelpWidget> chain;

@@ -32,6 +32,20 @@ TEST(DateText, ShownInTheGermanLocaleAndReadBack) {
     EXPECT_FALSE(ParseOleDate(QString::fromUtf8(bad), de)) << bad;
 }
 
+// Folder and card imports store 0.0 for "no capture date": the field is empty
+// and an empty field is that 0.0 again; other times of day 0 keep their form.
+TEST(DateText, TheFieldOfAPictureWithoutDateIsEmptyAndReadsBackUnchanged) {
+  const QLocale de(QLocale::German, QLocale::Germany);
+  const COleDateTime none(COleDateTime::valid, 0.0);
+  EXPECT_EQ(DateFieldText(none, de), QString());
+  EXPECT_EQ(DateFromField(DateFieldText(none, de), de), none);
+  EXPECT_EQ(DateFromField(QStringLiteral("  "), de), none);
+  EXPECT_EQ(DateFieldText(COleDateTime(COleDateTime::valid, 0.5), de), QStringLiteral("12:00:00"));
+  const COleDateTime evening = COleDateTime::FromCalendar(2026, 12, 7, 19, 12, 50);
+  EXPECT_EQ(DateFromField(DateFieldText(evening, de), de), evening);
+  EXPECT_FALSE(DateFromField(QStringLiteral("morgen"), de));
+}
+
 // Other editors read German "timestamp-text"; only another locale writes its own.
 TEST(DateText, TimestampTextIsTheWritersDefaultInGermanAndTheLocalesOtherwise) {
   const COleDateTime midnight = COleDateTime::FromCalendar(2026, 12, 7, 0, 0, 0);

@@ -15,12 +15,13 @@
 #include <QTest>
 
 #include "maintenance/dialogs/assignthemesdlg.h"
-#include "platform/qt/widgets/dragdroplistbox.h"
+#include "qt/widgets/dragdroplistbox.h"
 #include "res/commands.h"
 #include "testsupport/description_album.h"
 #include "testsupport/qt.h"
 #include "views/datelockbutton.h"
 #include "views/deletepicturedlg.h"
+#include "views/elidinglineedit.h"
 #include "views/imagedescription.h"
 #include "views/personsdlg.h"
 #include "views/picturectrl.h"
@@ -454,6 +455,22 @@ TEST_F(DescriptionView, EnlargingMovesTheDataColumnAndRestoresItExactly) {
   view->OnCommand(ID_ENLARGE);
   for (const auto& [name, rect] : before) EXPECT_EQ(Control(name.c_str())->geometry(), rect) << name;
   EXPECT_FALSE(Control("labelThemes")->isHidden());
+}
+
+// The narrowed column shows the middle of a long name left out, not its end
+// cut off, and the whole name as the tooltip.
+TEST_F(DescriptionView, EnlargedColumnShortensLongTextsInTheMiddle) {
+  AddPicture("ein_sehr_langer_dateiname_vom_urlaub_am_meer_2026.jpg");
+  SelectAll();
+  MakeView();
+  auto* name = view->findChild<CElidingLineEdit*>(QStringLiteral("editFileName"));
+  ASSERT_NE(name, nullptr);
+  view->OnCommand(ID_ENLARGE);
+  const QString shown = name->ShownText();
+  EXPECT_NE(shown, name->text());
+  EXPECT_TRUE(shown.endsWith(QStringLiteral("2026.jpg"))) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+  EXPECT_EQ(name->toolTip(), name->text());
 }
 
 TEST_F(DescriptionView, ResizeMovesTheColumnAndALowViewScrollsIt) {

@@ -1,7 +1,7 @@
 // The page-setup arithmetic with plain numbers on an A4 page.
 #include <gtest/gtest.h>
 
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "views/pagelayout.h"
 
 namespace kolvaro {

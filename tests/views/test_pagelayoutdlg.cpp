@@ -4,7 +4,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -128,6 +131,37 @@ TEST_F(PageLayoutDlgTest, ViewOffersSetupOnlyWithAPictureAndKeepsTheLayoutInTheS
   EXPECT_EQ(settings.GetInt("Layout", "Height", 0), 142);
   EXPECT_EQ(settings.GetInt("Layout", "BorderBottom", 0), 145);
   EXPECT_EQ(settings.GetInt("Layout", "PhotoWidth", 0), 1280);
+}
+
+TEST_F(PageLayoutDlgTest, PrinterSetupOpensThePrintersPageSetup) {
+  auto view = std::make_unique<CImageDescription>(doc, ui);
+  CmdState state;
+  ASSERT_TRUE(view->OnUpdateCommand(ID_FILE_PRINT_SETUP, state));
+  EXPECT_TRUE(state.enabled);
+  bool shown = false;
+  test::OnNextModal([&](QWidget* w) {
+    shown = qobject_cast<QPageSetupDialog*>(w) != nullptr;
+    w->close();
+  });
+  EXPECT_TRUE(view->OnCommand(ID_FILE_PRINT_SETUP));
+  EXPECT_TRUE(shown);
+}
+
+TEST_F(PageLayoutDlgTest, AJobThatCannotStartIsReported) {
+  AddPicture("a.jpg");
+  SelectAll();
+  auto view = std::make_unique<CImageDescription>(doc, ui);
+  view->OnInitialUpdate();
+  test::OnNextModal([](QWidget* w) {
+    auto* dialog = qobject_cast<QPrintDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+    dialog->printer()->setOutputFileName(QStringLiteral("/gibt/es/nicht/bild.pdf"));
+    dialog->done(QDialog::Accepted);
+  });
+  EXPECT_TRUE(view->OnCommand(ID_FILE_PRINT));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, LoadString(IDS_PRINT_FAILED));
 }
 
 // A sheet left empty would be the only sign: the user is told, and no dialog opens.

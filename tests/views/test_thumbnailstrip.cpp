@@ -1,13 +1,18 @@
 // The thumbnail strip, offscreen: a click or Enter shows the picture as the
 // slider does, the keys move the focus, the strip follows the current
-// picture and the selection, a missing file gets its placeholder, and the
+// picture and the selection, a missing file gets its placeholder, a camera's
+// preview stands in until the picture's own thumbnail is made, and the
 // memory keeps the most recently shown thumbnails within its budget.
+#include <QDir>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "res/commands.h"
+#include "testsupport/camera_jpeg.h"
 #include "testsupport/description_album.h"
 #include "testsupport/qt.h"
 #include "views/imagedescription.h"
@@ -41,10 +46,34 @@ TEST(ThumbnailLoader, FillsItsBoxAtEveryPixelRatio) {
     QImage got;
     CThumbnailLoader loader(
         CThumbnailCache(dir.filePath(QStringLiteral("cache")).toStdString()), QSize(edge, edge),
-        [&](const QString&, const QImage& image, ThumbnailSource::State) { got = image; });
-    loader.Want({path});
+        [&](const QString&, const QImage& image, ThumbnailSource::State, bool) { got = image; });
+    loader.Want({{path, true}});
     EXPECT_TRUE(test::WaitUntil([&] { return !got.isNull(); })) << edge;
     EXPECT_EQ(got.size(), QSize(edge, edge * 3 / 4)) << edge;
+  }
+}
+
+// Shown in logical pixels, a thumbnail is as large on a screen of two pixels
+// to the point as on a plain one: a 100-pixel picture does not shrink to 50.
+TEST(ThumbnailLoader, ASmallPictureShowsAtTheSameSizeAtEveryPixelRatio) {
+  constexpr int kEdge = CThumbnailStrip::kThumbnailEdge;
+  const struct {
+    QSize thumbnail;
+    qreal screen;
+    QSizeF logical;
+  } cases[] = {
+      {{96, 72}, 1, {96, 72}},    {{192, 144}, 2, {96, 72}}, {{100, 40}, 1, {96, 38.4}},
+      {{100, 40}, 2, {96, 38.4}}, {{40, 30}, 2, {40, 30}},   {{144, 108}, 1.5, {96, 72}},
+  };
+  for (const auto& c : cases) {
+    const QSize box = (QSizeF(kEdge, kEdge) * c.screen).toSize();
+    // The loader fits larger pictures into its box; a smaller one comes as it is.
+    const QSize made = c.thumbnail.boundedTo(box) == c.thumbnail ? c.thumbnail
+                                                                 : c.thumbnail.scaled(box, Qt::KeepAspectRatio);
+    QSizeF shown = QSizeF(made) / ShownPixelRatio(made, box, c.screen);
+    if (shown.width() > kEdge || shown.height() > kEdge) shown.scale(kEdge, kEdge, Qt::KeepAspectRatio);
+    EXPECT_NEAR(shown.width(), c.logical.width(), 0.5) << c.thumbnail.width() << "@" << c.screen;
+    EXPECT_NEAR(shown.height(), c.logical.height(), 0.5) << c.thumbnail.width() << "@" << c.screen;
   }
 }
 
@@ -147,6 +176,45 @@ TEST_F(ThumbnailStrip, ThumbnailsInSightArriveAndAMissingFileGetsItsPlaceholder)
   ASSERT_TRUE(QFile::remove(folder.filePath(QStringLiteral("p101.jpg"))));
   view->ShowPosition(1);
   EXPECT_TRUE(test::WaitUntil([&] { return strip->HeldFor(1).state == State::kMissing; }));
+}
+
+TEST_F(ThumbnailStrip, ANewSelectionLooksAtEveryFileInSightAgain) {
+  ASSERT_TRUE(test::WaitUntil(
+      [&] { return strip->Loader().Pending() == 0 && strip->Memory().Count() >= 5; }));
+  ASSERT_FALSE(strip->HeldFor(4).image.isNull());
+  // The folder renamed behind Kolvaro's back, then "Los!" with the same choice.
+  const QString moved = folder.path() + QStringLiteral("-umbenannt");
+  ASSERT_TRUE(QDir().rename(folder.path(), moved));
+  doc.SelectPictures(-1, -1, 1);
+  EXPECT_TRUE(test::WaitUntil([&] {
+    for (int row = 0; row < 5; ++row)
+      if (strip->HeldFor(row).state != State::kMissing) return false;
+    return true;
+  }));
+  ASSERT_TRUE(QDir().rename(moved, folder.path()));
+}
+
+TEST_F(ThumbnailStrip, ShowsTheCamerasPreviewAtOnceThenThePicturesOwnThumbnail) {
+  QFile camera(folder.filePath(QStringLiteral("p100.jpg")));
+  ASSERT_TRUE(camera.open(QIODevice::WriteOnly));
+  camera.write(test::CameraJpeg({1600, 1200}, 1, {160, 120}));
+  camera.close();
+  std::vector<bool>
+      shown;  // whether the first cell showed the preview, each time a thumbnail arrived
+  QObject::connect(strip, &CThumbnailStrip::ThumbnailArrived, [&] {
+    const CThumbnailMemory::Entry held = strip->HeldFor(0);
+    if (!held.image.isNull()) shown.push_back(test::ShowsPreview(held.image));
+  });
+  doc.SetCurrentIndex(0);
+  ASSERT_TRUE(test::WaitUntil([&] { return !shown.empty() && !shown.back(); }));
+  EXPECT_NE(std::find(shown.begin(), shown.end(), true), shown.end()) << "the preview first";
+  EXPECT_FALSE(strip->HeldFor(0).preview);
+  // Only the picture's own pixels went into the cache the whole desktop trusts.
+  const ThumbnailSource source = ThumbnailSource::Of(camera.fileName().toStdString());
+  const QImage stored(QString::fromStdString(
+      CThumbnailCache(cache.path().toStdString()).PathFor(source.uri, ThumbnailSize::kNormal)));
+  ASSERT_FALSE(stored.isNull());
+  EXPECT_FALSE(test::ShowsPreview(stored));
 }
 
 }  // namespace

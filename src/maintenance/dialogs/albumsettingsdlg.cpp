@@ -2,9 +2,9 @@
 
 #include "core/meriskdoc.h"
 #include "maintenance/albumsettings.h"
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/folderchooser.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/folderchooser.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 #include "ui_albuminfodlg.h"
 #include "ui_storageoptionsdlg.h"

@@ -3,8 +3,8 @@
 #include <QPushButton>
 
 #include "maintenance/dialogs/managelistdlg.h"
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/dragdroplistbox.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/dragdroplistbox.h"
 #include "res/strings.h"
 #include "ui_assignthemesdlg.h"
 

@@ -15,11 +15,11 @@
 #include "maintenance/assignthemes.h"
 #include "maintenance/cameraimport.h"
 #include "maintenance/dialogs/managelistdlg.h"
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/folderchooser.h"
-#include "platform/qt/widgets/listcollation.h"
-#include "platform/settings.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/folderchooser.h"
+#include "qt/widgets/listcollation.h"
+#include "core/ports/settings.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 #include "ui_cameraimportdlg.h"
 
@@ -176,9 +176,17 @@ std::optional<int> OnCameraImport(CMeriskDoc& doc, IUserQuestions& ui, QWidget* 
   if (!accepted || !ops) return std::nullopt;
 
   std::vector<CameraFile> files;
+  std::vector<std::string> links;
   {
     CWaitCursorGuard wait(&ui);
-    files = ScanCameraSource(dlg.SourceFolder().toStdString());
+    files = ScanCameraSource(dlg.SourceFolder().toStdString(), &links);
+  }
+  if (!links.empty()) {
+    std::string text;
+    for (const std::string& link : links)
+      text += FormatMessage(LoadString(IDS_CAMERA_LINK_SKIPPED), {PrintableName(link)}) + "\n";
+    text.pop_back();
+    ui.Inform(text);
   }
   CCameraImportAlbum album(doc, ui, std::move(files), dlg.ThemeId());
   album.ReportRefused();
@@ -202,15 +210,19 @@ std::optional<int> OnCameraImport(CMeriskDoc& doc, IUserQuestions& ui, QWidget* 
     QMetaObject::invokeMethod(&progress, [&progress, p] { progress.Show(p); }, Qt::QueuedConnection);
   };
   hooks.cancelRequested = [&progress] { return progress.CancelRequested(); };
+  bool synced = true;
   hooks.syncFailed = [&](const std::string& text) {
-    OnInterfaceThread(&progress, [&] { ui.ReportError(text); });
+    OnInterfaceThread(&progress, [&] {
+      synced = false;
+      ui.ReportError(text);
+    });
   };
 
   const std::string folder = doc.AlbumFolder();
   const bool move = dlg.Move();
   bool stopped = false;
-  std::unique_ptr<QThread> worker(QThread::create(
-      [&] { stopped = RunCameraTransfers(*ops, album.Files(), folder, move, hooks); }));
+  std::unique_ptr<QThread> worker(
+      QThread::create([&] { stopped = RunCameraTransfers(*ops, album.Files(), folder, hooks); }));
   QEventLoop loop;
   QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
   progress.show();
@@ -220,6 +232,20 @@ std::optional<int> OnCameraImport(CMeriskDoc& doc, IUserQuestions& ui, QWidget* 
   progress.Finish();
   if (stopped) album.Stopped();
   if (album.Counts().added > 0) doc.UpdateAllViews(nullptr);
+  // Moving: the card's files go only once the album listing their copies
+  // is saved, so that no crash or failed save can lose a picture.
+  if (move) {
+    std::string error;
+    const bool saved = synced && !doc.GetPathName().empty() &&
+                       (!doc.IsModified() || doc.OnSaveDocument(doc.GetPathName(), &error));
+    if (saved) {
+      album.RemoveFromCard();
+    } else {
+      album.KeepOnCard();
+      if (!error.empty()) ui.ReportError(error);
+      ui.Warn(std::string(LoadString(IDS_CAMERA_NOT_SAVED_KEPT)));
+    }
+  }
   return album.Counts().added;
 }
 

@@ -3,9 +3,9 @@
 #include <QListWidget>
 #include <QStringList>
 
-#include "platform/qt/qtstring.h"
-#include "platform/qt/widgets/inputdlg.h"
-#include "platform/qt/widgets/listcollation.h"
+#include "qt/qtstring.h"
+#include "qt/widgets/inputdlg.h"
+#include "qt/widgets/listcollation.h"
 #include "ui_managelistdlg.h"
 
 namespace kolvaro {

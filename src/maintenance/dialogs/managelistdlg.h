@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "maintenance/managelist.h"
-#include "platform/qt/widgets/listcollation.h"
+#include "qt/widgets/listcollation.h"
 
 class QListWidget;
 class QWidget;

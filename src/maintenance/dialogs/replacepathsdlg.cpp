@@ -2,6 +2,8 @@
 
 #include "core/meriskdoc.h"
 #include "maintenance/replacepaths.h"
+#include "core/ports/userquestions.h"
+#include "res/strings.h"
 #include "ui_replacepathsdlg.h"
 
 namespace kolvaro {
@@ -16,14 +18,23 @@ CReplacePathsDlg::~CReplacePathsDlg() = default;
 QString CReplacePathsDlg::SearchText() const { return m_form->searchEdit->text(); }
 QString CReplacePathsDlg::Replacement() const { return m_form->replaceEdit->text(); }
 
-void OnReplacePaths(CMeriskDoc& doc, QWidget* owner,
+void OnReplacePaths(CMeriskDoc& doc, IUserQuestions& ui, QWidget* owner,
                     const std::function<void(CReplacePathsDlg&)>& drive) {
   CReplacePathsDlg dlg(owner);
   if (drive) drive(dlg);
   if (dlg.exec() != QDialog::Accepted) return;
   // A picture shown as missing may now be found: show it as it is.
-  if (ReplacePaths(doc, dlg.SearchText().toStdString(), dlg.Replacement().toStdString()) > 0)
-    doc.UpdateAllViews(nullptr);
+  std::vector<std::string> refused;
+  const std::size_t changed =
+      ReplacePaths(doc, dlg.SearchText().toStdString(), dlg.Replacement().toStdString(), &refused);
+  if (changed > 0) doc.UpdateAllViews(nullptr);
+  if (!refused.empty()) {
+    std::string text;
+    for (const std::string& line : refused) text += line + "\n";
+    text.pop_back();
+    ui.Warn(text);
+  }
+  ui.Inform(FormatMessage(LoadString(IDS_CLI_PATHS_CHANGED), {static_cast<long long>(changed)}));
 }
 
 }  // namespace kolvaro

@@ -16,6 +16,7 @@ class ReplacePathsDlgForm;
 namespace kolvaro {
 
 class CMeriskDoc;
+class IUserQuestions;
 
 class CReplacePathsDlg : public QDialog {
   Q_OBJECT
@@ -32,8 +33,9 @@ class CReplacePathsDlg : public QDialog {
 
 /// Command ID_CHANGE_PATHS: on "Alle ersetzen" every stored path that begins
 /// with the search text gets the replacement instead (see ReplacePaths); no
-/// record, no message. `drive` lets a test fill the dialog before it runs.
-void OnReplacePaths(CMeriskDoc& doc, QWidget* owner,
+/// record; the user is told how many changed. `drive` lets a test fill the
+/// dialog before it runs.
+void OnReplacePaths(CMeriskDoc& doc, IUserQuestions& ui, QWidget* owner,
                     const std::function<void(CReplacePathsDlg&)>& drive = {});
 
 }  // namespace kolvaro

@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 
 #include "core/meriskdoc.h"
-#include "platform/qt/qtstring.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 
 namespace kolvaro {

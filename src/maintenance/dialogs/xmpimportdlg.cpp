@@ -9,8 +9,8 @@
 
 #include "core/meriskdoc.h"
 #include "maintenance/dialogs/xmpexportdlg.h"
-#include "platform/qt/qtstring.h"
-#include "platform/userquestions.h"
+#include "qt/qtstring.h"
+#include "core/ports/userquestions.h"
 #include "res/strings.h"
 
 namespace kolvaro {

@@ -92,6 +92,7 @@ TEST(CameraImportDlg, MovesTheCardOnAWorkerAndAddsThePicturesWithTheTheme) {
   doc.OnNewDocument();
   doc.SetAlbumFolder(album.Folder());
   doc.AddOrUpdateTheme(4, "Urlaub");
+  ASSERT_TRUE(doc.OnSaveDocument(album / "Album.kvo"));
   ThreadRecordingOperations ops;
   doc.SetFileOperations(&ops);
   test::CountingView view;
@@ -111,6 +112,7 @@ TEST(CameraImportDlg, MovesTheCardOnAWorkerAndAddsThePicturesWithTheTheme) {
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_TRUE(fs::exists(album / "a.jpg") && fs::exists(album / "b.JPG"));
   EXPECT_FALSE(fs::exists(card / "DCIM/100CANON/a.jpg"));
+  EXPECT_FALSE(doc.IsModified()) << "saved before the card's files went";
   EXPECT_EQ(doc.Pictures().GetCount(), 2);
   EXPECT_TRUE(doc.ThemesOfPictures().Lookup(4, 1) && doc.ThemesOfPictures().Lookup(4, 2));
   EXPECT_EQ(view.updates, 1);

@@ -7,7 +7,7 @@
 #include "core/meriskdoc.h"
 #include "maintenance/dialogs/assignthemesdlg.h"
 #include "maintenance/dialogs/managelistdlg.h"
-#include "platform/qt/widgets/dragdroplistbox.h"
+#include "qt/widgets/dragdroplistbox.h"
 #include "testsupport/fakes.h"
 #include "testsupport/qt.h"
 

@@ -23,7 +23,7 @@
 
 #include "core/cp1252.h"
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "testsupport/files.h"
 
 extern char** environ;

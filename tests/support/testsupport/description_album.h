@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 #include "testsupport/fakes.h"
 
 namespace kolvaro::test {

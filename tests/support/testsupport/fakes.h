@@ -9,8 +9,8 @@
 
 #include "core/document.h"
 #include "core/transactionlog.h"
-#include "platform/fileops.h"
-#include "platform/userquestions.h"
+#include "core/ports/fileops.h"
+#include "core/ports/userquestions.h"
 
 namespace kolvaro::test {
 
