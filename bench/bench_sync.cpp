@@ -31,7 +31,7 @@
 #include "collab/transactionsync.h"
 #include "core/archive.h"
 #include "core/meriskdoc.h"
-#include "platform/settings.h"
+#include "core/ports/settings.h"
 
 namespace {
 
