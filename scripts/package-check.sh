@@ -2,8 +2,9 @@
 # Kolvaro as a Debian user gets it: builds the package (scripts/package.sh), checks it with
 # lintian, installs it with apt, runs both programs, checks the menu entry, the album type, the
 # manual pages and the completion, removes and purges it and checks that no file of it is left.
-# The machine ends as it began: the packages apt pulled in for it go again. A kolvaro package
-# that was installed before is never touched: the check is skipped (exit 77).
+# The machine ends as it began: the packages apt pulled in for it go again (only those: others
+# may install packages on the same machine meanwhile). A kolvaro package that was installed before
+# is never touched: the check is skipped (exit 77).
 # Usage: scripts/package-check.sh   (as root or with sudo)
 set -euo pipefail
 # shellcheck source=scripts/common.sh
@@ -22,8 +23,7 @@ as_root=()
 apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -q -y)
 
 work=$(mktemp -d -t kolvaro-package.XXXXXX)
-installed_packages() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}:${Architecture}\n' | awk '$1 == "ii" { print $2 }' | sort; }
-installed_packages >"$work/before"
+: >"$work/pulled"
 find /usr /etc /var/lib/dpkg/info -iname '*kolvaro*' 2>/dev/null | grep -v '^/usr/local/' | sort >"$work/files-before" || true
 touched=0
 
@@ -32,9 +32,9 @@ cleanup() {
   local rc=$?
   if ((touched)); then
     "${apt[@]}" purge kolvaro >/dev/null 2>&1 || true
-    installed_packages >"$work/after"
+    # What apt installed for the package and still holds as automatically installed.
     local added
-    mapfile -t added < <(comm -13 "$work/before" "$work/after")
+    mapfile -t added < <(apt-mark showauto | sort | comm -12 - <(sort "$work/pulled"))
     if ((${#added[@]})); then
       echo "package-check: removing what apt installed for the package: ${added[*]}"
       "${apt[@]}" purge "${added[@]}" >/dev/null || { kv_err "package-check: could not remove ${added[*]}"; rc=1; }
@@ -62,13 +62,16 @@ lintian --fail-on error,warning,info -I --tag-display-limit 0 "$changes" ||
   fail "lintian has findings (fix them or override them with a reason in debian/kolvaro.lintian-overrides)"
 
 kv_log "package: apt install ./$(basename "$deb")"
-touched=1
-if ! "${apt[@]}" install "$deb" >"$work/apt.log" 2>&1; then
+# Asked first what the install would bring, so exactly that goes again at the end.
+if ! "${apt[@]}" install --simulate "$deb" >"$work/apt.log" 2>&1; then
   # A machine whose package lists are old or missing first learns what is there.
   "${apt[@]}" update >/dev/null
-  "${apt[@]}" install "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt install failed"; }
+  "${apt[@]}" install --simulate "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt cannot install the package"; }
 fi
-grep -E '^(Setting up|The following NEW)' "$work/apt.log" || true
+awk '$1 == "Inst" && $2 != "kolvaro" { print $2 }' "$work/apt.log" >"$work/pulled"
+echo "package-check: apt brings kolvaro $(tr '\n' ' ' <"$work/pulled")"
+touched=1
+"${apt[@]}" install "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt install failed"; }
 # Every file, link and folder the package brought (folders the system shares stay).
 dpkg -L kolvaro | while read -r f; do
   if [[ -L $f || -f $f ]]; then
@@ -115,16 +118,23 @@ done
 bash "$KV_ROOT/scripts/manual-check.sh" /usr/bin/kolvaro-cli /usr/share/man/man1 \
   /usr/share/bash-completion/completions/kolvaro-cli || fail "manual pages or completion"
 
-kv_log "package: apt remove, apt purge"
+kv_log "package: apt remove"
 "${apt[@]}" remove kolvaro >/dev/null || fail "apt remove failed"
 left() {
   while read -r f; do [[ -e $f || -L $f ]] && echo "$f"; done <"$work/files"
   find /usr /etc /var/lib/dpkg/info -iname '*kolvaro*' 2>/dev/null | grep -v '^/usr/local/' | sort |
     comm -13 "$work/files-before" - || true
 }
+# remove may keep configuration files (the package has none) and dpkg's note of them.
 ! left | grep -qv '^/var/lib/dpkg/info/' || fail "after apt remove these are left: $(left | tr '\n' ' ')"
 [[ -z $(xdg-mime query default application/x-kolvaro-album) ]] || fail "albums still open with Kolvaro after apt remove"
+echo "package-check: apt remove left no file of the package"
+
+kv_log "package: apt install again, apt purge"
+"${apt[@]}" install "$deb" >/dev/null || fail "apt install after remove failed"
+[[ -x /usr/bin/kolvaro-cli ]] || fail "the second install brought no kolvaro-cli"
 "${apt[@]}" purge kolvaro >/dev/null || fail "apt purge failed"
 ! dpkg-query -W -f='${db:Status-Abbrev}' kolvaro 2>/dev/null | grep -qv '^un' || fail "dpkg still knows kolvaro"
 [[ -z $(left) ]] || fail "after apt purge these are left: $(left | tr '\n' ' ')"
-echo "package-check: removed and purged, no file of the package is left"
+[[ -z $(xdg-mime query default application/x-kolvaro-album) ]] || fail "albums still open with Kolvaro after apt purge"
+echo "package-check: apt purge left no file of the package"
