@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # Builds Kolvaro's Debian package (debian/) from a copy of the project in OUT-DIR/source, so the
 # project folder stays as it is: OUT-DIR receives kolvaro_<version>_<arch>.deb, its debug symbols
-# and the .changes file. Needs no root (Rules-Requires-Root: no). With ccache on the machine the
-# compiler goes through it (the copy stays at the same place, so a second build finds its
-# objects); KOLVARO_CCACHE=0 builds without.
+# and the .changes file. Needs no root (Rules-Requires-Root: no).
 # Usage: scripts/package.sh [OUT-DIR]   (default: build-deb/)
 set -euo pipefail
 # shellcheck source=scripts/common.sh
@@ -15,9 +13,6 @@ out=$(cd "$out" && pwd)
 work=$out/source
 rm -rf "$work"
 mkdir -p "$work"
-if [[ ${KOLVARO_CCACHE:-1} != 0 ]] && command -v ccache >/dev/null; then
-  export KOLVARO_COMPILER_LAUNCHER=ccache
-fi
 
 # The files of the project as they stand, without build folders.
 mkdir "$work/kolvaro"
