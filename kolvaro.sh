@@ -11,6 +11,8 @@ usage: ./kolvaro.sh COMMAND [ARGS...]
   start [ARGS...]  install missing packages, build (build/) and start Kolvaro with ARGS
   test             install missing packages, build and run every test
   deps             only install missing packages
+  package [DIR]    build the Debian package kolvaro_VERSION_ARCH.deb into DIR (default build-deb/)
+  package-check    build the package, lintian it, install, try, remove and purge it (root or sudo)
 TEXT
 }
 
@@ -19,6 +21,8 @@ cmd=${1:-}
 case $cmd in
   start) exec bash "$here/scripts/start.sh" "$@" ;;
   test) exec bash "$here/scripts/test.sh" ;;
+  package) exec bash "$here/scripts/package.sh" "$@" ;;
+  package-check) exec bash "$here/scripts/package-check.sh" ;;
   deps)
     # shellcheck source=scripts/common.sh
     source "$here/scripts/common.sh"

@@ -11,12 +11,11 @@
 
 #include "cli/command.h"
 #include "qt/qtsettings.h"
+#include "res/version.h"
 
 namespace {
 
 using namespace kolvaro::cli;
-
-constexpr const char* kVersion = "kolvaro-cli 2.4 Build 6.0";
 
 std::string ProgramDir(const char* argv0) {
   namespace fs = std::filesystem;
@@ -80,7 +79,7 @@ int Run(int argc, char** argv) {
   }
   if (first == "--version") {
     if (args.size() != 1) return GeneralUsage(err, Text(kolvaro::IDS_CLI_VERSION_NO_ARGUMENTS));
-    out << kVersion << '\n';
+    out << "kolvaro-cli " << kolvaro::kProductVersion << '\n';
     return kExitOk;
   }
   if (!first.empty() && first[0] == '-')
