@@ -18,20 +18,6 @@
 namespace kolvaro {
 namespace {
 
-/// Keeps the document's transaction log out of reach while replaying, so
-/// that nothing replayed is written again; puts it back on every way out.
-class CLogAside {
- public:
-  explicit CLogAside(CMeriskDoc& doc) : m_doc(doc), m_saved(doc.TakeTransactionLog()) {}
-  ~CLogAside() { m_doc.SetTransactionLog(std::move(m_saved)); }
-  CLogAside(const CLogAside&) = delete;
-  CLogAside& operator=(const CLogAside&) = delete;
-
- private:
-  CMeriskDoc& m_doc;
-  std::unique_ptr<ITransactionLog> m_saved;
-};
-
 void Message(IUserQuestions* ui, StringId id) {
   if (ui) ui->Warn(std::string(LoadString(id)));
 }

@@ -4,6 +4,7 @@
 // operations.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -47,5 +48,19 @@ TransactionImportOutcome ImportTransactionFile(CMeriskDoc& doc, const std::strin
 TransactionImportOutcome ImportTransactionBytes(CMeriskDoc& doc, std::string_view bytes,
                                                 IUserQuestions* ui,
                                                 const TransactionImportOptions& options = {});
+
+/// Keeps the document's transaction log out of reach while replaying, so
+/// that nothing replayed is written again; puts it back on every way out.
+class CLogAside {
+ public:
+  explicit CLogAside(CMeriskDoc& doc) : m_doc(doc), m_saved(doc.TakeTransactionLog()) {}
+  ~CLogAside() { m_doc.SetTransactionLog(std::move(m_saved)); }
+  CLogAside(const CLogAside&) = delete;
+  CLogAside& operator=(const CLogAside&) = delete;
+
+ private:
+  CMeriskDoc& m_doc;
+  std::unique_ptr<ITransactionLog> m_saved;
+};
 
 }  // namespace kolvaro

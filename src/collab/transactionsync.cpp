@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "collab/transactionformat.h"
+#include "collab/transactionimport.h"
 #include "collab/transactionreplay.h"
 #include "core/paths.h"
 #include "core/safefile.h"
@@ -222,26 +223,6 @@ bool ParseState(std::string_view text, State& s) {
   return false;
 }
 
-bool ReadWhole(const std::string& path, std::string& out, int& error) {
-  const int fd = OpenRegularFile(path, error);
-  if (fd < 0) return false;
-  out.clear();
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = errno;
-      ::close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    out.append(buf, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return true;
-}
-
 void SyncFolderOf(const std::string& path) {
   const auto slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -286,7 +267,7 @@ void RecoverPending(const std::string& albumPath) {
   const std::string pending = PendingPath(albumPath);
   std::string text;
   int error = 0;
-  if (!ReadWhole(pending, text, error)) return;
+  if (!ReadRegularFile(pending, text, error)) return;
   const auto nl = text.find('\n');
   const bool saved = nl != std::string::npos &&
                      text.substr(0, nl + 1) != IdentityLine(FileIdentity::OfPath(albumPath));
@@ -303,7 +284,7 @@ std::vector<OwnFile> ReadOwnFiles(const std::string& albumPath) {
   std::vector<OwnFile> own;
   std::string text;
   int error = 0;
-  if (!ReadWhole(SyncOwnPath(albumPath), text, error)) return own;
+  if (!ReadRegularFile(SyncOwnPath(albumPath), text, error)) return own;
   std::size_t pos = 0;
   while (pos < text.size()) {
     const auto nl = text.find('\n', pos);
@@ -499,20 +480,6 @@ void AddConflicts(const CMeriskDoc& doc, const TransactionRecordData& r, bool re
   }
 }
 
-/// Keeps the document's transaction log aside while applying, so nothing
-/// applied is written again.
-class CLogAside {
- public:
-  explicit CLogAside(CMeriskDoc& doc) : m_doc(doc), m_saved(doc.TakeTransactionLog()) {}
-  ~CLogAside() { m_doc.SetTransactionLog(std::move(m_saved)); }
-  CLogAside(const CLogAside&) = delete;
-  CLogAside& operator=(const CLogAside&) = delete;
-
- private:
-  CMeriskDoc& m_doc;
-  std::unique_ptr<ITransactionLog> m_saved;
-};
-
 std::string WithSlash(std::string folder) {
   if (folder.empty()) return "./";
   if (folder.back() != '/') folder += '/';
@@ -583,7 +550,7 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     std::string text;
     int error = 0;
     const std::string statePath = SyncStatePath(albumPath);
-    if (ReadWhole(statePath, text, error)) {
+    if (ReadRegularFile(statePath, text, error)) {
       if (!ParseState(text, state)) {
         summary.error =
             FormatMessage(LoadString(IDS_SYNC_STATE_DAMAGED), {PrintableName(statePath)});

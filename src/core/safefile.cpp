@@ -532,6 +532,37 @@ std::string NotARegularFileText(const std::string& path) {
   return FormatMessage(LoadString(IDS_NOT_A_REGULAR_FILE), {path});
 }
 
+bool ReadRegularFile(const std::string& path, std::string& bytes, int& error, std::uint64_t limit) {
+  const int fd = OpenRegularFile(path, error);
+  if (fd < 0) return false;
+  bytes.clear();
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) > limit) {
+    error = EFBIG;
+    ::close(fd);
+    return false;
+  }
+  char buffer[65536];
+  for (;;) {
+    if (bytes.size() > limit) {  // it grew meanwhile
+      error = EFBIG;
+      ::close(fd);
+      return false;
+    }
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = errno;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
 int OpenRegularFile(const std::string& path, int& error) {
   // O_NONBLOCK: opening a pipe nobody writes to would wait forever.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -29,6 +29,12 @@ std::string NotARegularFileText(const std::string& path);
 /// Returns the descriptor, or -1 with `error` an errno value or kNotARegularFile.
 int OpenRegularFile(const std::string& path, int& error);
 
+/// The whole of the regular file `path` (opened as OpenRegularFile does). A
+/// file over `limit` bytes, also one that grows past it while read, is not
+/// read: false with EFBIG.
+bool ReadRegularFile(const std::string& path, std::string& bytes, int& error,
+                     std::uint64_t limit = UINT64_MAX);
+
 /// What tells one state of a file on disk from another.
 struct FileIdentity {
   bool known = false;

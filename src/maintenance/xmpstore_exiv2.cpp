@@ -77,34 +77,7 @@ void InitialiseOnce() {
 constexpr std::size_t kMaxSidecarBytes = 16 << 20;
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, int& error) {
-  const int fd = OpenRegularFile(path, error);
-  if (fd < 0) return false;
-  bytes.clear();
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) > kMaxSidecarBytes) {
-    error = EFBIG;
-    ::close(fd);
-    return false;
-  }
-  char buffer[65536];
-  for (;;) {
-    if (bytes.size() > kMaxSidecarBytes) {  // it grew meanwhile
-      error = EFBIG;
-      ::close(fd);
-      return false;
-    }
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = errno;
-      ::close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return true;
+  return ReadRegularFile(path, bytes, error, kMaxSidecarBytes);
 }
 
 std::string ReadError(const std::string& path, int error) {

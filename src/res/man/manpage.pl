@@ -90,8 +90,8 @@ sub block {
 
 my $options = '';
 for my $line (block('Optionen:')) {
-  my ($spec, $text) = $line =~ /^\s+(\S.*?)\s{2,}(\S.*)$/ or die "unexpected option line: $line\n";
-  $options .= ".TP\n" . call($spec) . "\n" . esc(ucfirst $text) . ".\n";
+  my ($form, $text) = $line =~ /^\s+(\S.*?)\s{2,}(\S.*)$/ or die "unexpected option line: $line\n";
+  $options .= ".TP\n" . call($form) . "\n" . esc(ucfirst $text) . ".\n";
 }
 
 my $commands = '';
