@@ -1,5 +1,7 @@
 #include "app/documentcommands.h"
 
+#include <algorithm>
+
 #include "app/aboutdlg.h"
 #include "app/mainframe.h"
 #include "app/waitfreequestions.h"
@@ -7,6 +9,7 @@
 #include "collab/transactionimport.h"
 #include "collab/transactionsync.h"
 #include "core/meriskdoc.h"
+#include "core/ports/settings.h"
 #include "core/safefile.h"
 #include "maintenance/addpictures.h"
 #include "maintenance/copypicture.h"
@@ -31,6 +34,11 @@ bool CDocumentCommands::OnCommand(int id) {
     case ID_CAMERA_IMPORT: ReportAdded(OnCameraImport(m_doc, m_ui, &m_frame)); return true;
     case ID_IMPORT_TRANSACTIONS: ImportTransactions(); return true;
     case ID_SYNC_TRANSACTIONS: SyncTransactions(); return true;
+    case ID_SYNC_AT_ONCE:
+      ProgramSettings::Set(m_doc.Settings(), ProgramSettings::kSyncAtOnce,
+                           ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kSyncAtOnce) ? 0 : 1);
+      m_frame.LookForNews();
+      return true;
     case ID_MANAGE_THEMES: ManageList(CManageList::kThemes); return true;
     case ID_MANAGE_PERSONS: ManageList(CManageList::kPersons); return true;
     case ID_CHANGE_PATHS: OnReplacePaths(m_doc, m_ui, &m_frame); return true;
@@ -80,7 +88,7 @@ void CDocumentCommands::ImportTransactions() {
       FormatMessage(LoadString(IDS_STATUS_CHANGES_APPLIED), {static_cast<long long>(outcome.applied)}));
 }
 
-void CDocumentCommands::SyncTransactions() {
+void CDocumentCommands::SyncTransactions(bool atOnce) {
   // A headline being typed is saved with the album.
   if (!m_frame.CommitEdits() || m_doc.GetPathName().empty()) return;
   const std::string path = m_doc.GetPathName();
@@ -100,12 +108,15 @@ void CDocumentCommands::SyncTransactions() {
     summary = SyncTransactionFolder(m_doc, path, TransactionFolder(m_doc.Settings()),
                                     [&](std::string& error) { return m_doc.OnSaveDocument(path, &error); });
   }
-  if (summary.error.empty())
-    m_ui.Inform(SyncSummaryText(summary));
-  else
+  const bool problems = std::any_of(summary.files.begin(), summary.files.end(),
+                                    [](const SyncFileReport& f) { return !f.problem.empty(); });
+  if (!summary.error.empty())
     m_ui.Warn(SyncSummaryText(summary) + '\n' + summary.error);
+  else if (!atOnce || problems || !summary.conflicts.empty() || !summary.otherPictures.empty())
+    m_ui.Inform(SyncSummaryText(summary));
   m_frame.ShowStatus(
       FormatMessage(LoadString(IDS_STATUS_CHANGES_APPLIED), {static_cast<long long>(summary.applied)}));
+  m_frame.LookForNews();
 }
 
 bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
@@ -132,6 +143,9 @@ bool CDocumentCommands::OnUpdateCommand(int id, CmdState& state) {
     case ID_SYNC_TRANSACTIONS:
       // The album's sync state lives beside its file.
       state.enabled = !m_doc.GetPathName().empty();
+      return true;
+    case ID_SYNC_AT_ONCE:
+      state.checked = ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kSyncAtOnce);
       return true;
     case ID_IMPORT_TRANSACTIONS:
       // The state update is where a switched-off collaboration loses its menu.

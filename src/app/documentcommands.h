@@ -20,12 +20,14 @@ class CDocumentCommands : public ICommandTarget {
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CmdState& state) override;
 
+  /// Applies what is new in the transaction folder, saves and shows the
+  /// summary; `atOnce` (nobody asked) shows it only for conflicts and problems.
+  void SyncTransactions(bool atOnce = false);
+
  private:
   void ReportAdded(std::optional<int> added);
   /// Replays a transaction file and says in the status bar how many changes it made.
   void ImportTransactions();
-  /// Applies what is new in the transaction folder, saves and shows the summary.
-  void SyncTransactions();
   /// The persons' (CManageList::kPersons) or themes' management dialog.
   void ManageList(int mode);
 

@@ -21,6 +21,7 @@
 #include "app/documentcommands.h"
 #include "app/meriskapp.h"
 #include "app/selectview.h"
+#include "app/syncnote.h"
 #include "core/meriskdoc.h"
 #include "qt/qtstring.h"
 #include "core/ports/settings.h"
@@ -39,7 +40,7 @@ const std::set<int>& OfferedCommands() {
       ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT,
       ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_NEXT_PANE, ID_PREV_PANE,
       ID_ADD_PICTURES, ID_ADD_FOLDER, ID_OPEN_IN_GRAPHICS, ID_IMPORT_PERSONS, ID_IMPORT_TRANSACTIONS,
-      ID_SYNC_TRANSACTIONS, ID_CAMERA_IMPORT,
+      ID_SYNC_TRANSACTIONS, ID_SYNC_AT_ONCE, ID_CAMERA_IMPORT,
       ID_NEXT_PICTURE, ID_PREV_PICTURE, ID_ADD_PERSON, ID_CANCEL_ADD_PERSON, ID_REMOVE_THEMES,
       ID_REMOVE_PERSONS, ID_DELETE_PICTURE, ID_ENLARGE, ID_MANAGE_THEMES, ID_MANAGE_PERSONS,
       ID_SLIDESHOW, ID_PICTURE_WINDOW,
@@ -58,7 +59,7 @@ const std::set<int>& OfferedCommands() {
 bool IsCheckable(int command) {
   return command == ID_ADD_PERSON || command == ID_ENLARGE || command == ID_VIEW_TOOLBAR ||
          command == ID_VIEW_STATUS_BAR || command == ID_SLIDESHOW || command == ID_PICTURE_WINDOW ||
-         command == ID_THUMBNAIL_STRIP;
+         command == ID_THUMBNAIL_STRIP || command == ID_SYNC_AT_ONCE;
 }
 
 }  // namespace
@@ -279,6 +280,10 @@ void CMainFrame::CreateClientArea() {
   auto* paneLayout = new QVBoxLayout(pane);
   paneLayout->setContentsMargins(0, 0, 0, 0);
   paneLayout->setSpacing(0);
+  m_syncNote = new CSyncNote(m_doc, pane);
+  connect(m_syncNote, &CSyncNote::SyncRequested, this,
+          [this](bool atOnce) { m_docCommands->SyncTransactions(atOnce); });
+  paneLayout->addWidget(m_syncNote);
   paneLayout->addWidget(m_description, 1);
   paneLayout->addWidget(m_strip);
   m_descriptionWidget = pane;
@@ -363,7 +368,10 @@ void CMainFrame::RemoveCollaborationMenuIfOff(bool deferred) {
     remove();
 }
 
+void CMainFrame::LookForNews() { m_syncNote->Look(); }
+
 void CMainFrame::OnDocumentReplaced() {
+  m_syncNote->Restart();
   UpdateTitle();
   RefreshRecentFiles();
   m_selectView->OnInitialUpdate();
@@ -372,6 +380,7 @@ void CMainFrame::OnDocumentReplaced() {
 }
 
 void CMainFrame::OnDocumentSaved() {
+  m_syncNote->Restart();  // a new album's first save gives it its sync state's place
   UpdateTitle();
   RefreshRecentFiles();
 }

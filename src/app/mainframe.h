@@ -26,6 +26,7 @@ class CThumbnailStrip;
 class CMeriskApp;
 class CMeriskDoc;
 class CSelectView;
+class CSyncNote;
 
 class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommandTarget {
   Q_OBJECT
@@ -57,6 +58,9 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   /// Removes the "&Zusammenarbeit" popup while collaboration is off. With
   /// `deferred` the removal waits for the event loop (a menu may be opening).
   void RemoveCollaborationMenuIfOff(bool deferred = false);
+
+  /// Looks whether other editors' changes wait in the transaction folder.
+  void LookForNews();
 
   /// After new or open: title, recent files, initial update of both panes.
   void OnDocumentReplaced();
@@ -98,6 +102,7 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   CSelectView* m_selectView = nullptr;
   CImageDescription* m_description = nullptr;
   CThumbnailStrip* m_strip = nullptr;
+  CSyncNote* m_syncNote = nullptr;
   QWidget* m_descriptionWidget = nullptr;
   QMenu* m_fileMenu = nullptr;
   QAction* m_recentMarker = nullptr;

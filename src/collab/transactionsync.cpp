@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <set>
 #include <unordered_map>
 #include <utility>
 
@@ -300,6 +302,45 @@ std::vector<OwnFile> ReadOwnFiles(const std::string& albumPath) {
   return own;
 }
 
+bool LoadState(const std::string& albumPath, State& state, std::string& error) {
+  std::string text;
+  int err = 0;
+  const std::string statePath = SyncStatePath(albumPath);
+  if (ReadRegularFile(statePath, text, err)) {
+    if (ParseState(text, state)) return true;
+    error = FormatMessage(LoadString(IDS_SYNC_STATE_DAMAGED), {PrintableName(statePath)});
+    return false;
+  }
+  if (err == ENOENT) return true;
+  error = FormatMessage(LoadString(IDS_SYNC_STATE_UNREADABLE),
+                        {PrintableName(statePath), ErrnoText(err)});
+  return false;
+}
+
+bool IsOwnFile(const std::vector<OwnFile>& own, const struct stat& st, const std::string& name) {
+  const std::string base = BaseName(name);
+  for (const OwnFile& o : own)
+    if (o.ino == st.st_ino && o.dev == st.st_dev && o.name == base) return true;
+  return false;
+}
+
+/// The transaction files in `folder` (ending in a slash), sorted, with their inodes.
+bool ListTransactionFiles(const std::string& folder,
+                          std::vector<std::pair<std::string, std::uint64_t>>& names,
+                          std::string& error) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) {
+    error = FormatMessage(LoadString(IDS_SYNC_FOLDER_UNREADABLE),
+                          {PrintableName(folder), ErrnoText(errno)});
+    return false;
+  }
+  while (const dirent* e = ::readdir(dir))
+    if (IsSyncedTransactionName(e->d_name)) names.emplace_back(e->d_name, e->d_ino);
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return true;
+}
+
 // --- Reading a file's new records. ----------------------------------------
 
 struct NewRecord {
@@ -486,6 +527,53 @@ std::string WithSlash(std::string folder) {
   return folder;
 }
 
+std::string_view LastPart(std::string_view path) {
+  const auto at = path.find_last_of("/\\");
+  return at == std::string_view::npos ? path : path.substr(at + 1);
+}
+
+bool SameLastPart(std::string_view a, std::string_view b) {
+  a = LastPart(a);
+  b = LastPart(b);
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+/// Pictures are numbered in each copy on its own, so a number may name
+/// another file here than in the other editor's copy: an edit must never land
+/// on it. Where the name matches, the picture keeps this copy's path, as the
+/// other editor's folders are not this computer's. False when `nr` is not to
+/// be applied; such pictures are listed once per file.
+bool SamePicture(const CMeriskDoc& doc, NewRecord& nr, const std::string& file,
+                 std::set<std::pair<std::uint32_t, std::int32_t>>& other,
+                 std::vector<std::string>& lines) {
+  TransactionRecordData& r = nr.data;
+  std::int32_t picture = 0;
+  switch (r.kind) {
+    case TransactionRecord::AddUpdatePicture:
+    case TransactionRecord::RemovePicture: picture = r.a; break;
+    case TransactionRecord::AddUpdatePersonOnPicture:
+    case TransactionRecord::RemovePersonOnPicture:
+    case TransactionRecord::AddUpdateThemeOfPicture:
+    case TransactionRecord::RemoveThemeOfPicture: picture = r.b; break;
+    default: return true;
+  }
+  if (other.count({nr.file, picture})) return false;
+  if (r.kind != TransactionRecord::AddUpdatePicture) return true;
+  PictureEntry here;
+  if (!doc.Pictures().Lookup(picture, here)) return true;
+  if (SameLastPart(here.filename, r.text)) {
+    r.text = here.filename;
+    return true;
+  }
+  other.insert({nr.file, picture});
+  lines.push_back(FormatMessage(LoadString(IDS_SYNC_OTHER_PICTURE),
+                                {static_cast<long long>(picture), PrintableName(here.filename),
+                                 PrintableName(file), PrintableName(r.text)}));
+  return false;
+}
+
 std::int64_t MtimeNs(const struct stat& st) {
   return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
@@ -546,42 +634,15 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
   RecoverPending(albumPath);
 
   State state;
-  {
-    std::string text;
-    int error = 0;
-    const std::string statePath = SyncStatePath(albumPath);
-    if (ReadRegularFile(statePath, text, error)) {
-      if (!ParseState(text, state)) {
-        summary.error =
-            FormatMessage(LoadString(IDS_SYNC_STATE_DAMAGED), {PrintableName(statePath)});
-        return summary;
-      }
-    } else if (error != ENOENT) {
-      summary.error = FormatMessage(LoadString(IDS_SYNC_STATE_UNREADABLE),
-                                    {PrintableName(statePath), ErrnoText(error)});
-      return summary;
-    }
-  }
+  if (!LoadState(albumPath, state, summary.error)) return summary;
   const std::vector<OwnFile> ownFiles = ReadOwnFiles(albumPath);
   auto isOwn = [&](const struct stat& st, const std::string& name) {
-    const std::string base = BaseName(name);
-    for (const OwnFile& o : ownFiles)
-      if (o.ino == st.st_ino && o.dev == st.st_dev && o.name == base) return true;
-    return false;
+    return IsOwnFile(ownFiles, st, name);
   };
 
   const std::string folder = WithSlash(folderIn);
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) {
-    summary.error = FormatMessage(LoadString(IDS_SYNC_FOLDER_UNREADABLE),
-                                  {PrintableName(folderIn), ErrnoText(errno)});
-    return summary;
-  }
   std::vector<std::pair<std::string, std::uint64_t>> names;  // with the inode
-  while (const dirent* e = ::readdir(dir))
-    if (IsSyncedTransactionName(e->d_name)) names.emplace_back(e->d_name, e->d_ino);
-  ::closedir(dir);
-  std::sort(names.begin(), names.end());
+  if (!ListTransactionFiles(folder, names, summary.error)) return summary;
 
   bool stateChanged = false;
   std::vector<NewRecord> fresh;
@@ -806,6 +867,8 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
     for (std::size_t i = first; i < end; ++i) sequence.push_back(static_cast<std::uint32_t>(i));
   state.index.reserve(state.index.size() + fresh.size());
 
+  // Pictures of one number that are different files here and in a file.
+  std::set<std::pair<std::uint32_t, std::int32_t>> otherPictures;
   {
     CLogAside aside(doc);
     TransactionReplayer replayer(doc, false);
@@ -843,6 +906,7 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
           if (!own) ++summary.overtaken;
           continue;
         }
+        if (!own && !SamePicture(doc, nr, f.name, otherPictures, summary.otherPictures)) continue;
         const Winner now{nr.file, nr.record, removal, own};
         if (it != state.index.end())
           it->second = now;
@@ -894,6 +958,35 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
   return summary;
 }
 
+SyncNews SyncFolderNews(const std::string& albumPath, const std::string& folderIn) {
+  State state;
+  std::string error;
+  std::vector<std::pair<std::string, std::uint64_t>> names;
+  // What cannot be read now is the sync's to report, not the look's.
+  if (!LoadState(albumPath, state, error) || !ListTransactionFiles(WithSlash(folderIn), names, error))
+    return {};
+  const std::vector<OwnFile> ownFiles = ReadOwnFiles(albumPath);
+  const std::string folder = WithSlash(folderIn);
+  SyncNews news;
+  for (const auto& [name, ino] : names) {
+    const auto known = state.byName.find(name);
+    const FileState* f = known == state.byName.end() ? nullptr : &state.files[known->second];
+    if (f && (f->own || (f->complete && f->ino == ino && ino != 0))) continue;
+    struct stat st {};
+    const std::string path = folder + name;
+    // Files the sync would only list as a problem again are no news.
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes ||
+        ::access(path.c_str(), R_OK) != 0)
+      continue;
+    if (f ? f->size == st.st_size && f->mtimeNs == MtimeNs(st) : IsOwnFile(ownFiles, st, name))
+      continue;
+    ++news.files;
+    news.fingerprint = Fnv(name, news.fingerprint ^ static_cast<std::uint64_t>(st.st_size) ^
+                                     static_cast<std::uint64_t>(MtimeNs(st)));
+  }
+  return news;
+}
+
 std::string SyncSummaryText(const SyncSummary& s) {
   std::string out;
   for (const SyncFileReport& f : s.files) {
@@ -942,6 +1035,7 @@ std::string SyncSummaryText(const SyncSummary& s) {
                           PrintableName(c.theirs), PrintableName(c.theirsWon ? c.theirs : c.mine)});
     out += '\n';
   }
+  for (const std::string& line : s.otherPictures) out += line + '\n';
   return out;
 }
 

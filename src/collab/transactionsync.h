@@ -72,6 +72,9 @@ struct SyncSummary {
   std::size_t applied = 0;            ///< records applied to the album
   std::size_t overtaken = 0;          ///< records a later change of the same field outdid
   std::vector<SyncConflict> conflicts;
+  /// German lines on pictures whose number means another file in this copy:
+  /// the other editor's changes to them were not applied.
+  std::vector<std::string> otherPictures;
   bool saved = false;  ///< the album was saved
   std::string error;   ///< German text when the sync failed
 };
@@ -92,6 +95,16 @@ using SyncSaveAlbum = std::function<bool(std::string& error)>;
 /// saves it with `save` when anything was applied.
 SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
                                   const std::string& folder, const SyncSaveAlbum& save);
+
+struct SyncNews {
+  std::size_t files = 0;          ///< other editors' files with something not taken yet
+  std::uint64_t fingerprint = 0;  ///< changes whenever one of them changes
+};
+
+/// What of the other editors' files in `folder` the album at `albumPath` has
+/// not taken yet. Reads no file, only the listing, the sync state and the
+/// files' sizes: cheap enough to ask whenever the folder changes.
+SyncNews SyncFolderNews(const std::string& albumPath, const std::string& folder);
 
 /// The summary as German lines, for the command line and the desktop.
 std::string SyncSummaryText(const SyncSummary& summary);

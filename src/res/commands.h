@@ -9,6 +9,7 @@ enum CommandId : int {
   // Picture view
   ID_ASSIGN_THEMES = 1020,
   ID_SYNC_TRANSACTIONS = 3630,  // "Zusammenarbeit": among the sync texts of the string table
+  ID_SYNC_AT_ONCE = 3632,
   ID_REMOVE_THEMES = 1021,
   ID_ADD_PERSON = 1022,
   ID_REMOVE_PERSONS = 1023,

@@ -66,6 +66,7 @@ constexpr CommandTopic kCommands[] = {
     {ID_IMPORT_PERSONS, "html/verwalten.html#importieren"},
     {ID_CAMERA_IMPORT, "html/kameradaten.html"},
     {ID_IMPORT_TRANSACTIONS, "html/zusammenarbeit.html"},
+    {ID_SYNC_AT_ONCE, "html/zusammenarbeit.html#sofort"},
     {ID_SLIDESHOW, "html/bildfenster.html#diashow"},
     {ID_THUMBNAIL_STRIP, "html/hauptfenster.html#bildleiste"},
     {ID_XMP_EXPORT, "html/xmp.html#export"},

@@ -88,6 +88,7 @@ std::vector<MenuEntry> BuildMainMenu() {
             {
                 Item(ID_IMPORT_TRANSACTIONS, "Änderungs-Datei einspielen ..."),
                 Item(ID_SYNC_TRANSACTIONS, "Änderungen &abgleichen"),
+                Item(ID_SYNC_AT_ONCE, "Änderungen &sofort abgleichen"),
             }),
       Popup("&?",
             {

@@ -543,6 +543,14 @@ constexpr Entry kTable[] = {
     Entry{IDS_SYNC_ALBUM_CHANGED,
           "%1 wurde seit dem Öffnen oder letzten Speichern von einem anderen Programm geändert. "
           "Öffnen Sie das Album neu, bevor Sie Änderungen abgleichen; es wurde nichts übernommen."},
+    Entry{ID_SYNC_AT_ONCE,
+          "Übernimmt neue Änderungen der anderen Bearbeiter, sobald sie im Transaktionsordner ankommen\n"
+          "Änderungen sofort abgleichen"},
+    Entry{IDS_SYNC_NEWS, "Neue Änderungen anderer Bearbeiter im Transaktionsordner (Dateien: %1!i!)."},
+    Entry{IDS_SYNC_NEWS_APPLY, "&Abgleichen"},
+    Entry{IDS_SYNC_NEWS_LATER, "&Später"},
+    Entry{IDS_SYNC_OTHER_PICTURE,
+          "Bild %1 ist hier %2, in %3 aber %4: dessen Änderungen an diesem Bild wurden nicht übernommen."},
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},
     Entry{ID_MANAGE_THEMES, "Themen eingeben, umbenenen, löschen\nThemen\nThemenverwaltung"},
@@ -669,7 +677,7 @@ constexpr bool EveryCommandHasPrompt() {
       ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_APP_ABOUT, ID_APP_EXIT, ID_HELP_FINDER,
       ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
       ID_THUMBNAIL_STRIP,
-      ID_XMP_EXPORT, ID_XMP_IMPORT, ID_SYNC_TRANSACTIONS};
+      ID_XMP_EXPORT, ID_XMP_IMPORT, ID_SYNC_TRANSACTIONS, ID_SYNC_AT_ONCE};
   for (const int id : kCommands)
     if (Find(id).empty()) return false;
   return true;

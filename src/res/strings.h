@@ -259,6 +259,10 @@ namespace kolvaro {
   X(IDS_CLI_USAGE_SYNC, 3628)                                                                  \
   X(IDS_CLI_ABOUT_SYNC, 3629)                                                                  \
   X(IDS_SYNC_ALBUM_CHANGED, 3631)                                                              \
+  X(IDS_SYNC_NEWS, 3633)                                                                       \
+  X(IDS_SYNC_NEWS_APPLY, 3634)                                                                 \
+  X(IDS_SYNC_NEWS_LATER, 3635)                                                                 \
+  X(IDS_SYNC_OTHER_PICTURE, 3636)                                                              \
   X(IDS_CLI_USAGE_SAVE, 2326)                                                                  \
   X(IDS_CLI_ABOUT_SAVE, 2327)                                                                  \
   X(IDS_CLI_USAGE_SELECT, 2328)                                                                \

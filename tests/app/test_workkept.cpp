@@ -8,7 +8,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -249,6 +251,53 @@ TEST(WorkKeptTest, SyncTakesTheFolderSavesTheAlbumAndShowsWhatItDid) {
   f.app->MainFrame()->RouteCommand(ID_SYNC_TRANSACTIONS);
   EXPECT_EQ(test::ReadFile(album), before);
   EXPECT_EQ(f.ui.messages.back().kind, UserMessage::Kind::Warning);
+}
+
+TEST(WorkKeptTest, OtherEditorsNewsAreOfferedInANoteOrTakenAtOnce) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {}, {}, 2);
+  const std::string logs = f.Path("logs");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(logs)));
+  f.settings.SetInt("Settings", "Zusammenarbeit", 1);
+  f.settings.SetString("Settings", "TransactionFolder", logs);
+  auto put = [&](int n, const char* theme) {
+    CTransactionText other;
+    other.WriteTheme(n, theme);
+    test::WriteFile(logs + "/mrklog2026-01-01-10-00-0" + std::to_string(n) + ".xml", other.Bytes());
+  };
+  auto themes = [&] {
+    CMemorySettings s;
+    CMeriskDoc saved(s);
+    EXPECT_TRUE(saved.OnOpenDocument(album));
+    return saved.Themes().GetCount();
+  };
+  put(1, "Sommer");
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
+  CMainFrame* frame = f.app->MainFrame();
+  auto* note = frame->findChild<QWidget*>(QStringLiteral("syncNote"));
+  ASSERT_NE(note, nullptr);
+  EXPECT_FALSE(note->isHidden()) << "looked at the start";
+  frame->findChild<QPushButton*>(QStringLiteral("syncNoteLater"))->click();
+  frame->LookForNews();
+  EXPECT_TRUE(note->isHidden()) << "put off until something new comes";
+  put(2, "Winter");
+  frame->LookForNews();
+  ASSERT_FALSE(note->isHidden());
+  EXPECT_NE(note->findChild<QLabel*>()->text().indexOf(QStringLiteral("Dateien: 2")), -1);
+  const std::size_t shown = f.ui.messages.size();
+  frame->findChild<QPushButton*>(QStringLiteral("syncNoteApply"))->click();
+  EXPECT_EQ(themes(), 2);
+  EXPECT_TRUE(note->isHidden());
+  EXPECT_EQ(f.ui.messages.size(), shown + 1) << "asked for: the summary is shown";
+
+  frame->RouteCommand(ID_SYNC_AT_ONCE);
+  if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+  put(3, "Herbst");
+  frame->LookForNews();
+  EXPECT_EQ(themes(), 3);
+  EXPECT_TRUE(note->isHidden());
+  EXPECT_EQ(f.ui.messages.size(), shown + 1) << "taken at once: only the status bar says so";
+  EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Eingespielte Änderungen: 1."));
 }
 
 TEST(WorkKeptTest, SizeAndSplitterComeBackAtTheNextStart) {

@@ -218,6 +218,47 @@ TEST_F(TransactionSyncTest, GrowingFileIsTakenRecordByRecordExactlyOnce) {
   }
 }
 
+TEST_F(TransactionSyncTest, NewsAreOtherEditorsNewOrGrownFilesUntilTheSyncTakesThem) {
+  const std::string full = Bytes([](CTransactionText& t) {
+    t.WriteTheme(3, "Neu");
+    t.WriteThemeOfPicture(3, 4);
+  });
+  const std::string own = "mrklog2026-01-01-09-00-00.xml";
+  Put(own, "");
+  ASSERT_TRUE(NoteOwnTransactionFile(m_album, (m_logs / own).string()));
+  Put(own, full);
+  Put(".syncthing.mrklog2026-01-01-10-00-00.xml.tmp", full);
+  fs::create_symlink(m_album, m_logs / "mrklog2026-01-01-11-00-00.xml");
+  EXPECT_EQ(SyncFolderNews(m_album, m_logs.string()).files, 0u);
+
+  const std::string name = "mrklog2026-01-01-10-00-00.xml";
+  Put(name, full.substr(0, full.size() / 2));
+  EXPECT_EQ(SyncFolderNews(m_album, m_logs.string()).files, 1u);
+  const std::size_t first = Sync().applied;
+  EXPECT_EQ(SyncFolderNews(m_album, m_logs.string()).files, 0u);
+  Put(name, full);
+  EXPECT_EQ(SyncFolderNews(m_album, m_logs.string()).files, 1u);
+  EXPECT_EQ(first + Sync().applied, 2u);
+  EXPECT_EQ(SyncFolderNews(m_album, m_logs.string()).files, 0u);
+}
+
+TEST_F(TransactionSyncTest, EditsNeverLandOnAnotherFileOfTheSameNumber) {
+  Put("mrklog2026-01-01-10-00-00.xml", Bytes([](CTransactionText& t) {
+        const auto when = COleDateTime::FromCalendar(2020, 1, 1, 10, 0, 0);
+        t.WritePicture(1, "/home/bernd/anderes.jpg", when, 7, "Fremd");
+        t.WriteThemeOfPicture(2, 1);
+        t.WritePicture(2, "/home/bernd/Bilder/P2.JPG", when, 200, "Neu");
+      }));
+  const SyncSummary s = Sync();
+  EXPECT_EQ(s.applied, 1u);
+  ASSERT_EQ(s.otherPictures.size(), 1u);
+  EXPECT_NE(SyncSummaryText(s).find("Bild 1 ist hier p1.jpg"), std::string::npos);
+  const std::string album = Album();
+  EXPECT_NE(album.find("picture 1 [p1.jpg] [Bild 1]"), std::string::npos) << album;
+  EXPECT_EQ(album.find("link 2 1"), std::string::npos) << album;
+  EXPECT_NE(album.find("picture 2 [p2.jpg] [Neu]"), std::string::npos) << "this copy's path kept";
+}
+
 TEST_F(TransactionSyncTest, ConflictCopyOfAnAppliedFileIsNotAppliedAgain) {
   const auto files = ThreeEditors();
   const std::string name = "mrklog2026-01-01-10-00-05.xml";

@@ -33,6 +33,7 @@ struct ProgramSettings {
   static constexpr ProgramSetting kHeadlineOption{"HeadlineOption", 0};
   static constexpr ProgramSetting kRelativePath{"RelativePath", 0};
   static constexpr ProgramSetting kThumbnailStrip{"Bildleiste", 1};
+  static constexpr ProgramSetting kSyncAtOnce{"AbgleichSofort", 0};
   static constexpr const char* kTransactionFolder = "TransactionFolder";
   static constexpr const char* kCameraFolder = "Camera Folder";
   // The pause "Einstellungen" accepts; a value edited by hand outside it
