@@ -4,6 +4,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/mainframe.h"
+#include "app/syncconflictsdlg.h"
 #include "app/waitfreequestions.h"
 #include "collab/transactionfile.h"
 #include "collab/transactionimport.h"
@@ -92,30 +93,36 @@ void CDocumentCommands::SyncTransactions(bool atOnce) {
   // A headline being typed is saved with the album.
   if (!m_frame.CommitEdits() || m_doc.GetPathName().empty()) return;
   const std::string path = m_doc.GetPathName();
-  // As a save: held for the whole sync, and never over another program's change.
-  CFileLock lock;
-  if (lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
-    m_ui.Warn(FormatMessage(LoadString(IDS_ALBUM_BUSY), {path}));
-    return;
-  }
-  if (m_doc.ChangedOnDisk()) {
-    m_ui.Warn(FormatMessage(LoadString(IDS_SYNC_ALBUM_CHANGED), {path}));
-    return;
-  }
   SyncSummary summary;
   {
+    // As a save: held for the whole sync, and never over another program's change.
+    CFileLock lock;
+    if (lock.Acquire(path, LockWaitLimit()) == ETIMEDOUT) {
+      m_ui.Warn(FormatMessage(LoadString(IDS_ALBUM_BUSY), {path}));
+      return;
+    }
+    if (m_doc.ChangedOnDisk()) {
+      m_ui.Warn(FormatMessage(LoadString(IDS_SYNC_ALBUM_CHANGED), {path}));
+      return;
+    }
     CWaitCursorGuard wait(&m_ui);
     summary = SyncTransactionFolder(m_doc, path, TransactionFolder(m_doc.Settings()),
                                     [&](std::string& error) { return m_doc.OnSaveDocument(path, &error); });
   }
-  const bool problems = std::any_of(summary.files.begin(), summary.files.end(),
-                                    [](const SyncFileReport& f) { return !f.problem.empty(); });
-  if (!summary.error.empty())
-    m_ui.Warn(SyncSummaryText(summary) + '\n' + summary.error);
-  else if (!atOnce || problems || !summary.conflicts.empty() || !summary.otherPictures.empty())
-    m_ui.Inform(SyncSummaryText(summary));
   m_frame.ShowStatus(
       FormatMessage(LoadString(IDS_STATUS_CHANGES_APPLIED), {static_cast<long long>(summary.applied)}));
+  const bool problems = std::any_of(summary.files.begin(), summary.files.end(),
+                                    [](const SyncFileReport& f) { return !f.problem.empty(); });
+  const bool takeable = std::any_of(summary.conflicts.begin(), summary.conflicts.end(),
+                                    [](const SyncConflict& c) { return c.loser.has_value(); });
+  if (!summary.error.empty()) {
+    m_ui.Warn(SyncSummaryText(summary) + '\n' + summary.error);
+  } else if (takeable) {
+    CSyncConflictsDlg dlg(m_doc, summary, &m_frame);
+    dlg.exec();
+  } else if (!atOnce || problems || !summary.conflicts.empty() || !summary.otherPictures.empty()) {
+    m_ui.Inform(SyncSummaryText(summary));
+  }
   m_frame.LookForNews();
 }
 

@@ -397,6 +397,12 @@ void CTransactionRecordFormatter::WriteRemoveThemeOfPicture(std::int32_t theme, 
   Emit(r);
 }
 
+void CTransactionFile::AlbumPathIs(const std::string& path) {
+  // Once per album: every save would otherwise add a line.
+  if (IsOpen() && path != m_strNotedFor && NoteOwnTransactionFile(path, m_strPath))
+    m_strNotedFor = path;
+}
+
 std::string TransactionFolder(ISettings& settings) {
   std::string folder =
       settings.GetString(ProgramSettings::kSection, ProgramSettings::kTransactionFolder, "");
@@ -407,8 +413,7 @@ CMeriskDoc::TransactionLogFactory MakeTransactionFileFactory(IUserQuestions* ui,
                                                              TimestampTextFormatter formatter) {
   return [ui, formatter = std::move(formatter)](CMeriskDoc& doc) -> std::unique_ptr<ITransactionLog> {
     auto log = std::make_unique<CTransactionFile>(TransactionFolder(doc.Settings()), ui, formatter);
-    // Noted before any record, so that this copy's sync never takes it for another editor's.
-    if (log->Open()) NoteOwnTransactionFile(doc.GetPathName(), log->GetFilePath());
+    if (log->Open()) log->AlbumPathIs(doc.GetPathName());
     return log;
   };
 }

@@ -101,6 +101,9 @@ class CTransactionFile final : public CTransactionRecordFormatter {
   const std::string& GetFilePath() const { return m_strPath; }
   /// errno of the first failed write, 0 while none failed.
   int WriteError() const { return m_nWriteError; }
+  /// Notes the file as the album's own, so that the album's sync never takes
+  /// it for another editor's.
+  void AlbumPathIs(const std::string& path) override;
 
  protected:
   bool Accepting() const override { return IsOpen() && m_nWriteError == 0; }
@@ -112,6 +115,7 @@ class CTransactionFile final : public CTransactionRecordFormatter {
 
   std::string m_strFolder;
   std::string m_strPath;
+  std::string m_strNotedFor;  // the album the file was last noted for as its own
   int m_fd = -1;
   std::uint8_t m_bHasRecords = 0;
   int m_nWriteError = 0;

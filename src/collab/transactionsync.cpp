@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -476,12 +477,19 @@ void AddConflicts(const CMeriskDoc& doc, const TransactionRecordData& r, bool re
                   bool theirsWon, const std::string& file, bool mineRemoved,
                   std::vector<SyncConflict>& out) {
   const std::string removed = Str(IDS_SYNC_REMOVED);
-  auto add = [&](StringId field, std::string mine, std::string theirs) {
+  auto add = [&](StringId field, std::string mine, std::string theirs,
+                 std::optional<TransactionRecordData> loser = std::nullopt) {
     if (mineRemoved) mine = removed;
     if (removal) theirs = removed;
     if (mine == theirs) return;
-    out.push_back(
-        {r.kind, r.a, r.b, Str(field), std::move(mine), std::move(theirs), theirsWon, file});
+    out.push_back({r.kind, r.a, r.b, Str(field), std::move(mine), std::move(theirs), theirsWon,
+                   file, removal || mineRemoved ? std::nullopt : std::move(loser)});
+  };
+  // The record that gives the losing value and keeps every other field as it now is.
+  auto loser = [&](auto&& change) {
+    TransactionRecordData l = r;
+    change(l);
+    return l;
   };
   switch (KeyOf(r, removal).group) {
     case Group::Picture: {
@@ -491,10 +499,26 @@ void AddConflicts(const CMeriskDoc& doc, const TransactionRecordData& r, bool re
         add(IDS_SYNC_FIELD_TITLE, e ? e->title : "", r.title);
         return;
       }
-      add(IDS_SYNC_FIELD_TITLE, e->title, r.title);
+      TransactionRecordData base = r;
+      if (!theirsWon) {
+        base.text = e->filename;
+        base.title = e->title;
+        base.timestamp = e->timestamp;
+        base.size = e->size;
+      }
+      auto lost = [&](auto&& change) {
+        TransactionRecordData l = base;
+        change(l);
+        return l;
+      };
+      add(IDS_SYNC_FIELD_TITLE, e->title, r.title,
+          lost([&](auto& l) { l.title = theirsWon ? e->title : r.title; }));
+      // Each copy's path is its own: nothing to take.
       add(IDS_SYNC_FIELD_FILENAME, e->filename, r.text);
-      add(IDS_SYNC_FIELD_DATE, DateText(e->timestamp), DateText(r.timestamp));
-      add(IDS_SYNC_FIELD_SIZE, std::to_string(e->size), std::to_string(r.size));
+      add(IDS_SYNC_FIELD_DATE, DateText(e->timestamp), DateText(r.timestamp),
+          lost([&](auto& l) { l.timestamp = theirsWon ? e->timestamp : r.timestamp; }));
+      add(IDS_SYNC_FIELD_SIZE, std::to_string(e->size), std::to_string(r.size),
+          lost([&](auto& l) { l.size = theirsWon ? e->size : r.size; }));
       return;
     }
     case Group::Person:
@@ -505,13 +529,14 @@ void AddConflicts(const CMeriskDoc& doc, const TransactionRecordData& r, bool re
               ? doc.Persons().Lookup(r.a, name)
               : doc.Themes().Lookup(r.a, name);
       if (!has) mineRemoved = true;
-      add(IDS_SYNC_FIELD_NAME, name, r.text);
+      add(IDS_SYNC_FIELD_NAME, name, r.text, loser([&](auto& l) { l.text = theirsWon ? name : r.text; }));
       return;
     }
     case Group::Mark: {
       Rect rect;
       if (!doc.PersonsOnPictures().Lookup(r.a, r.b, &rect)) mineRemoved = true;
-      add(IDS_SYNC_FIELD_MARK, RectText(rect), RectText(r.rect));
+      add(IDS_SYNC_FIELD_MARK, RectText(rect), RectText(r.rect),
+          loser([&](auto& l) { l.rect = theirsWon ? rect : r.rect; }));
       return;
     }
     case Group::Link:
@@ -879,6 +904,7 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
         NewRecord& nr = fresh[at];
         FileState& f = state.files[nr.file];
         if (f.own != own) continue;
+        if (!own && !SamePicture(doc, nr, f.name, otherPictures, summary.otherPictures)) continue;
         bool removal = false;
         const Key key = KeyOf(nr.data, removal);
         bool overtaken = false;
@@ -906,7 +932,6 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
           if (!own) ++summary.overtaken;
           continue;
         }
-        if (!own && !SamePicture(doc, nr, f.name, otherPictures, summary.otherPictures)) continue;
         const Winner now{nr.file, nr.record, removal, own};
         if (it != state.index.end())
           it->second = now;
@@ -958,6 +983,17 @@ SyncSummary SyncTransactionFolder(CMeriskDoc& doc, const std::string& albumPath,
   return summary;
 }
 
+bool TakeSyncConflict(CMeriskDoc& doc, const SyncConflict& conflict) {
+  if (!conflict.loser) return false;
+  // Through the record operations, so that the change is logged like any other.
+  TransactionRecordData record = *conflict.loser;
+  TransactionReplayer replayer(doc, false);
+  replayer.Submit(record);
+  replayer.Settle();
+  doc.UpdateAllViews(nullptr);
+  return true;
+}
+
 SyncNews SyncFolderNews(const std::string& albumPath, const std::string& folderIn) {
   State state;
   std::string error;
@@ -987,7 +1023,38 @@ SyncNews SyncFolderNews(const std::string& albumPath, const std::string& folderI
   return news;
 }
 
-std::string SyncSummaryText(const SyncSummary& s) {
+std::string SyncConflictText(const SyncConflict& c) {
+  std::string what;
+  switch (c.kind) {
+    case TransactionRecord::AddUpdatePicture:
+    case TransactionRecord::RemovePicture:
+      what = FormatMessage(LoadString(IDS_SYNC_ENTITY_PICTURE), {static_cast<long long>(c.a)});
+      break;
+    case TransactionRecord::AddUpdatePerson:
+    case TransactionRecord::RemovePerson:
+      what = FormatMessage(LoadString(IDS_SYNC_ENTITY_PERSON), {static_cast<long long>(c.a)});
+      break;
+    case TransactionRecord::AddUpdateTheme:
+    case TransactionRecord::RemoveTheme:
+      what = FormatMessage(LoadString(IDS_SYNC_ENTITY_THEME), {static_cast<long long>(c.a)});
+      break;
+    case TransactionRecord::AddUpdatePersonOnPicture:
+    case TransactionRecord::RemovePersonOnPicture:
+      what = FormatMessage(LoadString(IDS_SYNC_ENTITY_MARK),
+                           {static_cast<long long>(c.a), static_cast<long long>(c.b)});
+      break;
+    case TransactionRecord::AddUpdateThemeOfPicture:
+    case TransactionRecord::RemoveThemeOfPicture:
+      what = FormatMessage(LoadString(IDS_SYNC_ENTITY_LINK),
+                           {static_cast<long long>(c.a), static_cast<long long>(c.b)});
+      break;
+  }
+  return FormatMessage(LoadString(IDS_SYNC_CONFLICT),
+                       {what, c.field, PrintableName(c.mine), PrintableName(c.file),
+                        PrintableName(c.theirs), PrintableName(c.theirsWon ? c.theirs : c.mine)});
+}
+
+std::string SyncSummaryText(const SyncSummary& s, bool withConflicts) {
   std::string out;
   for (const SyncFileReport& f : s.files) {
     if (!f.problem.empty())
@@ -1004,37 +1071,8 @@ std::string SyncSummaryText(const SyncSummary& s) {
   out += FormatMessage(LoadString(IDS_SYNC_TOTAL),
                        {static_cast<long long>(s.applied), static_cast<long long>(s.overtaken)});
   out += '\n';
-  for (const SyncConflict& c : s.conflicts) {
-    std::string what;
-    switch (c.kind) {
-      case TransactionRecord::AddUpdatePicture:
-      case TransactionRecord::RemovePicture:
-        what = FormatMessage(LoadString(IDS_SYNC_ENTITY_PICTURE), {static_cast<long long>(c.a)});
-        break;
-      case TransactionRecord::AddUpdatePerson:
-      case TransactionRecord::RemovePerson:
-        what = FormatMessage(LoadString(IDS_SYNC_ENTITY_PERSON), {static_cast<long long>(c.a)});
-        break;
-      case TransactionRecord::AddUpdateTheme:
-      case TransactionRecord::RemoveTheme:
-        what = FormatMessage(LoadString(IDS_SYNC_ENTITY_THEME), {static_cast<long long>(c.a)});
-        break;
-      case TransactionRecord::AddUpdatePersonOnPicture:
-      case TransactionRecord::RemovePersonOnPicture:
-        what = FormatMessage(LoadString(IDS_SYNC_ENTITY_MARK),
-                             {static_cast<long long>(c.a), static_cast<long long>(c.b)});
-        break;
-      case TransactionRecord::AddUpdateThemeOfPicture:
-      case TransactionRecord::RemoveThemeOfPicture:
-        what = FormatMessage(LoadString(IDS_SYNC_ENTITY_LINK),
-                             {static_cast<long long>(c.a), static_cast<long long>(c.b)});
-        break;
-    }
-    out += FormatMessage(LoadString(IDS_SYNC_CONFLICT),
-                         {what, c.field, PrintableName(c.mine), PrintableName(c.file),
-                          PrintableName(c.theirs), PrintableName(c.theirsWon ? c.theirs : c.mine)});
-    out += '\n';
-  }
+  if (withConflicts)
+    for (const SyncConflict& c : s.conflicts) out += SyncConflictText(c) + '\n';
   for (const std::string& line : s.otherPictures) out += line + '\n';
   return out;
 }

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ struct SyncConflict {
   std::string theirs;  ///< the other editor's value
   bool theirsWon = false;
   std::string file;  ///< the other editor's file
+  /// What gives the losing value back, where it can be taken.
+  std::optional<TransactionRecordData> loser;
 };
 
 /// One file the sync looked at.
@@ -106,7 +109,14 @@ struct SyncNews {
 /// files' sizes: cheap enough to ask whenever the folder changes.
 SyncNews SyncFolderNews(const std::string& albumPath, const std::string& folder);
 
+/// Gives the field the value that lost, as a change of this copy that the
+/// other editors' copies follow. False when the conflict has none to take
+/// (a removal, a path).
+bool TakeSyncConflict(CMeriskDoc& doc, const SyncConflict& conflict);
+
 /// The summary as German lines, for the command line and the desktop.
-std::string SyncSummaryText(const SyncSummary& summary);
+std::string SyncSummaryText(const SyncSummary& summary, bool withConflicts = true);
+/// One conflict as a German line.
+std::string SyncConflictText(const SyncConflict& conflict);
 
 }  // namespace kolvaro

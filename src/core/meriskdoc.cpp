@@ -233,6 +233,8 @@ bool CMeriskDoc::OnOpenDocument(const std::string& pathIn, std::string* error) {
   SetPathName(path);
   m_diskIdentity = FileIdentity::Of(st);
   StartOrEndTransactionLog();
+  // A log begun before this album was opened goes on for it.
+  if (m_pTransactionLog) m_pTransactionLog->AlbumPathIs(path);
   SetModifiedFlag(false);
   NotifyContentsChanged();
   SelectPictures(-1, -1, 2);
@@ -282,6 +284,7 @@ bool CMeriskDoc::OnSaveDocument(const std::string& pathIn, std::string* error) {
     return false;
   }
   SetPathName(path);
+  if (m_pTransactionLog) m_pTransactionLog->AlbumPathIs(path);
   m_diskIdentity = saved;
   m_bStorageChangePending = false;
   SetModifiedFlag(false);

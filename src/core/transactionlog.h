@@ -26,6 +26,8 @@ class ITransactionLog {
   virtual void WriteRemovePicture(std::int32_t picture) = 0;
   virtual void WriteRemoveTheme(std::int32_t theme) = 0;
   virtual void WriteRemoveThemeOfPicture(std::int32_t theme, std::int32_t picture) = 0;
+  /// The records go on for the album at `path` (opened or saved under a new name).
+  virtual void AlbumPathIs(const std::string& /*path*/) {}
 };
 
 }  // namespace kolvaro

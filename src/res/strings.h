@@ -263,6 +263,10 @@ namespace kolvaro {
   X(IDS_SYNC_NEWS_APPLY, 3634)                                                                 \
   X(IDS_SYNC_NEWS_LATER, 3635)                                                                 \
   X(IDS_SYNC_OTHER_PICTURE, 3636)                                                              \
+  X(IDS_SYNC_CONFLICTS_TITLE, 3637)                                                            \
+  X(IDS_SYNC_CONFLICTS_LABEL, 3638)                                                            \
+  X(IDS_SYNC_TAKE, 3639)                                                                       \
+  X(IDS_SYNC_TAKEN, 3640)                                                                      \
   X(IDS_CLI_USAGE_SAVE, 2326)                                                                  \
   X(IDS_CLI_ABOUT_SAVE, 2327)                                                                  \
   X(IDS_CLI_USAGE_SELECT, 2328)                                                                \

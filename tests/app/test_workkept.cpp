@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -25,6 +27,7 @@
 #include "res/commands.h"
 #include "testsupport/app_fixture.h"
 #include "testsupport/files.h"
+#include "testsupport/qt.h"
 #include "views/imagedescription.h"
 #include "views/thumbnailstrip.h"
 
@@ -298,6 +301,35 @@ TEST(WorkKeptTest, OtherEditorsNewsAreOfferedInANoteOrTakenAtOnce) {
   EXPECT_TRUE(note->isHidden());
   EXPECT_EQ(f.ui.messages.size(), shown + 1) << "taken at once: only the status bar says so";
   EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Eingespielte Änderungen: 1."));
+}
+
+TEST(WorkKeptTest, AConflictsLosingValueIsTakenWithOneClick) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {}, {"Urlaub"}, 1);
+  const std::string logs = f.Path("logs");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(logs)));
+  f.settings.SetInt("Settings", "Zusammenarbeit", 1);
+  f.settings.SetString("Settings", "TransactionFolder", logs);
+  CMeriskDoc& doc = f.app->Document();
+  doc.SetTransactionLogFactory(MakeTransactionFileFactory());
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
+  doc.AddOrUpdateTheme(1, "Mein");
+  f.app->MainFrame()->RouteCommand(ID_FILE_SAVE);
+  // Begun before this copy's change: it loses.
+  CTransactionText other;
+  other.WriteTheme(1, "Dein");
+  test::WriteFile(logs + "/mrklog2026-01-01-10-00-00.xml", other.Bytes());
+
+  int rows = 0;
+  test::OnNextModal([&](QWidget* dlg) {
+    rows = dlg->findChild<QListWidget*>(QStringLiteral("conflictList"))->count();
+    dlg->findChild<QPushButton*>(QStringLiteral("takeLoser"))->click();
+    static_cast<QDialog*>(dlg)->reject();
+  });
+  f.app->MainFrame()->RouteCommand(ID_SYNC_TRANSACTIONS);
+  EXPECT_EQ(rows, 1) << (f.ui.messages.empty() ? "" : f.ui.messages.back().text);
+  EXPECT_EQ(doc.Themes().GetName(1), "Dein");
+  EXPECT_TRUE(doc.IsModified()) << "a change of this copy, saved as any other";
 }
 
 TEST(WorkKeptTest, SizeAndSplitterComeBackAtTheNextStart) {

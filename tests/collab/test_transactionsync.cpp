@@ -10,6 +10,7 @@
 #include "collab/transactionfile.h"
 #include "collab/transactionimport.h"
 #include "collab/transactionsync.h"
+#include "testsupport/fakes.h"
 #include "testsupport/files.h"
 
 namespace kolvaro {
@@ -309,6 +310,16 @@ TEST_F(TransactionSyncTest, OwnFilesAreSkippedAndSameFieldChangesListed) {
   EXPECT_NE(album.find("person 1 [Anna D]"), std::string::npos);
   EXPECT_NE(album.find("person 2 [Bernd S]"), std::string::npos);
   EXPECT_NE(SyncSummaryText(s).find("Mein"), std::string::npos);
+
+  // The losing value taken with one click is a change the others follow.
+  CMeriskDoc doc(m_settings);
+  ASSERT_TRUE(doc.OnOpenDocument(m_album));
+  std::vector<std::string> logged;
+  doc.SetTransactionLog(std::make_unique<test::RecordingLog>(logged));
+  ASSERT_TRUE(TakeSyncConflict(doc, s.conflicts[0]));
+  EXPECT_EQ(doc.Pictures().Find(1)->title, "Dein");
+  EXPECT_EQ(doc.Pictures().Find(1)->size, 100u);
+  EXPECT_EQ(logged, std::vector<std::string>{"picture 1"});
 }
 
 TEST_F(TransactionSyncTest, HostileFilesAreListedReadOnceAndChangeNothing) {
