@@ -269,6 +269,98 @@ std::optional<ExifLocation> Cr3Exif(const IByteSource& src) {
   return std::nullopt;
 }
 
+// ---- TIFF files ----
+
+/// Copies IFD0 and the Exif directory of a TIFF file, with their values,
+/// into a compact TIFF structure. A whole TIFF or RAW file can be hundreds of
+/// megabytes, and writers put the directories anywhere in it, often at the end.
+class TiffGatherer {
+ public:
+  explicit TiffGatherer(const IByteSource& src) : m_src(src) {}
+
+  std::vector<std::uint8_t> Gather() {
+    std::uint8_t h[8];
+    if (!m_src.ReadAt(0, h)) return {};
+    m_big = h[0] == 'M';
+    m_out.assign(h, h + 4);
+    Put32(8);
+    std::size_t exifPointer = 0;
+    const std::uint64_t exifAt = CopyDirectory(Get32(h + 4), &exifPointer);
+    if (exifPointer != 0) {
+      const auto at = static_cast<std::uint32_t>(m_out.size());
+      CopyDirectory(exifAt, nullptr);
+      if (m_out.size() > at) Patch32(exifPointer, at);
+    }
+    return std::move(m_out);
+  }
+
+ private:
+  static constexpr std::uint16_t kTagExifDirectory = 34665;
+  static constexpr std::size_t kMaxDirectoryEntries = 1024;
+  static constexpr std::uint32_t kMaxValueSize = 64 * 1024;
+
+  std::uint16_t Get16(const std::uint8_t* p) const {
+    return static_cast<std::uint16_t>(m_big ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]));
+  }
+  std::uint32_t Get32(const std::uint8_t* p) const { return m_big ? Be32(p) : Le32(p); }
+  void Put16(std::uint16_t v) {
+    const std::uint8_t b[2] = {static_cast<std::uint8_t>(m_big ? v >> 8 : v), static_cast<std::uint8_t>(m_big ? v : v >> 8)};
+    m_out.insert(m_out.end(), b, b + 2);
+  }
+  void Put32(std::uint32_t v) {
+    m_out.resize(m_out.size() + 4);
+    Patch32(m_out.size() - 4, v);
+  }
+  void Patch32(std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+      m_out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (m_big ? 24 - 8 * i : 8 * i));
+  }
+
+  static std::uint32_t TypeSize(std::uint16_t type) {
+    static constexpr std::uint8_t kSizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    return type < std::size(kSizes) ? kSizes[type] : 0;
+  }
+
+  /// Copies the directory at `offset`; returns the Exif directory's offset in
+  /// the file (0: none) and where its pointer went in the copy.
+  std::uint64_t CopyDirectory(std::uint64_t offset, std::size_t* exifPointer) {
+    std::uint8_t c[2];
+    if (offset < 8 || !m_src.ReadAt(offset, c)) return 0;
+    const std::size_t count = std::min<std::size_t>(Get16(c), kMaxDirectoryEntries);
+    std::vector<std::uint8_t> entries = ReadCapped(m_src, offset + 2, count * 12, count * 12);
+    if (entries.size() != count * 12) return 0;
+    const std::size_t dir = m_out.size();
+    Put16(static_cast<std::uint16_t>(count));
+    m_out.insert(m_out.end(), entries.begin(), entries.end());
+    Put32(0);  // no next directory: the thumbnail's is not copied
+    std::uint64_t exifAt = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::uint8_t* e = entries.data() + i * 12;
+      const std::size_t field = dir + 2 + i * 12 + 8;
+      const std::uint16_t tag = Get16(e);
+      if (tag == kTagExifDirectory && exifPointer) {
+        exifAt = Get32(e + 8);
+        *exifPointer = field;
+        Patch32(field, UINT32_MAX);  // until the directory is copied
+        continue;
+      }
+      const std::uint64_t size = std::uint64_t{TypeSize(Get16(e + 2))} * Get32(e + 4);
+      if (size <= 4) continue;
+      std::vector<std::uint8_t> value;
+      if (size <= kMaxValueSize && m_out.size() + size <= kMaxExifBlockSize)
+        value = ReadCapped(m_src, Get32(e + 8), size, kMaxValueSize);
+      // A value that cannot be had points past the copy, where it reads as missing.
+      Patch32(field, value.empty() ? UINT32_MAX : static_cast<std::uint32_t>(m_out.size()));
+      m_out.insert(m_out.end(), value.begin(), value.end());
+    }
+    return exifAt;
+  }
+
+  const IByteSource& m_src;
+  bool m_big = false;
+  std::vector<std::uint8_t> m_out;
+};
+
 // ---- chunked formats ----
 
 std::optional<ExifLocation> PngExif(const IByteSource& src) {
@@ -388,7 +480,7 @@ std::optional<ExifLocation> FindExif(const IByteSource& src, MediaKind kind) {
       if (StartsWith(h, 4, "ftyp")) return Cr3Exif(src);
       [[fallthrough]];  // the other RAW files are TIFF structures themselves
     case MediaKind::kTiff:
-      return TiffPayload(ReadCapped(src, 0, src.Size(), kMaxExifBlockSize));
+      return TiffPayload(TiffGatherer(src).Gather());
     default:
       return std::nullopt;
   }

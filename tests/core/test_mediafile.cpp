@@ -71,11 +71,13 @@ Bytes Webp(const Bytes& exif) {
   return Cat({B("RIFF"), Le32(static_cast<std::uint32_t>(body.size())), body});
 }
 
-// A CR2's start: the TIFF header points past Canon's own eight bytes.
-Bytes Cr2() {
+// A TIFF file whose IFD0 lies `gap` bytes behind the header's eight bytes
+// and the eight that follow (Canon's "CR" mark in a CR2).
+Bytes TiffFile(std::string_view mark, std::uint32_t gap) {
   const std::string date = std::string(kDate) + '\0';
-  return Cat({B("II*\0"sv), Le32(16), B("CR\x02\0"sv), Le32(0), {1, 0}, {0x03, 0x90, 2, 0}, Le32(20), Le32(34), Le32(0),
-              B(date)});
+  const std::uint32_t ifd0 = 16 + gap;
+  return Cat({B("II*\0"sv), Le32(ifd0), B(mark), Bytes(gap), {1, 0}, {0x03, 0x90, 2, 0}, Le32(20), Le32(ifd0 + 18),
+              Le32(0), B(date)});
 }
 
 Bytes Cr3() {
@@ -151,7 +153,8 @@ TEST(ContainerExifTest, ReadsCaptureDateOfEachContainerFromMemoryAndFile) {
       {"webp", Webp(Tiff())},
       {"webp-exif-prefix", Webp(Cat({B(std::string_view("Exif\0\0", 6)), Tiff()}))},
       {"tiff-big-endian", ExifBlock(test::ByteOrder::kBig).Ascii(Ifd::kExif, 36867, kDate).Tiff()},
-      {"cr2", Cr2()},
+      {"cr2", TiffFile("CR\x02\0\0\0\0\0"sv, 0)},
+      {"tiff-directory-at-end", TiffFile("\0\0\0\0\0\0\0\0"sv, 3 * 1024 * 1024)},
       {"cr3", Cr3()},
   };
   test::TempDir dir;
