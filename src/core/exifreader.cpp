@@ -291,7 +291,7 @@ CExifReader::CExifReader(const std::string& path) : m_path(path) {
   } else {
     struct stat st {};
     if (::fstat(fd, &st) == 0)
-      ReadContainer(CFileByteSource(fd, static_cast<std::uint64_t>(st.st_size)),
+      ReadContainer(CFileRandomBytes(fd, static_cast<std::uint64_t>(st.st_size)),
                     head.first(std::min(head.size(), kMediaHeadSize)));
   }
   ::close(fd);
@@ -303,12 +303,12 @@ CExifReader CExifReader::FromMemory(std::span<const std::uint8_t> bytes) {
     ByteSource src(bytes);
     ReadFirstApp1(src, reader.m_hasApp1, reader.m_app1);
   } else {
-    reader.ReadContainer(CMemoryByteSource(bytes), bytes.first(std::min(bytes.size(), kMediaHeadSize)));
+    reader.ReadContainer(CMemoryRandomBytes(bytes), bytes.first(std::min(bytes.size(), kMediaHeadSize)));
   }
   return reader;
 }
 
-void CExifReader::ReadContainer(const IByteSource& src, std::span<const std::uint8_t> head) {
+void CExifReader::ReadContainer(const IRandomBytes& src, std::span<const std::uint8_t> head) {
   const MediaKind kind = DetectMediaKind(head);
   if (kind == MediaKind::kMp4 || kind == MediaKind::kMov) {
     m_movieTime = FindMovieCreationTime(src);

@@ -11,7 +11,7 @@
 
 namespace kolvaro {
 
-class IByteSource;
+class IRandomBytes;
 
 /// Reads a JPEG's segments once, up to the start of the image data, and keeps
 /// the first APP1 block. Only that block is ever consulted: a file whose first
@@ -50,7 +50,7 @@ class CExifReader {
 
  private:
   CExifReader() = default;
-  void ReadContainer(const IByteSource& src, std::span<const std::uint8_t> head);
+  void ReadContainer(const IRandomBytes& src, std::span<const std::uint8_t> head);
   std::uint64_t FirstDirectory() const;
 
   std::string m_path;

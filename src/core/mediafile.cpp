@@ -57,7 +57,7 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::size_t at, std::string
 
 /// `length` bytes from `offset`, but never more than `cap`; empty when the
 /// source does not hold them.
-std::vector<std::uint8_t> ReadCapped(const IByteSource& src, std::uint64_t offset, std::uint64_t length,
+std::vector<std::uint8_t> ReadCapped(const IRandomBytes& src, std::uint64_t offset, std::uint64_t length,
                                      std::size_t cap) {
   const std::uint64_t size = src.Size();
   if (offset > size || length > size - offset) return {};
@@ -84,7 +84,7 @@ struct Box {
 };
 
 /// The box whose header starts at `at`; false when it does not fit in `limit`.
-bool ReadBox(const IByteSource& src, std::uint64_t at, std::uint64_t limit, Box& box) {
+bool ReadBox(const IRandomBytes& src, std::uint64_t at, std::uint64_t limit, Box& box) {
   if (at >= limit || limit - at < 8) return false;
   std::uint8_t h[16];
   if (!src.ReadAt(at, {h, 8})) return false;
@@ -109,7 +109,7 @@ bool ReadBox(const IByteSource& src, std::uint64_t at, std::uint64_t limit, Box&
 }
 
 /// The first box of `type` among those filling [begin, end).
-bool FindBox(const IByteSource& src, std::uint64_t begin, std::uint64_t end, std::uint32_t type,
+bool FindBox(const IRandomBytes& src, std::uint64_t begin, std::uint64_t end, std::uint32_t type,
              Box& found) {
   std::uint64_t at = begin;
   for (int i = 0; i < kMaxEntries && ReadBox(src, at, end, found); ++i) {
@@ -146,7 +146,7 @@ class Cursor {
 };
 
 /// The id of the first item of type "Exif" in the item information box.
-std::optional<std::uint32_t> ExifItemId(const IByteSource& src, const Box& iinf) {
+std::optional<std::uint32_t> ExifItemId(const IRandomBytes& src, const Box& iinf) {
   const std::vector<std::uint8_t> head = ReadCapped(src, iinf.begin, 8, 8);
   if (head.size() < 6) return std::nullopt;
   const std::uint64_t first = iinf.begin + (head[0] == 0 ? 6 : 8);
@@ -212,7 +212,7 @@ bool ItemExtents(std::span<const std::uint8_t> iloc, std::uint32_t item, bool& i
   return false;
 }
 
-std::optional<ExifLocation> HeifExif(const IByteSource& src) {
+std::optional<ExifLocation> HeifExif(const IRandomBytes& src) {
   Box meta, iinf, iloc;
   if (!FindBox(src, 0, src.Size(), FourCc("meta"), meta)) return std::nullopt;
   const std::uint64_t children = meta.begin + 4;  // a full box: version and flags first
@@ -254,7 +254,7 @@ std::optional<ExifLocation> HeifExif(const IByteSource& src) {
   return TiffPayload(std::move(data));
 }
 
-std::optional<ExifLocation> Cr3Exif(const IByteSource& src) {
+std::optional<ExifLocation> Cr3Exif(const IRandomBytes& src) {
   // Canon's metadata box inside the movie box; CMT2 holds the Exif directory as a TIFF.
   static constexpr std::array<std::uint8_t, 16> kCanonUuid = {0x85, 0xc0, 0xb6, 0x87, 0x82, 0x0f, 0x11, 0xe0,
                                                               0x81, 0x11, 0xf4, 0xce, 0x46, 0x2b, 0x6a, 0x48};
@@ -276,7 +276,7 @@ std::optional<ExifLocation> Cr3Exif(const IByteSource& src) {
 /// megabytes, and writers put the directories anywhere in it, often at the end.
 class TiffGatherer {
  public:
-  explicit TiffGatherer(const IByteSource& src) : m_src(src) {}
+  explicit TiffGatherer(const IRandomBytes& src) : m_src(src) {}
 
   std::vector<std::uint8_t> Gather() {
     std::uint8_t h[8];
@@ -356,14 +356,14 @@ class TiffGatherer {
     return exifAt;
   }
 
-  const IByteSource& m_src;
+  const IRandomBytes& m_src;
   bool m_big = false;
   std::vector<std::uint8_t> m_out;
 };
 
 // ---- chunked formats ----
 
-std::optional<ExifLocation> PngExif(const IByteSource& src) {
+std::optional<ExifLocation> PngExif(const IRandomBytes& src) {
   std::uint64_t at = 8;
   std::uint8_t h[8];
   for (int i = 0; i < kMaxEntries && at <= src.Size() && src.Size() - at >= 12; ++i) {
@@ -377,7 +377,7 @@ std::optional<ExifLocation> PngExif(const IByteSource& src) {
   return std::nullopt;
 }
 
-std::optional<ExifLocation> WebpExif(const IByteSource& src) {
+std::optional<ExifLocation> WebpExif(const IRandomBytes& src) {
   std::uint64_t at = 12;
   std::uint8_t h[8];
   for (int i = 0; i < kMaxEntries && at <= src.Size() && src.Size() - at >= 8; ++i) {
@@ -389,7 +389,7 @@ std::optional<ExifLocation> WebpExif(const IByteSource& src) {
   return std::nullopt;
 }
 
-std::optional<ExifLocation> RafExif(const IByteSource& src) {
+std::optional<ExifLocation> RafExif(const IRandomBytes& src) {
   std::uint8_t h[8];
   if (!src.ReadAt(84, h)) return std::nullopt;
   std::vector<std::uint8_t> jpeg = ReadCapped(src, Be32(h), Be32(h + 4), kRafJpegPrefix);
@@ -445,13 +445,13 @@ MediaKind DetectMediaKind(std::span<const std::uint8_t> h) {
   return MediaKind::kUnknown;
 }
 
-bool CMemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+bool CMemoryRandomBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset > m_bytes.size() || out.size() > m_bytes.size() - offset) return false;
   if (!out.empty()) std::memcpy(out.data(), m_bytes.data() + offset, out.size());
   return true;
 }
 
-bool CFileByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+bool CFileRandomBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset > m_size || out.size() > m_size - offset) return false;
   std::size_t done = 0;
   while (done < out.size()) {
@@ -463,7 +463,7 @@ bool CFileByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) 
   return true;
 }
 
-std::optional<ExifLocation> FindExif(const IByteSource& src, MediaKind kind) {
+std::optional<ExifLocation> FindExif(const IRandomBytes& src, MediaKind kind) {
   std::uint8_t head[kMediaHeadSize] = {};
   const std::size_t headSize = static_cast<std::size_t>(std::min<std::uint64_t>(src.Size(), sizeof head));
   if (!src.ReadAt(0, {head, headSize})) return std::nullopt;
@@ -486,7 +486,7 @@ std::optional<ExifLocation> FindExif(const IByteSource& src, MediaKind kind) {
   }
 }
 
-std::optional<std::int64_t> FindMovieCreationTime(const IByteSource& src) {
+std::optional<std::int64_t> FindMovieCreationTime(const IRandomBytes& src) {
   Box moov, mvhd;
   // The movie box may follow the media data; the boxes before it are passed by their sizes.
   if (!FindBox(src, 0, src.Size(), FourCc("moov"), moov) ||

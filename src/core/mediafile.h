@@ -49,17 +49,17 @@ inline constexpr std::size_t kMediaHeadSize = 32;
 MediaKind DetectMediaKind(std::span<const std::uint8_t> head);
 
 /// Random access to a file's or a buffer's bytes.
-class IByteSource {
+class IRandomBytes {
  public:
-  virtual ~IByteSource() = default;
+  virtual ~IRandomBytes() = default;
   virtual std::uint64_t Size() const = 0;
   /// Exactly out.size() bytes from `offset`, or false.
   virtual bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
 };
 
-class CMemoryByteSource final : public IByteSource {
+class CMemoryRandomBytes final : public IRandomBytes {
  public:
-  explicit CMemoryByteSource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+  explicit CMemoryRandomBytes(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
   std::uint64_t Size() const override { return m_bytes.size(); }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
@@ -68,9 +68,9 @@ class CMemoryByteSource final : public IByteSource {
 };
 
 /// An open file descriptor, read with pread; the caller keeps it open.
-class CFileByteSource final : public IByteSource {
+class CFileRandomBytes final : public IRandomBytes {
  public:
-  CFileByteSource(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
+  CFileRandomBytes(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
   std::uint64_t Size() const override { return m_size; }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
@@ -95,10 +95,10 @@ struct ExifLocation {
 /// The EXIF data of a HEIF, PNG, WebP, TIFF or RAW file; nothing when the
 /// container has none or is damaged. Every size is checked against the
 /// source, and no more than a fixed amount is read or kept.
-std::optional<ExifLocation> FindExif(const IByteSource& src, MediaKind kind);
+std::optional<ExifLocation> FindExif(const IRandomBytes& src, MediaKind kind);
 
 /// The creation time of an MP4 or MOV file's movie header (mvhd), in
 /// seconds since 1970 UTC; nothing when absent, zero or the file damaged.
-std::optional<std::int64_t> FindMovieCreationTime(const IByteSource& src);
+std::optional<std::int64_t> FindMovieCreationTime(const IRandomBytes& src);
 
 }  // namespace kolvaro
