@@ -266,7 +266,8 @@ std::string LocalExifText(std::int64_t seconds) {
   const auto t = static_cast<std::time_t>(seconds);
   std::tm tm{};
   if (::localtime_r(&t, &tm) == nullptr) return {};
-  const int fields[] = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  const int fields[] = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                        tm.tm_hour,        tm.tm_min,     tm.tm_sec};
   static constexpr char kSeparators[] = " :: ::";
   std::string text;
   for (std::size_t i = 0; i < std::size(fields); ++i) {
@@ -291,7 +292,7 @@ CExifReader::CExifReader(const std::string& path) : m_path(path) {
   } else {
     struct stat st {};
     if (::fstat(fd, &st) == 0)
-      ReadContainer(CFileRandomBytes(fd, static_cast<std::uint64_t>(st.st_size)),
+      ReadContainer(CFileRandomBytes(fd, static_cast<std::uint64_t>(st.st_size), head),
                     head.first(std::min(head.size(), kMediaHeadSize)));
   }
   ::close(fd);
@@ -303,7 +304,8 @@ CExifReader CExifReader::FromMemory(std::span<const std::uint8_t> bytes) {
     ByteSource src(bytes);
     ReadFirstApp1(src, reader.m_hasApp1, reader.m_app1);
   } else {
-    reader.ReadContainer(CMemoryRandomBytes(bytes), bytes.first(std::min(bytes.size(), kMediaHeadSize)));
+    reader.ReadContainer(CMemoryRandomBytes(bytes),
+                         bytes.first(std::min(bytes.size(), kMediaHeadSize)));
   }
   return reader;
 }

@@ -54,7 +54,7 @@ class CExifReader {
   std::uint64_t FirstDirectory() const;
 
   std::string m_path;
-  bool m_tiffHeaderRules = false;          ///< IFD0 where the TIFF header says, not right after it
+  bool m_tiffHeaderRules = false;           ///< IFD0 where the TIFF header says, not right after it
   std::optional<std::int64_t> m_movieTime;  ///< seconds since 1970 UTC, for videos
   bool m_hasApp1 = false;            ///< a segment with marker 0xE1 was seen
   std::vector<std::uint8_t> m_app1;  ///< payload of the first APP1 segment

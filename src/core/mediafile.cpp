@@ -17,15 +17,19 @@ constexpr std::string_view kWebpExt[] = {".webp"};
 constexpr std::string_view kTiffExt[] = {".tif", ".tiff"};
 constexpr std::string_view kGifExt[] = {".gif"};
 constexpr std::string_view kBmpExt[] = {".bmp"};
-constexpr std::string_view kRawExt[] = {".dng", ".cr2", ".cr3", ".nef", ".arw", ".orf", ".rw2", ".raf"};
+constexpr std::string_view kRawExt[] = {".dng", ".cr2", ".cr3", ".nef",
+                                        ".arw", ".orf", ".rw2", ".raf"};
 constexpr std::string_view kVideoExt[] = {".mp4", ".mov", ".avi"};
 
 constexpr MediaFamilyInfo kFamilies[] = {
-    {MediaFamily::kJpeg, kJpegExt}, {MediaFamily::kHeif, kHeifExt}, {MediaFamily::kPng, kPngExt},
-    {MediaFamily::kWebp, kWebpExt}, {MediaFamily::kTiff, kTiffExt}, {MediaFamily::kGif, kGifExt},
-    {MediaFamily::kBmp, kBmpExt},   {MediaFamily::kRaw, kRawExt},   {MediaFamily::kVideo, kVideoExt},
+    {MediaFamily::kJpeg, kJpegExt},   {MediaFamily::kHeif, kHeifExt},
+    {MediaFamily::kPng, kPngExt},     {MediaFamily::kWebp, kWebpExt},
+    {MediaFamily::kTiff, kTiffExt},   {MediaFamily::kGif, kGifExt},
+    {MediaFamily::kBmp, kBmpExt},     {MediaFamily::kRaw, kRawExt},
+    {MediaFamily::kVideo, kVideoExt},
 };
 
+constexpr std::size_t kWindowSize = 64 * 1024;
 // A crafted file of a million tiny boxes or chunks must not keep a reader busy.
 constexpr int kMaxEntries = 4096;
 // Item tables of a HEIF file are small; a bigger one is damage.
@@ -52,13 +56,14 @@ std::uint32_t Le32(const std::uint8_t* p) {
 }
 
 bool StartsWith(std::span<const std::uint8_t> bytes, std::size_t at, std::string_view text) {
-  return bytes.size() >= at + text.size() && std::memcmp(bytes.data() + at, text.data(), text.size()) == 0;
+  return bytes.size() >= at + text.size() &&
+         std::memcmp(bytes.data() + at, text.data(), text.size()) == 0;
 }
 
 /// `length` bytes from `offset`, but never more than `cap`; empty when the
 /// source does not hold them.
-std::vector<std::uint8_t> ReadCapped(const IRandomBytes& src, std::uint64_t offset, std::uint64_t length,
-                                     std::size_t cap) {
+std::vector<std::uint8_t> ReadCapped(const IRandomBytes& src, std::uint64_t offset,
+                                     std::uint64_t length, std::size_t cap) {
   const std::uint64_t size = src.Size();
   if (offset > size || length > size - offset) return {};
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, cap)));
@@ -69,7 +74,8 @@ std::vector<std::uint8_t> ReadCapped(const IRandomBytes& src, std::uint64_t offs
 /// A TIFF structure, or the part of a container's EXIF payload that is one:
 /// some writers keep JPEG's "Exif\0\0" in front of it.
 std::optional<ExifLocation> TiffPayload(std::vector<std::uint8_t> bytes) {
-  if (StartsWith(bytes, 0, std::string_view("Exif\0\0", 6))) bytes.erase(bytes.begin(), bytes.begin() + 6);
+  if (StartsWith(bytes, 0, std::string_view("Exif\0\0", 6)))
+    bytes.erase(bytes.begin(), bytes.begin() + 6);
   if (bytes.size() < 8) return std::nullopt;
   return ExifLocation{ExifLocation::Form::kTiff, std::move(bytes)};
 }
@@ -183,7 +189,8 @@ bool ItemExtents(std::span<const std::uint8_t> iloc, std::uint32_t item, bool& i
   const unsigned offsetSize = sizes >> 4, lengthSize = sizes & 15, baseSize = sizes2 >> 4;
   const unsigned indexSize = (version == 1 || version == 2) ? sizes2 & 15 : 0;
   auto valid = [](unsigned n) { return n == 0 || n == 4 || n == 8; };
-  if (version > 2 || !valid(offsetSize) || !valid(lengthSize) || !valid(baseSize) || !valid(indexSize))
+  if (version > 2 || !valid(offsetSize) || !valid(lengthSize) || !valid(baseSize) ||
+      !valid(indexSize))
     return false;
   const std::uint64_t count = c.Take(version < 2 ? 2 : 4);
   for (std::uint64_t i = 0; i < count && !c.Failed(); ++i) {
@@ -222,7 +229,8 @@ std::optional<ExifLocation> HeifExif(const IRandomBytes& src) {
     return std::nullopt;
   const std::optional<std::uint32_t> item = ExifItemId(src, iinf);
   if (!item || iloc.end - iloc.begin > kMaxTableSize) return std::nullopt;
-  const std::vector<std::uint8_t> table = ReadCapped(src, iloc.begin, iloc.end - iloc.begin, kMaxTableSize);
+  const std::vector<std::uint8_t> table =
+      ReadCapped(src, iloc.begin, iloc.end - iloc.begin, kMaxTableSize);
   bool inIdat = false;
   std::vector<Extent> extents;
   if (!ItemExtents(table, *item, inIdat, extents)) return std::nullopt;
@@ -256,8 +264,9 @@ std::optional<ExifLocation> HeifExif(const IRandomBytes& src) {
 
 std::optional<ExifLocation> Cr3Exif(const IRandomBytes& src) {
   // Canon's metadata box inside the movie box; CMT2 holds the Exif directory as a TIFF.
-  static constexpr std::array<std::uint8_t, 16> kCanonUuid = {0x85, 0xc0, 0xb6, 0x87, 0x82, 0x0f, 0x11, 0xe0,
-                                                              0x81, 0x11, 0xf4, 0xce, 0x46, 0x2b, 0x6a, 0x48};
+  static constexpr std::array<std::uint8_t, 16> kCanonUuid = {0x85, 0xc0, 0xb6, 0x87, 0x82, 0x0f,
+                                                              0x11, 0xe0, 0x81, 0x11, 0xf4, 0xce,
+                                                              0x46, 0x2b, 0x6a, 0x48};
   Box moov, box, cmt;
   if (!FindBox(src, 0, src.Size(), FourCc("moov"), moov)) return std::nullopt;
   std::uint64_t at = moov.begin;
@@ -304,7 +313,8 @@ class TiffGatherer {
   }
   std::uint32_t Get32(const std::uint8_t* p) const { return m_big ? Be32(p) : Le32(p); }
   void Put16(std::uint16_t v) {
-    const std::uint8_t b[2] = {static_cast<std::uint8_t>(m_big ? v >> 8 : v), static_cast<std::uint8_t>(m_big ? v : v >> 8)};
+    const std::uint8_t b[2] = {static_cast<std::uint8_t>(m_big ? v >> 8 : v),
+                               static_cast<std::uint8_t>(m_big ? v : v >> 8)};
     m_out.insert(m_out.end(), b, b + 2);
   }
   void Put32(std::uint32_t v) {
@@ -313,7 +323,8 @@ class TiffGatherer {
   }
   void Patch32(std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
-      m_out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (m_big ? 24 - 8 * i : 8 * i));
+      m_out[at + static_cast<std::size_t>(i)] =
+          static_cast<std::uint8_t>(v >> (m_big ? 24 - 8 * i : 8 * i));
   }
 
   static std::uint32_t TypeSize(std::uint16_t type) {
@@ -370,7 +381,8 @@ std::optional<ExifLocation> PngExif(const IRandomBytes& src) {
     if (!src.ReadAt(at, h)) return std::nullopt;
     const std::uint32_t length = Be32(h);
     const std::uint32_t type = Be32(h + 4);
-    if (type == FourCc("eXIf")) return TiffPayload(ReadCapped(src, at + 8, length, kMaxExifBlockSize));
+    if (type == FourCc("eXIf"))
+      return TiffPayload(ReadCapped(src, at + 8, length, kMaxExifBlockSize));
     if (type == FourCc("IEND")) break;
     at += 12 + std::uint64_t{length};
   }
@@ -383,7 +395,8 @@ std::optional<ExifLocation> WebpExif(const IRandomBytes& src) {
   for (int i = 0; i < kMaxEntries && at <= src.Size() && src.Size() - at >= 8; ++i) {
     if (!src.ReadAt(at, h)) return std::nullopt;
     const std::uint32_t length = Le32(h + 4);
-    if (std::memcmp(h, "EXIF", 4) == 0) return TiffPayload(ReadCapped(src, at + 8, length, kMaxExifBlockSize));
+    if (std::memcmp(h, "EXIF", 4) == 0)
+      return TiffPayload(ReadCapped(src, at + 8, length, kMaxExifBlockSize));
     at += 8 + std::uint64_t{length} + (length & 1);  // chunks are padded to even length
   }
   return std::nullopt;
@@ -423,7 +436,8 @@ MediaKind DetectMediaKind(std::span<const std::uint8_t> h) {
   if (StartsWith(h, 0, "RIFF") && StartsWith(h, 8, "WEBP")) return MediaKind::kWebp;
   if (StartsWith(h, 0, "RIFF") && StartsWith(h, 8, "AVI ")) return MediaKind::kAvi;
   if (StartsWith(h, 0, "FUJIFILMCCD-RAW")) return MediaKind::kRaw;
-  if (StartsWith(h, 0, "II*\0"sv)) return StartsWith(h, 8, "CR") ? MediaKind::kRaw : MediaKind::kTiff;
+  if (StartsWith(h, 0, "II*\0"sv))
+    return StartsWith(h, 8, "CR") ? MediaKind::kRaw : MediaKind::kTiff;
   if (StartsWith(h, 0, "MM\0*"sv)) return MediaKind::kTiff;
   if (StartsWith(h, 0, "IIRO") || StartsWith(h, 0, "IIRS") || StartsWith(h, 0, "MMOR") ||
       StartsWith(h, 0, "IIU\0"sv))
@@ -432,8 +446,8 @@ MediaKind DetectMediaKind(std::span<const std::uint8_t> h) {
     const std::string_view brand(reinterpret_cast<const char*>(h.data()) + 8, 4);
     if (brand == "crx ") return MediaKind::kRaw;
     if (brand == "qt  ") return MediaKind::kMov;
-    static constexpr std::string_view kHeifBrands[] = {"heic", "heix", "hevc", "hevx", "heim", "heis",
-                                                       "hevm", "hevs", "mif1", "msf1", "avif"};
+    static constexpr std::string_view kHeifBrands[] = {
+        "heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs", "mif1", "msf1", "avif"};
     if (std::find(std::begin(kHeifBrands), std::end(kHeifBrands), brand) != std::end(kHeifBrands))
       return MediaKind::kHeif;
     return MediaKind::kMp4;
@@ -453,9 +467,33 @@ bool CMemoryRandomBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> ou
 
 bool CFileRandomBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset > m_size || out.size() > m_size - offset) return false;
+  auto within = [offset, &out](std::uint64_t at, std::size_t size) {
+    return offset >= at && offset - at <= size && out.size() <= size - (offset - at);
+  };
+  if (out.empty()) return true;
+  if (within(0, m_start.size())) {
+    std::memcpy(out.data(), m_start.data() + offset, out.size());
+    return true;
+  }
+  if (!within(m_windowAt, m_window.size())) {
+    if (out.size() >= kWindowSize) return ReadFile(offset, out);
+    m_window.resize(
+        static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, m_size - offset)));
+    m_windowAt = offset;
+    if (!ReadFile(offset, m_window)) {
+      m_window.clear();
+      return false;
+    }
+  }
+  std::memcpy(out.data(), m_window.data() + (offset - m_windowAt), out.size());
+  return true;
+}
+
+bool CFileRandomBytes::ReadFile(std::uint64_t offset, std::span<std::uint8_t> out) const {
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t got = ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    const ssize_t got =
+        ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
     done += static_cast<std::size_t>(got);
@@ -465,24 +503,20 @@ bool CFileRandomBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
 
 std::optional<ExifLocation> FindExif(const IRandomBytes& src, MediaKind kind) {
   std::uint8_t head[kMediaHeadSize] = {};
-  const std::size_t headSize = static_cast<std::size_t>(std::min<std::uint64_t>(src.Size(), sizeof head));
+  const std::size_t headSize =
+      static_cast<std::size_t>(std::min<std::uint64_t>(src.Size(), sizeof head));
   if (!src.ReadAt(0, {head, headSize})) return std::nullopt;
   const std::span<const std::uint8_t> h(head, headSize);
   switch (kind) {
-    case MediaKind::kHeif:
-      return HeifExif(src);
-    case MediaKind::kPng:
-      return PngExif(src);
-    case MediaKind::kWebp:
-      return WebpExif(src);
+    case MediaKind::kHeif: return HeifExif(src);
+    case MediaKind::kPng: return PngExif(src);
+    case MediaKind::kWebp: return WebpExif(src);
     case MediaKind::kRaw:
       if (StartsWith(h, 0, "FUJIFILMCCD-RAW")) return RafExif(src);
       if (StartsWith(h, 4, "ftyp")) return Cr3Exif(src);
       [[fallthrough]];  // the other RAW files are TIFF structures themselves
-    case MediaKind::kTiff:
-      return TiffPayload(TiffGatherer(src).Gather());
-    default:
-      return std::nullopt;
+    case MediaKind::kTiff: return TiffPayload(TiffGatherer(src).Gather());
+    default: return std::nullopt;
   }
 }
 
@@ -502,7 +536,8 @@ std::optional<std::int64_t> FindMovieCreationTime(const IRandomBytes& src) {
     created = Be32(b.data() + 4);
   }
   // Zero is what writers put when they know no time.
-  if (created == 0 || created > static_cast<std::uint64_t>(kLatestTime + kMacEpochOffset)) return std::nullopt;
+  if (created == 0 || created > static_cast<std::uint64_t>(kLatestTime + kMacEpochOffset))
+    return std::nullopt;
   return static_cast<std::int64_t>(created) - kMacEpochOffset;
 }
 

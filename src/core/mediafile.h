@@ -28,7 +28,17 @@ enum class MediaKind : std::uint8_t {
 };
 
 /// The groups the file choosers offer, in their order.
-enum class MediaFamily : std::uint8_t { kJpeg, kHeif, kPng, kWebp, kTiff, kGif, kBmp, kRaw, kVideo };
+enum class MediaFamily : std::uint8_t {
+  kJpeg,
+  kHeif,
+  kPng,
+  kWebp,
+  kTiff,
+  kGif,
+  kBmp,
+  kRaw,
+  kVideo
+};
 
 struct MediaFamilyInfo {
   MediaFamily family;
@@ -67,16 +77,25 @@ class CMemoryRandomBytes final : public IRandomBytes {
   std::span<const std::uint8_t> m_bytes;
 };
 
-/// An open file descriptor, read with pread; the caller keeps it open.
+/// An open file descriptor, read with pread; the caller keeps it open. The
+/// readers ask for a few bytes at a time, so small reads go through a window
+/// of 64 KiB. `start`, when given, holds the file's first bytes and must
+/// outlive the source.
 class CFileRandomBytes final : public IRandomBytes {
  public:
-  CFileRandomBytes(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
+  CFileRandomBytes(int fd, std::uint64_t size, std::span<const std::uint8_t> start = {})
+      : m_fd(fd), m_size(size), m_start(start) {}
   std::uint64_t Size() const override { return m_size; }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
  private:
+  bool ReadFile(std::uint64_t offset, std::span<std::uint8_t> out) const;
+
   int m_fd;
   std::uint64_t m_size;
+  std::span<const std::uint8_t> m_start;
+  mutable std::vector<std::uint8_t> m_window;
+  mutable std::uint64_t m_windowAt = 0;
 };
 
 /// The most of an EXIF block any reader keeps; tags beyond it count as missing.

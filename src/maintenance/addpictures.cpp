@@ -115,10 +115,13 @@ std::string PictureFileFilter() {
     at = end + 1;
   }
   const std::span<const MediaFamilyInfo> families = MediaFamilies();
-  auto label = [&labels](std::size_t i) { return i < labels.size() ? labels[i] : std::string_view(); };
+  auto label = [&labels](std::size_t i) {
+    return i < labels.size() ? labels[i] : std::string_view();
+  };
   auto patterns = [](const MediaFamilyInfo& family) {
     std::string list;
-    for (std::string_view ext : family.extensions) list += (list.empty() ? "*" : ";*") + std::string(ext);
+    for (std::string_view ext : family.extensions)
+      list += (list.empty() ? "*" : ";*") + std::string(ext);
     return list;
   };
   std::string all, each;
@@ -127,7 +130,8 @@ std::string PictureFileFilter() {
     all += (all.empty() ? "" : ";") + list;
     each += std::string(label(i + 1)) + '|' + list + '|';
   }
-  return std::string(label(0)) + '|' + all + '|' + each + std::string(label(families.size() + 1)) + "|*.*||";
+  return std::string(label(0)) + '|' + all + '|' + each + std::string(label(families.size() + 1)) +
+         "|*.*||";
 }
 
 std::vector<std::string> ListFolderPictures(const std::string& folder) {

@@ -55,12 +55,30 @@ TEST(MediaKindTest, TellsKindByFirstBytes) {
       {std::string_view("IIU\0\x18\0\0\0", 8), MediaKind::kRaw},
       {"IIRO\x08\0\0\0"sv, MediaKind::kRaw},
       {"FUJIFILMCCD-RAW 0201", MediaKind::kRaw},
-      {std::string_view("\0\0\0\x18" "ftypcrx ", 12), MediaKind::kRaw},
-      {std::string_view("\0\0\0\x18" "ftypheic", 12), MediaKind::kHeif},
-      {std::string_view("\0\0\0\x18" "ftypmif1", 12), MediaKind::kHeif},
-      {std::string_view("\0\0\0\x14" "ftypqt  ", 12), MediaKind::kMov},
-      {std::string_view("\0\0\0\x08" "wide", 8), MediaKind::kMov},
-      {std::string_view("\0\0\0\x18" "ftypisom", 12), MediaKind::kMp4},
+      {std::string_view("\0\0\0\x18"
+                        "ftypcrx ",
+                        12),
+       MediaKind::kRaw},
+      {std::string_view("\0\0\0\x18"
+                        "ftypheic",
+                        12),
+       MediaKind::kHeif},
+      {std::string_view("\0\0\0\x18"
+                        "ftypmif1",
+                        12),
+       MediaKind::kHeif},
+      {std::string_view("\0\0\0\x14"
+                        "ftypqt  ",
+                        12),
+       MediaKind::kMov},
+      {std::string_view("\0\0\0\x08"
+                        "wide",
+                        8),
+       MediaKind::kMov},
+      {std::string_view("\0\0\0\x18"
+                        "ftypisom",
+                        12),
+       MediaKind::kMp4},
       {"Hallo, ich bin ein Text.", MediaKind::kUnknown},
       {"", MediaKind::kUnknown},
   };
@@ -69,9 +87,11 @@ TEST(MediaKindTest, TellsKindByFirstBytes) {
 }
 
 TEST(MediaKindTest, KnowsTheFamiliesEndingsInAnyCase) {
-  for (std::string_view name : {"IMG_0001.HEIC", "a.Jpeg", "b.webp", "c.CR3", "d.rw2", "clip.MOV", "e.tiff"})
+  for (std::string_view name :
+       {"IMG_0001.HEIC", "a.Jpeg", "b.webp", "c.CR3", "d.rw2", "clip.MOV", "e.tiff"})
     EXPECT_TRUE(HasMediaExtension(name)) << name;
-  for (std::string_view name : {"heic", "notiz.txt", "bild.jpg.xmp", "a.mp"}) EXPECT_FALSE(HasMediaExtension(name)) << name;
+  for (std::string_view name : {"heic", "notiz.txt", "bild.jpg.xmp", "a.mp"})
+    EXPECT_FALSE(HasMediaExtension(name)) << name;
 }
 
 TEST(ContainerExifTest, ReadsCaptureDateOfEachContainerFromMemoryAndFile) {
@@ -84,7 +104,8 @@ TEST(ContainerExifTest, ReadsCaptureDateOfEachContainerFromMemoryAndFile) {
       {"png", Png(Tiff())},
       {"webp", Webp(Tiff())},
       {"webp-exif-prefix", Webp(Cat({B(std::string_view("Exif\0\0", 6)), Tiff()}))},
-      {"tiff-big-endian", ExifBlock(test::ByteOrder::kBig).Ascii(Ifd::kExif, 36867, kMediaDate).Tiff()},
+      {"tiff-big-endian",
+       ExifBlock(test::ByteOrder::kBig).Ascii(Ifd::kExif, 36867, kMediaDate).Tiff()},
       {"cr2", TiffFile("CR\x02\0\0\0\0\0"sv, 0)},
       {"tiff-directory-at-end", TiffFile("\0\0\0\0\0\0\0\0"sv, 3 * 1024 * 1024)},
       {"cr3", test::Cr3()},
@@ -143,7 +164,8 @@ TEST(MovieTimeTest, CaptureDateIsMovieHeaderTimeInLocalTime) {
     std::string text;
     EXPECT_TRUE(CExifReader::FromMemory(c.bytes).GetCaptureDateText(text)) << c.name;
     EXPECT_EQ(text, LocalText(test::kMovieUnixTime)) << c.name;
-    EXPECT_FALSE(CExifReader::FromMemory(c.bytes).GetTagText(CExifReader::kTagMake, text)) << c.name;
+    EXPECT_FALSE(CExifReader::FromMemory(c.bytes).GetTagText(CExifReader::kTagMake, text))
+        << c.name;
   }
 }
 
