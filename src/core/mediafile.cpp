@@ -199,7 +199,10 @@ bool ItemExtents(std::span<const std::uint8_t> iloc, std::uint32_t item, bool& i
     if (version == 1 || version == 2) method = static_cast<unsigned>(c.Take(2) & 15);
     c.Take(2);  // data reference index
     const std::uint64_t base = c.Take(baseSize);
-    const std::uint64_t extentCount = c.Take(2);
+    const unsigned extentSize = indexSize + offsetSize + lengthSize;
+    // Extents of no bytes would let a small table ask for billions of them.
+    const std::uint64_t extentCount =
+        std::min<std::uint64_t>(c.Take(2), extentSize == 0 ? 1 : c.Remaining() / extentSize + 1);
     const bool wanted = id == item;
     for (std::uint64_t e = 0; e < extentCount && !c.Failed(); ++e) {
       c.Take(indexSize);

@@ -130,10 +130,18 @@ TEST(ContainerExifTest, DamagedOrMisleadingContainersHaveNoDate) {
   mp4Cut.resize(mp4Cut.size() - 90);
   Bytes boxLoop = Heif(false);
   boxLoop[0] = boxLoop[1] = boxLoop[2] = boxLoop[3] = 0;  // size 0: to the end, hiding meta
+  // 100 000 items of 65 535 extents of no bytes each.
+  Bytes emptyExtents = Cat({Be(0x02000000, 4), {0, 0}, Be(100000, 4)});
+  for (std::uint32_t id = 2; id < 100002; ++id) {
+    const Bytes item = Cat({Be(id, 4), Be(0, 4), Be(0xFFFF, 2)});
+    emptyExtents.insert(emptyExtents.end(), item.begin(), item.end());
+  }
+  const Bytes exifItem = Box("iinf", Cat({Be(1, 6), Box("infe", Cat({Be(0x02000000, 4), Be(1, 2), Be(0, 2), B("Exif")}))}));
   struct Case {
     const char* name;
     Bytes bytes;
   } const cases[] = {
+      {"heif empty extents", Cat({Box("ftyp", B("heic")), Box("meta", Cat({Be(0, 4), exifItem, Box("iloc", emptyExtents)}))})},
       {"text named heic", B("Kein Bild, nur Text mit der Endung .heic")},
       {"heif without exif item", Heif(false, "hvc1")},
       {"heif item cut off", heifCut},
