@@ -1,14 +1,17 @@
 #include "core/exifreader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
+#include "core/mediafile.h"
 #include "core/numbers.h"
 #include "core/safefile.h"
 
@@ -83,6 +86,12 @@ class ByteSource {
     // A payload goes straight to its place, so nothing behind it is read.
     if (n > 4) return ReadFile(out, n) == n;
     return Fill() && Read(out, n);
+  }
+
+  /// The bytes not yet read, after reading the first chunk of a file.
+  std::span<const std::uint8_t> Head() {
+    if (m_pos == m_view.size() && m_fd >= 0) Fill();
+    return m_view.subspan(m_pos);
   }
 
   /// Passes over n bytes without reading them where possible.
@@ -248,6 +257,28 @@ class TiffBlock {
   bool m_bigEndian;
 };
 
+bool IsJpegStart(std::span<const std::uint8_t> head) {
+  return head.size() >= 2 && head[0] == 0xFF && head[1] == kMarkerSoi;
+}
+
+// "YYYY:MM:DD HH:MM:SS" of a moment in local time, as a camera writes it.
+std::string LocalExifText(std::int64_t seconds) {
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm tm{};
+  if (::localtime_r(&t, &tm) == nullptr) return {};
+  const int fields[] = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                        tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+  static constexpr char kSeparators[] = " :: ::";
+  std::string text;
+  for (std::size_t i = 0; i < std::size(fields); ++i) {
+    if (i > 0) text += kSeparators[i];
+    const std::string number = std::to_string(fields[i]);
+    text.append((i == 0 ? 4 : 2) - std::min<std::size_t>(number.size(), i == 0 ? 4 : 2), '0');
+    text += number;
+  }
+  return text;
+}
+
 }  // namespace
 
 CExifReader::CExifReader(const std::string& path) : m_path(path) {
@@ -255,15 +286,56 @@ CExifReader::CExifReader(const std::string& path) : m_path(path) {
   const int fd = OpenRegularFile(path, error);
   if (fd < 0) return;
   ByteSource src(fd);
-  ReadFirstApp1(src, m_hasApp1, m_app1);
+  const std::span<const std::uint8_t> head = src.Head();
+  if (IsJpegStart(head)) {
+    ReadFirstApp1(src, m_hasApp1, m_app1);
+  } else {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
+      ReadContainer(CFileRandomBytes(fd, static_cast<std::uint64_t>(st.st_size), head),
+                    head.first(std::min(head.size(), kMediaHeadSize)));
+  }
   ::close(fd);
 }
 
-CExifReader CExifReader::FromMemory(std::span<const std::uint8_t> jpeg) {
+CExifReader CExifReader::FromMemory(std::span<const std::uint8_t> bytes) {
   CExifReader reader;
-  ByteSource src(jpeg);
-  ReadFirstApp1(src, reader.m_hasApp1, reader.m_app1);
+  if (IsJpegStart(bytes)) {
+    ByteSource src(bytes);
+    ReadFirstApp1(src, reader.m_hasApp1, reader.m_app1);
+  } else {
+    reader.ReadContainer(CMemoryRandomBytes(bytes),
+                         bytes.first(std::min(bytes.size(), kMediaHeadSize)));
+  }
   return reader;
+}
+
+void CExifReader::ReadContainer(const IRandomBytes& src, std::span<const std::uint8_t> head) {
+  const MediaKind kind = DetectMediaKind(head);
+  if (kind == MediaKind::kMp4 || kind == MediaKind::kMov) {
+    m_movieTime = FindMovieCreationTime(src);
+    return;
+  }
+  std::optional<ExifLocation> exif = FindExif(src, kind);
+  if (!exif) return;
+  if (exif->form == ExifLocation::Form::kJpeg) {
+    ByteSource jpeg(exif->bytes);
+    ReadFirstApp1(jpeg, m_hasApp1, m_app1);
+    return;
+  }
+  m_hasApp1 = true;
+  m_tiffHeaderRules = true;
+  m_app1.reserve(kSignatureSize + exif->bytes.size());
+  m_app1.assign({'E', 'x', 'i', 'f', 0, 0});
+  m_app1.insert(m_app1.end(), exif->bytes.begin(), exif->bytes.end());
+}
+
+std::uint64_t CExifReader::FirstDirectory() const {
+  // A JPEG's IFD0 is taken to follow the header whatever the header says;
+  // TIFF files and the other containers are read by their header.
+  if (!m_tiffHeaderRules) return kFirstDirectoryOffset;
+  const TiffBlock block(std::span<const std::uint8_t>(m_app1).subspan(kSignatureSize));
+  return block.Fits(4, 4) ? block.Get32(4) : 0;
 }
 
 std::vector<std::uint8_t> CExifReader::EmbeddedThumbnail() const {
@@ -271,9 +343,10 @@ std::vector<std::uint8_t> CExifReader::EmbeddedThumbnail() const {
       std::memcmp(m_app1.data(), "Exif\0\0", kSignatureSize) != 0)
     return {};
   const TiffBlock block(std::span<const std::uint8_t>(m_app1).subspan(kSignatureSize));
-  const std::uint32_t ifd1 = block.NextDirectory(kFirstDirectoryOffset);
+  const std::uint64_t ifd0 = FirstDirectory();
+  const std::uint32_t ifd1 = block.NextDirectory(ifd0);
   // A link back to IFD0 or into the header would read IFD0 as IFD1.
-  if (ifd1 <= kFirstDirectoryOffset) return {};
+  if (ifd1 < kFirstDirectoryOffset || ifd1 == ifd0) return {};
   std::size_t offsetEntry = 0;
   std::size_t lengthEntry = 0;
   if (!block.FindEntry(ifd1, kTagThumbnailOffset, offsetEntry) ||
@@ -291,6 +364,11 @@ std::vector<std::uint8_t> CExifReader::EmbeddedThumbnail() const {
 std::span<const std::uint16_t> CExifReader::KnownTags() { return kKnownTags; }
 
 bool CExifReader::GetTagText(std::uint16_t tag, std::string& text) const {
+  if (m_movieTime) {
+    if (tag != kTagDateTimeOriginal) return false;
+    text = LocalExifText(*m_movieTime);
+    return true;
+  }
   if (!m_hasApp1 || m_app1.size() < kSignatureSize) return false;
   const std::span<const std::uint8_t> payload(m_app1);
 
@@ -304,13 +382,14 @@ bool CExifReader::GetTagText(std::uint16_t tag, std::string& text) const {
 
   // The header's own directory offset is not consulted: IFD0 always follows it.
   const TiffBlock block(payload.subspan(kSignatureSize));
+  const std::uint64_t ifd0 = FirstDirectory();
   std::size_t entry = 0;
-  if (block.FindEntry(kFirstDirectoryOffset, tag, entry)) {
+  if (block.FindEntry(ifd0, tag, entry)) {
     text = block.EntryText(entry);
     return true;
   }
   std::size_t pointer = 0;
-  if (!block.FindEntry(kFirstDirectoryOffset, kTagExifDirectory, pointer)) return false;
+  if (!block.FindEntry(ifd0, kTagExifDirectory, pointer)) return false;
   // The pointer is meant to be LONG, but some writers mark it as IFD (13);
   // either way the value field holds the offset.
   if (!block.FindEntry(block.Get32(pointer + 8), tag, entry)) return false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/cp1252.h"
+#include "core/mediafile.h"
 #include "res/strings.h"
 
 namespace kolvaro {
@@ -278,7 +279,7 @@ PictureFileKind ExaminePictureFile(const std::string& path) {
 bool HasPictureContent(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  unsigned char head[12] = {};
+  std::uint8_t head[kMediaHeadSize] = {};
   ssize_t got = 0;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
@@ -287,11 +288,7 @@ bool HasPictureContent(const std::string& path) {
   }
   ::close(fd);
   if (got < 0) return false;
-  const std::string_view h(reinterpret_cast<const char*>(head), static_cast<std::size_t>(got));
-  return h.starts_with("\xFF\xD8\xFF") || h.starts_with("GIF87a") || h.starts_with("GIF89a") ||
-         h.starts_with(std::string_view("II*\0", 4)) ||
-         h.starts_with(std::string_view("MM\0*", 4)) || h.starts_with("BM") ||
-         (h.starts_with("RIFF") && h.size() == 12 && h.substr(8) == "AVI ");
+  return DetectMediaKind({head, static_cast<std::size_t>(got)}) != MediaKind::kUnknown;
 }
 
 std::string PictureFileRefusal(PictureFileKind kind) {

@@ -85,7 +85,7 @@ enum class PictureFileKind {
 PictureFileKind ExaminePictureFile(const std::string& path);
 
 /// Whether the file at `path` begins as a picture or video of a kind the
-/// program adds (JPEG, GIF, TIFF, BMP, AVI); its name does not count.
+/// program adds (DetectMediaKind); its name does not count.
 bool HasPictureContent(const std::string& path);
 
 /// Why a file of that kind is left alone, in German, as a sentence; empty

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/mediafile.h"
 #include "core/paths.h"
 #include "maintenance/capturedate.h"
 #include "maintenance/duplicatetest.h"
@@ -13,13 +14,6 @@ namespace kolvaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool EndsWithJpg(const std::string& name) {
-  if (name.size() < 4) return false;
-  const std::string_view ext = std::string_view(name).substr(name.size() - 4);
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return ext[0] == '.' && lower(ext[1]) == 'j' && lower(ext[2]) == 'p' && lower(ext[3]) == 'g';
-}
 
 // Adds the files in their order, skipping those whose stored name the album
 // already has (also from earlier in the list); each of those goes to
@@ -68,8 +62,8 @@ void ShowRefusal(IUserQuestions& ui, const std::string& text) {
 }  // namespace
 
 std::optional<int> OnAddPictures(CMeriskDoc& doc, IUserQuestions& ui) {
-  const std::vector<std::string> files = ui.GetOpenFileNames(
-      "", std::string(LoadString(IDS_PICTURE_FILTER)), doc.AlbumFolder(), true);
+  const std::vector<std::string> files =
+      ui.GetOpenFileNames("", PictureFileFilter(), doc.AlbumFolder(), true);
   if (files.empty()) return std::nullopt;
   return AddPictureFiles(doc, ui, files);
 }
@@ -102,7 +96,7 @@ int AddFolderPictures(CMeriskDoc& doc, IUserQuestions& ui, const std::string& fo
   {
     CWaitCursorGuard wait(&ui);
     added = AddFiles(
-        doc, ListFolderJpegs(folder), DateFallback::kInvalidOnly, [](const std::string&) {},
+        doc, ListFolderPictures(folder), DateFallback::kInvalidOnly, [](const std::string&) {},
         [&refusals](const std::string& text) { refusals.push_back(text); });
   }
   for (const std::string& text : refusals) ShowRefusal(ui, text);
@@ -112,13 +106,41 @@ int AddFolderPictures(CMeriskDoc& doc, IUserQuestions& ui, const std::string& fo
   return added;
 }
 
-std::vector<std::string> ListFolderJpegs(const std::string& folder) {
+std::string PictureFileFilter() {
+  const std::string names(LoadString(IDS_PICTURE_FILTER_NAMES));
+  std::vector<std::string_view> labels;
+  for (std::size_t at = 0; at <= names.size();) {
+    const std::size_t end = std::min(names.find('\n', at), names.size());
+    labels.push_back(std::string_view(names).substr(at, end - at));
+    at = end + 1;
+  }
+  const std::span<const MediaFamilyInfo> families = MediaFamilies();
+  auto label = [&labels](std::size_t i) {
+    return i < labels.size() ? labels[i] : std::string_view();
+  };
+  auto patterns = [](const MediaFamilyInfo& family) {
+    std::string list;
+    for (std::string_view ext : family.extensions)
+      list += (list.empty() ? "*" : ";*") + std::string(ext);
+    return list;
+  };
+  std::string all, each;
+  for (std::size_t i = 0; i < families.size(); ++i) {
+    const std::string list = patterns(families[i]);
+    all += (all.empty() ? "" : ";") + list;
+    each += std::string(label(i + 1)) + '|' + list + '|';
+  }
+  return std::string(label(0)) + '|' + all + '|' + each + std::string(label(families.size() + 1)) +
+         "|*.*||";
+}
+
+std::vector<std::string> ListFolderPictures(const std::string& folder) {
   std::vector<std::pair<std::string, std::string>> found;  // name, full path
   std::error_code ec;
   fs::directory_iterator it(AbsoluteNormalPath(folder), ec);
   for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
-    if (!EndsWithJpg(name)) continue;
+    if (!HasMediaExtension(name)) continue;
     std::error_code typeError;
     // A folder called "x.jpg" is no picture; a link to a picture is.
     if (!it->is_regular_file(typeError)) continue;

@@ -9,9 +9,11 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <system_error>
 
 #include "core/filetransfer.h"
+#include "core/mediafile.h"
 #include "core/paths.h"
 #include "maintenance/capturedate.h"
 #include "res/strings.h"
@@ -109,6 +111,20 @@ std::string Described(const std::string& path) {
                        {SizeText(static_cast<std::uint64_t>(st.st_size)), std::string(date)});
 }
 
+// The endings in import order: those cards have always been read for
+// first, so that an import of an older card is repeated as before, then the
+// other families' endings.
+std::span<const std::string_view> CameraPatterns() {
+  static const std::vector<std::string_view> patterns = [] {
+    std::vector<std::string_view> list = {".jpg", ".gif", ".tif", ".bmp", ".avi"};
+    for (const MediaFamilyInfo& family : MediaFamilies())
+      for (std::string_view ext : family.extensions)
+        if (std::find(list.begin(), list.end(), ext) == list.end()) list.push_back(ext);
+    return list;
+  }();
+  return patterns;
+}
+
 }  // namespace
 
 std::string CameraSourceFolder(std::string folder) {
@@ -118,11 +134,10 @@ std::string CameraSourceFolder(std::string folder) {
 
 std::vector<CameraFile> CameraFolderFiles(const std::string& folder,
                                           std::vector<std::string>* links) {
-  static constexpr std::string_view kPatterns[] = {".jpg", ".gif", ".tif", ".bmp", ".avi"};
   const std::string base = CameraSourceFolder(folder);
   const std::vector<Entry> entries = Entries(base);
   std::vector<CameraFile> files;
-  for (std::string_view pattern : kPatterns)
+  for (std::string_view pattern : CameraPatterns())
     for (const Entry& e : entries) {
       if (e.folder || !EndsWithNoCase(e.name, pattern)) continue;
       if (!e.link)

@@ -29,10 +29,10 @@ struct CameraFile {
 std::string CameraSourceFolder(std::string folder);
 
 /// ImportCameraFolder's files: those directly in `folder` whose names end
-/// in ".jpg", ".gif", ".tif", ".bmp" or ".avi" in any case (a card's FAT
-/// knows no case), pattern by pattern, each in name order so that an import
-/// is repeatable. Only regular files: symbolic links of those names are
-/// skipped and added to `links`.
+/// in ".jpg", ".gif", ".tif", ".bmp", ".avi" or another ending of
+/// MediaFamilies() in any case (a card's FAT knows no case), ending by
+/// ending, each in name order so that an import is repeatable. Only regular
+/// files: symbolic links of those names are skipped and added to `links`.
 std::vector<CameraFile> CameraFolderFiles(const std::string& folder,
                                           std::vector<std::string>* links = nullptr);
 

@@ -22,8 +22,6 @@ constexpr Entry kTable[] = {
     Entry{IDS_DOC_TEMPLATE,
           "Kolvaro-Album\nLeeres Kolvaroalbum\nKolvaro\nKolvaro-Album Dateien (*.kvo)\n.kvo\nKolvaro.Document\n"
           "Kolvaro File"},
-    Entry{IDS_PICTURE_FILTER,
-          "Jpeg-Bilder|*.jpg|Alle Bilder (jpg, gif, bmp, tif, avi)|*.jpg;*.gif;*.tif;*.avi;*.bmp|Alle Dateien (*.*)|*.*||"},
     Entry{IDS_CHOOSE_FOLDER, "Verzeichnis auswählen"},
     Entry{IDS_TRANSACTION_FILTER, "Merisk Protokolldateien|mrklog*.xml|Alle Dateien (*.*)|*.*||"},
     Entry{IDS_PERSON_IMPORT_FILTER, "Textdateien (*.txt)|*.txt|Alle Dateien|*.*||"},
@@ -275,7 +273,8 @@ constexpr Entry kTable[] = {
           "(Exit-Code 1)."},
     Entry{IDS_CLI_USAGE_ADD_FOLDER, "add-folder ALBUM VERZEICHNIS [--log-folder VERZEICHNIS]"},
     Entry{IDS_CLI_ABOUT_ADD_FOLDER,
-          "Nimmt alle JPEG-Dateien (*.jpg) des Verzeichnisses ins Album auf, ohne Unterverzeichnisse; schon "
+          "Nimmt alle Bild- und Videodateien des Verzeichnisses ins Album auf (JPEG, HEIC/HEIF, PNG, WebP, TIFF, "
+          "GIF, BMP, RAW von Kameras, MP4, MOV, AVI; erkannt an der Endung), ohne Unterverzeichnisse; schon "
           "enthaltene werden übergangen."},
     Entry{IDS_CLI_USAGE_CHECK, "check ALBUM"},
     Entry{IDS_CLI_ABOUT_CHECK, "Listet die Bilder, deren Datei nicht gefunden wird (Rückgabewert 1, wenn eine fehlt)."},
@@ -285,13 +284,15 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_ABOUT_DELETE,
           "Entfernt das Bild mit seinen Themen und Personen aus dem Album; mit --trash kommt die Datei in den "
           "Papierkorb, nur eine gewöhnliche Datei (kein Ordner, keine Verknüpfung), die ihrem Inhalt nach ein Bild "
-          "oder Video ist (JPEG, GIF, TIFF, BMP, AVI); sonst bleibt sie, mit Meldung und Exit-Code 1."},
+          "oder Video ist (JPEG, HEIC, PNG, WebP, TIFF, GIF, BMP, RAW, MP4, MOV, AVI); sonst bleibt sie, mit "
+          "Meldung und Exit-Code 1."},
     Entry{IDS_CLI_USAGE_DUMP, "dump ALBUM"},
     Entry{IDS_CLI_ABOUT_DUMP,
           "Gibt das ganze Album als JSON (UTF-8) aus, Tabellen und Einträge in der Reihenfolge der Datei."},
     Entry{IDS_CLI_USAGE_EXIF, "exif DATEI [MERKMAL]"},
     Entry{IDS_CLI_ABOUT_EXIF,
-          "Gibt den Text eines EXIF-Merkmals der JPEG-Datei aus (Vorgabe: 36867, Aufnahmedatum)."},
+          "Gibt den Text eines EXIF-Merkmals der Bilddatei aus (Vorgabe: 36867, Aufnahmedatum); bei MP4 und MOV "
+          "nur das Aufnahmedatum, die Erstellungszeit des Films in Ortszeit."},
     Entry{IDS_CLI_USAGE_IMPORT_PERSONS, "import-persons ALBUM TEXTDATEI"},
     Entry{IDS_CLI_ABOUT_IMPORT_PERSONS,
           "Legt für jede Zeile der Textdatei eine Person an. Mit --log-folder VERZEICHNIS werden die Personen dort "
@@ -498,8 +499,8 @@ constexpr Entry kTable[] = {
     Entry{IDS_RELOCATE_SHARED_NAME,
           "%1!s! bleibt unverändert: Der neue Name %2!s! wäre auch der Name eines anderen Bildes."},
     Entry{IDS_REFUSE_NOT_A_PICTURE,
-          "Die Datei ist kein Bild und kein Video der Arten, die Kolvaro aufnimmt (JPEG, GIF, TIFF, "
-          "BMP, AVI); das Album kann sie auch aus einer fremden Quelle nennen."},
+          "Die Datei ist kein Bild und kein Video der Arten, die Kolvaro aufnimmt (JPEG, HEIC, PNG, WebP, "
+          "TIFF, GIF, BMP, RAW, MP4, MOV, AVI); das Album kann sie auch aus einer fremden Quelle nennen."},
 
     Entry{IDS_PERSONS_IMPORTED,
           "%1!i! Personen neu angelegt, %2!i! Zeilen übersprungen (leer oder Name schon vorhanden)."},
@@ -556,6 +557,10 @@ constexpr Entry kTable[] = {
           "Konflikte: Den Wert, der nicht gilt, können Sie übernehmen; alle Kopien folgen dann."},
     Entry{IDS_SYNC_TAKE, "Diesen Wert &übernehmen"},
     Entry{IDS_SYNC_TAKEN, " (übernommen)"},
+    // One line each, in the order of the media families (core/mediafile.h).
+    Entry{IDS_PICTURE_FILTER_NAMES,
+          "Bilder und Videos\nJPEG-Bilder\nHEIF-Bilder\nPNG-Bilder\nWebP-Bilder\nTIFF-Bilder\nGIF-Bilder\n"
+          "BMP-Bilder\nRAW-Dateien von Kameras\nVideos\nAlle Dateien"},
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},
     Entry{ID_MANAGE_THEMES, "Themen eingeben, umbenenen, löschen\nThemen\nThemenverwaltung"},

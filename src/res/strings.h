@@ -17,7 +17,6 @@ namespace kolvaro {
 // check in strings.cpp cannot miss an identifier.
 #define KOLVARO_STRING_IDS(X)                                                                  \
   X(IDS_DOC_TEMPLATE, 128)              /* document template, seven fields */                 \
-  X(IDS_PICTURE_FILTER, 129)            /* filter of the add-pictures open dialog */          \
   X(IDS_CHOOSE_FOLDER, 130)             /* "Verzeichnis auswählen" */                         \
   X(IDS_TRANSACTION_FILTER, 132)        /* filter of the transaction-file open dialog */      \
   X(IDS_PERSON_IMPORT_FILTER, 133)      /* filter of the person-import open dialog */         \
@@ -267,6 +266,7 @@ namespace kolvaro {
   X(IDS_SYNC_CONFLICTS_LABEL, 3638)                                                            \
   X(IDS_SYNC_TAKE, 3639)                                                                       \
   X(IDS_SYNC_TAKEN, 3640)                                                                      \
+  X(IDS_PICTURE_FILTER_NAMES, 3700)     /* open dialog: all, one per media family, all files */ \
   X(IDS_CLI_USAGE_SAVE, 2326)                                                                  \
   X(IDS_CLI_ABOUT_SAVE, 2327)                                                                  \
   X(IDS_CLI_USAGE_SELECT, 2328)                                                                \

@@ -7,11 +7,15 @@
 #include <QPainter>
 #include <QRect>
 #include <QTransform>
+#include <algorithm>
+#include <span>
 #include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/mediafile.h"
+#include "maintenance/heifdecode.h"
 #include "views/picturelayout.h"
 
 namespace kolvaro {
@@ -50,6 +54,30 @@ QImage Upright(QImage image, int orientation) {
   }
 }
 
+// Qt has no HEIF plugin on the systems Kolvaro runs on; libheif decodes those.
+constexpr char kHeifFormat[] = "heif";
+
+std::span<const std::uint8_t> Span(const QByteArray& bytes) {
+  return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+          static_cast<std::size_t>(bytes.size())};
+}
+
+bool IsHeif(const QByteArray& bytes) {
+  const std::span<const std::uint8_t> all = Span(bytes);
+  return DetectMediaKind(all.first(std::min(all.size(), kMediaHeadSize))) == MediaKind::kHeif;
+}
+
+// The whole picture, decoded at full size, then scaled: libheif has no
+// scaled decoding.
+QImage DecodeHeifAt(const QByteArray& bytes, const QSize& size) {
+  DecodedPicture decoded;
+  if (!DecodeHeif(Span(bytes), decoded)) return QImage();
+  const QImage full(decoded.rgba.data(), decoded.width, decoded.height, decoded.width * 4,
+                    QImage::Format_RGBA8888);
+  if (full.size() == size) return full.copy();
+  return full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 }  // namespace
 
 bool CLoadedPicture::LoadFromFile(const QString& path, const DecodeSizeFor& sizeFor) {
@@ -79,16 +107,25 @@ bool CLoadedPicture::LoadFromMemory(const QByteArray& bytes, const DecodeSizeFor
   if (!buffer.open(QIODevice::ReadOnly)) return false;
   QImageReader reader(&buffer);
   reader.setAutoTransform(false);
-  if (!reader.canRead()) return false;
-  const QByteArray format = reader.format();
-  QSize size = reader.size();
-  if (!size.isValid()) {
-    // A decoder that cannot tell its size from the header: measure once.
-    const QImage probe = reader.read();
-    size = probe.size();
+  QByteArray format;
+  QSize size;
+  int orientation = 1;
+  if (reader.canRead()) {
+    format = reader.format();
+    size = reader.size();
+    if (!size.isValid()) {
+      // A decoder that cannot tell its size from the header: measure once.
+      const QImage probe = reader.read();
+      size = probe.size();
+    }
+    orientation = ExifOrientation(reader.transformation());
+  } else if (int width = 0, height = 0;
+             IsHeif(bytes) && HeifPictureSize(Span(bytes), width, height)) {
+    // libheif turns the picture upright itself.
+    format = kHeifFormat;
+    size = QSize(width, height);
   }
   if (size.isEmpty()) return false;
-  const int orientation = ExifOrientation(reader.transformation());
   m_bytes = bytes;
   m_format = format;
   m_size = size;
@@ -122,13 +159,18 @@ QSize CLoadedPicture::DisplayedSize() const {
 QImage CLoadedPicture::Decode(const QSize& size) const {
   if (IsEmpty() || size.isEmpty()) return QImage();
   if (!m_firstDecode.isNull() && m_firstDecode.size() == size) return std::exchange(m_firstDecode, QImage());
-  QBuffer buffer;
-  buffer.setData(m_bytes);
-  if (!buffer.open(QIODevice::ReadOnly)) return QImage();
-  QImageReader reader(&buffer, m_format);
-  reader.setAutoTransform(false);
-  reader.setScaledSize(OrientationSwapsAxes(m_nOrientation) ? size.transposed() : size);
-  QImage image = reader.read();
+  QImage image;
+  if (m_format == kHeifFormat) {
+    image = DecodeHeifAt(m_bytes, size);
+  } else {
+    QBuffer buffer;
+    buffer.setData(m_bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) return QImage();
+    QImageReader reader(&buffer, m_format);
+    reader.setAutoTransform(false);
+    reader.setScaledSize(OrientationSwapsAxes(m_nOrientation) ? size.transposed() : size);
+    image = reader.read();
+  }
   if (image.isNull()) return QImage();
   image = Upright(std::move(image), m_nOrientation);
   // Painting is fastest from the two formats the raster engine blits directly.

@@ -3,8 +3,10 @@
 
 #include <sys/stat.h>
 
+#include "maintenance/capturedate.h"
 #include "testsupport/cli.h"
 #include "testsupport/jpeg_builder.h"
+#include "testsupport/media_builder.h"
 
 namespace kolvaro::test {
 namespace {
@@ -70,6 +72,20 @@ TEST_F(CliPictures, ExifPrintsATagsText) {
   EXPECT_EQ(Run({"exif", "gibtsnicht.jpg"}).exitCode, 1);
   for (const char* tag : {"65536", "-1", "x", "0x", ""})
     EXPECT_EQ(Run({"exif", "bild.jpg", tag}).exitCode, 2) << tag;
+}
+
+TEST_F(CliPictures, ExifAndAddFolderTakePhoneFiles) {
+  fs::create_directories(m_dir / "fotos");
+  WriteFile(m_dir / "fotos/IMG_0001.HEIC", std::span<const std::uint8_t>(Heif(false)));
+  WriteFile(m_dir / "fotos/clip.mp4", std::span<const std::uint8_t>(Mp4(Mvhd(1, kMovieTime))));
+  EXPECT_EQ(Run({"exif", "fotos/IMG_0001.HEIC"}).out, std::string(kMediaDate) + "\n");
+  ASSERT_EQ(Run({"new", "album.kvo"}).exitCode, 0);
+  const CliResult r = Run({"add-folder", "album.kvo", "fotos"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  const auto pictures = Pictures("album.kvo");
+  ASSERT_EQ(pictures.size(), 2u);
+  EXPECT_EQ(pictures.begin()->second.timestamp, DateFromExifText(kMediaDate));
+  EXPECT_EQ(std::next(pictures.begin())->second.timestamp, COleDateTime::FromTimeT(kMovieUnixTime));
 }
 
 TEST_F(CliPictures, AddReportsDuplicatesAndTheCountThenSaves) {

@@ -1,10 +1,11 @@
-// Adding picture files (ID_ADD_PICTURES) and a folder's JPEG files (ID_ADD_FOLDER): stored
+// Adding picture files (ID_ADD_PICTURES) and a folder's picture files (ID_ADD_FOLDER): stored
 // names, duplicates, capture dates and what the user is asked.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <random>
 
+#include "core/mediafile.h"
 #include "maintenance/addpictures.h"
 #include "maintenance/capturedate.h"
 #include "maintenance/duplicatetest.h"
@@ -13,6 +14,7 @@
 #include "testsupport/fakes.h"
 #include "testsupport/files.h"
 #include "testsupport/jpeg_builder.h"
+#include "testsupport/media_builder.h"
 
 namespace kolvaro {
 namespace {
@@ -79,7 +81,7 @@ TEST_F(AddPicturesTest, AddsChosenFilesWithStoredNameDateAndSize) {
   ASSERT_EQ(added, 2);
 
   ASSERT_EQ(ui.openDialogs.size(), 1u);
-  EXPECT_EQ(ui.openDialogs[0].filter, LoadString(IDS_PICTURE_FILTER));
+  EXPECT_EQ(ui.openDialogs[0].filter, PictureFileFilter());
   EXPECT_EQ(ui.openDialogs[0].initialFolder, album.Folder());
   EXPECT_TRUE(ui.openDialogs[0].multiple);
   EXPECT_EQ(ui.messages, std::vector<AskedMessage>{Added(2)});
@@ -187,7 +189,7 @@ TEST_F(AddPicturesTest, AddsTheFolderJpegsInNameOrderSilentlySkippingDuplicates)
   doc.SetModifiedFlag(false);
 
   ui.chosenFolder = album.Path().string();
-  EXPECT_EQ(OnAddFolder(doc, ui), 3);
+  EXPECT_EQ(OnAddFolder(doc, ui), 4);
   EXPECT_EQ(ui.folderTitles, std::vector<std::string>{"Bitte Verzeichnis auswählen"});
   EXPECT_TRUE(ui.messages.empty()) << "32808 shows no message";
   EXPECT_EQ(ui.waitCursors, 1);
@@ -202,10 +204,56 @@ TEST_F(AddPicturesTest, AddsTheFolderJpegsInNameOrderSilentlySkippingDuplicates)
   EXPECT_EQ(e.filename, "a.Jpg");
   EXPECT_EQ(e.timestamp, COleDateTime(COleDateTime::valid, 0.0)) << "no EXIF date: 0.0 under 32808";
   ASSERT_TRUE(doc.Pictures().Lookup(4, e));
+  EXPECT_EQ(e.filename, "c.jpeg");
+  ASSERT_TRUE(doc.Pictures().Lookup(5, e));
   EXPECT_EQ(e.filename, "link.jpg");
-  EXPECT_EQ(doc.Pictures().GetCount(), 4);
+  EXPECT_EQ(doc.Pictures().GetCount(), 5);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_TRUE(logged.empty());
+}
+
+// A phone's folder: each file's date comes from its own metadata, found by
+// its content; a file that only claims a kind is added with what can be read.
+TEST_F(AddPicturesTest, AddsPhoneFilesWithTheDateOfTheirOwnMetadata) {
+  const struct {
+    const char* name;
+    test::Bytes bytes;
+    COleDateTime date;
+  } files[] = {
+      {"IMG_0001.HEIC", test::Heif(false), DateFromExifText(test::kMediaDate)},
+      {"IMG_0002.MOV", test::Mp4(test::Mvhd(0, test::kMovieTime), "qt  "),
+       COleDateTime::FromTimeT(test::kMovieUnixTime)},
+      {"IMG_0003.png", test::Png(test::Tiff()), DateFromExifText(test::kMediaDate)},
+      {"IMG_0004.heic", test::B("Nur Text"), COleDateTime(COleDateTime::valid, 0.0)},
+      {"IMG_0005.mp4", test::Mp4(test::Box("mvhd", {})), COleDateTime(COleDateTime::valid, 0.0)},
+      {"IMG_0006.webp", test::Webp(test::Tiff()), DateFromExifText(test::kMediaDate)},
+  };
+  for (const auto& f : files) elsewhere.File(f.name, f.bytes);
+  elsewhere.File("notiz.txt", "kein Bild");
+  ASSERT_EQ(AddFolderPictures(doc, ui, elsewhere.Path().string()), 6);
+  for (std::int32_t id = 1; id <= 6; ++id) {
+    PictureEntry e;
+    ASSERT_TRUE(doc.Pictures().Lookup(id, e));
+    EXPECT_EQ(e.timestamp, files[id - 1].date) << e.filename;
+  }
+}
+
+TEST(PictureFileFilterTest, OffersAllPicturesAndVideosFirstThenEachFamily) {
+  std::vector<std::string> parts;
+  const std::string filter = PictureFileFilter();
+  for (std::size_t at = 0, bar; (bar = filter.find('|', at)) != std::string::npos; at = bar + 1)
+    parts.push_back(filter.substr(at, bar - at));
+  ASSERT_EQ(parts.size(), 2 * (MediaFamilies().size() + 2) + 1) << filter;
+  EXPECT_EQ(parts[0], "Bilder und Videos");
+  for (std::size_t i = 0; i < MediaFamilies().size(); ++i) {
+    EXPECT_FALSE(parts[2 * i + 2].empty()) << "every family has its name";
+    for (std::string_view ext : MediaFamilies()[i].extensions) {
+      const std::string pattern = "*" + std::string(ext);
+      EXPECT_NE(parts[1].find(pattern), std::string::npos) << pattern;
+      EXPECT_NE(parts[2 * i + 3].find(pattern), std::string::npos) << pattern;
+    }
+  }
+  EXPECT_EQ(parts[parts.size() - 2], "*.*");
 }
 
 TEST_F(AddPicturesTest, AFolderWithoutJpegsStillMarksTheAlbumModified) {
@@ -224,9 +272,9 @@ TEST_F(AddPicturesTest, CancellingTheFolderChooserChangesNothing) {
 }
 
 TEST_F(AddPicturesTest, AnUnreadableFolderHasNoJpegs) {
-  EXPECT_TRUE(ListFolderJpegs(album / "missing").empty());
+  EXPECT_TRUE(ListFolderPictures(album / "missing").empty());
   Jpeg(album / "x.jpg");
-  EXPECT_EQ(ListFolderJpegs(album.Path().string() + "/"),
+  EXPECT_EQ(ListFolderPictures(album.Path().string() + "/"),
             std::vector<std::string>{album / "x.jpg"});
 }
 

@@ -96,6 +96,7 @@ TEST_F(CameraImportTest, ScanFindsEveryCardLayoutInNameOrder) {
   const char* const files[] = {
       "a.JPG", "b.txt", "DCIM/100CANON/img_0001.jpg", "DCIM/100CANON/IMG_0002.JPG",
       "DCIM/100CANON/clip.AVI", "DCIM/100CANON/notes.txt", "DCIM/direkt.Jpg",
+      "DCIM/100CANON/MVI_0004.mp4", "DCIM/100CANON/IMG_0003.HEIC",
       "MSSONY/MOML0001/m.tif", "QVIM/QV1/q.bmp", "QVIM/lose.jpg", "Andere/z.jpg"};
   for (const char* f : files) {
     fs::create_directories(fs::path(card / f).parent_path());
@@ -107,11 +108,12 @@ TEST_F(CameraImportTest, ScanFindsEveryCardLayoutInNameOrder) {
   fs::create_directory_symlink(outside.Path(), card / "DCIM/102LINK");
   fs::create_directory_symlink(outside.Path(), card / "DCLINK");
   fs::create_symlink(outside / "fremd.jpg", card / "DCIM/100CANON/link.jpg");
-  // Folder by folder in the order of the layouts; in a folder pattern by
-  // pattern, each in byte order of the names.
+  // Folder by folder in the order of the layouts; in a folder ending by
+  // ending (the older cards' first), each in byte order of the names.
   const std::vector<std::string> expected = {
       "a.JPG", "DCIM/100CANON/IMG_0002.JPG", "DCIM/100CANON/img_0001.jpg",
-      "DCIM/100CANON/clip.AVI", "MSSONY/MOML0001/m.tif", "DCIM/direkt.Jpg", "QVIM/QV1/q.bmp"};
+      "DCIM/100CANON/clip.AVI", "DCIM/100CANON/IMG_0003.HEIC", "DCIM/100CANON/MVI_0004.mp4",
+      "MSSONY/MOML0001/m.tif", "DCIM/direkt.Jpg", "QVIM/QV1/q.bmp"};
   // Typed without the trailing '/', the source folder itself is searched too.
   for (const std::string& source : {card.Folder(), card.Path().string()}) {
     std::vector<std::string> found, links;

@@ -18,7 +18,8 @@ using test::OnNextModal;
 TEST(FileFilter, ConvertsPairsWithoutRepeatingPatterns) {
   const auto filters = [](std::string_view f) { return ConvertFileFilter(f).join(u'|'); };
   EXPECT_EQ(filters("Kolvaro-Album Dateien (*.kvo)|*.kvo||"), u"Kolvaro-Album Dateien (*.kvo)");
-  EXPECT_EQ(filters(LoadString(IDS_PICTURE_FILTER)),
+  EXPECT_EQ(filters("Jpeg-Bilder|*.jpg|Alle Bilder (jpg, gif, bmp, tif, avi)|*.jpg;*.gif;*.tif;*.avi;*.bmp|"
+                    "Alle Dateien (*.*)|*.*||"),
             u"Jpeg-Bilder (*.jpg)|Alle Bilder (jpg, gif, bmp, tif, avi) (*.jpg *.gif *.tif *.avi *.bmp)"
             u"|Alle Dateien (*)");
   EXPECT_EQ(filters("Textdateien (*.txt;*.text)|*.txt; *.text|Alle Dateien|*.*"),

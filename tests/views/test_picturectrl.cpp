@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "testsupport/heic_encoder.h"
 #include "views/loadedpicture.h"
 #include "views/picturectrl.h"
 #include "views/picturelayout.h"
@@ -112,6 +113,26 @@ TEST_F(PictureTest, LoaderRejectsWhatIsNoPictureAndForgetsTheOldOne) {
   EXPECT_FALSE(picture.LoadFromFile(Write(QStringLiteral("c.gif"), QByteArrayLiteral("GIF89a"))));
   EXPECT_TRUE(picture.IsEmpty());
   EXPECT_EQ(picture.GetSizeInPixels(), QSize(0, 0));
+}
+
+// The kinds of today's cameras and phones the view shows; HEIC without a Qt plugin.
+TEST_F(PictureTest, ShowsEveryPictureKindAPhoneOrCameraWrites) {
+  const std::vector<std::uint8_t> heic = test::EncodeHeic(80, 60, 230, 20, 20);
+  const std::pair<const char*, QByteArray> files[] = {
+      {"a.png", Encode(Filled(80, 60, kRed), "png")},
+      {"a.webp", Encode(Filled(80, 60, kRed), "webp")},
+      {"a.tif", Encode(Filled(80, 60, kRed), "tiff")},
+      {"a.bmp", Encode(Filled(80, 60, kRed), "bmp")},
+      {"IMG_0001.HEIC", QByteArray(reinterpret_cast<const char*>(heic.data()), static_cast<qsizetype>(heic.size()))},
+  };
+  for (const auto& [name, bytes] : files) {
+    CLoadedPicture picture;
+    ASSERT_TRUE(picture.LoadFromFile(Write(QString::fromLatin1(name), bytes))) << name;
+    EXPECT_EQ(picture.GetSizeInPixels(), QSize(80, 60)) << name;
+    const QImage half = picture.Decode(QSize(40, 30));
+    ASSERT_EQ(half.size(), QSize(40, 30)) << name;
+    EXPECT_TRUE(Near(half.pixelColor(20, 15), kRed)) << name;
+  }
 }
 
 TEST_F(PictureTest, DecodingIsScaledToTheAskedSize) {
