@@ -316,10 +316,12 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_ABOUT_SAVE,
           "Öffnet ALBUM und speichert es wieder, oder unter ZIEL (Datei oder Verzeichnis); relative Bildpfade "
           "werden dabei neu berechnet."},
-    Entry{IDS_CLI_USAGE_SELECT, "select ALBUM [--theme ID] [--person ID] [--sort SCHLÜSSEL]"},
+    Entry{IDS_CLI_USAGE_SELECT,
+          "select ALBUM [--theme ID] [--person ID] [--sort SCHLÜSSEL] [--search TEXT]"},
     Entry{IDS_CLI_ABOUT_SELECT,
           "Gibt die ausgewählten Bildnummern in Reihenfolge aus, eine je Zeile (Thema/Person: 0 alle, -2 ohne; "
-          "Sortierung: 1 Dateiname, 2 Datum, 3 Größe)."},
+          "Sortierung: 1 Dateiname, 2 Datum, 3 Größe; Suche: jedes Wort muss in Überschrift, Dateiname, "
+          "einem Thema oder einer Person des Bildes vorkommen)."},
     Entry{IDS_CLI_USAGE_THEME, "theme add|rename|remove|assign|unassign ALBUM ..."},
     Entry{IDS_CLI_ABOUT_THEME,
           "add ALBUM NAME legt ein Thema an und gibt seine Nummer aus, rename ALBUM NUMMER NAME benennt es um, "
