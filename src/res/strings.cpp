@@ -545,6 +545,9 @@ constexpr Entry kTable[] = {
     Entry{IDS_SYNC_ALBUM_CHANGED,
           "%1 wurde seit dem Öffnen oder letzten Speichern von einem anderen Programm geändert. "
           "Öffnen Sie das Album neu, bevor Sie Änderungen abgleichen; es wurde nichts übernommen."},
+    Entry{IDS_SELECT_SEARCH_PLACEHOLDER, "Suchen (Strg+F)"},
+    Entry{IDS_SELECT_SEARCH_TIP,
+          "Zeigt nur Bilder, bei denen jedes Wort in Überschrift, Dateiname, Thema oder Person vorkommt"},
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},
     Entry{ID_MANAGE_THEMES, "Themen eingeben, umbenenen, löschen\nThemen\nThemenverwaltung"},
