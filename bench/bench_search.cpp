@@ -47,7 +47,7 @@ CMeriskDoc& Album() {
   return album.doc;
 }
 
-const char* const kTyped[] = {"m", "mue", "mueller", "strand k\xC3\xB6ln", "anna mueller urlaub",
+const char* const kTyped[] = {"m",    "mue", "mueller", "strand k\xC3\xB6ln", "anna mueller urlaub",
                               "img_0"};
 
 double Select(CMeriskDoc& doc, const char* search, std::int32_t key) {

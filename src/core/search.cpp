@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/cp1252.h"
 
@@ -46,15 +47,9 @@ void AppendFolded(char32_t cp, bool umlautAsE, std::string& out) {
         out.push_back(lower == 0xE4 ? 'a' : lower == 0xF6 ? 'o' : 'u');
         if (umlautAsE) out.push_back('e');
         return;
-      case 0xE6:
-        out += "ae";
-        return;
-      case 0xFE:
-        out += "th";
-        return;
-      default:
-        out.push_back(kLatin1Lower[lower - 0xE0]);
-        return;
+      case 0xE6: out += "ae"; return;
+      case 0xFE: out += "th"; return;
+      default: out.push_back(kLatin1Lower[lower - 0xE0]); return;
     }
   }
   if (cp >= 0x100 && cp <= 0x17F) {
@@ -93,13 +88,15 @@ void FoldBothWays(std::string_view utf8, std::string& plain, std::string& umlaut
   umlautAsE.clear();
   FoldForSearch(utf8, false, plain);
   // Only text with an umlaut has a second form.
-  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+  if (std::all_of(utf8.begin(), utf8.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     return;
   FoldForSearch(utf8, true, umlautAsE);
   if (umlautAsE == plain) umlautAsE.clear();
 }
 
 CSearchQuery::CSearchQuery(std::string_view text) {
+  std::unordered_set<std::string> seen;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t next = pos;
@@ -117,9 +114,7 @@ CSearchQuery::CSearchQuery(std::string_view text) {
     FoldBothWays(text.substr(begin, pos - begin), w.plain, w.umlautAsE);
     if (w.umlautAsE.empty()) w.umlautAsE = w.plain;
     // A repeated word asks nothing new.
-    if (std::none_of(m_words.begin(), m_words.end(),
-                     [&](const Word& o) { return o.plain == w.plain && o.umlautAsE == w.umlautAsE; }))
-      m_words.push_back(std::move(w));
+    if (seen.insert(w.plain + '\n' + w.umlautAsE).second) m_words.push_back(std::move(w));
   }
 }
 
@@ -154,9 +149,14 @@ class IdMap {
       : m_dense(maxId >= 0 && maxId <= 4 * static_cast<std::int64_t>(count) + 65536), m_none(none) {
     if (m_dense) m_values.assign(static_cast<std::size_t>(maxId) + 1, none);
   }
-  T& operator[](std::int32_t id) { return m_dense ? m_values[static_cast<std::size_t>(id)] : m_sparse[id]; }
+  T& operator[](std::int32_t id) {
+    return m_dense ? m_values[static_cast<std::size_t>(id)] : m_sparse[id];
+  }
   T Get(std::int32_t id) const {
-    if (m_dense) return id >= 0 && static_cast<std::size_t>(id) < m_values.size() ? m_values[static_cast<std::size_t>(id)] : m_none;
+    if (m_dense)
+      return id >= 0 && static_cast<std::size_t>(id) < m_values.size()
+                 ? m_values[static_cast<std::size_t>(id)]
+                 : m_none;
     const auto it = m_sparse.find(id);
     return it == m_sparse.end() ? m_none : it->second;
   }
@@ -238,8 +238,10 @@ std::vector<bool> CSearchIndex::Matches(const CSearchQuery& query,
   IdMap<std::uint32_t> slots(m_maxId, n, 0xFFFFFFFF);
   bool slotsMade = false;
   std::vector<std::uint64_t> viaNames(n);
-  // Up to 64 words at a time, one bit each.
-  for (std::size_t first = 0; first < query.WordCount(); first += 64) {
+  // Up to 64 words at a time, one bit each; a pasted paragraph stops as
+  // soon as no picture is left.
+  std::size_t alive = n;
+  for (std::size_t first = 0; first < query.WordCount() && alive > 0; first += 64) {
     const std::size_t count = std::min<std::size_t>(64, query.WordCount() - first);
     std::fill(viaNames.begin(), viaNames.end(), 0);
     const auto mark = [&](const Names& names, const auto& links) {
@@ -278,13 +280,15 @@ std::vector<bool> CSearchIndex::Matches(const CSearchQuery& query,
     const std::string_view text = m_text;
     for (std::size_t i = 0; i < n; ++i) {
       if (!result[i]) continue;
-      const std::string_view plain = text.substr(m_bounds[2 * i], m_bounds[2 * i + 1] - m_bounds[2 * i]);
+      const std::string_view plain =
+          text.substr(m_bounds[2 * i], m_bounds[2 * i + 1] - m_bounds[2 * i]);
       const std::string_view e =
           text.substr(m_bounds[2 * i + 1], m_bounds[2 * i + 2] - m_bounds[2 * i + 1]);
       for (std::size_t w = 0; w < count; ++w) {
         if ((viaNames[i] >> w) & 1) continue;
         if (!query.WordIn(first + w, plain, e)) {
           result[i] = false;
+          --alive;
           break;
         }
       }

@@ -56,7 +56,7 @@ class CSearchIndex {
   struct Names;
   std::vector<std::int32_t> m_ids;
   std::int64_t m_maxId = -1;  ///< -1 when an id is negative
-  std::string m_text;  ///< per picture its plain form, then its e-form when that differs
+  std::string m_text;         ///< per picture its plain form, then its e-form when that differs
   std::vector<std::size_t> m_bounds;  ///< per picture: begin, begin of the e-form; then the end
   std::unique_ptr<Names> m_themes, m_persons;
 };

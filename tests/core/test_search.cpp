@@ -21,15 +21,15 @@ TEST(SearchFolding, LowersAndStripsAccentsTheGermanWay) {
   };
   const Case cases[] = {
       {"Hallo Welt", "hallo welt", ""},
-      {"M\xC3\xBCller", "muller", "mueller"},                         // Müller
-      {"\xC3\x84RGER \xC3\x96L", "arger ol", "aerger oel"},           // ÄRGER ÖL
-      {"Stra\xC3\x9F" "e", "strasse", ""},                            // Straße
-      {"Cr\xC3\xA8me Br\xC3\xBBl\xC3\xA9" "e", "creme brulee", ""},    // Crème Brûlée
-      {"\xC3\x86r\xC3\xB8 \xC5\x92uvre", "aero oeuvre", ""},           // Ærø Œuvre
-      {"\xC4\x8C" "apek \xC5\x81\xC3\xB3" "d\xC5\xBA", "capek lodz", ""},  // Čapek Łódź
-      {"Zo\xC3\xAB", "zoe", ""},                                       // Zoë
-      {"Mu\xCC\x88ller", "muller", "mueller"},                         // u and a combining diaeresis
-      {"\xE6\xBC\xA2\xFF", "\xE6\xBC\xA2\xEF\xBF\xBD", ""},             // not Latin; a bad byte
+      {"Müller", "muller", "mueller"},
+      {"ÄRGER ÖL", "arger ol", "aerger oel"},
+      {"Straße", "strasse", ""},
+      {"Crème Brûlée", "creme brulee", ""},
+      {"Ærø Œuvre", "aero oeuvre", ""},
+      {"Čapek Łódź", "capek lodz", ""},
+      {"Zoë", "zoe", ""},
+      {"Mu\xCC\x88ller", "muller", "mueller"},               // u and a combining diaeresis
+      {"\xE6\xBC\xA2\xFF", "\xE6\xBC\xA2\xEF\xBF\xBD", ""},  // not Latin; a bad byte
   };
   for (const Case& c : cases) {
     std::string plain, e;
@@ -46,15 +46,11 @@ TEST(SearchQuery, EveryWordMustOccurInEitherSpelling) {
     bool found;
   };
   const Case cases[] = {
-      {"muller", "Familie M\xC3\xBCller", true},
-      {"mueller", "Familie M\xC3\xBCller", true},
-      {"M\xC3\x9CLLER", "Familie Mueller", true},
-      {"strasse", "Hauptstra\xC3\x9F" "e", true},
-      {"Stra\xC3\x9F" "e", "HAUPTSTRASSE", true},
-      {"  anna\tm\xC3\xBCl ", "Anna M\xC3\xBCller", true},
-      {"anna karl", "Anna M\xC3\xBCller", false},
-      {"mueller", "Muller", false},
-      {"ll m", "Anna M\xC3\xBCller", true},
+      {"muller", "Familie Müller", true},  {"mueller", "Familie Müller", true},
+      {"MÜLLER", "Familie Mueller", true}, {"strasse", "Hauptstraße", true},
+      {"Straße", "HAUPTSTRASSE", true},    {"  anna\tmül ", "Anna Müller", true},
+      {"anna karl", "Anna Müller", false}, {"mueller", "Muller", false},
+      {"ll m", "Anna Müller", true},
   };
   for (const Case& c : cases) {
     std::string plain, e;
@@ -77,7 +73,8 @@ bool Literal(const CMeriskDoc& doc, std::int32_t id, const std::string& search) 
     std::string name;
     for (POSITION p = table->GetStartPosition(); p != kNullPosition;) {
       table->GetNext(p, nameId, name);
-      if (links == 0 ? doc.ThemesOfPictures().Lookup(nameId, id) : doc.PersonsOnPictures().Lookup(nameId, id))
+      if (links == 0 ? doc.ThemesOfPictures().Lookup(nameId, id)
+                     : doc.PersonsOnPictures().Lookup(nameId, id))
         texts.push_back(name);
     }
   }
@@ -98,8 +95,8 @@ TEST(SearchSelection, NarrowsTheFilteredSortedSelectionAndFollowsEdits) {
   CMeriskDoc doc(settings);
   doc.OnNewDocument();
   std::mt19937 rng(7);
-  const std::vector<std::string> words = {"Strand", "M\xC3\xBCller", "Stra\xC3\x9F" "e", "img",
-                                          "Urlaub", "K\xC3\xB6ln", "Anna", ""};
+  const std::vector<std::string> words = {"Strand", "Müller", "Straße", "img",
+                                          "Urlaub", "Köln",   "Anna",   ""};
   auto pick = [&] { return words[rng() % words.size()]; };
   for (std::int32_t id = 1; id <= 300; ++id)
     doc.AddOrUpdatePicture(id == 5 ? -7 : id, pick() + "\\" + pick() + std::to_string(id) + ".jpg",
