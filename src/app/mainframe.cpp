@@ -27,6 +27,7 @@
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"
+#include "views/thumbnailgrid.h"
 #include "views/thumbnailstrip.h"
 
 namespace kolvaro {
@@ -48,7 +49,7 @@ const std::set<int>& OfferedCommands() {
       ID_PAGE_SETUP, ID_FILE_PRINT_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
       ID_ASSIGN_THEMES, ID_OPTIONS, ID_FILE_STORAGE, ID_ALBUM_INFO,
       ID_DOCUMENTATION, ID_CONTEXT_HELP,
-      ID_THUMBNAIL_STRIP,
+      ID_THUMBNAIL_STRIP, ID_OVERVIEW,
       ID_REGISTER_FILETYPE, ID_APP_ABOUT,
   };
   return commands;
@@ -58,7 +59,7 @@ const std::set<int>& OfferedCommands() {
 bool IsCheckable(int command) {
   return command == ID_ADD_PERSON || command == ID_ENLARGE || command == ID_VIEW_TOOLBAR ||
          command == ID_VIEW_STATUS_BAR || command == ID_SLIDESHOW || command == ID_PICTURE_WINDOW ||
-         command == ID_THUMBNAIL_STRIP;
+         command == ID_THUMBNAIL_STRIP || command == ID_OVERVIEW;
 }
 
 }  // namespace
@@ -276,10 +277,23 @@ void CMainFrame::CreateClientArea() {
   m_strip = new CThumbnailStrip(
       m_doc, [this](int position) { m_description->ShowPosition(position); }, CThumbnailCache(), pane);
   m_strip->setHidden(!ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kThumbnailStrip));
+  m_grid = new CThumbnailGrid(
+      m_doc, [this](int position) { m_description->ShowPosition(position); },
+      [this](int position) {
+        m_description->ShowPosition(position);
+        ShowOverview(false);
+      },
+      CThumbnailCache(), pane);
+  m_grid->hide();
+  connect(m_grid, &CThumbnailGrid::MarkedCountChanged, this, [this](int count) {
+    if (m_grid->isVisible())
+      ShowStatus(FormatMessage(LoadString(IDS_GRID_MARKED), {static_cast<long long>(count), static_cast<long long>(m_doc.SelectedCount())}));
+  });
   auto* paneLayout = new QVBoxLayout(pane);
   paneLayout->setContentsMargins(0, 0, 0, 0);
   paneLayout->setSpacing(0);
   paneLayout->addWidget(m_description, 1);
+  paneLayout->addWidget(m_grid, 1);
   paneLayout->addWidget(m_strip);
   m_descriptionWidget = pane;
   connect(m_description, &CImageDescription::CommandStatesChanged, this, &CMainFrame::UpdateVisibleStates);
@@ -404,6 +418,22 @@ void CMainFrame::OnUpdate(CDocument&, IDocumentObserver*, long) { UpdateVisibleS
 
 void CMainFrame::OnModifiedChanged(bool modified) { setWindowModified(modified); }
 
+void CMainFrame::ShowOverview(bool show) {
+  if (show == !m_grid->isHidden()) return;
+  // What is being typed into the picture view is kept before it goes.
+  if (show && !CommitEdits()) return;
+  m_description->setHidden(show);
+  m_grid->setVisible(show);
+  if (show) {
+    m_grid->setFocus(Qt::OtherFocusReason);
+    ShowStatus(FormatMessage(LoadString(IDS_GRID_MARKED),
+                             {static_cast<long long>(m_grid->MarkedCount()), static_cast<long long>(m_doc.SelectedCount())}));
+  } else {
+    m_description->setFocus(Qt::OtherFocusReason);
+  }
+  UpdateVisibleStates();
+}
+
 void CMainFrame::FocusPane(int step) {
   std::vector<QWidget*> panes{m_selectView, m_descriptionWidget};
   // The strip is a pane while it is shown: the keyboard reaches it as it does the others.
@@ -434,6 +464,7 @@ bool CMainFrame::OnCommand(int id) {
       ProgramSettings::Set(m_doc.Settings(), ProgramSettings::kThumbnailStrip,
                            m_strip->isHidden() ? 0 : 1);
       return true;
+    case ID_OVERVIEW: ShowOverview(m_grid->isHidden()); return true;
     case ID_NEXT_PANE: FocusPane(1); return true;
     case ID_PREV_PANE: FocusPane(-1); return true;
     default: return false;
@@ -445,6 +476,7 @@ bool CMainFrame::OnUpdateCommand(int id, CmdState& state) {
     case ID_VIEW_TOOLBAR: state.checked = m_toolBar->isVisible(); return true;
     case ID_VIEW_STATUS_BAR: state.checked = statusBar()->isVisible(); return true;
     case ID_THUMBNAIL_STRIP: state.checked = !m_strip->isHidden(); return true;
+    case ID_OVERVIEW: state.checked = !m_grid->isHidden(); return true;
     case ID_NEXT_PANE:
     case ID_PREV_PANE: return true;
     default: return false;

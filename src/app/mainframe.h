@@ -22,6 +22,7 @@ namespace kolvaro {
 
 class CDocumentCommands;
 class CImageDescription;
+class CThumbnailGrid;
 class CThumbnailStrip;
 class CMeriskApp;
 class CMeriskDoc;
@@ -42,6 +43,10 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   CImageDescription* DescriptionView() const { return m_description; }
   /// The thumbnails of the selection under the picture view.
   CThumbnailStrip* ThumbnailStrip() const { return m_strip; }
+  /// The overview of the selection that takes the picture view's place.
+  CThumbnailGrid* ThumbnailGrid() const { return m_grid; }
+  /// Shows the overview in place of the picture view, or the picture view again.
+  void ShowOverview(bool show);
 
   /// Runs a command along the route: active pane, frame, application,
   /// document, then the other panes. A disabled command does nothing.
@@ -98,6 +103,7 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   CSelectView* m_selectView = nullptr;
   CImageDescription* m_description = nullptr;
   CThumbnailStrip* m_strip = nullptr;
+  CThumbnailGrid* m_grid = nullptr;
   QWidget* m_descriptionWidget = nullptr;
   QMenu* m_fileMenu = nullptr;
   QAction* m_recentMarker = nullptr;

@@ -68,6 +68,7 @@ constexpr CommandTopic kCommands[] = {
     {ID_IMPORT_TRANSACTIONS, "html/zusammenarbeit.html"},
     {ID_SLIDESHOW, "html/bildfenster.html#diashow"},
     {ID_THUMBNAIL_STRIP, "html/hauptfenster.html#bildleiste"},
+    {ID_OVERVIEW, "html/hauptfenster.html#uebersicht"},
     {ID_XMP_EXPORT, "html/xmp.html#export"},
     {ID_XMP_IMPORT, "html/xmp.html#import"},
     {ID_REGISTER_FILETYPE, "html/einstellungen.html#dateityp"},

@@ -261,6 +261,7 @@ namespace kolvaro {
   X(IDS_SYNC_ALBUM_CHANGED, 3631)                                                              \
   X(IDS_SELECT_SEARCH_PLACEHOLDER, 3800)                                                       \
   X(IDS_SELECT_SEARCH_TIP, 3801)                                                               \
+  X(IDS_GRID_MARKED, 3802)              /* %1 marked of %2 in the overview */                  \
   X(IDS_CLI_USAGE_SAVE, 2326)                                                                  \
   X(IDS_CLI_ABOUT_SAVE, 2327)                                                                  \
   X(IDS_CLI_USAGE_SELECT, 2328)                                                                \

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "testsupport/app_fixture.h"
 #include "views/imagedescription.h"
 #include "views/picturectrl.h"
+#include "views/thumbnailgrid.h"
 
 namespace kolvaro {
 namespace {
@@ -144,6 +146,29 @@ TEST(SelectViewTest, SearchFieldNarrowsAsTheUserTypesAndCtrlFFindsIt) {
   bar->GoButton()->click();
   EXPECT_EQ(doc.FilterSearch(), "bild1");
   EXPECT_EQ(doc.FilterTheme(), 1);
+}
+
+TEST(MainFrameTest, OverviewTakesThePictureViewsPlaceAndCountsTheMarked) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {}, {}, 5);
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
+  CMainFrame* frame = f.app->MainFrame();
+  frame->show();
+  CThumbnailGrid* grid = frame->ThumbnailGrid();
+  QAction* overview = frame->Action(ID_OVERVIEW);
+  EXPECT_EQ(overview->shortcut(), QKeySequence(QStringLiteral("Ctrl+U")));
+  overview->trigger();
+  frame->UpdateCommandStates({overview});
+  EXPECT_TRUE(grid->isVisible());
+  EXPECT_FALSE(frame->DescriptionView()->isVisible());
+  EXPECT_TRUE(overview->isChecked());
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("5 von 5 Bildern markiert"));
+  QTest::keyClick(grid, Qt::Key_Right);
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_FALSE(grid->isVisible());
+  EXPECT_TRUE(frame->DescriptionView()->isVisible());
+  EXPECT_EQ(f.app->Document().CurrentPosition(), 1);
 }
 
 TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {
