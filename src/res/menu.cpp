@@ -60,7 +60,7 @@ std::vector<MenuEntry> BuildMainMenu() {
                 Item(ID_PICTURE_WINDOW, "Bild-Fenster"),
                 Item(ID_ENLARGE, "Bild &vergrößern"),
                 Item(ID_THUMBNAIL_STRIP, "&Bildleiste"),
-                Item(ID_OVERVIEW, "Ü&bersicht\tStrg+U"),
+                Item(ID_OVERVIEW, "Übers&icht\tStrg+U"),
             }),
       Popup("E&xtras",
             {
