@@ -1,6 +1,7 @@
 #include "app/selectview.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QShortcut>
@@ -85,6 +86,7 @@ CSelectView::CSelectView(CMeriskDoc& doc, QWidget* parent) : QWidget(parent), m_
   connect(m_go, &QPushButton::clicked, this, &CSelectView::OnGo);
   connect(m_sort, &QComboBox::activated, this, &CSelectView::OnSortChosen);
   connect(m_search, &QLineEdit::textEdited, this, &CSelectView::OnSearchEdited);
+  m_search->installEventFilter(this);
   connect(m_search, &QLineEdit::returnPressed, this, &CSelectView::OnGo);
   // Anywhere in the main window, as the search fields of other programs.
   auto* find = new QShortcut(QKeySequence::Find, this);
@@ -118,6 +120,8 @@ void CSelectView::OnInitialUpdate() {
 }
 
 void CSelectView::OnUpdate(CDocument&, IDocumentObserver*, long) {
+  // A keystroke of the search changes the selection only, never the names.
+  if (m_bSearching) return;
   FillPersons();
   FillThemes();
 }
@@ -177,8 +181,17 @@ void CSelectView::OnSortChosen() {
 
 void CSelectView::OnSearchEdited() {
   if (m_sort->currentIndex() == kSpecialSort) return;
+  m_bSearching = true;
   m_doc.SelectPictures(m_theme->SelectedValue(), m_person->SelectedValue(), m_sort->currentIndex(),
                        m_search->text().toStdString());
+  m_bSearching = false;
+}
+
+bool CSelectView::eventFilter(QObject* watched, QEvent* event) {
+  // The album's texts are folded while the user reaches for the keys, not
+  // at the first of them.
+  if (watched == m_search && event->type() == QEvent::FocusIn) m_doc.PrepareSearch();
+  return QWidget::eventFilter(watched, event);
 }
 
 void CSelectView::RunSpecialSelect() {

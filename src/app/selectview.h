@@ -52,6 +52,7 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
   void OnSortChosen();
   /// The search text changed: the selection narrows or widens at once.
   void OnSearchEdited();
+  bool eventFilter(QObject* watched, QEvent* event) override;
   /// The sort list's position of "<Spezial ...>", after the four sort keys.
   static constexpr int kSpecialSort = 4;
 
@@ -72,6 +73,7 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
   CSortedComboBox* m_sort;
   QLineEdit* m_search;
   QPushButton* m_go;
+  bool m_bSearching = false;
 };
 
 }  // namespace kolvaro

@@ -136,6 +136,8 @@ class CMeriskDoc : public CDocument {
   std::int32_t FilterPerson() const { return m_nFilterPerson; }
   std::int32_t SelectionKind() const { return m_nSelectionKind; }
   const std::string& FilterSearch() const { return m_strFilterSearch; }
+  /// Folds the album's texts for a search to come, unless that is done already.
+  void PrepareSearch();
 
   // --- The tables and the album's settings, to read.
   const CBilderEx& Pictures() const { return m_pictures; }

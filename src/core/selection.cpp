@@ -341,12 +341,7 @@ void CMeriskDoc::SelectPictures(std::int32_t theme, std::int32_t person, std::in
   const CSearchQuery query(search);
   std::vector<bool> found;
   if (!query.Empty()) {
-    if (!m_searchIndex || m_searchIndexVersion != ContentsVersion() ||
-        m_searchIndex->PictureCount() != static_cast<std::size_t>(m_pictures.GetCount())) {
-      m_searchIndex.reset();  // the old one's memory first
-      m_searchIndex = std::make_unique<CSearchIndex>(m_pictures, m_themes, m_persons);
-      m_searchIndexVersion = ContentsVersion();
-    }
+    PrepareSearch();
     found = m_searchIndex->Matches(query, m_themesOfPictures, m_personsOnPictures);
   }
 
@@ -386,6 +381,15 @@ void CMeriskDoc::SelectPictures(std::int32_t theme, std::int32_t person, std::in
   m_nSelectedCount = static_cast<std::int32_t>(m_selection.size());
   NotifySelectionChanged();
   UpdateAllViews(nullptr);
+}
+
+void CMeriskDoc::PrepareSearch() {
+  if (m_searchIndex && m_searchIndexVersion == ContentsVersion() &&
+      m_searchIndex->PictureCount() == static_cast<std::size_t>(m_pictures.GetCount()))
+    return;
+  m_searchIndex.reset();  // the old one's memory first
+  m_searchIndex = std::make_unique<CSearchIndex>(m_pictures, m_themes, m_persons);
+  m_searchIndexVersion = ContentsVersion();
 }
 
 std::int32_t CMeriskDoc::SetExplicitSelection(const std::vector<std::int32_t>& ids) {
