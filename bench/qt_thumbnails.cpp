@@ -282,8 +282,9 @@ BENCHMARK(BM_ThumbnailsWarm)->Unit(benchmark::kMillisecond)->Iterations(10)->Use
 // A new selection of 100 000 pictures, then scrolling from end to end a
 // page at a time, in the strip or the grid.
 template <typename View>
-void Scroll100k(benchmark::State& state, QSize size, QScrollBar* (View::*bar)() const,
-                std::function<std::unique_ptr<View>(kolvaro::CMeriskDoc&, kolvaro::CThumbnailCache)> make) {
+void Scroll100k(
+    benchmark::State& state, QSize size, QScrollBar* (View::*bar)() const,
+    std::function<std::unique_ptr<View>(kolvaro::CMeriskDoc&, kolvaro::CThumbnailCache)> make) {
   constexpr int kPictures = 100000;
   kolvaro::CMemorySettings settings;
   kolvaro::CMeriskDoc doc(settings);
@@ -335,7 +336,8 @@ void BM_Strip100k(benchmark::State& state) {
   Scroll100k<kolvaro::CThumbnailStrip>(
       state, QSize(1600, 0), &kolvaro::CThumbnailStrip::horizontalScrollBar,
       [](kolvaro::CMeriskDoc& doc, kolvaro::CThumbnailCache cache) {
-        return std::make_unique<kolvaro::CThumbnailStrip>(doc, std::function<void(int)>(), std::move(cache));
+        return std::make_unique<kolvaro::CThumbnailStrip>(doc, std::function<void(int)>(),
+                                                          std::move(cache));
       });
 }
 BENCHMARK(BM_Strip100k)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
@@ -345,8 +347,8 @@ void BM_Grid100k(benchmark::State& state) {
   Scroll100k<kolvaro::CThumbnailGrid>(
       state, QSize(1200, 800), &kolvaro::CThumbnailGrid::verticalScrollBar,
       [](kolvaro::CMeriskDoc& doc, kolvaro::CThumbnailCache cache) {
-        return std::make_unique<kolvaro::CThumbnailGrid>(doc, std::function<void(int)>(), std::function<void(int)>(),
-                                                         std::move(cache));
+        return std::make_unique<kolvaro::CThumbnailGrid>(
+            doc, std::function<void(int)>(), std::function<void(int)>(), std::move(cache));
       });
 }
 BENCHMARK(BM_Grid100k)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();

@@ -285,9 +285,8 @@ void CMainFrame::CreateClientArea() {
       },
       CThumbnailCache(), pane);
   m_grid->hide();
-  connect(m_grid, &CThumbnailGrid::MarkedCountChanged, this, [this](int count) {
-    if (m_grid->isVisible())
-      ShowStatus(FormatMessage(LoadString(IDS_GRID_MARKED), {static_cast<long long>(count), static_cast<long long>(m_doc.SelectedCount())}));
+  connect(m_grid, &CThumbnailGrid::MarkedCountChanged, this, [this] {
+    if (m_grid->isVisible()) ShowMarkedCount();
   });
   auto* paneLayout = new QVBoxLayout(pane);
   paneLayout->setContentsMargins(0, 0, 0, 0);
@@ -426,12 +425,17 @@ void CMainFrame::ShowOverview(bool show) {
   m_grid->setVisible(show);
   if (show) {
     m_grid->setFocus(Qt::OtherFocusReason);
-    ShowStatus(FormatMessage(LoadString(IDS_GRID_MARKED),
-                             {static_cast<long long>(m_grid->MarkedCount()), static_cast<long long>(m_doc.SelectedCount())}));
+    ShowMarkedCount();
   } else {
     m_description->setFocus(Qt::OtherFocusReason);
   }
   UpdateVisibleStates();
+}
+
+void CMainFrame::ShowMarkedCount() {
+  ShowStatus(FormatMessage(LoadString(IDS_GRID_MARKED),
+                           {static_cast<long long>(m_grid->MarkedCount()),
+                            static_cast<long long>(m_doc.SelectedCount())}));
 }
 
 void CMainFrame::FocusPane(int step) {

@@ -93,6 +93,8 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   void CreateClientArea();
   std::vector<ICommandTarget*> Route();
   void FocusPane(int step);
+  /// "n von m Bildern markiert" for the overview.
+  void ShowMarkedCount();
 
   CMeriskApp& m_app;
   CMeriskDoc& m_doc;
