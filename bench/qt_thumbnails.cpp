@@ -19,6 +19,9 @@
 // the longest the interface thread is held while the strip scrolls from end
 // to end a page at a time (target 16; "p99_frame_ms" and "frames_over_16ms"
 // tell a loaded machine's preemption apart from the strip's own work).
+//
+// BM_Grid100k: the same for the overview grid, 1200 x 800 pixels, scrolled
+// from top to bottom; the same targets.
 
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
@@ -36,6 +39,8 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <time.h>
@@ -46,6 +51,7 @@
 #include "qt/gui/thumbnailmaker.h"
 #include "core/ports/settings.h"
 #include "testsupport/jpeg_builder.h"
+#include "views/thumbnailgrid.h"
 #include "views/thumbnailstrip.h"
 
 namespace {
@@ -273,22 +279,27 @@ void BM_ThumbnailsWarm(benchmark::State& state) {
 }
 BENCHMARK(BM_ThumbnailsWarm)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
-void BM_Strip100k(benchmark::State& state) {
+// A new selection of 100 000 pictures, then scrolling from end to end a
+// page at a time, in the strip or the grid.
+template <typename View>
+void Scroll100k(
+    benchmark::State& state, QSize size, QScrollBar* (View::*bar)() const,
+    std::function<std::unique_ptr<View>(kolvaro::CMeriskDoc&, kolvaro::CThumbnailCache)> make) {
   constexpr int kPictures = 100000;
   kolvaro::CMemorySettings settings;
   kolvaro::CMeriskDoc doc(settings);
   doc.OnNewDocument();
   std::vector<std::int32_t> ids;
   for (int id = 1; id <= kPictures; ++id) {
-    // Nowhere to be found: the workers answer at once and the strip shows placeholders.
+    // Nowhere to be found: the workers answer at once and the view shows placeholders.
     doc.AddOrUpdatePicture(id, "/kolvaro-bench/none/img_" + std::to_string(id) + ".jpg",
                            kolvaro::COleDateTime::Now(), 1000, "Bild " + std::to_string(id));
     ids.push_back(id);
   }
   QTemporaryDir cacheHome;
-  kolvaro::CThumbnailStrip strip(doc, {}, kolvaro::CThumbnailCache(cacheHome.path().toStdString()));
-  strip.resize(1600, strip.height());
-  strip.show();
+  std::unique_ptr<View> view = make(doc, kolvaro::CThumbnailCache(cacheHome.path().toStdString()));
+  view->resize(size.width(), size.height() ? size.height() : view->height());
+  view->show();
   QApplication::processEvents();
   double ready = 1e9;
   std::vector<double> frames;
@@ -297,20 +308,21 @@ void BM_Strip100k(benchmark::State& state) {
     QApplication::processEvents();
     auto t0 = Clock::now();
     doc.SetExplicitSelection(ids);
-    strip.viewport()->repaint();
+    QApplication::processEvents();  // the posted layout of the new rows
+    view->viewport()->repaint();
     ready = std::min(ready, std::chrono::duration<double>(Clock::now() - t0).count());
 
-    QScrollBar* bar = strip.horizontalScrollBar();
-    for (int value = 0; value <= bar->maximum(); value += bar->pageStep()) {
+    QScrollBar* scroll = ((*view).*bar)();
+    for (int value = 0; value <= scroll->maximum(); value += scroll->pageStep()) {
       t0 = Clock::now();
-      bar->setValue(value);
+      scroll->setValue(value);
       QApplication::processEvents();
-      strip.viewport()->repaint();
+      view->viewport()->repaint();
       frames.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
     }
   }
   // A loaded machine preempts the thread now and then: the share of long
-  // frames tells that apart from work the strip does.
+  // frames tells that apart from work the view does.
   std::sort(frames.begin(), frames.end());
   state.counters["ready_ms"] = ready * 1e3;
   state.counters["worst_frame_ms"] = frames.back() * 1e3;
@@ -319,6 +331,26 @@ void BM_Strip100k(benchmark::State& state) {
       static_cast<double>(frames.end() - std::upper_bound(frames.begin(), frames.end(), 0.016));
   state.counters["frames"] = static_cast<double>(frames.size());
 }
+
+void BM_Strip100k(benchmark::State& state) {
+  Scroll100k<kolvaro::CThumbnailStrip>(
+      state, QSize(1600, 0), &kolvaro::CThumbnailStrip::horizontalScrollBar,
+      [](kolvaro::CMeriskDoc& doc, kolvaro::CThumbnailCache cache) {
+        return std::make_unique<kolvaro::CThumbnailStrip>(doc, std::function<void(int)>(),
+                                                          std::move(cache));
+      });
+}
 BENCHMARK(BM_Strip100k)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+// The overview: the same targets as the strip's, on a window-sized grid.
+void BM_Grid100k(benchmark::State& state) {
+  Scroll100k<kolvaro::CThumbnailGrid>(
+      state, QSize(1200, 800), &kolvaro::CThumbnailGrid::verticalScrollBar,
+      [](kolvaro::CMeriskDoc& doc, kolvaro::CThumbnailCache cache) {
+        return std::make_unique<kolvaro::CThumbnailGrid>(
+            doc, std::function<void(int)>(), std::function<void(int)>(), std::move(cache));
+      });
+}
+BENCHMARK(BM_Grid100k)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "res/commands.h"
 #include "res/strings.h"
 #include "views/imagedescription.h"
+#include "views/thumbnailgrid.h"
 #include "views/thumbnailstrip.h"
 
 namespace kolvaro {
@@ -49,7 +50,7 @@ const std::set<int>& OfferedCommands() {
       ID_PAGE_SETUP, ID_FILE_PRINT_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW,
       ID_ASSIGN_THEMES, ID_OPTIONS, ID_FILE_STORAGE, ID_ALBUM_INFO,
       ID_DOCUMENTATION, ID_CONTEXT_HELP,
-      ID_THUMBNAIL_STRIP,
+      ID_THUMBNAIL_STRIP, ID_OVERVIEW,
       ID_REGISTER_FILETYPE, ID_APP_ABOUT,
   };
   return commands;
@@ -59,7 +60,7 @@ const std::set<int>& OfferedCommands() {
 bool IsCheckable(int command) {
   return command == ID_ADD_PERSON || command == ID_ENLARGE || command == ID_VIEW_TOOLBAR ||
          command == ID_VIEW_STATUS_BAR || command == ID_SLIDESHOW || command == ID_PICTURE_WINDOW ||
-         command == ID_THUMBNAIL_STRIP || command == ID_SYNC_AT_ONCE;
+         command == ID_THUMBNAIL_STRIP || command == ID_SYNC_AT_ONCE || command == ID_OVERVIEW;
 }
 
 }  // namespace
@@ -277,6 +278,17 @@ void CMainFrame::CreateClientArea() {
   m_strip = new CThumbnailStrip(
       m_doc, [this](int position) { m_description->ShowPosition(position); }, CThumbnailCache(), pane);
   m_strip->setHidden(!ProgramSettings::IsOn(m_doc.Settings(), ProgramSettings::kThumbnailStrip));
+  m_grid = new CThumbnailGrid(
+      m_doc, [this](int position) { m_description->ShowPosition(position); },
+      [this](int position) {
+        m_description->ShowPosition(position);
+        ShowOverview(false);
+      },
+      CThumbnailCache(), pane);
+  m_grid->hide();
+  connect(m_grid, &CThumbnailGrid::MarkedCountChanged, this, [this] {
+    if (m_grid->isVisible()) ShowMarkedCount();
+  });
   auto* paneLayout = new QVBoxLayout(pane);
   paneLayout->setContentsMargins(0, 0, 0, 0);
   paneLayout->setSpacing(0);
@@ -285,6 +297,7 @@ void CMainFrame::CreateClientArea() {
           [this](bool atOnce) { m_docCommands->SyncTransactions(atOnce); });
   paneLayout->addWidget(m_syncNote);
   paneLayout->addWidget(m_description, 1);
+  paneLayout->addWidget(m_grid, 1);
   paneLayout->addWidget(m_strip);
   m_descriptionWidget = pane;
   connect(m_description, &CImageDescription::CommandStatesChanged, this, &CMainFrame::UpdateVisibleStates);
@@ -413,6 +426,27 @@ void CMainFrame::OnUpdate(CDocument&, IDocumentObserver*, long) { UpdateVisibleS
 
 void CMainFrame::OnModifiedChanged(bool modified) { setWindowModified(modified); }
 
+void CMainFrame::ShowOverview(bool show) {
+  if (show == !m_grid->isHidden()) return;
+  // What is being typed into the picture view is kept before it goes.
+  if (show && !CommitEdits()) return;
+  m_description->setHidden(show);
+  m_grid->setVisible(show);
+  if (show) {
+    m_grid->setFocus(Qt::OtherFocusReason);
+    ShowMarkedCount();
+  } else {
+    m_description->setFocus(Qt::OtherFocusReason);
+  }
+  UpdateVisibleStates();
+}
+
+void CMainFrame::ShowMarkedCount() {
+  ShowStatus(FormatMessage(LoadString(IDS_GRID_MARKED),
+                           {static_cast<long long>(m_grid->MarkedCount()),
+                            static_cast<long long>(m_doc.SelectedCount())}));
+}
+
 void CMainFrame::FocusPane(int step) {
   std::vector<QWidget*> panes{m_selectView, m_descriptionWidget};
   // The strip is a pane while it is shown: the keyboard reaches it as it does the others.
@@ -443,6 +477,7 @@ bool CMainFrame::OnCommand(int id) {
       ProgramSettings::Set(m_doc.Settings(), ProgramSettings::kThumbnailStrip,
                            m_strip->isHidden() ? 0 : 1);
       return true;
+    case ID_OVERVIEW: ShowOverview(m_grid->isHidden()); return true;
     case ID_NEXT_PANE: FocusPane(1); return true;
     case ID_PREV_PANE: FocusPane(-1); return true;
     default: return false;
@@ -454,6 +489,7 @@ bool CMainFrame::OnUpdateCommand(int id, CmdState& state) {
     case ID_VIEW_TOOLBAR: state.checked = m_toolBar->isVisible(); return true;
     case ID_VIEW_STATUS_BAR: state.checked = statusBar()->isVisible(); return true;
     case ID_THUMBNAIL_STRIP: state.checked = !m_strip->isHidden(); return true;
+    case ID_OVERVIEW: state.checked = !m_grid->isHidden(); return true;
     case ID_NEXT_PANE:
     case ID_PREV_PANE: return true;
     default: return false;

@@ -22,6 +22,7 @@ namespace kolvaro {
 
 class CDocumentCommands;
 class CImageDescription;
+class CThumbnailGrid;
 class CThumbnailStrip;
 class CMeriskApp;
 class CMeriskDoc;
@@ -43,6 +44,10 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   CImageDescription* DescriptionView() const { return m_description; }
   /// The thumbnails of the selection under the picture view.
   CThumbnailStrip* ThumbnailStrip() const { return m_strip; }
+  /// The overview of the selection that takes the picture view's place.
+  CThumbnailGrid* ThumbnailGrid() const { return m_grid; }
+  /// Shows the overview in place of the picture view, or the picture view again.
+  void ShowOverview(bool show);
 
   /// Runs a command along the route: active pane, frame, application,
   /// document, then the other panes. A disabled command does nothing.
@@ -92,6 +97,8 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   void CreateClientArea();
   std::vector<ICommandTarget*> Route();
   void FocusPane(int step);
+  /// "n von m Bildern markiert" for the overview.
+  void ShowMarkedCount();
 
   CMeriskApp& m_app;
   CMeriskDoc& m_doc;
@@ -103,6 +110,7 @@ class CMainFrame : public QMainWindow, public IDocumentObserver, public ICommand
   CImageDescription* m_description = nullptr;
   CThumbnailStrip* m_strip = nullptr;
   CSyncNote* m_syncNote = nullptr;
+  CThumbnailGrid* m_grid = nullptr;
   QWidget* m_descriptionWidget = nullptr;
   QMenu* m_fileMenu = nullptr;
   QAction* m_recentMarker = nullptr;

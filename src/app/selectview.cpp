@@ -1,8 +1,10 @@
 #include "app/selectview.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
@@ -68,14 +70,32 @@ CSelectView::CSelectView(CMeriskDoc& doc, QWidget* parent) : QWidget(parent), m_
   m_person = addList(LoadString(IDS_SELECT_PERSON_LABEL), "personList");
   row->addSpacing(8);
   m_sort = addList(LoadString(IDS_SELECT_SORT_LABEL), "sortList");
+  row->addSpacing(8);
+  // Named by its placeholder, not a label: the bar fits the narrow windows it always did.
+  m_search = new QLineEdit(this);
+  m_search->setObjectName(QStringLiteral("searchField"));
+  m_search->setPlaceholderText(ToQString(LoadString(IDS_SELECT_SEARCH_PLACEHOLDER)));
+  m_search->setClearButtonEnabled(true);
+  m_search->setToolTip(ToQString(LoadString(IDS_SELECT_SEARCH_TIP)));
+  row->addWidget(m_search, 1);
   m_go = new QPushButton(ToQString(LoadString(IDS_SELECT_GO)), this);
   m_go->setObjectName(QStringLiteral("goButton"));
   row->addSpacing(8);
   row->addWidget(m_go);
-  row->addStretch(1);
   setFixedHeight(kHeight);
   connect(m_go, &QPushButton::clicked, this, &CSelectView::OnGo);
   connect(m_sort, &QComboBox::activated, this, &CSelectView::OnSortChosen);
+  connect(m_search, &QLineEdit::textEdited, this, &CSelectView::OnSearchEdited);
+  m_search->installEventFilter(this);
+  connect(m_search, &QLineEdit::returnPressed, this, &CSelectView::OnGo);
+  // Anywhere in the main window, as the search fields of other programs.
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  find->setContext(Qt::WindowShortcut);
+  connect(find, &QShortcut::activated, this, [this] {
+    if (!m_search->isEnabled()) return;
+    m_search->setFocus(Qt::ShortcutFocusReason);
+    m_search->selectAll();
+  });
   m_doc.AddView(this);
 }
 
@@ -93,12 +113,15 @@ void CSelectView::OnInitialUpdate() {
   m_sort->addItem(ToQString(LoadString(IDS_SORT_SPECIAL)), 0);
   m_sort->setCurrentIndex(-1);
   m_sort->FitDropDownWidth();
+  m_search->clear();  // a new album starts unsearched
   OnSortChosen();
   FillPersons();
   FillThemes();
 }
 
 void CSelectView::OnUpdate(CDocument&, IDocumentObserver*, long) {
+  // A keystroke of the search changes the selection only, never the names.
+  if (m_bSearching) return;
   FillPersons();
   FillThemes();
 }
@@ -153,6 +176,22 @@ void CSelectView::OnSortChosen() {
   const bool special = m_sort->currentIndex() == kSpecialSort;
   m_theme->setEnabled(!special);
   m_person->setEnabled(!special);
+  m_search->setEnabled(!special);
+}
+
+void CSelectView::OnSearchEdited() {
+  if (m_sort->currentIndex() == kSpecialSort) return;
+  m_bSearching = true;
+  m_doc.SelectPictures(m_theme->SelectedValue(), m_person->SelectedValue(), m_sort->currentIndex(),
+                       m_search->text().toStdString());
+  m_bSearching = false;
+}
+
+bool CSelectView::eventFilter(QObject* watched, QEvent* event) {
+  // The album's texts are folded while the user reaches for the keys, not
+  // at the first of them.
+  if (watched == m_search && event->type() == QEvent::FocusIn) m_doc.PrepareSearch();
+  return QWidget::eventFilter(watched, event);
 }
 
 void CSelectView::RunSpecialSelect() {
@@ -170,7 +209,8 @@ void CSelectView::OnGo() {
     RunSpecialSelect();
     return;
   }
-  m_doc.SelectPictures(m_theme->SelectedValue(), m_person->SelectedValue(), m_sort->currentIndex());
+  m_doc.SelectPictures(m_theme->SelectedValue(), m_person->SelectedValue(), m_sort->currentIndex(),
+                       m_search->text().toStdString());
 }
 
 }  // namespace kolvaro

@@ -1,8 +1,9 @@
 #pragma once
-// The selection bar above the picture view: theme, person and sort lists
-// and the button "Los!" that rebuilds the album's selection.
+// The selection bar above the picture view: theme, person and sort lists,
+// the search field and the button "Los!" that rebuilds the album's selection.
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 #include <string_view>
@@ -43,12 +44,15 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
   void OnUpdate(CDocument& doc, IDocumentObserver* sender, long hint) override;
   bool OnCommand(int) override { return false; }
 
-  /// "Los!": selects with the chosen theme, person and sort key; with
+  /// "Los!": selects with the chosen theme, person, sort key and search; with
   /// "<Spezial ...>" chosen, runs the special selection instead.
   void OnGo();
   /// The user has chosen a sort entry: "<Spezial ...>" leaves no use for
   /// the theme and person lists.
   void OnSortChosen();
+  /// The search text changed: the selection narrows or widens at once.
+  void OnSearchEdited();
+  bool eventFilter(QObject* watched, QEvent* event) override;
   /// The sort list's position of "<Spezial ...>", after the four sort keys.
   static constexpr int kSpecialSort = 4;
 
@@ -56,6 +60,7 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
   CSortedComboBox* PersonList() const { return m_person; }
   CSortedComboBox* SortList() const { return m_sort; }
   QPushButton* GoButton() const { return m_go; }
+  QLineEdit* SearchField() const { return m_search; }
 
  private:
   void FillPersons();
@@ -66,7 +71,9 @@ class CSelectView : public QWidget, public IDocumentObserver, public ICommandTar
   CSortedComboBox* m_theme;
   CSortedComboBox* m_person;
   CSortedComboBox* m_sort;
+  QLineEdit* m_search;
   QPushButton* m_go;
+  bool m_bSearching = false;
 };
 
 }  // namespace kolvaro

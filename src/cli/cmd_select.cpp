@@ -1,4 +1,4 @@
-// kolvaro-cli select ALBUM [--theme ID] [--person ID] [--sort KEY]
+// kolvaro-cli select ALBUM [--theme ID] [--person ID] [--sort KEY] [--search TEXT]
 
 #include <charconv>
 #include <ostream>
@@ -21,6 +21,7 @@ int RunSelect(Context& ctx, const std::vector<std::string>& args) {
   if (args.empty()) return UsageError(ctx, "select");
   // Nothing chosen in the selection bar: -1 for all three.
   std::int32_t theme = -1, person = -1, sort = -1;
+  std::string search;
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string name = args[i], value;
     if (const auto eq = name.find('='); eq != std::string::npos) {
@@ -31,6 +32,10 @@ int RunSelect(Context& ctx, const std::vector<std::string>& args) {
     } else {
       return UsageError(ctx, "select");
     }
+    if (name == "--search") {
+      search = value;
+      continue;
+    }
     std::int32_t* target = name == "--theme"    ? &theme
                            : name == "--person" ? &person
                            : name == "--sort"   ? &sort
@@ -40,7 +45,7 @@ int RunSelect(Context& ctx, const std::vector<std::string>& args) {
   CAlbumFile album(ctx);
   if (!album.Open(args[0])) return kExitFailure;
   CMeriskDoc& doc = album.Doc();
-  doc.SelectPictures(theme, person, sort);
+  doc.SelectPictures(theme, person, sort, search);
   std::string out;
   for (const std::int32_t id : doc.Selection()) out += std::to_string(id) + '\n';
   ctx.out << out;

@@ -343,7 +343,8 @@ class TransactionReplayer::Impl {
   /// Runs a pending re-selection and applies the records held behind it.
   void Settle() {
     if (m_pendingSelection) {
-      m_doc.SelectPictures(m_doc.FilterTheme(), m_doc.FilterPerson(), m_doc.SelectionKind());
+      m_doc.SelectPictures(m_doc.FilterTheme(), m_doc.FilterPerson(), m_doc.SelectionKind(),
+                           m_doc.FilterSearch());
       m_pendingSelection = false;
       m_currentUnknown = false;
     }

@@ -42,6 +42,7 @@ void CDocument::NotifySelectionChanged() {
 }
 
 void CDocument::NotifyContentsChanged() {
+  ContentsTouched();
   if (m_holds > 0) {
     m_contentsHeld = true;
     return;

@@ -2,6 +2,7 @@
 // The document base: path, title, modified flag and the views that show it.
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,15 @@ class CDocument {
   /// a save of the file keeps it on the new file. Null: no lock.
   void SetFileLock(CFileLock* lock) { m_pFileLock = lock; }
 
+  /// Grows with every change of the tables or settings; what is derived
+  /// from them is current while it has not grown.
+  std::uint64_t ContentsVersion() const { return m_contentsVersion; }
+
  protected:
   void NotifySelectionChanged();
   void NotifyContentsChanged();
+  /// Counts a change of the tables at once, ahead of its notification.
+  void ContentsTouched() { ++m_contentsVersion; }
 
   std::string m_strPathName;
   std::string m_strTitle = "Unbenannt";
@@ -85,6 +92,7 @@ class CDocument {
   int m_holds = 0;
   bool m_selectionHeld = false;
   bool m_contentsHeld = false;
+  std::uint64_t m_contentsVersion = 0;
 };
 
 }  // namespace kolvaro

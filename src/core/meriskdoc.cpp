@@ -12,6 +12,7 @@
 #include "core/archive.h"
 #include "core/rebase.h"
 #include "core/safefile.h"
+#include "core/search.h"
 #include "res/strings.h"
 
 namespace kolvaro {
@@ -94,6 +95,7 @@ void CMeriskDoc::ResetContents() {
   m_nFilterTheme = -1;
   m_nFilterPerson = -1;
   m_nSelectionKind = -1;
+  m_strFilterSearch.clear();
   m_strStorageFolder.clear();
   m_nStorageMode = 0;
   m_bStorageChangePending = false;
@@ -389,7 +391,8 @@ void CMeriskDoc::DeletePicture(std::int32_t id, bool moveToTrash) {
       m_userQuestions->Warn(
           FormatMessage(LoadString(IDS_REMOVED_NOT_TRASHED), {PrintableName(path), why}));
   }
-  SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind);
+  ContentsTouched();
+  SelectPictures(m_nFilterTheme, m_nFilterPerson, m_nSelectionKind, m_strFilterSearch);
   SetModifiedFlag();
   if (m_pTransactionLog) m_pTransactionLog->WriteRemovePicture(id);
   NotifyContentsChanged();
@@ -484,6 +487,8 @@ void CMeriskDoc::ReleaseTables() {
   m_persons = CPersonenEx();
   m_themesOfPictures = CThemenDerBilderEx();
   m_themes = CThemenEx();
+  m_searchIndex.reset();
+  ContentsTouched();
   m_selection = {};
   m_nSelectedCount = 0;
   m_nCurrentPicture = -1;

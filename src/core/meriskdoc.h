@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "core/ports/userquestions.h"
 
 namespace kolvaro {
+
+class CSearchIndex;
 
 /// The help folder of a program: everything of `programPath` up to its last
 /// '/' or '\', then "help/". The desktop program and kolvaro-cli both use it.
@@ -119,7 +122,10 @@ class CMeriskDoc : public CDocument {
   void ReleaseTables();
 
   // --- Selection.
-  void SelectPictures(std::int32_t theme, std::int32_t person, std::int32_t sortKey);
+  /// Selects the pictures that pass both filters and, unless `search` is
+  /// empty, contain every word of it (see CSearchQuery), in the key's order.
+  void SelectPictures(std::int32_t theme, std::int32_t person, std::int32_t sortKey,
+                      std::string_view search = {});
   std::int32_t SetExplicitSelection(const std::vector<std::int32_t>& ids);
   void SetCurrentIndex(std::int32_t index);
   std::int32_t CurrentPicture() const { return m_nCurrentPicture; }
@@ -129,6 +135,9 @@ class CMeriskDoc : public CDocument {
   std::int32_t FilterTheme() const { return m_nFilterTheme; }
   std::int32_t FilterPerson() const { return m_nFilterPerson; }
   std::int32_t SelectionKind() const { return m_nSelectionKind; }
+  const std::string& FilterSearch() const { return m_strFilterSearch; }
+  /// Folds the album's texts for a search to come, unless that is done already.
+  void PrepareSearch();
 
   // --- The tables and the album's settings, to read.
   const CBilderEx& Pictures() const { return m_pictures; }
@@ -204,6 +213,9 @@ class CMeriskDoc : public CDocument {
   std::int32_t m_nFilterTheme = -1;
   std::int32_t m_nFilterPerson = -1;
   std::int32_t m_nSelectionKind = -1;
+  std::string m_strFilterSearch;
+  std::unique_ptr<CSearchIndex> m_searchIndex;  ///< made by the first search
+  std::uint64_t m_searchIndexVersion = 0;        ///< the contents version it was made at
   std::string m_strUpdateUrl;
   std::string m_strAlbumInfo;
   std::int32_t m_bInfoDialogEnabled = 1;

@@ -1,5 +1,5 @@
-// The selection the views step through: filtered by theme and person,
-// ordered by file name, capture date or size.
+// The selection the views step through: filtered by theme, person and
+// search words, ordered by file name, capture date or size.
 //
 // The order is the one a repeated search for the strictly smallest remaining
 // key gives (equal keys in candidate order), built with an O(n log n) sort;
@@ -16,6 +16,7 @@
 
 #include "core/cp1252.h"
 #include "core/meriskdoc.h"
+#include "core/search.h"
 #include "core/selectionorder.h"
 
 namespace kolvaro {
@@ -332,17 +333,27 @@ bool SelectionDateKey(double value, std::uint64_t& key) {
 
 void AppendSelectionNameKey(std::string_view name, std::string& out) { AppendNameKey(name, out); }
 
-void CMeriskDoc::SelectPictures(std::int32_t theme, std::int32_t person, std::int32_t sortKey) {
+void CMeriskDoc::SelectPictures(std::int32_t theme, std::int32_t person, std::int32_t sortKey,
+                                std::string_view search) {
   CWaitCursorGuard wait(m_userQuestions);
+
+  // The search stage first: its answers come in table order, as the candidates do.
+  const CSearchQuery query(search);
+  std::vector<bool> found;
+  if (!query.Empty()) {
+    PrepareSearch();
+    found = m_searchIndex->Matches(query, m_themesOfPictures, m_personsOnPictures);
+  }
 
   std::vector<Candidate> candidates;
   candidates.reserve(static_cast<std::size_t>(m_pictures.GetCount()));
   std::uint32_t maxId = 0;
-  for (POSITION p = m_pictures.GetStartPosition(); p != kNullPosition;) {
+  std::size_t slot = 0;
+  for (POSITION p = m_pictures.GetStartPosition(); p != kNullPosition; ++slot) {
     Candidate c;
     c.entry = &m_pictures.GetNextRef(p, c.id);
     maxId = std::max(maxId, static_cast<std::uint32_t>(c.id));
-    candidates.push_back(c);
+    if (found.empty() || found[slot]) candidates.push_back(c);
   }
 
   // Theme stage, then person stage on what is left.
@@ -366,9 +377,19 @@ void CMeriskDoc::SelectPictures(std::int32_t theme, std::int32_t person, std::in
   m_nFilterTheme = theme;
   m_nFilterPerson = person;
   m_nSelectionKind = sortKey;
+  m_strFilterSearch = std::string(search);  // a copy first: search may view it
   m_nSelectedCount = static_cast<std::int32_t>(m_selection.size());
   NotifySelectionChanged();
   UpdateAllViews(nullptr);
+}
+
+void CMeriskDoc::PrepareSearch() {
+  if (m_searchIndex && m_searchIndexVersion == ContentsVersion() &&
+      m_searchIndex->PictureCount() == static_cast<std::size_t>(m_pictures.GetCount()))
+    return;
+  m_searchIndex.reset();  // the old one's memory first
+  m_searchIndex = std::make_unique<CSearchIndex>(m_pictures, m_themes, m_persons);
+  m_searchIndexVersion = ContentsVersion();
 }
 
 std::int32_t CMeriskDoc::SetExplicitSelection(const std::vector<std::int32_t>& ids) {

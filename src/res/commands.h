@@ -39,6 +39,7 @@ enum CommandId : int {
   ID_THUMBNAIL_STRIP = 32840,
   ID_XMP_EXPORT = 32850,
   ID_XMP_IMPORT = 32851,
+  ID_OVERVIEW = 3810,  // among the search and overview texts of the string table
 
   // Framework commands
   ID_FILE_NEW = 57600,

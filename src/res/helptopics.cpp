@@ -48,8 +48,9 @@ constexpr ControlTopic kControls[] = {
     {IDD_IMAGE_DESCRIPTION, "listPersons", 1015, "html/hauptfenster.html#personen"},
     {IDD_IMAGE_DESCRIPTION, "buttonAddPerson", 1079, "html/hauptfenster.html#personen"},
     {IDD_IMAGE_DESCRIPTION, "buttonRemovePersons", 1080, "html/hauptfenster.html#personen"},
-    // The strip has no dialog id of its own: its command's number stands in.
+    // The strip and the grid have no dialog id of their own: their commands' numbers stand in.
     {IDR_MAINFRAME, "thumbnailStrip", ID_THUMBNAIL_STRIP, "html/hauptfenster.html#bildleiste"},
+    {IDR_MAINFRAME, "thumbnailGrid", ID_OVERVIEW, "html/hauptfenster.html#uebersicht"},
 };
 
 struct CommandTopic {
@@ -69,6 +70,7 @@ constexpr CommandTopic kCommands[] = {
     {ID_SYNC_AT_ONCE, "html/zusammenarbeit.html#sofort"},
     {ID_SLIDESHOW, "html/bildfenster.html#diashow"},
     {ID_THUMBNAIL_STRIP, "html/hauptfenster.html#bildleiste"},
+    {ID_OVERVIEW, "html/hauptfenster.html#uebersicht"},
     {ID_XMP_EXPORT, "html/xmp.html#export"},
     {ID_XMP_IMPORT, "html/xmp.html#import"},
     {ID_REGISTER_FILETYPE, "html/einstellungen.html#dateityp"},

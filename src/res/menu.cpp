@@ -60,6 +60,7 @@ std::vector<MenuEntry> BuildMainMenu() {
                 Item(ID_PICTURE_WINDOW, "Bild-Fenster"),
                 Item(ID_ENLARGE, "Bild &vergrößern"),
                 Item(ID_THUMBNAIL_STRIP, "&Bildleiste"),
+                Item(ID_OVERVIEW, "Übers&icht\tStrg+U"),
             }),
       Popup("E&xtras",
             {
@@ -147,6 +148,7 @@ const std::vector<Accelerator>& MainAccelerators() {
       {"Shift+F6", ID_PREV_PANE},
       {"Ctrl++", ID_ADD_PERSON},
       {"F12", ID_FILE_SAVE_AS},
+      {"Ctrl+U", ID_OVERVIEW},
   };
   return table;
 }

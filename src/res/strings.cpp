@@ -317,10 +317,12 @@ constexpr Entry kTable[] = {
     Entry{IDS_CLI_ABOUT_SAVE,
           "Öffnet ALBUM und speichert es wieder, oder unter ZIEL (Datei oder Verzeichnis); relative Bildpfade "
           "werden dabei neu berechnet."},
-    Entry{IDS_CLI_USAGE_SELECT, "select ALBUM [--theme ID] [--person ID] [--sort SCHLÜSSEL]"},
+    Entry{IDS_CLI_USAGE_SELECT,
+          "select ALBUM [--theme ID] [--person ID] [--sort SCHLÜSSEL] [--search TEXT]"},
     Entry{IDS_CLI_ABOUT_SELECT,
           "Gibt die ausgewählten Bildnummern in Reihenfolge aus, eine je Zeile (Thema/Person: 0 alle, -2 ohne; "
-          "Sortierung: 1 Dateiname, 2 Datum, 3 Größe)."},
+          "Sortierung: 1 Dateiname, 2 Datum, 3 Größe; Suche: jedes Wort muss in Überschrift, Dateiname, "
+          "einem Thema oder einer Person des Bildes vorkommen)."},
     Entry{IDS_CLI_USAGE_THEME, "theme add|rename|remove|assign|unassign ALBUM ..."},
     Entry{IDS_CLI_ABOUT_THEME,
           "add ALBUM NAME legt ein Thema an und gibt seine Nummer aus, rename ALBUM NUMMER NAME benennt es um, "
@@ -561,6 +563,11 @@ constexpr Entry kTable[] = {
     Entry{IDS_PICTURE_FILTER_NAMES,
           "Bilder und Videos\nJPEG-Bilder\nHEIF-Bilder\nPNG-Bilder\nWebP-Bilder\nTIFF-Bilder\nGIF-Bilder\n"
           "BMP-Bilder\nRAW-Dateien von Kameras\nVideos\nAlle Dateien"},
+    Entry{IDS_SELECT_SEARCH_PLACEHOLDER, "Suchen (Strg+F)"},
+    Entry{IDS_SELECT_SEARCH_TIP,
+          "Zeigt nur Bilder, bei denen jedes Wort in Überschrift, Dateiname, Thema oder Person vorkommt"},
+    Entry{IDS_GRID_MARKED, "%1 von %2 Bildern markiert"},
+    Entry{ID_OVERVIEW, "Zeigt die Auswahl als Übersicht kleiner Bilder statt des einzelnen Bildes\nÜbersicht"},
     Entry{ID_DELETE_PICTURE, "Löscht das angezeigte Bild aus der Datenbank und auf Anfrage von der Festplatte\nBild löschen"},
     Entry{ID_CANCEL_ADD_PERSON, "Bricht das Markieren einer Person ab\nPerson hinzufügen abbrechen"},
     Entry{ID_MANAGE_THEMES, "Themen eingeben, umbenenen, löschen\nThemen\nThemenverwaltung"},
@@ -686,7 +693,7 @@ constexpr bool EveryCommandHasPrompt() {
       ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT,
       ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_APP_ABOUT, ID_APP_EXIT, ID_HELP_FINDER,
       ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
-      ID_THUMBNAIL_STRIP,
+      ID_THUMBNAIL_STRIP, ID_OVERVIEW,
       ID_XMP_EXPORT, ID_XMP_IMPORT, ID_SYNC_TRANSACTIONS, ID_SYNC_AT_ONCE};
   for (const int id : kCommands)
     if (Find(id).empty()) return false;

@@ -267,6 +267,9 @@ namespace kolvaro {
   X(IDS_SYNC_TAKE, 3639)                                                                       \
   X(IDS_SYNC_TAKEN, 3640)                                                                      \
   X(IDS_PICTURE_FILTER_NAMES, 3700)     /* open dialog: all, one per media family, all files */ \
+  X(IDS_SELECT_SEARCH_PLACEHOLDER, 3800)                                                       \
+  X(IDS_SELECT_SEARCH_TIP, 3801)                                                               \
+  X(IDS_GRID_MARKED, 3802)              /* %1 marked of %2 in the overview */                  \
   X(IDS_CLI_USAGE_SAVE, 2326)                                                                  \
   X(IDS_CLI_ABOUT_SAVE, 2327)                                                                  \
   X(IDS_CLI_USAGE_SELECT, 2328)                                                                \

@@ -1,10 +1,7 @@
 #include "views/thumbnailstrip.h"
 
-#include <QAbstractListModel>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -12,21 +9,15 @@
 
 #include "core/meriskdoc.h"
 #include "qt/gui/thumbnailmaker.h"
-#include "qt/qtstring.h"
-#include "res/strings.h"
-#include "views/datetext.h"
+#include "views/thumbnailcells.h"
 
 namespace kolvaro {
 namespace {
 
-constexpr int kCellMargin = 4;
-constexpr int kCell = CThumbnailStrip::kThumbnailEdge + 2 * kCellMargin;
-constexpr int kMarkWidth = 3;
+constexpr int kCell = CThumbnailStrip::kThumbnailEdge + 2 * CThumbnailDelegate::kMargin;
 // Failures and missing files cost their bookkeeping only.
 constexpr std::size_t kEntryOverhead = 256;
 constexpr std::size_t kSmallIndex = 1024;
-
-constexpr int kPathRole = Qt::UserRole + 1;
 
 }  // namespace
 
@@ -154,115 +145,6 @@ void CThumbnailLoader::Work() {
   }
 }
 
-// ------------------------------------------------------------------ model
-
-class CThumbnailModel : public QAbstractListModel {
- public:
-  explicit CThumbnailModel(CMeriskDoc& doc, QObject* parent) : QAbstractListModel(parent), m_doc(doc) {}
-
-  int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : static_cast<int>(m_ids.size());
-  }
-
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (!index.isValid() || index.row() >= rowCount({})) return {};
-    const std::int32_t id = m_ids[static_cast<std::size_t>(index.row())];
-    if (role == kPathRole) return Path(id);
-    if (role != Qt::ToolTipRole) return {};
-    // Names and dates only: the album knows them, no file is touched.
-    QStringList lines;
-    if (const PictureEntry* entry = m_doc.Pictures().Find(id)) {
-      const QString headline = ToQString(entry->title).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).trimmed();
-      if (!headline.isEmpty()) lines << headline;
-      const QString date = FormatOleDate(entry->timestamp);
-      if (!date.isEmpty()) lines << date;
-    }
-    lines << Path(id);
-    return lines.join(QLatin1Char('\n'));
-  }
-
-  QString Path(std::int32_t id) const {
-    return m_doc.Pictures().Find(id) ? ToQString(m_doc.GetPictureFullPath(id)) : QString();
-  }
-  QString PathAt(int row) const {
-    return row >= 0 && row < rowCount({}) ? Path(m_ids[static_cast<std::size_t>(row)]) : QString();
-  }
-
-  /// True when the rows changed.
-  bool Follow(const std::vector<std::int32_t>& selection) {
-    if (selection == m_ids) return false;
-    beginResetModel();
-    m_ids = selection;
-    endResetModel();
-    return true;
-  }
-
-  int marked = -1;
-
- private:
-  CMeriskDoc& m_doc;
-  std::vector<std::int32_t> m_ids;
-};
-
-// --------------------------------------------------------------- delegate
-
-namespace {
-
-class ThumbnailDelegate : public QStyledItemDelegate {
- public:
-  ThumbnailDelegate(CThumbnailStrip& strip, const CThumbnailModel& model)
-      : QStyledItemDelegate(&strip), m_strip(strip), m_model(model) {}
-
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return QSize(kCell, kCell); }
-
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    const QRect cell = option.rect;
-    const QRect box = cell.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin);
-    const QPalette& palette = option.palette;
-    painter->save();
-    const CThumbnailMemory::Entry held = m_strip.HeldFor(index.row());
-    if (!held.image.isNull()) {
-      QSize shown = held.image.deviceIndependentSize().toSize();
-      if (shown.width() > box.width() || shown.height() > box.height()) shown.scale(box.size(), Qt::KeepAspectRatio);
-      QRect target(QPoint(0, 0), shown);
-      target.moveCenter(box.center());
-      painter->drawImage(target, held.image);
-    } else if (held.state != ThumbnailSource::State::kOk) {
-      // So that a user sees at a glance which pictures need their paths repaired.
-      painter->fillRect(box, palette.color(QPalette::Window).darker(115));
-      painter->setPen(QPen(palette.color(QPalette::Mid), 1, Qt::DashLine));
-      painter->drawRect(box.adjusted(0, 0, -1, -1));
-      painter->setPen(palette.color(QPalette::WindowText));
-      QFont font = painter->font();
-      font.setPointSizeF(font.pointSizeF() * 0.85);
-      painter->setFont(font);
-      const StringId text =
-          held.state == ThumbnailSource::State::kMissing ? IDS_STRIP_FILE_MISSING : IDS_STRIP_FILE_UNREADABLE;
-      painter->drawText(box.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, ToQString(LoadString(text)));
-    } else {
-      painter->fillRect(box, palette.color(QPalette::Window).darker(105));
-    }
-    if (index.row() == m_model.marked) {
-      painter->setPen(QPen(palette.color(QPalette::Highlight), kMarkWidth));
-      painter->setBrush(Qt::NoBrush);
-      painter->drawRect(cell.adjusted(kMarkWidth / 2 + 1, kMarkWidth / 2 + 1, -kMarkWidth / 2 - 1,
-                                      -kMarkWidth / 2 - 1));
-    }
-    if ((option.state & QStyle::State_HasFocus) && m_strip.hasFocus()) {
-      painter->setPen(QPen(palette.color(QPalette::Text), 1, Qt::DotLine));
-      painter->setBrush(Qt::NoBrush);
-      painter->drawRect(cell.adjusted(0, 0, -1, -1));
-    }
-    painter->restore();
-  }
-
- private:
-  CThumbnailStrip& m_strip;
-  const CThumbnailModel& m_model;
-};
-
-}  // namespace
-
 // ------------------------------------------------------------------ strip
 
 CThumbnailStrip::CThumbnailStrip(CMeriskDoc& doc, std::function<void(int)> showPosition, CThumbnailCache cache,
@@ -271,7 +153,8 @@ CThumbnailStrip::CThumbnailStrip(CMeriskDoc& doc, std::function<void(int)> showP
   setObjectName(QStringLiteral("thumbnailStrip"));
   m_model = new CThumbnailModel(doc, this);
   setModel(m_model);
-  setItemDelegate(new ThumbnailDelegate(*this, *m_model));
+  setItemDelegate(new CThumbnailDelegate(
+      *this, *m_model, [this](int row) { return HeldFor(row); }, kThumbnailEdge, false));
   setViewMode(QListView::ListMode);
   setFlow(QListView::LeftToRight);
   setWrapping(false);

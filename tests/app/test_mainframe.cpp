@@ -8,14 +8,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/selectview.h"
 #include "res/commands.h"
 #include "testsupport/app_fixture.h"
 #include "views/imagedescription.h"
 #include "views/picturectrl.h"
+#include "views/thumbnailgrid.h"
 
 namespace kolvaro {
 namespace {
@@ -111,6 +114,61 @@ TEST(SelectViewTest, GoWithNothingChosenSelectsEverythingUnsorted) {
   EXPECT_EQ(doc.FilterPerson(), -1);
   EXPECT_EQ(doc.SelectionKind(), -1);
   EXPECT_EQ(doc.SelectedCount(), 5);
+}
+
+TEST(SelectViewTest, SearchFieldNarrowsAsTheUserTypesAndCtrlFFindsIt) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {"Jürgen Müller"}, {"Straße"}, 12);
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
+  CMeriskDoc& doc = f.app->Document();
+  doc.AddOrUpdatePersonOnPicture(1, Rect{}, 3);
+  doc.AddThemeToPicture(1, 4);
+  CMainFrame* frame = f.app->MainFrame();
+  CSelectView* bar = frame->SelectView();
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+  QTest::keyClick(frame, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(bar->SearchField()->hasFocus());
+
+  const auto type = [&](const char* text) {
+    bar->SearchField()->clear();
+    QTest::keyClicks(bar->SearchField(), QString::fromUtf8(text));
+    std::vector<std::int32_t> ids = doc.Selection();
+    std::sort(ids.begin(), ids.end());  // the album's own order is no concern here
+    return ids;
+  };
+  EXPECT_EQ(type("BILD1"), (std::vector<std::int32_t>{1, 10, 11, 12}));
+  EXPECT_EQ(type("mueller"), std::vector<std::int32_t>{3});
+  EXPECT_EQ(doc.SelectedCount(), 1);
+  bar->ThemeList()->SelectValue(1);
+  EXPECT_EQ(type("strasse bild"), std::vector<std::int32_t>{4});
+  EXPECT_EQ(type("bild1"), std::vector<std::int32_t>{});
+  bar->GoButton()->click();
+  EXPECT_EQ(doc.FilterSearch(), "bild1");
+  EXPECT_EQ(doc.FilterTheme(), 1);
+}
+
+TEST(MainFrameTest, OverviewTakesThePictureViewsPlaceAndCountsTheMarked) {
+  test::AppFixture f;
+  const std::string album = f.WriteAlbum("a.kvo", {}, {}, 5);
+  ASSERT_TRUE(f.app->InitInstance(ParseCommandLine({album}), "/usr/bin/kolvaro"));
+  CMainFrame* frame = f.app->MainFrame();
+  frame->show();
+  CThumbnailGrid* grid = frame->ThumbnailGrid();
+  QAction* overview = frame->Action(ID_OVERVIEW);
+  EXPECT_EQ(overview->shortcut(), QKeySequence(QStringLiteral("Ctrl+U")));
+  overview->trigger();
+  frame->UpdateCommandStates({overview});
+  EXPECT_TRUE(grid->isVisible());
+  EXPECT_FALSE(frame->DescriptionView()->isVisible());
+  EXPECT_TRUE(overview->isChecked());
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("5 von 5 Bildern markiert"));
+  QTest::keyClick(grid, Qt::Key_Right);
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_FALSE(grid->isVisible());
+  EXPECT_TRUE(frame->DescriptionView()->isVisible());
+  EXPECT_EQ(f.app->Document().CurrentPosition(), 1);
 }
 
 TEST(SavePromptTest, NewOpenAndCloseAskForAModifiedAlbum) {

@@ -211,6 +211,10 @@ TEST_F(CliPictures, SelectPrintsTheIdsInOrder) {
   EXPECT_EQ(select({"--theme", "5", "--person", "-2"}), "1\n");
   EXPECT_EQ(select({"--person", "7", "--sort", "1"}), "2\n");
   EXPECT_EQ(select({"--theme", "6"}), "");
+  // Words in file names, theme and person names, as the desktop program's search finds them.
+  EXPECT_EQ(select({"--search", "URLAUB", "--sort", "1"}), "2\n1\n");
+  EXPECT_EQ(select({"--search=rene urlaub"}), "2\n");
+  EXPECT_EQ(select({"--search", "b.jpg", "--theme", "-2"}), "3\n");
 
   // Without a key: the album's own order, the same as key 4.
   const std::string plain = select({});
