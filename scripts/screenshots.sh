@@ -7,7 +7,8 @@
 # dialog and the theme dialog during a drag, "Einstellungen", the page setup
 # with a preset chosen, the print preview, the picture window "Bild"
 # beside the main window, "Dateiablage", "Kolvaro Infos", the thumbnail
-# strip over a dozen pictures, one of them missing, and the help window at
+# strip over a dozen pictures, one of them missing, the overview of them
+# with four marked and the search narrowing it, and the help window at
 # its contents and at the page of "Einstellungen", and the enlarged picture
 # of one without capture date.
 #   scripts/screenshots.sh [OUT-DIR] [BUILD-DIR]
@@ -438,6 +439,26 @@ sleep 3
 import -window "$win" "$out/bildleiste.png"
 SESSION
 scene strip 1280x900 "$strip" "$out"
+# The overview of the same album with four pictures marked by Ctrl+click,
+# then the search narrowing it as the user types.
+cat >"$work/overview.sh" <<'SESSION'
+#!/usr/bin/env bash
+export XDG_CACHE_HOME=$(dirname "$2")/.cache
+source "${0%/*}/started.sh"
+xdotool key ctrl+u
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$win")"
+for cell in 0 1 3 5; do
+  xdotool mousemove $((X + 80 + cell * 140)) $((Y + 220)) keydown ctrl click 1 keyup ctrl
+  sleep 0.2
+done
+sleep 1
+import -window "$win" "$out/uebersicht.png"
+xdotool key ctrl+f && sleep 0.3 && xdotool type --delay 60 'farbe'
+sleep 2
+import -window "$win" "$out/suche.png"
+SESSION
+scene overview 1280x900 "$strip" "$out"
 # The help window: "Dokumentation ..." from "&?" at the contents, then F1 in
 # "Einstellungen" at that dialog's page.
 cat >"$work/help.sh" <<'SESSION'
